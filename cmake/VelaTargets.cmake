@@ -1,0 +1,36 @@
+# Our own code is warning-clean under -Wall -Wextra.
+function(vela_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# A static library made of every .cpp below a directory (new files are picked up on the next build).
+function(vela_glob_library target directory)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${directory}/*.cpp ${directory}/*.c)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${directory}/*.h ${directory}/*.hpp)
+  if(sources)
+    add_library(${target} STATIC ${sources} ${headers})
+    vela_warnings(${target})
+    set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  else()
+    add_library(${target} INTERFACE)
+  endif()
+endfunction()
+
+# Links an INTERFACE or STATIC library the same way whichever it turned out to be.
+function(vela_link target)
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${target} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${target} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+function(vela_include target)
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${ARGN})
+  else()
+    target_include_directories(${target} PUBLIC ${ARGN})
+  endif()
+endfunction()
