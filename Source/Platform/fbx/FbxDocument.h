@@ -1,0 +1,85 @@
+#pragma once
+// The raw record tree of an FBX file, binary or ASCII, before any interpretation.
+// Every later layer (scene graph, evaluation, import) reads files through this.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace Vela::Fbx
+{
+    // One value attached to a record. Binary files keep their exact scalar/array type codes;
+    // ASCII files give integers (no '.', 'e') as Int64 and other numbers as Float64, arrays likewise.
+    class Property
+    {
+    public:
+        enum class Type : char
+        {
+            Bool = 'C', Int16 = 'Y', Int32 = 'I', Int64 = 'L', Float32 = 'F', Float64 = 'D',
+            String = 'S', Raw = 'R',
+            BoolArray = 'b', Int32Array = 'i', Int64Array = 'l', Float32Array = 'f', Float64Array = 'd'
+        };
+        using Value = std::variant<int64_t, double, std::string,
+                                   std::vector<int32_t>, std::vector<int64_t>, std::vector<float>, std::vector<double>,
+                                   std::vector<uint8_t>>;
+
+        Property() = default;
+        Property(Type aType, Value aValue) : myType(aType), myValue(std::move(aValue)) {}
+
+        Type GetType() const { return myType; }
+        const Value& GetValue() const { return myValue; }
+        bool IsNumber() const;  // any scalar integer or float
+        bool IsString() const;  // String or Raw
+        bool IsArray() const;
+
+        // Scalar reads convert between integer and float kinds; a non-number reads as 0.
+        int64_t AsInt64() const;
+        double AsDouble() const;
+        // String and Raw give their bytes; anything else gives "".
+        std::string_view AsString() const;
+
+        // Array reads convert element kinds; a scalar number reads as a one-element array,
+        // anything else as an empty one.
+        size_t ArraySize() const;
+        void ToDoubles(std::vector<double>& someOut) const;
+        void ToInt32s(std::vector<int32_t>& someOut) const;
+        void ToInt64s(std::vector<int64_t>& someOut) const;
+
+    private:
+        Type myType = Type::Int64;
+        Value myValue = int64_t{0};
+    };
+
+    // A named record with its values and nested records, in file order.
+    struct Record
+    {
+        std::string name;
+        std::vector<Property> properties;
+        std::vector<Record> children;
+
+        // The first child of that name, or null.
+        const Record* Find(std::string_view aName) const;
+        // All children of that name, in file order.
+        std::vector<const Record*> FindAll(std::string_view aName) const;
+        // Convenience: properties[aIndex] when present, else null.
+        const Property* GetProperty(size_t aIndex) const;
+    };
+
+    struct Document
+    {
+        uint32_t version = 0;   // e.g. 7400 (FBXHeaderExtension/FBXVersion for ASCII files)
+        bool isBinary = false;
+        bool isBigEndian = false;
+        Record root;            // unnamed; its children are the file's top-level records
+    };
+
+    // Parses a whole file held in memory. Returns false with a one-line reason in aError for
+    // anything that is not FBX 7.x (binary 7100..7700 or ASCII), or is damaged. Every offset,
+    // length and count is checked; nesting depth is bounded; never reads outside aBytes.
+    bool ParseDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError);
+    bool LoadDocument(const std::filesystem::path& aPath, Document& aOut, std::string& aError);
+}

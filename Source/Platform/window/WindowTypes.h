@@ -1,0 +1,49 @@
+#pragma once
+// The few window-system types the engine's window procedure and configuration are written against.
+// Message ids and their parameters keep the numbers and packing of the desktop system the engine was
+// designed for, so the engine's message handling reads them unchanged.
+#include <cstdint>
+
+struct SDL_Window;
+
+namespace Vela::Platform
+{
+    // A native window: the SDL window plus whatever the window layer keeps beside it.
+    struct NativeWindow
+    {
+        SDL_Window* sdlWindow = nullptr;
+    };
+
+    using WindowHandle = NativeWindow*;
+    using InstanceHandle = void*;
+    using MessageId = uint32_t;
+    using WParam = uintptr_t;
+    using LParam = intptr_t;
+    using LResult = intptr_t;
+
+    constexpr MessageId MESSAGE_DESTROY = 0x0002;
+    constexpr MessageId MESSAGE_SIZE = 0x0005;
+    constexpr MessageId MESSAGE_CLOSE = 0x0010;
+    constexpr MessageId MESSAGE_QUIT = 0x0012;
+    constexpr MessageId MESSAGE_SETCURSOR = 0x0020;
+    constexpr MessageId MESSAGE_INPUT = 0x00FF;
+    constexpr MessageId MESSAGE_KEYDOWN = 0x0100;
+    constexpr MessageId MESSAGE_KEYUP = 0x0101;
+    constexpr MessageId MESSAGE_SYSKEYDOWN = 0x0104;
+    constexpr MessageId MESSAGE_SYSKEYUP = 0x0105;
+    constexpr MessageId MESSAGE_MOUSEMOVE = 0x0200;
+    constexpr MessageId MESSAGE_LBUTTONDOWN = 0x0201;
+    constexpr MessageId MESSAGE_LBUTTONUP = 0x0202;
+    constexpr MessageId MESSAGE_RBUTTONDOWN = 0x0204;
+    constexpr MessageId MESSAGE_RBUTTONUP = 0x0205;
+    constexpr MessageId MESSAGE_MBUTTONDOWN = 0x0207;
+    constexpr MessageId MESSAGE_MBUTTONUP = 0x0208;
+    constexpr MessageId MESSAGE_MOUSEWHEEL = 0x020A;
+    constexpr MessageId MESSAGE_XBUTTONDOWN = 0x020B;
+    constexpr MessageId MESSAGE_XBUTTONUP = 0x020C;
+
+    // wParam of MESSAGE_SIZE.
+    constexpr WParam SIZE_RESTORED = 0;
+    constexpr WParam SIZE_MINIMIZED = 1;
+    constexpr WParam SIZE_MAXIMIZED = 2;
+}
