@@ -1,0 +1,35 @@
+#pragma once
+#include "mire/settings/EngineConfiguration.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace Vela
+{
+    // Reads "settings/<name>" beside the executable (".json" is appended to a name without a dot) into
+    // the global configuration and the asset roots. False when the executable's path or the file
+    // cannot be had (the configuration then keeps what it held). Malformed content raises the JSON
+    // library's own error.
+    bool LoadSettings(std::string_view aName);
+
+    namespace Settings
+    {
+        EngineConfiguration& GetEngineConfiguration();
+
+        const std::filesystem::path& ExecutableDirectory();
+        const std::filesystem::path& EngineAssetRoot();
+        const std::filesystem::path& GameAssetRoot();
+        const std::filesystem::path& CookedAssetRoot();
+
+        // The first existing file among <exe>/data/<path>, <game root>/<path>, <engine root>/<path>,
+        // or "" when none exists. Separators may be '/' or '\'. Each candidate is tried exactly first
+        // and then without regard to letter case, as the asset names in data were written for a file
+        // system that ignores case.
+        std::string ResolveAssetPath(std::string_view aRelativePath);
+
+        // Tests point the engine at folders of their own.
+        void SetExecutableDirectoryForTesting(const std::filesystem::path& aDirectory);
+        void SetAssetRootsForTesting(const std::filesystem::path& aEngineRoot, const std::filesystem::path& aGameRoot, const std::filesystem::path& aCookedRoot);
+    }
+}
