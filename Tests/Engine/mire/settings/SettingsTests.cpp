@@ -1,0 +1,166 @@
+#include "mire/settings/Settings.h"
+#include "Support/AssertionCapture.h"
+#include "Support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+namespace
+{
+    class SettingsFile : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            Vela::Settings::SetExecutableDirectoryForTesting(myFolder.Path());
+            Vela::Settings::SetAssetRootsForTesting({}, {}, {});
+            Config() = Vela::EngineConfiguration();
+        }
+        void TearDown() override { Vela::Settings::SetExecutableDirectoryForTesting({}); }
+
+        static Vela::EngineConfiguration& Config() { return Vela::Settings::GetEngineConfiguration(); }
+
+        // Loads a settings file whose window settings hold aWindowFields next to a title.
+        bool LoadWindowSettings(const std::string& aWindowFields)
+        {
+            const std::string separator = aWindowFields.empty() ? "" : ", ";
+            myFolder.Write("settings/Game.json", R"({"window_settings": {"title": "Test")" + separator + aWindowFields + "}}");
+            return Vela::LoadSettings("Game");
+        }
+
+        VelaTest::TempDirectory myFolder;
+    };
+
+    int JsonErrorId(const std::function<void()>& aAction)
+    {
+        try
+        {
+            aAction();
+        }
+        catch (const nlohmann::json::exception& error)
+        {
+            return error.id;
+        }
+        return 0;
+    }
+}
+
+TEST_F(SettingsFile, DebugFeatureNamesStopAtAllOrNone)
+{
+    ASSERT_TRUE(LoadWindowSettings(R"("debug_features": ["Fps", "All", "Mem"])"));
+    EXPECT_EQ(Config().myDebugFeatures, 511u);
+    ASSERT_TRUE(LoadWindowSettings(R"("debug_features": ["Mem", "None", "Fps"])"));
+    EXPECT_EQ(Config().myDebugFeatures, 0u);
+    ASSERT_TRUE(LoadWindowSettings(R"("debug_features": ["Fps", "Sparkles"])"));
+    EXPECT_EQ(Config().myDebugFeatures, 1u);
+    ASSERT_TRUE(LoadWindowSettings(R"("debug_features": "Filewatcher")"));
+    EXPECT_EQ(Config().myDebugFeatures, 32u);
+    ASSERT_TRUE(LoadWindowSettings(""));
+    EXPECT_EQ(Config().myDebugFeatures, 0u);
+}
+
+TEST_F(SettingsFile, MultisamplingTakesTheLastKnownName)
+{
+    ASSERT_TRUE(LoadWindowSettings(R"("multisampling": "High")"));
+    EXPECT_EQ(Config().myMultiSampling, Vela::MultiSampling::High);
+    ASSERT_TRUE(LoadWindowSettings(R"("multisampling": ["Low", "Medium"])"));
+    EXPECT_EQ(Config().myMultiSampling, Vela::MultiSampling::Medium);
+    ASSERT_TRUE(LoadWindowSettings(R"("multisampling": "Ultra")"));
+    EXPECT_EQ(Config().myMultiSampling, Vela::MultiSampling::Medium);
+}
+
+TEST_F(SettingsFile, OneSizeGivenSetsBoth)
+{
+    ASSERT_TRUE(LoadWindowSettings(R"("render_size": {"w": 800, "h": 600})"));
+    EXPECT_EQ(Config().myWindowWidth, 800u);
+    EXPECT_EQ(Config().myWindowHeight, 600u);
+    EXPECT_EQ(Config().myRenderWidth, 800u);
+    EXPECT_EQ(Config().myRenderHeight, 600u);
+
+    ASSERT_TRUE(LoadWindowSettings(R"("window_size": {"w": 640, "h": 480}, "render_size": {"w": 1920, "h": 1080})"));
+    EXPECT_EQ(Config().myWindowWidth, 640u);
+    EXPECT_EQ(Config().myRenderHeight, 1080u);
+}
+
+TEST_F(SettingsFile, ReadsTitleColourFlagsAndRoots)
+{
+    const std::wstring defaultTitle = Config().myTitle;
+    myFolder.Write("settings/Game.json", R"({"window_settings": {"title": ""}})");
+    ASSERT_TRUE(Vela::LoadSettings("Game.json"));
+    EXPECT_EQ(Config().myTitle, defaultTitle);
+    EXPECT_EQ(defaultTitle.size(), 41u);
+
+    myFolder.Write("settings/Other.cfg.json", R"({
+        "assets_path": {"engine": "../engine", "game": "game/./content"},
+        "window_settings": {"title": "Sk\u00f6ld", "clear_color": {"r": 0.25, "g": 0.5, "b": 0.75, "a": 1},
+                            "enable_vsync": true, "borderless": true}})");
+    ASSERT_TRUE(Vela::LoadSettings("Other.cfg.json"));
+    EXPECT_EQ(Config().myTitle, L"Sk\u00f6ld");
+    EXPECT_EQ(Config().myClearColor, Vela::Color(0.25f, 0.5f, 0.75f, 1.0f));
+    EXPECT_TRUE(Config().myEnableVsync);
+    EXPECT_TRUE(Config().myBorderless);
+    EXPECT_FALSE(Config().myStartInFullscreen);
+    EXPECT_EQ(Vela::Settings::EngineAssetRoot(), (myFolder.Path().parent_path() / "engine").lexically_normal());
+    EXPECT_EQ(Vela::Settings::GameAssetRoot(), myFolder.Path() / "game" / "content");
+    EXPECT_TRUE(Vela::Settings::CookedAssetRoot().empty());
+}
+
+TEST_F(SettingsFile, MissingFileReportsAndKeepsTheConfiguration)
+{
+    VelaTest::AssertionCapture capture;
+    Config().myWindowWidth = 333;
+    EXPECT_FALSE(Vela::LoadSettings("Absent"));
+    EXPECT_EQ(Config().myWindowWidth, 333u);
+    EXPECT_TRUE(capture.Contains("Could not open project settings file in Vela::LoadSettings"));
+}
+
+TEST_F(SettingsFile, MalformedFilesRaiseTheJsonLibrarysErrors)
+{
+    myFolder.Write("settings/Bad.json", "{ not json");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 101); // parse_error
+    myFolder.Write("settings/Bad.json", R"({"window_settings": {}})");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 302); // type must be string, but is null
+    myFolder.Write("settings/Bad.json", R"({})");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 302);
+    myFolder.Write("settings/Bad.json", R"({"assets_path": {"engine": "e"}, "window_settings": {"title": "t"}})");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 302);
+    myFolder.Write("settings/Bad.json", R"({"window_settings": {"title": "t", "debug_features": ["Fps", 3]}})");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 302);
+    myFolder.Write("settings/Bad.json", R"({"window_settings": {"title": "t", "enable_vsync": "yes"}})");
+    EXPECT_EQ(JsonErrorId([] { Vela::LoadSettings("Bad"); }), 302);
+}
+
+TEST_F(SettingsFile, AssetLookupOrderAndLetterCase)
+{
+    const auto game = myFolder.Path() / "game";
+    const auto engine = myFolder.Path() / "engine";
+    Vela::Settings::SetAssetRootsForTesting(engine, game, {});
+    myFolder.Write("data/Models/box.fbx", "data");
+    myFolder.Write("game/Models/box.fbx", "game");
+    myFolder.Write("game/sprites/Menu/Button.DDS", "game");
+    myFolder.Write("engine/Textures/T_Default_c.dds", "engine");
+    myFolder.Write("engine/Sprites/Menu/Button.dds", "engine");
+    std::filesystem::create_directories(game / "Folder.fbx");
+
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Models/box.fbx")), "data");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Models\\box.fbx")), "data");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("textures\\t_default_C.DDS")), "engine");
+    // The game root is asked before the engine root, even when only a case-insensitive match exists there.
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Sprites/Menu/Button.dds")), "game");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("Folder.fbx"), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath(""), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("Models/missing.fbx"), "");
+}
+
+TEST_F(SettingsFile, AmongCaseVariantsTheExactNameWinsElseTheFirstSorted)
+{
+    const auto game = myFolder.Path() / "game";
+    Vela::Settings::SetAssetRootsForTesting({}, game, {});
+    myFolder.Write("game/a.TXT", "upper");
+    myFolder.Write("game/a.txt", "lower");
+    myFolder.Write("game/a.Txt", "mixed");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("a.txt")), "lower");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("a.tXt")), "upper"); // "a.TXT" sorts first
+}
