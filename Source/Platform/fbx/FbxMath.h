@@ -1,0 +1,81 @@
+#pragma once
+// Double-precision value types of the FBX reader: vectors, colours and affine matrices.
+#include <array>
+
+namespace Vela::Fbx
+{
+    // A 4-component double vector. Positions carry w as stored in the file; directions use w = 0.
+    struct Vector4
+    {
+        double x = 0.0, y = 0.0, z = 0.0, w = 0.0;
+
+        Vector4() = default;
+        Vector4(double aX, double aY, double aZ, double aW = 0.0) : x(aX), y(aY), z(aZ), w(aW) {}
+
+        double& operator[](int aIndex);             // 0..3 (clamped)
+        double operator[](int aIndex) const;
+        Vector4 operator+(const Vector4& aOther) const;  // all four components
+        Vector4 operator-(const Vector4& aOther) const;
+        Vector4 operator*(double aScale) const;
+        bool operator==(const Vector4& aOther) const = default;
+        double Dot3(const Vector4& aOther) const;   // x, y, z only
+        Vector4 Cross3(const Vector4& aOther) const;  // w of the result is 0
+        double Length3() const;
+        Vector4 Normalized3() const;                // zero stays zero; w kept
+    };
+
+    struct Vector2
+    {
+        double x = 0.0, y = 0.0;
+        bool operator==(const Vector2& aOther) const = default;
+    };
+
+    // Vertex colour; the default is opaque black.
+    struct Color
+    {
+        double r = 0.0, g = 0.0, b = 0.0, a = 1.0;
+        bool operator==(const Color& aOther) const = default;
+    };
+
+    // Euler rotation orders as the file numbers them; the first letter is applied first.
+    enum class RotationOrder : int { XYZ = 0, XZY = 1, YZX = 2, YXZ = 3, ZXY = 4, ZYX = 5 };
+
+    // An affine 4x4 transform.
+    // Storage: four rows for row vectors, so GetRow(3) is the translation (x, y, z, 1) and a matrix is
+    // handed over to row-major, row-vector engines row by row.
+    // Composition is written as for column vectors: in a * b, b is applied first, then a
+    // (global = parentGlobal * local).
+    class AMatrix
+    {
+    public:
+        AMatrix();  // identity
+        // Translation * Rotation(Euler degrees, XYZ order) * Scaling.
+        AMatrix(const Vector4& aTranslation, const Vector4& aRotationDegrees, const Vector4& aScaling);
+
+        static AMatrix Translation(const Vector4& aTranslation);
+        static AMatrix Scaling(const Vector4& aScaling);
+        static AMatrix Rotation(const Vector4& aRotationDegrees, RotationOrder aOrder = RotationOrder::XYZ);
+
+        Vector4 GetRow(int aRow) const;             // aRow 0..3; out of range gives a zero vector
+        void SetRow(int aRow, const Vector4& aRow4);
+        double Get(int aRow, int aColumn) const;    // 0-based, stored layout
+        void Set(int aRow, int aColumn, double aValue);
+        const double* GetData() const { return &myData[0][0]; }  // 16 doubles, row after row
+
+        Vector4 GetT() const;                       // translation (row 3), w = 0
+        Vector4 GetS() const;                       // scale (lengths of the three axis rows; negative when mirrored along x)
+        Vector4 GetR() const;                       // rotation as Euler degrees, XYZ order
+        void SetT(const Vector4& aTranslation);
+
+        AMatrix operator*(const AMatrix& aOther) const;  // aOther applied first
+        AMatrix& operator*=(const AMatrix& aOther);
+        bool operator==(const AMatrix& aOther) const;
+        AMatrix Inverse() const;                    // general 4x4 inverse; a singular matrix gives identity
+        AMatrix Transpose() const;
+        Vector4 MultT(const Vector4& aPoint) const;  // transforms a point (w ignored, result w = 1)
+        Vector4 MultR(const Vector4& aDirection) const;  // rotates/scales a direction (no translation), w kept
+
+    private:
+        double myData[4][4];
+    };
+}
