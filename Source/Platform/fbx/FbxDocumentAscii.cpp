@@ -1,0 +1,397 @@
+// ASCII FBX: "Key: value, value {" opens a record, "}" closes it, ';' starts a comment,
+// "Key: *N { a: v,v,... }" holds an array.
+#include "Platform/fbx/FbxDocumentParsers.h"
+
+#include <charconv>
+
+namespace Vela::Fbx::impl
+{
+    namespace
+    {
+        enum class TokenKind
+        {
+            End, Key, Word, String, Number, Comma, Open, Close, Star, Bad
+        };
+
+        struct Token
+        {
+            TokenKind kind = TokenKind::End;
+            std::string_view text;
+        };
+
+        bool IsSpace(char aChar)
+        {
+            return aChar == ' ' || aChar == '\t' || aChar == '\r' || aChar == '\n' || aChar == '\f' || aChar == '\v';
+        }
+
+        bool IsDelimiter(char aChar)
+        {
+            return IsSpace(aChar) || aChar == ',' || aChar == '{' || aChar == '}' || aChar == ';' || aChar == '"' ||
+                   aChar == ':' || aChar == '*';
+        }
+
+        class Tokenizer
+        {
+        public:
+            explicit Tokenizer(std::string_view aText) : myText(aText) {}
+
+            const Token& Peek()
+            {
+                if (!myHasPeeked)
+                {
+                    myPeeked = Scan();
+                    myHasPeeked = true;
+                }
+                return myPeeked;
+            }
+
+            Token Next()
+            {
+                Token token = Peek();
+                myHasPeeked = false;
+                return token;
+            }
+
+            size_t Line() const
+            {
+                size_t line = 1;
+                for (size_t i = 0; i < myPosition && i < myText.size(); ++i)
+                    line += myText[i] == '\n';
+                return line;
+            }
+
+        private:
+            Token Scan()
+            {
+                SkipSpaceAndComments();
+                if (myPosition >= myText.size())
+                    return {TokenKind::End, {}};
+                const char first = myText[myPosition];
+                const size_t start = myPosition;
+                switch (first)
+                {
+                case ',':
+                    ++myPosition;
+                    return {TokenKind::Comma, myText.substr(start, 1)};
+                case '{':
+                    ++myPosition;
+                    return {TokenKind::Open, myText.substr(start, 1)};
+                case '}':
+                    ++myPosition;
+                    return {TokenKind::Close, myText.substr(start, 1)};
+                case '"':
+                {
+                    const size_t close = myText.find('"', start + 1);
+                    if (close == std::string_view::npos)
+                    {
+                        myPosition = myText.size();
+                        return {TokenKind::Bad, "unterminated string"};
+                    }
+                    myPosition = close + 1;
+                    return {TokenKind::String, myText.substr(start + 1, close - start - 1)};
+                }
+                case '*':
+                {
+                    ++myPosition;
+                    const size_t digits = myPosition;
+                    while (myPosition < myText.size() && !IsDelimiter(myText[myPosition]))
+                        ++myPosition;
+                    return {TokenKind::Star, myText.substr(digits, myPosition - digits)};
+                }
+                case ':':
+                    ++myPosition;
+                    return {TokenKind::Bad, "stray ':'"};
+                default:
+                    break;
+                }
+
+                while (myPosition < myText.size() && !IsDelimiter(myText[myPosition]))
+                    ++myPosition;
+                const std::string_view word = myText.substr(start, myPosition - start);
+                // A word directly followed by ':' names a record.
+                size_t look = myPosition;
+                while (look < myText.size() && (myText[look] == ' ' || myText[look] == '\t'))
+                    ++look;
+                if (look < myText.size() && myText[look] == ':')
+                {
+                    myPosition = look + 1;
+                    return {TokenKind::Key, word};
+                }
+                const bool numeric = (first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.';
+                return {numeric ? TokenKind::Number : TokenKind::Word, word};
+            }
+
+            void SkipSpaceAndComments()
+            {
+                while (myPosition < myText.size())
+                {
+                    const char c = myText[myPosition];
+                    if (IsSpace(c))
+                        ++myPosition;
+                    else if (c == ';')
+                    {
+                        const size_t lineEnd = myText.find('\n', myPosition);
+                        myPosition = lineEnd == std::string_view::npos ? myText.size() : lineEnd + 1;
+                    }
+                    else
+                        break;
+                }
+            }
+
+            std::string_view myText;
+            size_t myPosition = 0;
+            Token myPeeked;
+            bool myHasPeeked = false;
+        };
+
+        bool IsIntegerText(std::string_view aText)
+        {
+            return aText.find_first_of(".eEnN") == std::string_view::npos;
+        }
+
+        // Integers as Int64, other numbers as Float64; false when the text is no number at all.
+        bool ParseNumber(std::string_view aText, Property& aOut)
+        {
+            if (!aText.empty() && aText.front() == '+')
+                aText.remove_prefix(1);
+            const char* begin = aText.data();
+            const char* end = begin + aText.size();
+            if (IsIntegerText(aText))
+            {
+                int64_t integer = 0;
+                const auto [stop, error] = std::from_chars(begin, end, integer);
+                if (error == std::errc() && stop == end)
+                {
+                    aOut = Property(Property::Type::Int64, integer);
+                    return true;
+                }
+            }
+            double real = 0.0;
+            const auto [stop, error] = std::from_chars(begin, end, real);
+            if (error == std::errc() && stop == end)
+            {
+                aOut = Property(Property::Type::Float64, real);
+                return true;
+            }
+            return false;
+        }
+
+        class AsciiParser
+        {
+        public:
+            AsciiParser(std::string_view aText, std::string& aError) : myTokens(aText), myError(aError) {}
+
+            bool ParseTopLevel(Record& aRoot) { return ParseBody(aRoot, 0, true); }
+
+        private:
+            bool Fail(std::string_view aWhat)
+            {
+                myError = std::string(aWhat) + " on line " + std::to_string(myTokens.Line());
+                return false;
+            }
+
+            bool ParseBody(Record& aParent, size_t aDepth, bool aTopLevel)
+            {
+                while (true)
+                {
+                    const Token token = myTokens.Next();
+                    switch (token.kind)
+                    {
+                    case TokenKind::End:
+                        return aTopLevel ? true : Fail("Unexpected end of file inside a record");
+                    case TokenKind::Close:
+                        return aTopLevel ? Fail("Unmatched '}'") : true;
+                    case TokenKind::Key:
+                        if (!ParseRecord(aParent.children.emplace_back(), token.text, aDepth))
+                            return false;
+                        break;
+                    case TokenKind::Bad:
+                        return Fail(token.text);
+                    default:
+                        return Fail("Expected a record name");
+                    }
+                }
+            }
+
+            bool ParseRecord(Record& aRecord, std::string_view aName, size_t aDepth)
+            {
+                aRecord.name.assign(aName);
+                bool isArray = false;
+                if (myTokens.Peek().kind == TokenKind::Star)
+                {
+                    myTokens.Next();
+                    isArray = true;
+                }
+                else if (!ParseValues(aRecord))
+                    return false;
+
+                if (myTokens.Peek().kind != TokenKind::Open)
+                {
+                    if (isArray)
+                        aRecord.properties.emplace_back(Property::Type::Int64Array, std::vector<int64_t>{});
+                    return true;
+                }
+                myTokens.Next();
+                if (aDepth + 1 >= MAX_RECORD_DEPTH)
+                    return Fail("Records nested too deeply");
+                if (isArray)
+                    return ParseArrayBody(aRecord);
+                return ParseBody(aRecord, aDepth + 1, false);
+            }
+
+            bool ParseValues(Record& aRecord)
+            {
+                while (true)
+                {
+                    const Token& token = myTokens.Peek();
+                    // Some exporters write an empty first value ("Content: ,") before embedded data.
+                    if (token.kind == TokenKind::Comma)
+                    {
+                        myTokens.Next();
+                        continue;
+                    }
+                    if (token.kind == TokenKind::String)
+                        aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                    else if (token.kind == TokenKind::Number)
+                    {
+                        Property number;
+                        if (!ParseNumber(token.text, number))
+                            number = Property(Property::Type::String, std::string(token.text));
+                        aRecord.properties.push_back(std::move(number));
+                    }
+                    else if (token.kind == TokenKind::Word)
+                    {
+                        // Single letters are flags (T/F, Y/N), stored as binary files store them: the letter's code.
+                        if (token.text.size() == 1)
+                            aRecord.properties.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
+                        else
+                            aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                    }
+                    else if (token.kind == TokenKind::Bad)
+                        return Fail(token.text);
+                    else
+                        return true;
+                    myTokens.Next();
+                    if (myTokens.Peek().kind != TokenKind::Comma)
+                        return true;
+                    myTokens.Next();
+                }
+            }
+
+            // "{ a: v,v,... }": the values become one array property of the enclosing record.
+            bool ParseArrayBody(Record& aRecord)
+            {
+                std::vector<int64_t> integers;
+                std::vector<double> reals;
+                bool allIntegers = true;
+                while (true)
+                {
+                    Token token = myTokens.Next();
+                    if (token.kind == TokenKind::Close)
+                        break;
+                    if (token.kind != TokenKind::Key)
+                        return Fail(token.kind == TokenKind::End ? "Unexpected end of file inside an array" : "Malformed array");
+                    while (true)
+                    {
+                        const Token value = myTokens.Peek();
+                        if (value.kind != TokenKind::Number)
+                            break;
+                        myTokens.Next();
+                        Property number;
+                        if (!ParseNumber(value.text, number))
+                            return Fail("Malformed number in array");
+                        if (allIntegers && number.GetType() == Property::Type::Int64)
+                            integers.push_back(number.AsInt64());
+                        else
+                        {
+                            if (allIntegers)
+                            {
+                                reals.assign(integers.begin(), integers.end());
+                                integers.clear();
+                                allIntegers = false;
+                            }
+                            reals.push_back(number.AsDouble());
+                        }
+                        if (myTokens.Peek().kind != TokenKind::Comma)
+                            break;
+                        myTokens.Next();
+                    }
+                }
+                if (allIntegers)
+                    aRecord.properties.emplace_back(Property::Type::Int64Array, std::move(integers));
+                else
+                    aRecord.properties.emplace_back(Property::Type::Float64Array, std::move(reals));
+                return true;
+            }
+
+            Tokenizer myTokens;
+            std::string& myError;
+        };
+
+        // "; FBX 7.5.0 project file" -> 7500, for files without an FBXVersion record.
+        uint32_t VersionFromComment(std::string_view aText)
+        {
+            const size_t marker = aText.substr(0, 256).find("FBX ");
+            if (marker == std::string_view::npos)
+                return 0;
+            uint32_t version = 0;
+            int digits = 0;
+            for (size_t i = marker + 4; i < aText.size() && digits < 3; ++i)
+            {
+                const char c = aText[i];
+                if (c >= '0' && c <= '9')
+                {
+                    version = version * 10 + static_cast<uint32_t>(c - '0');
+                    ++digits;
+                }
+                else if (c != '.')
+                    break;
+            }
+            return digits == 3 ? version * 10 : 0;
+        }
+    }
+
+    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
+    {
+        const std::string_view text(reinterpret_cast<const char*>(aBytes.data()), aBytes.size());
+        // Text files hold no NUL bytes; this rejects other binary formats before tokenising them.
+        if (text.substr(0, 4096).find('\0') != std::string_view::npos)
+        {
+            aError = "Not an FBX file";
+            return false;
+        }
+
+        AsciiParser parser(text, aError);
+        if (!parser.ParseTopLevel(aOut.root))
+        {
+            aError = "Not a readable ASCII FBX file: " + aError;
+            return false;
+        }
+
+        uint32_t version = 0;
+        const Record* header = aOut.root.Find("FBXHeaderExtension");
+        const Record* versionRecord = header ? header->Find("FBXVersion") : nullptr;
+        if (versionRecord && versionRecord->GetProperty(0))
+        {
+            const int64_t stored = versionRecord->GetProperty(0)->AsInt64();
+            version = stored > 0 && stored < 100000 ? static_cast<uint32_t>(stored) : 0;
+        }
+        else
+            version = VersionFromComment(text);
+
+        if (version == 0)
+        {
+            aError = "Not an FBX file (no FBX version found)";
+            return false;
+        }
+        if (version < MIN_VERSION || version > MAX_VERSION)
+        {
+            aError = "Unsupported FBX version " + std::to_string(version) + " (only FBX 7.x is read)";
+            return false;
+        }
+        aOut.version = version;
+        aOut.isBinary = false;
+        aOut.isBigEndian = false;
+        return true;
+    }
+}
