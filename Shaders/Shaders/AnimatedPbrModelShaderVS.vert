@@ -1,0 +1,14 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+// Skinned meshes: bone matrices at b5.
+#include "include/ConstantBlocks.glsl"
+#include "include/ModelVertexInput.glsl"
+#include "include/Skinning.glsl"
+
+void main()
+{
+    mat4 skin = SkinMatrix();
+    mat3 skinRotation = mat3(skin);
+    EmitModelVertex(vec4(inPosition.xyz, 1.0) * skin, inNormal * skinRotation, inTangent * skinRotation,
+                    inBinormal * skinRotation);
+}

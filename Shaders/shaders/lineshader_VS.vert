@@ -1,0 +1,13 @@
+#version 450
+#extension GL_GOOGLE_include_directive : require
+#include "../Shaders/include/ConstantBlocks.glsl"
+
+layout(location = 0) in vec3 inPosition;
+layout(location = 1) in vec4 inColor;
+layout(location = 0) out vec4 outColor;
+
+void main()
+{
+    gl_Position = vec4(inPosition, 1.0) * camera.worldToCamera * camera.projection;
+    outColor = inColor;
+}
