@@ -8,11 +8,7 @@ struct SDL_Window;
 
 namespace Vela::Platform
 {
-    // A native window: the SDL window plus whatever the window layer keeps beside it.
-    struct NativeWindow
-    {
-        SDL_Window* sdlWindow = nullptr;
-    };
+    struct NativeWindow;
 
     using WindowHandle = NativeWindow*;
     using InstanceHandle = void*;
@@ -20,6 +16,21 @@ namespace Vela::Platform
     using WParam = uintptr_t;
     using LParam = intptr_t;
     using LResult = intptr_t;
+
+    // Receives every message dispatched or sent to a window.
+    using WindowProcedure = LResult (*)(WindowHandle aWindow, MessageId aMessage, WParam aWParam, LParam aLParam);
+
+    // A native window: the SDL window plus whatever the window layer keeps beside it.
+    struct NativeWindow
+    {
+        SDL_Window* sdlWindow = nullptr;
+        WindowProcedure procedure = nullptr;
+        void* userData = nullptr;
+        uint32_t sdlWindowId = 0;
+        bool destroyed = false;       // the destroy message was sent; the SDL window is hidden until released
+        bool rawMouseInput = false;   // raw mouse motion is delivered as MESSAGE_INPUT
+        bool minimized = false;
+    };
 
     constexpr MessageId MESSAGE_DESTROY = 0x0002;
     constexpr MessageId MESSAGE_SIZE = 0x0005;
@@ -46,4 +57,23 @@ namespace Vela::Platform
     constexpr WParam SIZE_RESTORED = 0;
     constexpr WParam SIZE_MINIMIZED = 1;
     constexpr WParam SIZE_MAXIMIZED = 2;
+
+    // Low word of lParam of MESSAGE_SETCURSOR when the pointer is over the client area.
+    constexpr LParam HIT_TEST_CLIENT = 1;
+
+    // High word of wParam of MESSAGE_XBUTTONDOWN / UP.
+    constexpr WParam XBUTTON_1 = 1;
+    constexpr WParam XBUTTON_2 = 2;
+
+    // Low word of wParam of mouse messages: the buttons and modifier keys down.
+    constexpr WParam MOUSE_KEY_LBUTTON = 0x0001;
+    constexpr WParam MOUSE_KEY_RBUTTON = 0x0002;
+    constexpr WParam MOUSE_KEY_SHIFT = 0x0004;
+    constexpr WParam MOUSE_KEY_CONTROL = 0x0008;
+    constexpr WParam MOUSE_KEY_MBUTTON = 0x0010;
+    constexpr WParam MOUSE_KEY_XBUTTON1 = 0x0020;
+    constexpr WParam MOUSE_KEY_XBUTTON2 = 0x0040;
+
+    // One notch of the mouse wheel.
+    constexpr int WHEEL_DELTA = 120;
 }

@@ -1,0 +1,62 @@
+#include "Platform/window/Cursor.h"
+
+#include "Platform/window/CursorFile.h"
+
+#include <SDL2/SDL.h>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace Vela::Platform
+{
+    CursorHandle LoadCursorFromFile(const std::filesystem::path& aPath)
+    {
+        std::ifstream file(aPath, std::ios::binary);
+        if (!file)
+        {
+            printf("Could not open cursor file %s\n", aPath.string().c_str());
+            return nullptr;
+        }
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::optional<CursorImage> image = ParseCursorFile(bytes);
+        if (!image)
+        {
+            printf("Not a valid cursor file: %s\n", aPath.string().c_str());
+            return nullptr;
+        }
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<uint8_t*>(image->rgba.data()), static_cast<int>(image->width), static_cast<int>(image->height),
+            32, static_cast<int>(image->width * 4), SDL_PIXELFORMAT_RGBA32);
+        if (surface == nullptr)
+        {
+            printf("Could not make the cursor from %s: %s\n", aPath.string().c_str(), SDL_GetError());
+            return nullptr;
+        }
+        SDL_Cursor* cursor =
+            SDL_CreateColorCursor(surface, static_cast<int>(image->hotspotX), static_cast<int>(image->hotspotY));
+        SDL_FreeSurface(surface);
+        if (cursor == nullptr)
+        {
+            printf("Could not make the cursor from %s: %s\n", aPath.string().c_str(), SDL_GetError());
+        }
+        return cursor;
+    }
+
+    void SetCursor(CursorHandle aCursor)
+    {
+        if (aCursor != nullptr)
+        {
+            SDL_SetCursor(aCursor);
+        }
+    }
+
+    void ShowArrowCursor()
+    {
+        static SDL_Cursor* arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+        if (arrow != nullptr)
+        {
+            SDL_SetCursor(arrow);
+        }
+    }
+}
