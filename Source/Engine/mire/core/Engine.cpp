@@ -1,0 +1,250 @@
+#include "mire/core/Engine.h"
+
+#include "mire/core/WindowsWindow.h"
+#include "mire/fonts/FontManager.h"
+#include "mire/graphics/DX11.h"
+#include "mire/graphics/RenderTarget.h"
+#include "mire/settings/Settings.h"
+#include "Platform/system/Clock.h"
+#include "Platform/system/SystemInfo.h"
+#include "Platform/window/MessageQueue.h"
+#include "Platform/window/NativeWindow.h"
+
+#include <cstdio>
+
+namespace Vela
+{
+    namespace
+    {
+        Engine* theEngine = nullptr;
+    }
+
+    Engine* Engine::GetInstance()
+    {
+        return theEngine;
+    }
+
+    Engine::Engine()
+    {
+        const EngineConfiguration& global = Settings::GetEngineConfiguration();
+        myConfiguration.myWindowMessageCallback = global.myWindowMessageCallback;
+        myConfiguration.myFirstHookCallback = global.myFirstHookCallback;
+        myConfiguration.mySecondHookCallback = global.mySecondHookCallback;
+        myConfiguration.myWindowWidth = global.myWindowWidth;
+        myConfiguration.myWindowHeight = global.myWindowHeight;
+        myConfiguration.myRenderWidth = global.myRenderWidth;
+        myConfiguration.myRenderHeight = global.myRenderHeight;
+        myConfiguration.myDebugFeatures = global.myDebugFeatures;
+        myConfiguration.myClearColor = global.myClearColor;
+        myConfiguration.myWindowHandle = global.myWindowHandle;
+        myConfiguration.myInstanceHandle = global.myInstanceHandle;
+        myConfiguration.myTitle = global.myTitle;
+        myConfiguration.myEnableVsync = global.myEnableVsync;
+        myConfiguration.myStartInFullscreen = global.myStartInFullscreen;
+        myConfiguration.myStartMaximized = global.myStartMaximized;
+        myConfiguration.myBorderless = global.myBorderless;
+        myConfiguration.myMultiSampling = global.myMultiSampling;
+
+        if (myConfiguration.myStartInFullscreen || myConfiguration.myStartMaximized)
+        {
+            const Platform::DesktopSize desktop = Platform::GetDesktopSize();
+            // No display to ask keeps the configured sizes.
+            if (desktop.width > 0 && desktop.height > 0)
+            {
+                myConfiguration.myWindowWidth = desktop.width;
+                myConfiguration.myWindowHeight = desktop.height;
+                myConfiguration.myRenderWidth = desktop.width;
+                myConfiguration.myRenderHeight = desktop.height;
+            }
+        }
+
+        myHooks = std::make_unique<EngineHooks>();
+        if (myConfiguration.myFirstHookCallback)
+        {
+            myHooks->myListA.push_back(myConfiguration.myFirstHookCallback);
+        }
+        if (myConfiguration.mySecondHookCallback)
+        {
+            myHooks->myListB.push_back(myConfiguration.mySecondHookCallback);
+        }
+    }
+
+    Engine::~Engine() = default;
+
+    bool Engine::Start()
+    {
+        if (theEngine != nullptr)
+        {
+            return false;
+        }
+        theEngine = new Engine();
+        return theEngine->InternalStart();
+    }
+
+    void Engine::CloseWindowAfterFailure(const char* aStep)
+    {
+        printf("Engine start failed: %s\n", aStep);
+        if (myWindow)
+        {
+            myWindow->Close();
+        }
+    }
+
+    bool Engine::InternalStart()
+    {
+        // 1. The file watcher is created here, before anything that registers files with it.
+
+        myWindow = std::make_unique<WindowsWindow>();
+        if (!myWindow->Init(myConfiguration, &myConfiguration.myInstanceHandle, &myConfiguration.myWindowHandle))
+        {
+            printf("Engine start failed: the window could not be created\n");
+            return false;
+        }
+
+        myDX11 = std::make_unique<DX11>();
+        if (!myDX11->Init(*myWindow))
+        {
+            CloseWindowAfterFailure("the graphics device could not be created");
+            return false;
+        }
+
+        // 4. The texture manager is created here.
+        // 5. The graphics engine is created and initialised here; a failed Init closes the window and fails
+        //    the start ("the graphics engine could not be initialised").
+        // 6. The texture manager's default textures are made here, once the graphics engine is up.
+
+        myFontManager = std::make_unique<FontManager>();
+        myFontManager->Init();
+
+        UpdateAspectRatio();
+        myStartTimeNs = Platform::SteadyClockNanoseconds();
+        return true;
+    }
+
+    void Engine::Shutdown()
+    {
+        // The model cache is deleted first (it shuts the FBX import library down).
+
+        Engine* engine = theEngine;
+        if (engine == nullptr)
+        {
+            return;
+        }
+        // The file watcher is deleted here first (its thread stops).
+        engine->myHooks.reset();
+        engine->myConfiguration = EngineConfiguration();
+        engine->myFontManager.reset();
+        // The texture manager, then the graphics engine, are deleted here.
+        engine->myDX11.reset();
+        engine->myWindow.reset();
+        delete engine;
+        theEngine = nullptr;
+    }
+
+    bool Engine::BeginFrame()
+    {
+        if (myQuit != 0)
+        {
+            return false;
+        }
+        Platform::Message message;
+        while (Platform::PeekMessage(message))
+        {
+            Platform::DispatchMessage(message);
+            if (message.message == Platform::MESSAGE_QUIT)
+            {
+                myQuit = 1;
+                return false;
+            }
+        }
+
+        // The file watcher's pending changes are flushed here (reload callbacks run on this thread).
+
+        if (myDX11)
+        {
+            myDX11->BeginFrame(myConfiguration.myClearColor);
+        }
+
+        // The graphics state stack's frame start runs here.
+
+        DX11::LastFrameDrawCallCount = DX11::DrawCallCount;
+        DX11::DrawCallCount = 0;
+        return true;
+    }
+
+    void Engine::EndFrame()
+    {
+        myTimer.Tick(myDeltaTime, myTotalTime);
+        if (myDX11)
+        {
+            myDX11->EndFrame(myConfiguration.myEnableVsync);
+        }
+        if (myResizePending != 0)
+        {
+            OnResize();
+        }
+    }
+
+    bool Engine::IsDebugFeatureOn(uint32_t aFeature) const
+    {
+        if ((myConfiguration.myDebugFeatures & ALL_DEBUG_FEATURES) == ALL_DEBUG_FEATURES)
+        {
+            return true;
+        }
+        return (myConfiguration.myDebugFeatures & aFeature) != 0;
+    }
+
+    void Engine::UpdateAspectRatio()
+    {
+        const float width = static_cast<float>(myConfiguration.myRenderWidth);
+        const float height = static_cast<float>(myConfiguration.myRenderHeight);
+        const float longSide = width > height ? width : height;
+        const float shortSide = width > height ? height : width;
+        // No area (a minimised window) keeps the last ratios.
+        if (shortSide <= 0.0f)
+        {
+            return;
+        }
+        myWindowRatio = longSide / shortSide;
+        myInverseWindowRatio = shortSide / longSide;
+    }
+
+    void Engine::OnResize()
+    {
+        if (!myDX11 || !myWindow)
+        {
+            myResizePending = 0;
+            return;
+        }
+        Platform::Rect client;
+        if (Platform::GetClientRect(myWindow->GetHandle(), client) &&
+            (client.right - client.left <= 0 || client.bottom - client.top <= 0))
+        {
+            // Minimised: keep the last render size and ratios; restoring the window sends another size message.
+            myResizePending = 0;
+            return;
+        }
+        if (!myDX11->Resize() || DX11::BackBuffer == nullptr)
+        {
+            // Tried again at the end of the next frame; until then the frame start skips the back buffer.
+            printf("Resizing the back buffer failed; trying again next frame\n");
+            myResizePending = 1;
+            return;
+        }
+        myResizePending = 0;
+        DX11::BackBuffer->SetAsActiveTarget(nullptr);
+        const auto [width, height] = myDX11->GetBackBufferSize();
+        if (width > 0 && height > 0)
+        {
+            myConfiguration.myRenderWidth = static_cast<uint32_t>(width);
+            myConfiguration.myRenderHeight = static_cast<uint32_t>(height);
+        }
+        Platform::Rect outer;
+        if (Platform::GetWindowRect(myWindow->GetHandle(), outer))
+        {
+            myConfiguration.myWindowWidth = static_cast<uint32_t>(outer.right - outer.left);
+            myConfiguration.myWindowHeight = static_cast<uint32_t>(outer.bottom - outer.top);
+        }
+        UpdateAspectRatio();
+    }
+}

@@ -1,0 +1,79 @@
+#include "mire/input/XboxController.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Vela
+{
+    float ApplyStickDeadZone(int16_t aRaw, float aDeadZone)
+    {
+        const float value = std::max(-1.0f, static_cast<float>(aRaw) / 32767.0f);
+        if (value == 0.0f)
+        {
+            return 0.0f;
+        }
+        float result = 0.0f;
+        if (std::fabs(value) >= aDeadZone)
+        {
+            result = std::copysign(std::fabs(value) - aDeadZone, value);
+        }
+        if (aDeadZone > 0.0f)
+        {
+            result *= 1.0f / (1.0f - aDeadZone);
+        }
+        return result;
+    }
+
+    bool XboxController::Update()
+    {
+        using namespace Platform;
+        if (myPadIndex == NO_PAD)
+        {
+            for (uint32_t slot = 0; slot < GAMEPAD_SLOT_COUNT; ++slot)
+            {
+                GamepadState probe;
+                if (GetGamepadState(slot, probe) == GAMEPAD_RESULT_SUCCESS)
+                {
+                    myPadIndex = slot;
+                    break;
+                }
+            }
+            if (myPadIndex == NO_PAD)
+            {
+                return false;
+            }
+        }
+
+        myPreviousState = myCurrentState;
+        myCurrentState = {};
+        if (GetGamepadState(myPadIndex, myCurrentState) != GAMEPAD_RESULT_SUCCESS)
+        {
+            myPadIndex = NO_PAD;
+            return false;
+        }
+
+        const GamepadButtons& pad = myCurrentState.gamepad;
+        myLeftStickX = ApplyStickDeadZone(pad.thumbLeftX, myDeadZoneX);
+        myLeftStickY = ApplyStickDeadZone(pad.thumbLeftY, myDeadZoneY);
+        myRightStickX = ApplyStickDeadZone(pad.thumbRightX, myDeadZoneX);
+        myRightStickY = ApplyStickDeadZone(pad.thumbRightY, myDeadZoneY);
+        myLeftTrigger = static_cast<float>(pad.leftTrigger) / 255.0f;
+        myRightTrigger = static_cast<float>(pad.rightTrigger) / 255.0f;
+        return true;
+    }
+
+    bool XboxController::IsButtonPressed(uint16_t aMask) const
+    {
+        return (myCurrentState.gamepad.buttons & aMask) != 0 && (myPreviousState.gamepad.buttons & aMask) == 0;
+    }
+
+    bool XboxController::IsButtonHeld(uint16_t aMask) const
+    {
+        return (myCurrentState.gamepad.buttons & aMask) != 0 && (myPreviousState.gamepad.buttons & aMask) != 0;
+    }
+
+    bool XboxController::IsButtonReleased(uint16_t aMask) const
+    {
+        return (myCurrentState.gamepad.buttons & aMask) == 0 && (myPreviousState.gamepad.buttons & aMask) != 0;
+    }
+}
