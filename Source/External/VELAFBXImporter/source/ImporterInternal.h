@@ -1,0 +1,60 @@
+#pragma once
+// The steps shared by the model and animation imports.
+#include "VelaFBXRecords.h"
+
+#include "Platform/fbx/FbxScene.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace VelaFBX
+{
+    struct ImporterState
+    {
+        Vela::Fbx::Manager* manager = nullptr;
+        Vela::Fbx::IoSettings* ioSettings = nullptr;
+        Vela::Fbx::GeometryConverter* geometryConverter = nullptr;
+        Vela::Fbx::AxisSystem targetAxisSystem;
+        Vela::Fbx::Importer* importer = nullptr;
+        // Serialises whole imports (and set-up/tear-down against them).
+        std::mutex importMutex;
+        std::string lastError;
+    };
+    ImporterState& GetImporterState();
+
+    // Runtime error raised the way every import failure is raised.
+    [[noreturn]] void ThrowImportError(const std::string& aMessage);
+
+    // Creates the per-import importer and scene and destroys them again when the import ends,
+    // normally or by a thrown error.
+    class ImportSession
+    {
+    public:
+        explicit ImportSession(ImporterState& aState);
+        ~ImportSession();
+        ImportSession(const ImportSession&) = delete;
+        ImportSession& operator=(const ImportSession&) = delete;
+
+        Vela::Fbx::Importer* importer = nullptr;
+        Vela::Fbx::Scene* scene = nullptr;
+    };
+
+    bool GatherBones(const Vela::Fbx::Node* aNode, Skeleton& aSkeleton, std::vector<Bone>& someEvents,
+                     std::vector<Socket>& someSockets, int32_t aParentIndex);
+    uint32_t FindMeshNodes(Vela::Fbx::Node* aNode, std::vector<Vela::Fbx::Node*>& someNodes);
+    int32_t FindLodGroupNodes(Vela::Fbx::Node* aNode, std::vector<Vela::Fbx::Node*>& someNodes);
+
+    bool ExtractMesh(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
+                     std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+    void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
+                              uint32_t aPolygonVertex, Vela::Fbx::Vector4& aValue);
+    uint64_t VertexHash(const Vertex& aVertex);
+
+    void ConvertMatrix(const Vela::Fbx::AMatrix& aMatrix, Matrix4x4f& aOut);
+    void ReadMaterial(const Vela::Fbx::Material* aMaterial, Material& aOut);
+    MaterialTexture FindTextureFile(const Vela::Fbx::Material* aMaterial, const char* aPropertyName);
+
+    // The node name with everything up to and including its last ':' removed.
+    std::string StripNamespace(const std::string& aNodeName);
+}

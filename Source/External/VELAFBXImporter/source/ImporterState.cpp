@@ -1,0 +1,123 @@
+#include "ImporterInternal.h"
+#include "VelaFBXImporter.h"
+
+#include <exception>
+#include <stdexcept>
+
+namespace VelaFBX
+{
+    ImporterState& GetImporterState()
+    {
+        static ImporterState state;
+        return state;
+    }
+
+    void ThrowImportError(const std::string& aMessage)
+    {
+        std::throw_with_nested(std::runtime_error(aMessage));
+    }
+
+    void InitImporter()
+    {
+        ImporterState& state = GetImporterState();
+        std::lock_guard lock(state.importMutex);
+        if (state.manager)
+            return;
+        state.manager = Vela::Fbx::Manager::Create();
+        state.ioSettings = Vela::Fbx::IoSettings::Create(state.manager, "VELA");
+        // Textures are loaded by the engine from their own files, never from the FBX.
+        state.ioSettings->SetBoolProp("Import|AdvOptGrp|FileFormat|Fbx|Texture", false);
+        state.ioSettings->SetBoolProp("Import|AdvOptGrp|FileFormat|Fbx|ExtractEmbeddedData", false);
+        state.importer = Vela::Fbx::Importer::Create(state.manager, "");
+        state.geometryConverter = new Vela::Fbx::GeometryConverter(state.manager);
+        state.targetAxisSystem = Vela::Fbx::AxisSystem(Vela::Fbx::AxisSystem::Preset::DirectX);
+    }
+
+    void UninitImporter()
+    {
+        ImporterState& state = GetImporterState();
+        std::lock_guard lock(state.importMutex);
+        if (!state.manager)
+            return;
+        state.manager->Destroy();
+        delete state.geometryConverter;
+        state.manager = nullptr;
+        state.ioSettings = nullptr;
+        state.geometryConverter = nullptr;
+        state.importer = nullptr;
+    }
+
+    std::string GetLastError()
+    {
+        ImporterState& state = GetImporterState();
+        std::lock_guard lock(state.importMutex);
+        return state.lastError;
+    }
+
+    ImportSession::ImportSession(ImporterState& aState)
+    {
+        importer = Vela::Fbx::Importer::Create(aState.manager, "");
+    }
+
+    ImportSession::~ImportSession()
+    {
+        if (scene)
+            scene->Destroy();
+        if (importer)
+            importer->Destroy();
+    }
+
+    Skeleton::Skeleton()
+    {
+        sockets.max_load_factor(1.0f);
+        sockets.rehash(8);
+        boneIndices.max_load_factor(1.0f);
+        boneIndices.rehash(8);
+    }
+
+    void ConvertMatrix(const Vela::Fbx::AMatrix& aMatrix, Matrix4x4f& aOut)
+    {
+        for (int row = 0; row < 4; ++row)
+        {
+            const Vela::Fbx::Vector4 values = aMatrix.GetRow(row);
+            for (int column = 0; column < 4; ++column)
+                aOut[static_cast<size_t>(row * 4 + column)] = static_cast<float>(values[column]);
+        }
+    }
+
+    std::string StripNamespace(const std::string& aNodeName)
+    {
+        const size_t colon = aNodeName.rfind(':');
+        return colon == std::string::npos ? aNodeName : aNodeName.substr(colon + 1);
+    }
+
+    BoundingBox CombineBounds(const BoundingBox& aFirst, const BoundingBox& aSecond)
+    {
+        BoundingBox result;
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            const float firstMin = aFirst.centre[axis] - aFirst.halfExtents[axis];
+            const float firstMax = aFirst.centre[axis] + aFirst.halfExtents[axis];
+            const float secondMin = aSecond.centre[axis] - aSecond.halfExtents[axis];
+            const float secondMax = aSecond.centre[axis] + aSecond.halfExtents[axis];
+            const float minimum = std::min(std::min(firstMin, firstMax), std::min(secondMin, secondMax));
+            const float maximum = std::max(std::max(firstMin, firstMax), std::max(secondMin, secondMax));
+            result.halfExtents[axis] = (maximum - minimum) * 0.5f;
+            result.centre[axis] = (maximum + minimum) * 0.5f;
+        }
+        result.largestHalfExtent = std::max(result.halfExtents[0], std::max(result.halfExtents[1], result.halfExtents[2]));
+        return result;
+    }
+
+    MinMaxBox MakeMinMaxBox(const float aCentre[3], const float aHalfExtents[3])
+    {
+        MinMaxBox box;
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            box.minimum[axis] = aCentre[axis] - aHalfExtents[axis];
+            box.maximum[axis] = aCentre[axis] + aHalfExtents[axis];
+        }
+        box.valid = 1;
+        return box;
+    }
+}
