@@ -21,5 +21,8 @@ set_target_properties(Vela::ImGui PROPERTIES
   IMPORTED_LOCATION ${IMGUI_LIBRARY}
   INTERFACE_INCLUDE_DIRECTORIES ${IMGUI_INCLUDE_DIR}
   INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${IMGUI_INCLUDE_DIR})
+# Its font atlas calls stb_truetype and stb_rect_pack, which Debian builds into libstb.
+find_library(STB_LIBRARY NAMES stb REQUIRED)
+set_property(TARGET Vela::ImGui APPEND PROPERTY INTERFACE_LINK_LIBRARIES ${STB_LIBRARY})
 
 find_program(GLSLANG_VALIDATOR glslangValidator REQUIRED)

@@ -1,0 +1,127 @@
+#include "PropertyTestSupport.h"
+
+#include "mire/property/PropertyEditorRows.h"
+
+#include <imgui.h>
+
+using namespace Vela;
+using nlohmann::json;
+using VelaTest::Read;
+
+namespace
+{
+    // A Dear ImGui context without any backend: enough to lay out and "render" frames headless.
+    class HeadlessImGui
+    {
+    public:
+        HeadlessImGui()
+        {
+            myContext = ImGui::CreateContext();
+            ImGuiIO& io = ImGui::GetIO();
+            io.DisplaySize = ImVec2(1280, 720);
+            io.DeltaTime = 1.0f / 60.0f;
+            io.IniFilename = nullptr;
+            unsigned char* pixels = nullptr;
+            int width = 0;
+            int height = 0;
+            io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+        }
+        ~HeadlessImGui() { ImGui::DestroyContext(myContext); }
+
+        // Runs one frame with aBody drawn inside a two-column table.
+        template <typename Body>
+        void Frame(Body&& aBody)
+        {
+            ImGui::NewFrame();
+            ImGui::SetNextWindowPos(ImVec2(0, 0));
+            ImGui::SetNextWindowSize(ImVec2(1200, 700));
+            ImGui::Begin("Properties");
+            if (ImGui::BeginTable("table", 2))
+            {
+                aBody();
+                ImGui::EndTable();
+            }
+            ImGui::End();
+            ImGui::Render();
+        }
+
+    private:
+        ImGuiContext* myContext = nullptr;
+    };
+}
+
+TEST(PropertyEditors, EveryTypeDrawsWithAndWithoutALabelAndReportsNoChangeUntouched)
+{
+    HeadlessImGui imgui;
+    std::vector<Property> values = {
+        Read("Bool", true), Read("Int", 3), Read("Float", 1.5), Read("Float2", { 1, 2 }), Read("Float3", { 1, 2, 3 }),
+        Read("Float4", { 1, 2, 3, 4 }), Read("Color", { 1, 0, 0, 1 }), Read("StringId", "name"), Read("Pose", nullptr),
+        Read("Collider - Box", { 1, 2, 0, true, 3, 4 }),
+        Read("Button", { { "height", 1 }, { "width", 2 }, { "x", 0 }, { "y", 0 }, { "z", 0 }, { "function_path", "Play" } }),
+        Read("Model", { { "path", "m.fbx" } }), Read("Sprite", { { "texturePath", "s.dds" } }),
+        Read("Scene", { { "scene_path", "a.kvs" } }), Read("Animation Clip", { { "clip_path", "c.kvac" } }),
+    };
+    std::vector<json> before;
+    for (const Property& value : values)
+    {
+        before.push_back(VelaTest::Write(value));
+    }
+
+    int changes = 0;
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        imgui.Frame([&] {
+            PropertyEditorSkipNextNameSeparator();
+            PropertyEditorSkipNextValueSeparator();
+            int index = 0;
+            for (Property& value : values)
+            {
+                ImGui::PushID(index++);
+                changes += value.GetType()->DrawEditor(value.GetStorage(), value.GetType()->GetDisplayName(), "Help text") ? 1 : 0;
+                changes += value.GetType()->DrawEditor(value.GetStorage(), "No tooltip", nullptr) ? 1 : 0;
+                ImGui::PopID();
+            }
+            for (Property& value : values)
+            {
+                PropertyEditorBeginValue(true);
+                PropertyEditorEndValue(true);
+                ImGui::PushID(index++);
+                changes += value.GetType()->DrawEditor(value.GetStorage(), nullptr, nullptr) ? 1 : 0;
+                ImGui::PopID();
+            }
+        });
+    }
+    EXPECT_EQ(changes, 0);
+    for (size_t i = 0; i < values.size(); ++i)
+    {
+        EXPECT_EQ(VelaTest::Write(values[i]), before[i]) << values[i].GetType()->GetDisplayName();
+    }
+    // Drawing a pooled value does not make it unique.
+    EXPECT_EQ(values[11].Get<SceneModelValue>()->GetReferenceCount(), 1u);
+}
+
+TEST(PropertyEditors, TextEditorInternsWhatWasTyped)
+{
+    HeadlessImGui imgui;
+    Property text = Read("StringId", "ab");
+    bool changed = false;
+    auto draw = [&](bool aFocus) {
+        imgui.Frame([&] {
+            PropertyEditorBeginValue(false);
+            PropertyEditorEndValue(false);
+            if (aFocus)
+            {
+                ImGui::SetKeyboardFocusHere();
+            }
+            changed = text.GetType()->DrawEditor(text.GetStorage(), nullptr, nullptr) || changed;
+        });
+    };
+    draw(true);
+    draw(false);
+    ImGui::GetIO().AddInputCharacter('c');
+    draw(false);
+    draw(false);
+    EXPECT_TRUE(changed);
+    // Focusing the field selects its text, so the typed character replaces it.
+    EXPECT_STREQ(text.Get<StringId>()->GetString(), "c");
+}
