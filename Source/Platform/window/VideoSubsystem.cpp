@@ -16,6 +16,12 @@ namespace Vela::Platform
             printf("Could not start the video subsystem: %s\n", SDL_GetError());
             return false;
         }
+        // Keep the GL library loaded for the whole run: otherwise SDL unloads it with every last GL window,
+        // and windows made again later pay for loading it again.
+        if (SDL_GL_LoadLibrary(nullptr) != 0)
+        {
+            printf("No GL library for the video subsystem: %s\n", SDL_GetError());
+        }
         return true;
     }
 }

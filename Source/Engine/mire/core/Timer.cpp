@@ -32,8 +32,9 @@ namespace Vela
         {
             delta = myMaxDelta;
         }
-        // delta is at most frequency / 10, so the product cannot overflow for any real counter frequency.
-        uint64_t ticks = delta * TICKS_PER_SECOND / static_cast<uint64_t>(myFrequency);
+        // Wide arithmetic: delta x 10^7 overflows 64 bits for counters faster than about 18 GHz.
+        uint64_t ticks = static_cast<uint64_t>(static_cast<unsigned __int128>(delta) * TICKS_PER_SECOND /
+                                               static_cast<uint64_t>(myFrequency));
         const uint32_t lastFrameCount = myFrameCount;
 
         if (myIsFixedTimeStep)
