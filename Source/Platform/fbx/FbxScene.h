@@ -206,6 +206,8 @@ namespace Vela::Fbx
     private:
         friend class SceneBuilder;
         friend class Scene;
+        friend class SystemUnit;
+        friend class AxisSystem;
         const Node* myLink = nullptr;
         std::vector<int> myIndices;
         std::vector<double> myWeights;
@@ -264,6 +266,8 @@ namespace Vela::Fbx
     protected:
         friend class SceneBuilder;
         friend class Mesh;
+        friend class GeometryConverter;
+        friend class AxisSystem;
         std::string myName;
         MappingMode myMappingMode = MappingMode::None;
         ReferenceMode myReferenceMode = ReferenceMode::Direct;
@@ -288,6 +292,8 @@ namespace Vela::Fbx
     private:
         friend class SceneBuilder;
         friend class Mesh;
+        friend class GeometryConverter;
+        friend class AxisSystem;
         std::vector<T> myValues;
     };
 
@@ -333,9 +339,9 @@ namespace Vela::Fbx
         Vector4 GetControlPointAt(int aIndex) const;  // w as stored (0 for files); zero vector when out of range
         const std::vector<Vector4>& GetControlPoints() const { return myControlPoints; }
 
-        // Polygons from "PolygonVertexIndex" (the negative end marker already decoded). Every stored
-        // control-point index is checked at load: a polygon using one out of range is dropped
-        // (its layer data is kept aligned by corner).
+        // Polygons from "PolygonVertexIndex" (the negative end marker already decoded). A corner whose
+        // stored control point is out of range reads as -1 (and its position as the zero vector), so
+        // per-corner and per-polygon layer data stay aligned with the file.
         int GetPolygonCount() const { return static_cast<int>(myPolygonStarts.size()); }
         int GetPolygonSize(int aPolygon) const;                  // -1 when out of range
         int GetPolygonVertexIndex(int aPolygon) const;           // first corner number of the polygon, -1 when out of range
@@ -376,6 +382,7 @@ namespace Vela::Fbx
         friend class SceneBuilder;
         friend class Scene;
         friend class GeometryConverter;
+        friend class AxisSystem;
         std::vector<Vector4> myControlPoints;
         std::vector<int> myPolygonVertices;  // control point of every corner
         std::vector<int> myPolygonStarts;    // first corner of every polygon
@@ -596,6 +603,8 @@ namespace Vela::Fbx
     private:
         friend class SceneBuilder;
         friend class Scene;
+        friend class SystemUnit;
+        friend class AxisSystem;
         std::string myTypeName;
         const NodeAttribute* myAttribute = nullptr;
         Node* myParent = nullptr;
@@ -604,6 +613,23 @@ namespace Vela::Fbx
         Vector4 myGeometricTranslation;
         Vector4 myGeometricRotation;
         Vector4 myGeometricScaling{1.0, 1.0, 1.0};
+
+        // Static transform values, read once from the properties (file units and axes).
+        struct TransformValues
+        {
+            Vector4 translation, rotation, scaling{1.0, 1.0, 1.0};
+            Vector4 preRotation, postRotation;
+            Vector4 rotationOffset, rotationPivot, scalingOffset, scalingPivot;
+            RotationOrder order = RotationOrder::XYZ;
+            InheritType inherit = InheritType::RrSs;
+            bool rotationActive = false;
+        };
+        TransformValues myValues;
+        // Curve nodes of "Lcl Translation", "Lcl Rotation", "Lcl Scaling" in the first stack's base layer.
+        const AnimCurveNode* myCurveNodes[3] = {nullptr, nullptr, nullptr};
+
+        AMatrix ComputeLocal(Time aTime) const;   // file space
+        AMatrix ComputeGlobal(Time aTime) const;  // file space
     };
 
     // ---- Settings and conversions ------------------------------------------------------------

@@ -1,0 +1,284 @@
+#include "Platform/fbx/FbxMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace Vela::Fbx
+{
+    namespace
+    {
+        constexpr double DEGREES_TO_RADIANS = std::numbers::pi / 180.0;
+        constexpr double RADIANS_TO_DEGREES = 180.0 / std::numbers::pi;
+
+        // One axis rotation in stored (row-vector) layout.
+        AMatrix AxisRotation(int aAxis, double aDegrees)
+        {
+            AMatrix result;
+            if (aDegrees == 0.0)
+                return result;
+            const double radians = aDegrees * DEGREES_TO_RADIANS;
+            const double c = std::cos(radians);
+            const double s = std::sin(radians);
+            const int a = (aAxis + 1) % 3;
+            const int b = (aAxis + 2) % 3;
+            result.Set(a, a, c);
+            result.Set(a, b, s);
+            result.Set(b, a, -s);
+            result.Set(b, b, c);
+            return result;
+        }
+    }
+
+    double& Vector4::operator[](int aIndex)
+    {
+        switch (std::clamp(aIndex, 0, 3))
+        {
+        case 0: return x;
+        case 1: return y;
+        case 2: return z;
+        default: return w;
+        }
+    }
+
+    double Vector4::operator[](int aIndex) const
+    {
+        switch (std::clamp(aIndex, 0, 3))
+        {
+        case 0: return x;
+        case 1: return y;
+        case 2: return z;
+        default: return w;
+        }
+    }
+
+    Vector4 Vector4::operator+(const Vector4& aOther) const { return {x + aOther.x, y + aOther.y, z + aOther.z, w + aOther.w}; }
+    Vector4 Vector4::operator-(const Vector4& aOther) const { return {x - aOther.x, y - aOther.y, z - aOther.z, w - aOther.w}; }
+    Vector4 Vector4::operator*(double aScale) const { return {x * aScale, y * aScale, z * aScale, w * aScale}; }
+    double Vector4::Dot3(const Vector4& aOther) const { return x * aOther.x + y * aOther.y + z * aOther.z; }
+
+    Vector4 Vector4::Cross3(const Vector4& aOther) const
+    {
+        return {y * aOther.z - z * aOther.y, z * aOther.x - x * aOther.z, x * aOther.y - y * aOther.x, 0.0};
+    }
+
+    double Vector4::Length3() const { return std::sqrt(Dot3(*this)); }
+
+    Vector4 Vector4::Normalized3() const
+    {
+        const double length = Length3();
+        if (length <= 0.0 || !std::isfinite(length))
+            return {0.0, 0.0, 0.0, w};
+        return {x / length, y / length, z / length, w};
+    }
+
+    AMatrix::AMatrix()
+    {
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                myData[row][column] = row == column ? 1.0 : 0.0;
+    }
+
+    AMatrix::AMatrix(const Vector4& aTranslation, const Vector4& aRotationDegrees, const Vector4& aScaling)
+    {
+        *this = Translation(aTranslation) * Rotation(aRotationDegrees) * Scaling(aScaling);
+    }
+
+    AMatrix AMatrix::Translation(const Vector4& aTranslation)
+    {
+        AMatrix result;
+        result.SetT(aTranslation);
+        return result;
+    }
+
+    AMatrix AMatrix::Scaling(const Vector4& aScaling)
+    {
+        AMatrix result;
+        result.myData[0][0] = aScaling.x;
+        result.myData[1][1] = aScaling.y;
+        result.myData[2][2] = aScaling.z;
+        return result;
+    }
+
+    AMatrix AMatrix::Rotation(const Vector4& aRotationDegrees, RotationOrder aOrder)
+    {
+        // The order names the axes in the order they are applied.
+        static constexpr int AXES[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}, {1, 0, 2}, {2, 0, 1}, {2, 1, 0}};
+        const int order = std::clamp(static_cast<int>(aOrder), 0, 5);
+        const AMatrix first = AxisRotation(AXES[order][0], aRotationDegrees[AXES[order][0]]);
+        const AMatrix second = AxisRotation(AXES[order][1], aRotationDegrees[AXES[order][1]]);
+        const AMatrix third = AxisRotation(AXES[order][2], aRotationDegrees[AXES[order][2]]);
+        return third * second * first;
+    }
+
+    Vector4 AMatrix::GetRow(int aRow) const
+    {
+        if (aRow < 0 || aRow > 3)
+            return {};
+        return {myData[aRow][0], myData[aRow][1], myData[aRow][2], myData[aRow][3]};
+    }
+
+    void AMatrix::SetRow(int aRow, const Vector4& aRow4)
+    {
+        if (aRow < 0 || aRow > 3)
+            return;
+        myData[aRow][0] = aRow4.x;
+        myData[aRow][1] = aRow4.y;
+        myData[aRow][2] = aRow4.z;
+        myData[aRow][3] = aRow4.w;
+    }
+
+    double AMatrix::Get(int aRow, int aColumn) const
+    {
+        if (aRow < 0 || aRow > 3 || aColumn < 0 || aColumn > 3)
+            return 0.0;
+        return myData[aRow][aColumn];
+    }
+
+    void AMatrix::Set(int aRow, int aColumn, double aValue)
+    {
+        if (aRow < 0 || aRow > 3 || aColumn < 0 || aColumn > 3)
+            return;
+        myData[aRow][aColumn] = aValue;
+    }
+
+    Vector4 AMatrix::GetT() const { return {myData[3][0], myData[3][1], myData[3][2], 0.0}; }
+
+    void AMatrix::SetT(const Vector4& aTranslation)
+    {
+        myData[3][0] = aTranslation.x;
+        myData[3][1] = aTranslation.y;
+        myData[3][2] = aTranslation.z;
+    }
+
+    Vector4 AMatrix::GetS() const
+    {
+        Vector4 scale(GetRow(0).Length3(), GetRow(1).Length3(), GetRow(2).Length3(), 0.0);
+        const double determinant = GetRow(0).Dot3(GetRow(1).Cross3(GetRow(2)));
+        if (determinant < 0.0)
+            scale.x = -scale.x;
+        return scale;
+    }
+
+    Vector4 AMatrix::GetR() const
+    {
+        const Vector4 scale = GetS();
+        Vector4 axes[3] = {GetRow(0), GetRow(1), GetRow(2)};
+        for (int i = 0; i < 3; ++i)
+            axes[i] = scale[i] != 0.0 ? axes[i] * (1.0 / scale[i]) : Vector4();
+        // Column-vector element (i, j) is stored at [j][i]: axes[j][i].
+        auto element = [&axes](int aI, int aJ) { return axes[aJ][aI]; };
+        const double sinY = std::clamp(-element(2, 0), -1.0, 1.0);
+        const double y = std::asin(sinY);
+        double x = 0.0;
+        double z = 0.0;
+        if (std::abs(sinY) < 0.9999999)
+        {
+            x = std::atan2(element(2, 1), element(2, 2));
+            z = std::atan2(element(1, 0), element(0, 0));
+        }
+        else
+        {
+            // Gimbal lock: put the whole remaining angle on x.
+            x = std::atan2(element(0, 1) * sinY, element(1, 1));
+        }
+        return {x * RADIANS_TO_DEGREES, y * RADIANS_TO_DEGREES, z * RADIANS_TO_DEGREES, 0.0};
+    }
+
+    AMatrix AMatrix::operator*(const AMatrix& aOther) const
+    {
+        // Row-vector storage: applying aOther first means aOther's rows times ours.
+        AMatrix result;
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+            {
+                double sum = 0.0;
+                for (int k = 0; k < 4; ++k)
+                    sum += aOther.myData[row][k] * myData[k][column];
+                result.myData[row][column] = sum;
+            }
+        return result;
+    }
+
+    AMatrix& AMatrix::operator*=(const AMatrix& aOther)
+    {
+        *this = *this * aOther;
+        return *this;
+    }
+
+    bool AMatrix::operator==(const AMatrix& aOther) const
+    {
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                if (myData[row][column] != aOther.myData[row][column])
+                    return false;
+        return true;
+    }
+
+    AMatrix AMatrix::Inverse() const
+    {
+        // Gauss-Jordan with partial pivoting.
+        double work[4][8];
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+            {
+                work[row][column] = myData[row][column];
+                work[row][column + 4] = row == column ? 1.0 : 0.0;
+            }
+        for (int column = 0; column < 4; ++column)
+        {
+            int pivot = column;
+            for (int row = column + 1; row < 4; ++row)
+                if (std::abs(work[row][column]) > std::abs(work[pivot][column]))
+                    pivot = row;
+            if (!(std::abs(work[pivot][column]) > 1e-300))
+                return AMatrix();
+            if (pivot != column)
+                for (int k = 0; k < 8; ++k)
+                    std::swap(work[pivot][k], work[column][k]);
+            const double scale = 1.0 / work[column][column];
+            for (int k = 0; k < 8; ++k)
+                work[column][k] *= scale;
+            for (int row = 0; row < 4; ++row)
+            {
+                if (row == column || work[row][column] == 0.0)
+                    continue;
+                const double factor = work[row][column];
+                for (int k = 0; k < 8; ++k)
+                    work[row][k] -= factor * work[column][k];
+            }
+        }
+        AMatrix result;
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                result.myData[row][column] = work[row][column + 4];
+        return result;
+    }
+
+    AMatrix AMatrix::Transpose() const
+    {
+        AMatrix result;
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                result.myData[row][column] = myData[column][row];
+        return result;
+    }
+
+    Vector4 AMatrix::MultT(const Vector4& aPoint) const
+    {
+        Vector4 result;
+        for (int column = 0; column < 3; ++column)
+            result[column] = aPoint.x * myData[0][column] + aPoint.y * myData[1][column] + aPoint.z * myData[2][column] + myData[3][column];
+        result.w = 1.0;
+        return result;
+    }
+
+    Vector4 AMatrix::MultR(const Vector4& aDirection) const
+    {
+        Vector4 result;
+        for (int column = 0; column < 3; ++column)
+            result[column] = aDirection.x * myData[0][column] + aDirection.y * myData[1][column] + aDirection.z * myData[2][column];
+        result.w = aDirection.w;
+        return result;
+    }
+}

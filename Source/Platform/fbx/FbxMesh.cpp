@@ -1,0 +1,300 @@
+#include "Platform/fbx/FbxScene.h"
+
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+namespace Vela::Fbx
+{
+    namespace
+    {
+        template <class T>
+        const T* ElementAt(const std::vector<std::unique_ptr<T>>& someElements, int aIndex)
+        {
+            return aIndex >= 0 && aIndex < static_cast<int>(someElements.size()) ? someElements[static_cast<size_t>(aIndex)].get() : nullptr;
+        }
+
+        // Any vector perpendicular to aNormal, for corners whose UVs give no direction.
+        Vector4 AnyPerpendicular(const Vector4& aNormal)
+        {
+            const Vector4 axis = std::abs(aNormal.x) < 0.9 ? Vector4(1.0, 0.0, 0.0) : Vector4(0.0, 1.0, 0.0);
+            return axis.Cross3(aNormal).Normalized3();
+        }
+    }
+
+    // ---- Layer elements ----
+
+    int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
+    {
+        int index = -1;
+        switch (myMappingMode)
+        {
+        case MappingMode::ByControlPoint: index = aControlPoint; break;
+        case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
+        case MappingMode::ByPolygon: index = aPolygon; break;
+        case MappingMode::AllSame: index = 0; break;
+        default: return -1;
+        }
+        if (index < 0)
+            return -1;
+        if (myReferenceMode != ReferenceMode::Direct)
+        {
+            if (static_cast<size_t>(index) >= myIndices.size())
+                return -1;
+            index = myIndices[static_cast<size_t>(index)];
+            if (index < 0)
+                return -1;
+        }
+        return static_cast<size_t>(index) < aDirectCount ? index : -1;
+    }
+
+    int LayerElementMaterial::GetMaterialIndex(int aPolygon) const
+    {
+        size_t entry = 0;
+        if (GetMappingMode() == MappingMode::ByPolygon)
+        {
+            if (aPolygon < 0)
+                return -1;
+            entry = static_cast<size_t>(aPolygon);
+        }
+        else if (GetMappingMode() != MappingMode::AllSame)
+            return -1;
+        const std::vector<int>& indices = GetIndexArray();
+        return entry < indices.size() && indices[entry] >= 0 ? indices[entry] : -1;
+    }
+
+    // ---- Mesh access ----
+
+    Vector4 Mesh::GetControlPointAt(int aIndex) const
+    {
+        return aIndex >= 0 && aIndex < GetControlPointsCount() ? myControlPoints[static_cast<size_t>(aIndex)] : Vector4();
+    }
+
+    int Mesh::GetPolygonSize(int aPolygon) const
+    {
+        if (aPolygon < 0 || aPolygon >= GetPolygonCount())
+            return -1;
+        const size_t start = static_cast<size_t>(myPolygonStarts[static_cast<size_t>(aPolygon)]);
+        const size_t end = static_cast<size_t>(aPolygon) + 1 < myPolygonStarts.size()
+                               ? static_cast<size_t>(myPolygonStarts[static_cast<size_t>(aPolygon) + 1])
+                               : myPolygonVertices.size();
+        return static_cast<int>(end - start);
+    }
+
+    int Mesh::GetPolygonVertexIndex(int aPolygon) const
+    {
+        return aPolygon >= 0 && aPolygon < GetPolygonCount() ? myPolygonStarts[static_cast<size_t>(aPolygon)] : -1;
+    }
+
+    int Mesh::GetPolygonVertex(int aPolygon, int aCorner) const
+    {
+        const int size = GetPolygonSize(aPolygon);
+        if (size < 0 || aCorner < 0 || aCorner >= size)
+            return -1;
+        const int controlPoint = myPolygonVertices[static_cast<size_t>(myPolygonStarts[static_cast<size_t>(aPolygon)] + aCorner)];
+        return controlPoint >= 0 && controlPoint < GetControlPointsCount() ? controlPoint : -1;
+    }
+
+    bool Mesh::IsTriangleMesh() const
+    {
+        for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
+            if (GetPolygonSize(polygon) != 3)
+                return false;
+        return true;
+    }
+
+    const LayerElementNormal* Mesh::GetElementNormal(int aIndex) const { return ElementAt(myNormals, aIndex); }
+    const LayerElementTangent* Mesh::GetElementTangent(int aIndex) const { return ElementAt(myTangents, aIndex); }
+    const LayerElementBinormal* Mesh::GetElementBinormal(int aIndex) const { return ElementAt(myBinormals, aIndex); }
+    const LayerElementUV* Mesh::GetElementUV(int aIndex) const { return ElementAt(myUVs, aIndex); }
+    const LayerElementVertexColor* Mesh::GetElementVertexColor(int aIndex) const { return ElementAt(myColors, aIndex); }
+    const LayerElementMaterial* Mesh::GetElementMaterial(int aIndex) const { return ElementAt(myMaterials, aIndex); }
+
+    int Mesh::GetTextureUVIndex(int aPolygon, int aCorner, int aUvSet) const
+    {
+        const LayerElementUV* element = GetElementUV(aUvSet);
+        const int start = GetPolygonVertexIndex(aPolygon);
+        if (!element || start < 0 || aCorner < 0 || aCorner >= GetPolygonSize(aPolygon))
+            return -1;
+        return element->GetDirectIndex(GetPolygonVertex(aPolygon, aCorner), start + aCorner, aPolygon, element->GetDirectArray().size());
+    }
+
+    bool Mesh::GetPolygonVertexUV(int aPolygon, int aCorner, int aUvSet, Vector2& aOut) const
+    {
+        const int index = GetTextureUVIndex(aPolygon, aCorner, aUvSet);
+        if (index < 0)
+            return false;
+        aOut = myUVs[static_cast<size_t>(aUvSet)]->GetDirectArray()[static_cast<size_t>(index)];
+        return true;
+    }
+
+    // ---- Generated data ----
+
+    bool Mesh::GenerateNormals(bool aOverwrite)
+    {
+        if (!myNormals.empty() && !aOverwrite)
+            return true;
+        // Area-weighted face normals (Newell's method copes with non-planar polygons).
+        std::vector<Vector4> sums(myControlPoints.size());
+        for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
+        {
+            const int size = GetPolygonSize(polygon);
+            Vector4 normal;
+            for (int corner = 0; corner < size; ++corner)
+            {
+                const Vector4 current = GetControlPointAt(GetPolygonVertex(polygon, corner));
+                const Vector4 next = GetControlPointAt(GetPolygonVertex(polygon, (corner + 1) % size));
+                normal.x += (current.y - next.y) * (current.z + next.z);
+                normal.y += (current.z - next.z) * (current.x + next.x);
+                normal.z += (current.x - next.x) * (current.y + next.y);
+            }
+            for (int corner = 0; corner < size; ++corner)
+            {
+                const int controlPoint = GetPolygonVertex(polygon, corner);
+                if (controlPoint >= 0)
+                    sums[static_cast<size_t>(controlPoint)] = sums[static_cast<size_t>(controlPoint)] + normal;
+            }
+        }
+        auto element = std::make_unique<LayerElementNormal>();
+        element->myMappingMode = MappingMode::ByPolygonVertex;
+        element->myReferenceMode = ReferenceMode::Direct;
+        element->myValues.resize(myPolygonVertices.size());
+        for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
+            for (int corner = 0; corner < GetPolygonSize(polygon); ++corner)
+            {
+                const int controlPoint = GetPolygonVertex(polygon, corner);
+                if (controlPoint >= 0)
+                    element->myValues[static_cast<size_t>(GetPolygonVertexIndex(polygon) + corner)] =
+                        sums[static_cast<size_t>(controlPoint)].Normalized3();
+            }
+        if (myNormals.empty())
+            myNormals.push_back(std::move(element));
+        else
+            myNormals[0] = std::move(element);
+        return true;
+    }
+
+    bool Mesh::GenerateTangentsData(int aUvSet, bool aOverwrite, bool /*aIgnoredLegacy*/)
+    {
+        if (!myTangents.empty() && !myBinormals.empty() && !aOverwrite)
+            return true;
+        if (!GetElementUV(aUvSet) || GetPolygonCount() == 0)
+            return false;
+        if (myNormals.empty())
+            GenerateNormals(false);
+        const LayerElementNormal* normals = GetElementNormal(0);
+
+        // Corners that share control point, UV and normal share one smooth tangent frame.
+        struct Key
+        {
+            int controlPoint;
+            int uv;
+            Vector4 normal;
+            bool operator==(const Key& aOther) const
+            {
+                return controlPoint == aOther.controlPoint && uv == aOther.uv && normal.x == aOther.normal.x &&
+                       normal.y == aOther.normal.y && normal.z == aOther.normal.z;
+            }
+        };
+        struct KeyHash
+        {
+            size_t operator()(const Key& aKey) const
+            {
+                size_t hash = std::hash<int>()(aKey.controlPoint) * 31u + std::hash<int>()(aKey.uv);
+                return hash * 31u + std::hash<double>()(aKey.normal.x + aKey.normal.y * 3.0 + aKey.normal.z * 7.0);
+            }
+        };
+        struct Frame
+        {
+            Vector4 tangent;
+            Vector4 binormal;
+        };
+        const size_t cornerCount = myPolygonVertices.size();
+        std::vector<Key> keys(cornerCount);
+        std::unordered_map<Key, Frame, KeyHash> frames;
+        frames.reserve(cornerCount);
+
+        const auto& uvs = myUVs[static_cast<size_t>(aUvSet)]->GetDirectArray();
+        for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
+        {
+            const int start = GetPolygonVertexIndex(polygon);
+            const int size = GetPolygonSize(polygon);
+            for (int corner = 0; corner < size; ++corner)
+            {
+                const int controlPoint = GetPolygonVertex(polygon, corner);
+                Vector4 normal;
+                normals->GetValue(controlPoint, start + corner, polygon, normal);
+                normal.w = 0.0;
+                keys[static_cast<size_t>(start + corner)] = {controlPoint, GetTextureUVIndex(polygon, corner, aUvSet), normal};
+            }
+            // Each fan triangle adds its UV-space directions to its three corners.
+            for (int corner = 1; corner + 1 < size; ++corner)
+            {
+                const int triangle[3] = {0, corner, corner + 1};
+                Vector4 positions[3];
+                Vector2 texture[3];
+                bool valid = true;
+                for (int i = 0; i < 3; ++i)
+                {
+                    const int uvIndex = keys[static_cast<size_t>(start + triangle[i])].uv;
+                    valid = valid && uvIndex >= 0;
+                    positions[i] = GetControlPointAt(GetPolygonVertex(polygon, triangle[i]));
+                    if (uvIndex >= 0)
+                        texture[i] = uvs[static_cast<size_t>(uvIndex)];
+                }
+                if (!valid)
+                    continue;
+                const Vector4 edge1 = positions[1] - positions[0];
+                const Vector4 edge2 = positions[2] - positions[0];
+                const double du1 = texture[1].x - texture[0].x, dv1 = texture[1].y - texture[0].y;
+                const double du2 = texture[2].x - texture[0].x, dv2 = texture[2].y - texture[0].y;
+                const double determinant = du1 * dv2 - du2 * dv1;
+                if (std::abs(determinant) < 1e-20)
+                    continue;
+                const double inverse = 1.0 / determinant;
+                const Vector4 tangent = (edge1 * dv2 - edge2 * dv1) * inverse;
+                const Vector4 binormal = (edge2 * du1 - edge1 * du2) * inverse;
+                for (int i = 0; i < 3; ++i)
+                {
+                    Frame& frame = frames[keys[static_cast<size_t>(start + triangle[i])]];
+                    frame.tangent = frame.tangent + tangent;
+                    frame.binormal = frame.binormal + binormal;
+                }
+            }
+        }
+
+        auto tangents = std::make_unique<LayerElementTangent>();
+        auto binormals = std::make_unique<LayerElementBinormal>();
+        for (LayerElement* element : {static_cast<LayerElement*>(tangents.get()), static_cast<LayerElement*>(binormals.get())})
+        {
+            element->myMappingMode = MappingMode::ByPolygonVertex;
+            element->myReferenceMode = ReferenceMode::Direct;
+        }
+        tangents->myValues.resize(cornerCount);
+        binormals->myValues.resize(cornerCount);
+        for (size_t corner = 0; corner < cornerCount; ++corner)
+        {
+            const Key& key = keys[corner];
+            const Vector4 normal = key.normal.Normalized3();
+            const auto found = frames.find(key);
+            const Frame frame = found != frames.end() ? found->second : Frame{};
+            // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
+            Vector4 tangent = (frame.tangent - normal * normal.Dot3(frame.tangent)).Normalized3();
+            if (tangent.Length3() == 0.0)
+                tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
+            const double handedness = normal.Cross3(tangent).Dot3(frame.binormal) < 0.0 ? -1.0 : 1.0;
+            const Vector4 binormal = normal.Cross3(tangent) * handedness;
+            tangents->myValues[corner] = {tangent.x, tangent.y, tangent.z, handedness};
+            binormals->myValues[corner] = {binormal.x, binormal.y, binormal.z, 0.0};
+        }
+        if (myTangents.empty())
+            myTangents.push_back(std::move(tangents));
+        else
+            myTangents[0] = std::move(tangents);
+        if (myBinormals.empty())
+            myBinormals.push_back(std::move(binormals));
+        else
+            myBinormals[0] = std::move(binormals);
+        return true;
+    }
+}

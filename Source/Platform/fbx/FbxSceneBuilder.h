@@ -1,0 +1,53 @@
+#pragma once
+// Turns a parsed record tree into a scene: objects, connections, settings and takes.
+#include "Platform/fbx/FbxScene.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Vela::Fbx
+{
+    class SceneBuilder
+    {
+    public:
+        // Replaces aScene's contents with the file's. False with a one-line reason when the
+        // document has no object graph at all (the scene is then left with only a root node).
+        static bool Build(const Document& aDocument, Scene& aScene, std::string& aError);
+
+        // Empties a scene down to a fresh root node and default settings.
+        static void Reset(Scene& aScene);
+
+    private:
+        SceneBuilder(const Document& aDocument, Scene& aScene) : myDocument(aDocument), myScene(aScene) {}
+
+        static void ReadProperties70(const Record* aRecord, std::vector<ObjectProperty>& someOut);
+
+        void ReadSettings();
+        void ReadTemplates();
+        void ReadObjects(const Record& aObjects);
+        Object* MakeObject(const Record& aRecord);
+        void ApplyTemplate(Object& aObject, const std::string& aRecordName);
+        void ReadConnections();
+        void ReadTakes();
+        void Finish();
+
+        void ReadNode(Node& aNode, const Record& aRecord);
+        void ReadMesh(Mesh& aMesh, const Record& aRecord);
+        void ReadCluster(Cluster& aCluster, const Record& aRecord);
+        void ReadCurve(AnimCurve& aCurve, const Record& aRecord);
+        void ReadCurveNode(AnimCurveNode& aCurveNode);
+        void ReadLodGroup(LodGroup& aGroup);
+        void ReadTexture(FileTexture& aTexture, const Record& aRecord);
+        void ReadStack(AnimStack& aStack, size_t aOwnCount);
+
+        void ConnectObjects(Object& aChild, Object& aParent);
+        void ConnectProperty(Object& aChild, Object& aParent, const std::string& aProperty);
+        Object* Adopt(std::unique_ptr<Object> aObject);
+
+        const Document& myDocument;
+        Scene& myScene;
+        std::unordered_map<uint64_t, Object*> myById;
+        std::unordered_map<std::string, std::vector<ObjectProperty>> myTemplates;
+    };
+}
