@@ -1,0 +1,116 @@
+// Written animation files: take lengths, fallbacks, event markers and refusals.
+#include "FbxTestWriter.h"
+#include "ImporterTestSupport.h"
+
+using VelaTest::FbxTestWriter;
+using VelaTest::ImporterTest;
+
+namespace
+{
+    class SyntheticAnimation : public ImporterTest
+    {
+    protected:
+        VelaFBX::ImportedAnimation Load(const FbxTestWriter& aWriter)
+        {
+            const auto path = myFolder.Write("clip.fbx", aWriter.Build());
+            VelaFBX::ImportedAnimation animation;
+            EXPECT_TRUE(VelaFBX::LoadAnimation(path.string(), animation)) << VelaFBX::GetLastError();
+            return animation;
+        }
+
+        std::string LoadFailure(const FbxTestWriter& aWriter)
+        {
+            const auto path = myFolder.Write("clip.fbx", aWriter.Build());
+            VelaFBX::ImportedAnimation animation;
+            try
+            {
+                VelaFBX::LoadAnimation(path.string(), animation);
+            }
+            catch (const std::runtime_error& aError)
+            {
+                return aError.what();
+            }
+            return "";
+        }
+
+        VelaTest::TempDirectory myFolder;
+    };
+}
+
+TEST_F(SyntheticAnimation, OneSecondAtThirtyFramesGivesThirtyOneFramesWithTracksAndEvents)
+{
+    FbxTestWriter writer;
+    const int64_t hips = writer.AddModel("rig:Hips", "LimbNode", 0);
+    writer.AddModel("rig:Spine", "LimbNode", hips, {0, 10, 0});
+    const int64_t step = writer.AddModel("Step_evt", "Null", hips);
+    writer.AddModel("Hand_skt", "Null", hips, {0, 0, 3});
+    const int64_t layer = writer.AddAnimStack("Walk");
+    writer.AddTranslationCurves(layer, hips, {0.0, 1.0}, {{0, 0, 0}, {30, 0, 0}});
+    writer.AddTranslationCurves(layer, step, {0.0, 0.5, 1.0}, {{1, -1, 0}, {1, -1, 0}, {0, 0, 0.5}});
+    writer.AddTake("Walk", 0.0, 1.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+
+    EXPECT_EQ(animation.frameCount, 31);
+    ASSERT_EQ(animation.frames.size(), 31u);
+    EXPECT_DOUBLE_EQ(animation.duration, 1.0);
+    EXPECT_FLOAT_EQ(animation.frameRate, 30.0f);
+    ASSERT_EQ(animation.eventNames, std::vector<std::string>{"Step_evt"});
+
+    // Linear keys: frame 15 is half way.
+    EXPECT_NEAR(animation.frames[15].localTransforms.at("Hips")[12], 15.0f, 1e-3f);
+    EXPECT_NEAR(animation.frames[30].globalTransforms.at("Spine")[12], 30.0f, 1e-3f);
+    EXPECT_NEAR(animation.frames[30].globalTransforms.at("Spine")[13], 10.0f, 1e-3f);
+    EXPECT_NEAR(animation.frames[0].socketTransforms.at("Hand_skt")[14], animation.frames[0].socketTransforms.at("Hand_skt")[14] > 0 ? 3.0f : -3.0f, 1e-3f);
+
+    // (1, -1, 0) sums to zero: inactive; (0, 0, 0.5) at the end: active, keyed by the full node name.
+    EXPECT_TRUE(animation.frames[0].activeEvents.empty());
+    EXPECT_TRUE(animation.frames[10].activeEvents.empty());
+    EXPECT_EQ(animation.frames[30].activeEvents.count("Step_evt"), 1u);
+}
+
+TEST_F(SyntheticAnimation, TakeFallbacksAndBackwardTakes)
+{
+    // No Takes section: the stack's time span or the global one is used, never a null take.
+    FbxTestWriter noTake;
+    const int64_t hips = noTake.AddModel("Hips", "LimbNode", 0);
+    const int64_t layer = noTake.AddAnimStack("Idle");
+    noTake.AddTranslationCurves(layer, hips, {0.0, 1.0}, {{0, 0, 0}, {1, 0, 0}});
+    const VelaFBX::ImportedAnimation fallback = Load(noTake);
+    EXPECT_EQ(fallback.frameCount, static_cast<int64_t>(fallback.frames.size()));
+    EXPECT_GE(fallback.frameCount, 0);
+
+    // A take that stops before it starts is an empty clip.
+    FbxTestWriter backwards;
+    const int64_t bone = backwards.AddModel("Hips", "LimbNode", 0);
+    backwards.AddTranslationCurves(backwards.AddAnimStack("Back"), bone, {0.0, 1.0}, {{0, 0, 0}, {1, 0, 0}});
+    backwards.AddTake("Back", 2.0, 1.0);
+    const VelaFBX::ImportedAnimation empty = Load(backwards);
+    EXPECT_EQ(empty.frameCount, 0);
+    EXPECT_TRUE(empty.frames.empty());
+}
+
+TEST_F(SyntheticAnimation, FilesWithoutSkeletonOrStackAreRefused)
+{
+    FbxTestWriter noSkeleton;
+    const int64_t box = noSkeleton.AddModel("Box", "Null", 0);
+    noSkeleton.AddTranslationCurves(noSkeleton.AddAnimStack("Move"), box, {0.0, 1.0}, {{0, 0, 0}, {1, 0, 0}});
+    const std::string noSkeletonError = LoadFailure(noSkeleton);
+    EXPECT_NE(noSkeletonError.find("] has no skeleton!"), std::string::npos) << noSkeletonError;
+    EXPECT_EQ(noSkeletonError.rfind("The file [", 0), 0u);
+
+    FbxTestWriter noStack;
+    noStack.AddModel("Hips", "LimbNode", 0);
+    EXPECT_NE(LoadFailure(noStack).find("] has no animation stack!"), std::string::npos);
+}
+
+TEST_F(SyntheticAnimation, FileInMetresKeepsItsOwnUnit)
+{
+    FbxTestWriter writer;
+    writer.SetUnitScale(100.0);
+    const int64_t hips = writer.AddModel("Hips", "LimbNode", 0, {0, 2, 0});
+    writer.AddTranslationCurves(writer.AddAnimStack("Hold"), hips, {0.0, 1.0}, {{0, 2, 0}, {0, 2, 0}});
+    writer.AddTake("Hold", 0.0, 1.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+    ASSERT_FALSE(animation.frames.empty());
+    EXPECT_NEAR(animation.frames[0].localTransforms.at("Hips")[13], 2.0f, 1e-4f);
+}
