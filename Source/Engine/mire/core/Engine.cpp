@@ -1,10 +1,14 @@
 #include "mire/core/Engine.h"
 
 #include "mire/core/WindowsWindow.h"
+#include "mire/filewatcher/FileWatcher.h"
 #include "mire/fonts/FontManager.h"
 #include "mire/graphics/DX11.h"
+#include "mire/graphics/GraphicsEngine.h"
+#include "mire/graphics/GraphicsStateStack.h"
 #include "mire/graphics/RenderTarget.h"
 #include "mire/settings/Settings.h"
+#include "mire/texture/TextureManager.h"
 #include "Platform/system/Clock.h"
 #include "Platform/system/SystemInfo.h"
 #include "Platform/window/MessageQueue.h"
@@ -92,7 +96,7 @@ namespace Vela
 
     bool Engine::InternalStart()
     {
-        // 1. The file watcher is created here, before anything that registers files with it.
+        myFileWatcher = std::make_unique<FileWatcher>(IsDebugFeatureOn(DebugFeature::Filewatcher));
 
         myWindow = std::make_unique<WindowsWindow>();
         if (!myWindow->Init(myConfiguration, &myConfiguration.myInstanceHandle, &myConfiguration.myWindowHandle))
@@ -108,10 +112,24 @@ namespace Vela
             return false;
         }
 
-        // 4. The texture manager is created here.
-        // 5. The graphics engine is created and initialised here; a failed Init closes the window and fails
-        //    the start ("the graphics engine could not be initialised").
-        // 6. The texture manager's default textures are made here, once the graphics engine is up.
+        myTextureManager = std::make_unique<TextureManager>();
+        FileWatcher* watcher = myFileWatcher.get();
+        myTextureManager->SetFileWatchRegistration(
+            [watcher](const std::string& aFile, std::function<void(const std::string&)> aCallback) {
+                watcher->WatchFileChange(aFile, [aFile, aCallback] { aCallback(aFile); });
+            });
+
+        myGraphicsEngine = std::make_unique<GraphicsEngine>();
+        if (!myGraphicsEngine->Init())
+        {
+            CloseWindowAfterFailure("the graphics engine could not be initialised");
+            return false;
+        }
+
+        if (!myTextureManager->Init())
+        {
+            printf("The default textures could not be made\n");
+        }
 
         myFontManager = std::make_unique<FontManager>();
         myFontManager->Init();
@@ -123,18 +141,25 @@ namespace Vela
 
     void Engine::Shutdown()
     {
-        // The model cache is deleted first (it shuts the FBX import library down).
+        // The model cache is deleted first (it shuts the FBX import library down): its place is here, once
+        // the model factory is part of the engine.
 
         Engine* engine = theEngine;
         if (engine == nullptr)
         {
             return;
         }
-        // The file watcher is deleted here first (its thread stops).
+        if (engine->myTextureManager)
+        {
+            // Nothing may register with the watcher once it is gone.
+            engine->myTextureManager->SetFileWatchRegistration({});
+        }
+        engine->myFileWatcher.reset();
         engine->myHooks.reset();
         engine->myConfiguration = EngineConfiguration();
         engine->myFontManager.reset();
-        // The texture manager, then the graphics engine, are deleted here.
+        engine->myTextureManager.reset();
+        engine->myGraphicsEngine.reset();
         engine->myDX11.reset();
         engine->myWindow.reset();
         delete engine;
@@ -158,14 +183,20 @@ namespace Vela
             }
         }
 
-        // The file watcher's pending changes are flushed here (reload callbacks run on this thread).
+        if (myFileWatcher)
+        {
+            myFileWatcher->FlushChanges();
+        }
 
         if (myDX11)
         {
             myDX11->BeginFrame(myConfiguration.myClearColor);
         }
 
-        // The graphics state stack's frame start runs here.
+        if (myGraphicsEngine && myGraphicsEngine->GetGraphicsStateStack() != nullptr)
+        {
+            myGraphicsEngine->GetGraphicsStateStack()->BeginFrame();
+        }
 
         DX11::LastFrameDrawCallCount = DX11::DrawCallCount;
         DX11::DrawCallCount = 0;

@@ -13,7 +13,10 @@
 namespace Vela
 {
     class DX11;
+    class FileWatcher;
     class FontManager;
+    class GraphicsEngine;
+    class TextureManager;
     class WindowsWindow;
 
     class Engine
@@ -49,12 +52,12 @@ namespace Vela
         // Read directly by callers.
         std::unique_ptr<WindowsWindow> myWindow;
         std::unique_ptr<DX11> myDX11;
-        // The graphics engine and the texture manager are created between the device and the font holder
-        // (see InternalStart) and deleted before the device (see Shutdown).
+        std::unique_ptr<GraphicsEngine> myGraphicsEngine;
+        std::unique_ptr<TextureManager> myTextureManager;
         std::unique_ptr<FontManager> myFontManager;
         EngineConfiguration myConfiguration;
         std::unique_ptr<EngineHooks> myHooks;
-        // The file watcher is created first in InternalStart and deleted first in Shutdown.
+        std::unique_ptr<FileWatcher> myFileWatcher;
         uint8_t myResizePending = 0;
         float myWindowRatio = 1.0f;
         float myInverseWindowRatio = 1.0f;
