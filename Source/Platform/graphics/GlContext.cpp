@@ -9,10 +9,10 @@ namespace Vela::Gfx
 
     namespace
     {
-        // With the upper-left clip origin, window rows run top to bottom as the engine's do, and a triangle that
-        // is clockwise on screen winds this way in GL's window coordinates.
-        constexpr GLenum CLOCKWISE_ON_SCREEN = GL_CCW;
-        constexpr GLenum COUNTER_CLOCKWISE_ON_SCREEN = GL_CW;
+        // The upper-left clip origin also turns GL's notion of winding around, so a triangle clockwise on screen
+        // is clockwise to GL as well.
+        constexpr GLenum CLOCKWISE_ON_SCREEN = GL_CW;
+        constexpr GLenum COUNTER_CLOCKWISE_ON_SCREEN = GL_CCW;
 
         GLenum ToGlBlend(Blend aBlend)
         {
