@@ -99,6 +99,8 @@ namespace Vela::Fbx
                                             [](int64_t aTime, const Key& aKey) { return aTime < aKey.time; });
         const Key& next = *right;
         const Key& key = *(right - 1);
+        if (time == key.time)
+            return key.value;  // a key holds its own value at its time, whatever follows it
         const double span = static_cast<double>(next.time - key.time);
         if (span <= 0.0)
             return next.value;
