@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace Vela::Fbx
 {
@@ -152,22 +153,34 @@ namespace Vela::Fbx
 
     AMatrix Node::ComputeGlobal(Time aTime) const
     {
+        // Top-down over the ancestors without recursion: a file may chain thousands of nodes.
+        std::vector<const Node*> chain;
+        for (const Node* node = this; node; node = node->myParent)
+            chain.push_back(node);
+        AMatrix global;
+        bool first = true;
+        for (auto node = chain.rbegin(); node != chain.rend(); ++node)
+        {
+            global = first ? (*node)->ComputeLocal(aTime) : (*node)->CombineWithParent(global, aTime);
+            first = false;
+        }
+        return global;
+    }
+
+    AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, Time aTime) const
+    {
         const AMatrix local = ComputeLocal(aTime);
-        if (!myParent)
-            return local;
-        const AMatrix parent = myParent->ComputeGlobal(aTime);
         if (myValues.inherit == InheritType::RSrs)
-            return parent * local;
+            return aParentGlobal * local;
 
         AMatrix parentRotation, localRotation;
         Vector4 parentScale, localScale;
-        SplitRotationScale(parent, parentRotation, parentScale);
+        SplitRotationScale(aParentGlobal, parentRotation, parentScale);
         SplitRotationScale(local, localRotation, localScale);
         Vector4 scale = localScale;
         if (myValues.inherit == InheritType::RrSs)
             scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
-        AMatrix result = AMatrix::Translation(parent.MultT(local.GetT())) * parentRotation * localRotation * AMatrix::Scaling(scale);
-        return result;
+        return AMatrix::Translation(aParentGlobal.MultT(local.GetT())) * parentRotation * localRotation * AMatrix::Scaling(scale);
     }
 
     AMatrix Node::EvaluateGlobalTransform(Time aTime) const
@@ -183,7 +196,10 @@ namespace Vela::Fbx
         if (!myParent || myValues.inherit == InheritType::RSrs)
             local = ComputeLocal(aTime);
         else
-            local = myParent->ComputeGlobal(aTime).Inverse() * ComputeGlobal(aTime);  // relative to the parent as it ends up
+        {
+            const AMatrix parent = myParent->ComputeGlobal(aTime);
+            local = parent.Inverse() * CombineWithParent(parent, aTime);  // relative to the parent as it ends up
+        }
         const Scene* scene = GetScene();
         return scene ? scene->myConversion * local * scene->myInverseConversion : local;
     }

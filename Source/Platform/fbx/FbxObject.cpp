@@ -202,10 +202,17 @@ namespace Vela::Fbx
 
     int Node::GetChildCount(bool aRecursive) const
     {
-        int count = static_cast<int>(myChildren.size());
-        if (aRecursive)
-            for (const Node* child : myChildren)
-                count += child->GetChildCount(true);
+        if (!aRecursive)
+            return static_cast<int>(myChildren.size());
+        int count = 0;
+        std::vector<const Node*> pending(myChildren.begin(), myChildren.end());
+        while (!pending.empty())
+        {
+            const Node* node = pending.back();
+            pending.pop_back();
+            ++count;
+            pending.insert(pending.end(), node->myChildren.begin(), node->myChildren.end());
+        }
         return count;
     }
 

@@ -630,6 +630,7 @@ namespace Vela::Fbx
 
         AMatrix ComputeLocal(Time aTime) const;   // file space
         AMatrix ComputeGlobal(Time aTime) const;  // file space
+        AMatrix CombineWithParent(const AMatrix& aParentGlobal, Time aTime) const;  // file space, by inherit type
     };
 
     // ---- Settings and conversions ------------------------------------------------------------

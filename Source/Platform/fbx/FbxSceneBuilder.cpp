@@ -717,11 +717,9 @@ namespace Vela::Fbx
         {
             if (Node* childNode = aChild.As<Node>())
             {
+                // The first parent wins; cycles of a damaged file are cut once all links are read.
                 if (childNode == myScene.myRoot || childNode->myParent)
                     return;
-                for (const Node* ancestor = parentNode; ancestor; ancestor = ancestor->myParent)
-                    if (ancestor == childNode)
-                        return;  // a cycle in a damaged file
                 childNode->myParent = parentNode;
                 parentNode->myChildren.push_back(childNode);
             }
@@ -865,8 +863,45 @@ namespace Vela::Fbx
         }
     }
 
+    void SceneBuilder::CutCycles()
+    {
+        // Walks up from every node once; meeting a node of the walk in progress means a cycle,
+        // which is cut at the link that closes it.
+        enum class State { Unseen, InProgress, Done };
+        std::unordered_map<const Node*, State> states;
+        std::vector<Node*> path;
+        for (const auto& object : myScene.myObjects)
+        {
+            Node* start = object->As<Node>();
+            if (!start || states[start] != State::Unseen)
+                continue;
+            path.clear();
+            for (Node* node = start; node; node = node->myParent)
+            {
+                State& state = states[node];
+                if (state == State::Done)
+                    break;
+                if (state == State::InProgress)
+                {
+                    Node* closing = path.back();
+                    auto& siblings = closing->myParent->myChildren;
+                    siblings.erase(std::remove(siblings.begin(), siblings.end(), closing), siblings.end());
+                    closing->myParent = nullptr;
+                    std::printf("FBX: cut a cycle in the node hierarchy at %s\n", closing->GetName().c_str());
+                    break;
+                }
+                state = State::InProgress;
+                path.push_back(node);
+            }
+            for (Node* node : path)
+                states[node] = State::Done;
+        }
+    }
+
     void SceneBuilder::Finish()
     {
+        CutCycles();
+
         // Nodes typed Null or as skeleton in the file but without an attribute object get one,
         // so the walk can tell markers and bones from plain groups.
         std::vector<Node*> needAttribute;

@@ -30,6 +30,7 @@ namespace Vela::Fbx
         void ApplyTemplate(Object& aObject, const std::string& aRecordName);
         void ReadConnections();
         void ReadTakes();
+        void CutCycles();
         void Finish();
 
         void ReadNode(Node& aNode, const Record& aRecord);

@@ -8,6 +8,7 @@ namespace Vela::Fbx
     namespace
     {
         using Triangle = std::array<int, 3>;  // corners of one polygon, in its own winding
+        constexpr int MAX_EAR_CLIPPING_CORNERS = 1024;
 
         struct Point2
         {
@@ -25,9 +26,8 @@ namespace Vela::Fbx
             return Cross(aA, aB, aPoint) >= 0.0 && Cross(aB, aC, aPoint) >= 0.0 && Cross(aC, aA, aPoint) >= 0.0;
         }
 
-        void Fan(int aFirst, const std::vector<int>& someCorners, std::vector<Triangle>& someOut)
+        void Fan(const std::vector<int>& someCorners, std::vector<Triangle>& someOut)
         {
-            (void)aFirst;
             for (size_t i = 1; i + 1 < someCorners.size(); ++i)
                 someOut.push_back({someCorners[0], someCorners[i], someCorners[i + 1]});
         }
@@ -53,7 +53,7 @@ namespace Vela::Fbx
             const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
             if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
             {
-                Fan(0, corners, someOut);
+                Fan(corners, someOut);
                 return;
             }
             const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
@@ -69,9 +69,11 @@ namespace Vela::Fbx
             for (int i = 0; i < count && convex; ++i)
                 convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>((i + 1) % count)],
                                points[static_cast<size_t>((i + 2) % count)]) >= 0.0;
-            if (convex)
+            // Ear clipping costs O(n^3) in the worst case; huge polygons (only damaged or
+            // generated files have them) are fanned instead so loading always finishes.
+            if (convex || count > MAX_EAR_CLIPPING_CORNERS)
             {
-                Fan(0, corners, someOut);
+                Fan(corners, someOut);
                 return;
             }
 
@@ -111,27 +113,23 @@ namespace Vela::Fbx
                 if (!clipped)
                 {
                     // Self-intersecting or degenerate remainder: finish as a fan so every corner is used.
-                    Fan(0, remaining, someOut);
+                    Fan(remaining, someOut);
                     return;
                 }
             }
             someOut.push_back({remaining[0], remaining[1], remaining[2]});
         }
 
-        // Rewrites one layer element for the new corners and polygons. Data mapped by control
-        // point or all-same stays as it is.
-        template <class Element>
-        void RemapElement(Element& aElement, size_t aDirectCount, const std::vector<int>& someCornerSources,
-                          const std::vector<int>& somePolygonSources, bool aHasDirect, auto&& aGatherDirect)
+        // The new corners or triangles a layer element follows; null for data mapped by control
+        // point or all-same, which stays as it is.
+        const std::vector<int>* SourcesFor(const LayerElement& aElement, const std::vector<int>& someCornerSources,
+                                           const std::vector<int>& somePolygonSources)
         {
-            const std::vector<int>* sources = nullptr;
             if (aElement.GetMappingMode() == MappingMode::ByPolygonVertex)
-                sources = &someCornerSources;
-            else if (aElement.GetMappingMode() == MappingMode::ByPolygon)
-                sources = &somePolygonSources;
-            if (!sources)
-                return;
-            aGatherDirect(*sources, aDirectCount, aHasDirect);
+                return &someCornerSources;
+            if (aElement.GetMappingMode() == MappingMode::ByPolygon)
+                return &somePolygonSources;
+            return nullptr;
         }
     }
 
@@ -192,38 +190,38 @@ namespace Vela::Fbx
         // Per-corner and per-polygon data follow their corners and triangles. Direct data that
         // covers every source stays direct; otherwise it becomes indexed with -1 for the gaps.
         auto remapValues = [&](auto& aElement) {
-            auto gather = [&aElement](const std::vector<int>& someSources, size_t aDirectCount, bool) {
-                auto& values = aElement.myValues;
-                auto& indices = aElement.myIndices;
-                if (aElement.myReferenceMode == ReferenceMode::Direct)
+            const std::vector<int>* sources = SourcesFor(aElement, cornerSources, polygonSources);
+            if (!sources)
+                return;
+            auto& values = aElement.myValues;
+            std::vector<int>& indices = aElement.myIndices;
+            if (aElement.myReferenceMode == ReferenceMode::Direct)
+            {
+                bool complete = true;
+                for (int source : *sources)
+                    complete = complete && static_cast<size_t>(source) < values.size();
+                if (complete)
                 {
-                    bool complete = true;
-                    for (int source : someSources)
-                        complete = complete && static_cast<size_t>(source) < aDirectCount;
-                    if (complete)
-                    {
-                        std::remove_reference_t<decltype(values)> gathered;
-                        gathered.reserve(someSources.size());
-                        for (int source : someSources)
-                            gathered.push_back(values[static_cast<size_t>(source)]);
-                        values = std::move(gathered);
-                        return;
-                    }
-                    aElement.myReferenceMode = ReferenceMode::IndexToDirect;
-                    std::vector<int> made;
-                    made.reserve(someSources.size());
-                    for (int source : someSources)
-                        made.push_back(static_cast<size_t>(source) < aDirectCount ? source : -1);
-                    indices = std::move(made);
+                    std::remove_reference_t<decltype(values)> gathered;
+                    gathered.reserve(sources->size());
+                    for (int source : *sources)
+                        gathered.push_back(values[static_cast<size_t>(source)]);
+                    values = std::move(gathered);
                     return;
                 }
+                aElement.myReferenceMode = ReferenceMode::IndexToDirect;
                 std::vector<int> made;
-                made.reserve(someSources.size());
-                for (int source : someSources)
-                    made.push_back(static_cast<size_t>(source) < indices.size() ? indices[static_cast<size_t>(source)] : -1);
+                made.reserve(sources->size());
+                for (int source : *sources)
+                    made.push_back(static_cast<size_t>(source) < values.size() ? source : -1);
                 indices = std::move(made);
-            };
-            RemapElement(aElement, aElement.myValues.size(), cornerSources, polygonSources, true, gather);
+                return;
+            }
+            std::vector<int> made;
+            made.reserve(sources->size());
+            for (int source : *sources)
+                made.push_back(static_cast<size_t>(source) < indices.size() ? indices[static_cast<size_t>(source)] : -1);
+            indices = std::move(made);
         };
         for (auto& element : aMesh->myNormals)
             remapValues(*element);
@@ -239,14 +237,14 @@ namespace Vela::Fbx
         {
             // Material indices live in the index array only.
             LayerElement& material = *element;
-            auto gather = [&material](const std::vector<int>& someSources, size_t, bool) {
-                std::vector<int> made;
-                made.reserve(someSources.size());
-                for (int source : someSources)
-                    made.push_back(static_cast<size_t>(source) < material.myIndices.size() ? material.myIndices[static_cast<size_t>(source)] : -1);
-                material.myIndices = std::move(made);
-            };
-            RemapElement(material, 0, cornerSources, polygonSources, false, gather);
+            const std::vector<int>* sources = SourcesFor(material, cornerSources, polygonSources);
+            if (!sources)
+                continue;
+            std::vector<int> made;
+            made.reserve(sources->size());
+            for (int source : *sources)
+                made.push_back(static_cast<size_t>(source) < material.myIndices.size() ? material.myIndices[static_cast<size_t>(source)] : -1);
+            material.myIndices = std::move(made);
         }
 
         aMesh->myPolygonVertices = std::move(newCorners);
