@@ -88,6 +88,16 @@ namespace Vela::Gfx
         glSamplerParameteri(myDefaultSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glSamplerParameteri(myDefaultSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
 
+        // What a shader reads from an empty slot: transparent black, for flat and cube samplers alike.
+        const uint8_t transparent[4] = {0, 0, 0, 0};
+        glCreateTextures(GL_TEXTURE_2D, 1, &myNullTexture2D);
+        glTextureStorage2D(myNullTexture2D, 1, GL_RGBA8, 1, 1);
+        glTextureSubImage2D(myNullTexture2D, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, transparent);
+        glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &myNullTextureCube);
+        glTextureStorage2D(myNullTextureCube, 1, GL_RGBA8, 1, 1);
+        for (GLint face = 0; face < 6; ++face)
+            glTextureSubImage3D(myNullTextureCube, 0, 0, 0, face, 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, transparent);
+
         myHasClampedOffset = epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_polygon_offset_clamp") ||
                              epoxy_has_gl_extension("GL_EXT_polygon_offset_clamp");
     }
@@ -112,6 +122,8 @@ namespace Vela::Gfx
         myCore->DeleteName(GlKind::FRAMEBUFFER, myDrawFramebuffer);
         myCore->DeleteName(GlKind::FRAMEBUFFER, myClearFramebuffer);
         myCore->DeleteName(GlKind::SAMPLER, myDefaultSampler);
+        myCore->DeleteName(GlKind::TEXTURE, myNullTexture2D);
+        myCore->DeleteName(GlKind::TEXTURE, myNullTextureCube);
         myDevice->ForgetContext();
     }
 
@@ -905,10 +917,20 @@ namespace Vela::Gfx
             if (!(myDirtyTextures & (1u << unit)))
                 continue;
             GlShaderResourceView* view = myShaderResources[unit].Get();
-            if (myAppliedShaderResources[unit].Get() != view)
+            if (myAppliedShaderResources[unit].Get() != view || !myAppliedTextureUnitSet[unit])
             {
-                glBindTextureUnit(unit, view ? view->EnsureGl() : 0);
+                const GLuint name = view ? view->EnsureGl() : 0;
+                if (name != 0)
+                {
+                    glBindTextureUnit(unit, name);
+                }
+                else
+                {
+                    glBindTextureUnit(unit, myNullTexture2D);
+                    glBindTextureUnit(unit, myNullTextureCube);
+                }
                 myAppliedShaderResources[unit] = view;
+                myAppliedTextureUnitSet[unit] = true;
             }
         }
         myDirtyTextures = 0;

@@ -127,6 +127,9 @@ namespace Vela::Gfx
         GLuint myDrawFramebuffer = 0;
         GLuint myClearFramebuffer = 0;
         GLuint myDefaultSampler = 0;
+        GLuint myNullTexture2D = 0;
+        GLuint myNullTextureCube = 0;
+        bool myAppliedTextureUnitSet[MAX_SHADER_RESOURCE_SLOTS] = {};
         bool myHasClampedOffset = false;
     };
 }

@@ -214,23 +214,17 @@ namespace VelaTest
         return first;
     }
 
-    inline bool Near(const Pixel& aPixel, const Pixel& anExpected, int aTolerance = 2)
+    inline ::testing::AssertionResult PixelNear(const Pixel& aPixel, const Pixel& anExpected, int aTolerance = 2)
     {
         for (size_t i = 0; i < 4; ++i)
         {
             if (std::abs(aPixel[i] - anExpected[i]) > aTolerance)
-                return false;
+                return ::testing::AssertionFailure() << "got (" << aPixel[0] << ", " << aPixel[1] << ", " << aPixel[2] << ", " << aPixel[3]
+                                                     << ") wanted (" << anExpected[0] << ", " << anExpected[1] << ", " << anExpected[2]
+                                                     << ", " << anExpected[3] << ")";
         }
-        return true;
+        return ::testing::AssertionSuccess();
     }
 }
 
-#define EXPECT_PIXEL_NEAR(aPixel, ...)                                                                                       \
-    do                                                                                                                       \
-    {                                                                                                                        \
-        const ::VelaTest::Pixel actual = (aPixel);                                                                           \
-        const ::VelaTest::Pixel expected = {__VA_ARGS__};                                                                    \
-        EXPECT_TRUE(::VelaTest::Near(actual, expected)) << "got (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ", " \
-                                                        << actual[3] << ") wanted (" << expected[0] << ", " << expected[1] << ", " \
-                                                        << expected[2] << ", " << expected[3] << ")";                          \
-    } while (false)
+#define EXPECT_PIXEL_NEAR(aPixel, ...) EXPECT_TRUE(::VelaTest::PixelNear((aPixel), ::VelaTest::Pixel{__VA_ARGS__}))
