@@ -18,32 +18,6 @@ namespace Vela::Platform
             static std::vector<WindowHandle> windows;
             return windows;
         }
-
-        void AppendUtf8(std::string& aOut, uint32_t aCodePoint)
-        {
-            if (aCodePoint < 0x80)
-            {
-                aOut += static_cast<char>(aCodePoint);
-            }
-            else if (aCodePoint < 0x800)
-            {
-                aOut += static_cast<char>(0xC0 | (aCodePoint >> 6));
-                aOut += static_cast<char>(0x80 | (aCodePoint & 0x3F));
-            }
-            else if (aCodePoint < 0x10000)
-            {
-                aOut += static_cast<char>(0xE0 | (aCodePoint >> 12));
-                aOut += static_cast<char>(0x80 | ((aCodePoint >> 6) & 0x3F));
-                aOut += static_cast<char>(0x80 | (aCodePoint & 0x3F));
-            }
-            else
-            {
-                aOut += static_cast<char>(0xF0 | (aCodePoint >> 18));
-                aOut += static_cast<char>(0x80 | ((aCodePoint >> 12) & 0x3F));
-                aOut += static_cast<char>(0x80 | ((aCodePoint >> 6) & 0x3F));
-                aOut += static_cast<char>(0x80 | (aCodePoint & 0x3F));
-            }
-        }
     }
 
     WindowHandle CreateNativeWindow(const WindowCreateInfo& aInfo)
@@ -241,31 +215,5 @@ namespace Vela::Platform
         default:
             return 0;
         }
-    }
-
-    std::string WideToUtf8(std::wstring_view aText)
-    {
-        std::string result;
-        result.reserve(aText.size());
-        for (size_t i = 0; i < aText.size(); ++i)
-        {
-            uint32_t codePoint = static_cast<uint32_t>(aText[i]);
-            // wchar_t is 32 bits here, but a title may still carry UTF-16 surrogate pairs.
-            if (codePoint >= 0xD800 && codePoint <= 0xDBFF && i + 1 < aText.size())
-            {
-                const uint32_t low = static_cast<uint32_t>(aText[i + 1]);
-                if (low >= 0xDC00 && low <= 0xDFFF)
-                {
-                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-            }
-            if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            {
-                codePoint = 0xFFFD;
-            }
-            AppendUtf8(result, codePoint);
-        }
-        return result;
     }
 }

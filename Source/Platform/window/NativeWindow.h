@@ -65,7 +65,4 @@ namespace Vela::Platform
     // The system's own handling of a message: closing destroys the window, the cursor request over the
     // client area shows the arrow; everything else answers 0.
     LResult DefaultWindowProcedure(WindowHandle aWindow, MessageId aMessage, WParam aWParam, LParam aLParam);
-
-    // UTF-8 text of a wide string (the window title is configured as one).
-    std::string WideToUtf8(std::wstring_view aText);
 }

@@ -4,6 +4,7 @@
 #include "Platform/window/Cursor.h"
 #include "Platform/window/MessageQueue.h"
 #include "Platform/window/NativeWindow.h"
+#include "Platform/text/TextConversion.h"
 
 #include <cstdio>
 #include <mutex>
