@@ -28,9 +28,9 @@ namespace Vela
 
         void FillBuffer(char (&aBuffer)[TEXT_BUFFER_SIZE], StringId aText)
         {
-            const std::string_view text = aText.GetView();
-            const size_t length = std::min(text.size(), TEXT_BUFFER_SIZE - 1);
-            std::memcpy(aBuffer, text.data(), length);
+            const char* text = aText.GetString();
+            const size_t length = std::min(std::strlen(text), TEXT_BUFFER_SIZE - 1);
+            std::memcpy(aBuffer, text, length);
             aBuffer[length] = '\0';
         }
 
