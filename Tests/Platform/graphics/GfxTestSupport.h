@@ -171,15 +171,17 @@ namespace VelaTest
                                               {"COLOR", 0, Format::R32G32B32A32_FLOAT, 0, 16, InputClassification::PER_VERTEX_DATA, 0}},
                                              "colored_VS");
             }
+            myContext->IASetInputLayout(myColoredLayout.Get());
+            myContext->IASetPrimitiveTopology(aTopology);
+            myContext->VSSetShader(myColoredVertexShader.Get());
+            myContext->PSSetShader(myColoredPixelShader.Get());
+            if (someVertices.empty())
+                return;
             Ref<Buffer> vertices = MakeBuffer(someVertices.data(), static_cast<uint32_t>(someVertices.size() * sizeof(ColoredVertex)),
                                               BIND_VERTEX_BUFFER);
             const uint32_t stride = sizeof(ColoredVertex);
             const uint32_t offset = 0;
-            myContext->IASetInputLayout(myColoredLayout.Get());
             myContext->IASetVertexBuffers(0, 1, vertices.GetArray(), &stride, &offset);
-            myContext->IASetPrimitiveTopology(aTopology);
-            myContext->VSSetShader(myColoredVertexShader.Get());
-            myContext->PSSetShader(myColoredPixelShader.Get());
             myContext->Draw(static_cast<uint32_t>(someVertices.size()), 0);
         }
 
