@@ -153,7 +153,6 @@ TEST_F(DX11DeviceTest, MissingOrBrokenShaderIsNullAndTriedAgain)
     // A pixel shader's bytes asked for as a vertex shader, an empty file and junk all fail.
     PlaceShader("Shaders/PostprocessCopyPS", "broken/WrongStageVS");
     EXPECT_EQ(DX11::GetVertexShader("broken/WrongStageVS"), nullptr);
-    VelaTest::TempDirectory unused;
     std::filesystem::create_directories(myCooked.Path() / "broken");
     { std::ofstream(myCooked.Path() / "broken/EmptyPS.cso"); }
     EXPECT_EQ(DX11::GetPixelShader("broken/EmptyPS"), nullptr);
