@@ -1,5 +1,7 @@
 #include "Platform/graphics/SpirvCheck.h"
 
+#include <spirv-tools/libspirv.h>
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -31,6 +33,34 @@ namespace Vela::Gfx
         }
     }
 
+    namespace
+    {
+        bool ValidateModule(const std::vector<uint32_t>& someWords, std::string& anError)
+        {
+            spv_context context = spvContextCreate(SPV_ENV_OPENGL_4_5);
+            if (!context)
+            {
+                anError = "the SPIR-V validator is not available";
+                return false;
+            }
+            spv_diagnostic diagnostic = nullptr;
+            const spv_result_t result = spvValidateBinary(context, someWords.data(), someWords.size(), &diagnostic);
+            if (result != SPV_SUCCESS)
+            {
+                anError = "the SPIR-V module is invalid";
+                if (diagnostic && diagnostic->error)
+                {
+                    std::string detail = diagnostic->error;
+                    const size_t lineEnd = detail.find('\n');
+                    anError += ": " + detail.substr(0, lineEnd);
+                }
+            }
+            spvDiagnosticDestroy(diagnostic);
+            spvContextDestroy(context);
+            return result == SPV_SUCCESS;
+        }
+    }
+
     SpirvSummary CheckSpirv(const void* aBytes, size_t aLength, ShaderStage aStage)
     {
         SpirvSummary summary;
@@ -56,6 +86,10 @@ namespace Vela::Gfx
             summary.error = "the SPIR-V header is malformed";
             return summary;
         }
+
+        // The whole module is validated here, so the GL driver never parses a malformed one.
+        if (!ValidateModule(words, summary.error))
+            return summary;
 
         bool foundEntry = false;
         uint32_t entryId = 0;
