@@ -220,3 +220,44 @@ TEST_F(ImporterTest, FixturesAgreeWithAnIndependentReader)
     EXPECT_GE(compared, 15u);
 }
 #endif
+
+#ifdef VELA_HAVE_ASSIMP
+TEST_F(ImporterTest, AnimatedBoneTranslationsAgreeWithAnIndependentReaderAtKeyFrames)
+{
+    size_t comparedKeys = 0;
+    for (const char* name : {"maya_game_sausage_7500_binary_wiggle.fbx", "maya_character_7500_binary.fbx", "max_transformed_skin_7500_binary.fbx"})
+    {
+        const std::string path = VelaTest::FixturePath(std::string("fbx/") + name).string();
+        Assimp::Importer reference;
+        const aiScene* theirs = reference.ReadFile(path, 0);
+        if (!theirs || theirs->mNumAnimations == 0)
+            continue;  // the reference reader refuses some files
+        VelaFBX::ImportedAnimation ours;
+        ASSERT_TRUE(VelaFBX::LoadAnimation(path, ours)) << name;
+        const aiAnimation& animation = *theirs->mAnimations[0];
+        if (std::fabs(animation.mTicksPerSecond - ours.frameRate) > 1e-3)
+            continue;  // keys are not on our frames
+        for (unsigned c = 0; c < animation.mNumChannels; ++c)
+        {
+            const aiNodeAnim& channel = *animation.mChannels[c];
+            const std::string bone = WithoutNamespace(channel.mNodeName.C_Str());
+            for (unsigned k = 0; k < channel.mNumPositionKeys; ++k)
+            {
+                const double time = channel.mPositionKeys[k].mTime;
+                const auto frame = static_cast<size_t>(std::llround(time));
+                if (std::fabs(time - std::round(time)) > 1e-6 || frame >= ours.frames.size())
+                    continue;
+                const auto found = ours.frames[frame].localTransforms.find(bone);
+                if (found == ours.frames[frame].localTransforms.end())
+                    continue;
+                const VelaFBX::Matrix4x4f& local = found->second;
+                const double ourLength = std::sqrt(local[12] * local[12] + local[13] * local[13] + local[14] * local[14]);
+                EXPECT_NEAR(ourLength, channel.mPositionKeys[k].mValue.Length(), 1e-3 * std::max(1.0, ourLength))
+                    << name << " " << bone << " frame " << frame;
+                ++comparedKeys;
+            }
+        }
+    }
+    EXPECT_GT(comparedKeys, 50u);
+}
+#endif
