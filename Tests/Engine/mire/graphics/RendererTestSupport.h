@@ -50,7 +50,7 @@ namespace VelaTest
             configuration.myRenderWidth = RENDER_WIDTH;
             configuration.myRenderHeight = RENDER_HEIGHT;
             configuration.myClearColor = { 0.0f, 0.0f, 0.0f, 1.0f };
-            configuration.myDebugFeatures = 0;
+            configuration.myDebugFeatures = DebugFeatures();
             myStarted = Vela::Engine::Start();
             return myStarted;
         }
@@ -61,6 +61,8 @@ namespace VelaTest
             Vela::Settings::GetEngineConfiguration() = myPreviousConfiguration;
             ForgetShaders();
         }
+
+        virtual uint32_t DebugFeatures() const { return 0; }
 
         Vela::Engine& TheEngine() { return *Vela::Engine::GetInstance(); }
         Vela::GraphicsEngine& Graphics() { return *TheEngine().myGraphicsEngine; }
