@@ -195,6 +195,18 @@ TEST_F(SyntheticModel, SocketsUnderBonesAndEventMarkersAreRecognisedByTheirEndin
     EXPECT_NEAR(socket.matrix[14], 0.0f, 1e-4f);
 }
 
+TEST_F(SyntheticModel, StaticPropKeepsItsSockets)
+{
+    FbxTestWriter writer;
+    const int64_t crate = writer.AddModel("Crate", "Mesh", 0);
+    writer.AddMesh(crate, TWO_QUADS, TWO_QUAD_POLYGONS);
+    writer.AddModel("Lid_skt", "Null", crate, {0, 1, 0});
+    const VelaFBX::ImportedModel model = Load(writer);
+    EXPECT_TRUE(model.skeleton.bones.empty());
+    ASSERT_EQ(model.skeleton.sockets.count("Lid_skt"), 1u);
+    EXPECT_EQ(model.skeleton.sockets.at("Lid_skt").parent, -1);
+}
+
 TEST_F(SyntheticModel, FileInMetresHasTranslationsInCentimetresButRawControlPoints)
 {
     FbxTestWriter writer;

@@ -129,11 +129,10 @@ namespace VelaFBX
         std::vector<Bone> events;
         std::vector<Socket> sockets;
         if (root && GatherBones(root, skeleton, events, sockets, -1))
-        {
             skeleton.name = SkeletonName(skeleton, aPath);
-            for (Socket& socket : sockets)
-                skeleton.sockets[socket.nodeName] = socket;
-        }
+        // Props without bones carry sockets too.
+        for (Socket& socket : sockets)
+            skeleton.sockets[socket.nodeName] = std::move(socket);
 
         BoundingBox bounds;
         std::vector<std::vector<LodLevel>> lodGroups;
