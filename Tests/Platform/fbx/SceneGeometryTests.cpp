@@ -1,0 +1,318 @@
+// Triangulation that keeps per-corner and per-polygon data, normals and tangent generation.
+#include "SceneTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Vela::Fbx;
+using SceneTest::Loaded;
+
+namespace
+{
+    struct Point
+    {
+        double x, y;
+    };
+
+    double SignedArea(const std::vector<Point>& somePoints)
+    {
+        double area = 0.0;
+        for (size_t i = 0; i < somePoints.size(); ++i)
+        {
+            const Point& a = somePoints[i];
+            const Point& b = somePoints[(i + 1) % somePoints.size()];
+            area += a.x * b.y - b.x * a.y;
+        }
+        return area * 0.5;
+    }
+
+    bool InsidePolygon(const Point& aPoint, const std::vector<Point>& somePolygon)
+    {
+        bool inside = false;
+        for (size_t i = 0, j = somePolygon.size() - 1; i < somePolygon.size(); j = i++)
+        {
+            const Point& a = somePolygon[i];
+            const Point& b = somePolygon[j];
+            if ((a.y > aPoint.y) != (b.y > aPoint.y) && aPoint.x < (b.x - a.x) * (aPoint.y - a.y) / (b.y - a.y) + a.x)
+                inside = !inside;
+        }
+        return inside;
+    }
+
+    // One polygon in the plane z = aZ (or x = aZ when aOnSide), corner i at control point i,
+    // UVs derived from the position and one colour per corner.
+    std::string PolygonFile(const std::vector<Point>& somePoints, bool aOnSide = false, bool aReversed = false)
+    {
+        std::vector<double> vertices;
+        std::vector<int> corners;
+        std::vector<double> uvs;
+        std::vector<double> colours;
+        for (size_t i = 0; i < somePoints.size(); ++i)
+        {
+            const Point& point = somePoints[aReversed ? somePoints.size() - 1 - i : i];
+            if (aOnSide)
+                vertices.insert(vertices.end(), {0.0, point.x, point.y});
+            else
+                vertices.insert(vertices.end(), {point.x, point.y, 0.0});
+            corners.push_back(i + 1 == somePoints.size() ? -static_cast<int>(i) - 1 : static_cast<int>(i));
+            uvs.insert(uvs.end(), {point.x / 10.0, point.y / 10.0});
+            colours.insert(colours.end(), {static_cast<double>(i), 0.0, 0.0, 1.0});
+        }
+        std::vector<int> uvIndex(somePoints.size());
+        for (size_t i = 0; i < uvIndex.size(); ++i)
+            uvIndex[i] = static_cast<int>(uvIndex.size() - 1 - i);
+        std::vector<double> reversedUvs;
+        for (size_t i = uvIndex.size(); i-- > 0;)
+            reversedUvs.insert(reversedUvs.end(), {uvs[i * 2], uvs[i * 2 + 1]});
+        const std::string layers = SceneTest::Layer("LayerElementUV", "ByPolygonVertex", "IndexToDirect", "UV", reversedUvs, "UVIndex", uvIndex) +
+                                   SceneTest::Layer("LayerElementColor", "ByPolygonVertex", "Direct", "Colors", colours);
+        return SceneTest::File(SceneTest::Model(10, "Shape", "Mesh") + SceneTest::MeshGeometry(20, "Shape", vertices, corners, layers),
+                               SceneTest::OO(10, 0) + SceneTest::OO(20, 10));
+    }
+
+    Point Planar(const Vector4& aPosition, bool aOnSide) { return aOnSide ? Point{aPosition.y, aPosition.z} : Point{aPosition.x, aPosition.y}; }
+}
+
+TEST(SceneTriangulation, ConcavePolygonsBecomeTrianglesInsideThemWithTheirWinding)
+{
+    const std::vector<std::vector<Point>> shapes = {
+        {{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}},                                   // L
+        {{0, 0}, {4, 0}, {4, 4}, {3, 4}, {3, 1}, {1, 1}, {1, 4}, {0, 4}},                   // U
+        {{0, 2}, {1.5, 1.5}, {2, 0}, {2.5, 1.5}, {4, 2}, {2.5, 2.5}, {2, 4}, {1.5, 2.5}},   // star
+        {{0, 0}, {5, 0}, {5, 5}, {4, 1}, {3, 5}, {2, 1}, {1, 5}, {0.5, 1}},                 // comb
+    };
+    for (size_t s = 0; s < shapes.size(); ++s)
+        for (bool onSide : {false, true})
+            for (bool reversed : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << "shape " << s << (onSide ? " on its side" : "") << (reversed ? " reversed" : ""));
+                Loaded loaded;
+                ASSERT_TRUE(loaded.LoadText(PolygonFile(shapes[s], onSide, reversed)));
+                GeometryConverter converter(loaded.GetManager());
+                ASSERT_TRUE(converter.Triangulate(&loaded.Scene(), true, true));
+                const Mesh* mesh = loaded.Node("Shape").GetMesh();
+                ASSERT_TRUE(mesh->IsTriangleMesh());
+                ASSERT_EQ(mesh->GetPolygonCount(), static_cast<int>(shapes[s].size()) - 2);
+
+                std::vector<Point> outline;
+                for (int i = 0; i < mesh->GetControlPointsCount(); ++i)
+                    outline.push_back(Planar(mesh->GetControlPointAt(i), onSide));
+                const double area = SignedArea(outline);
+                double sum = 0.0;
+                for (int triangle = 0; triangle < mesh->GetPolygonCount(); ++triangle)
+                {
+                    std::vector<Point> corners;
+                    for (int k = 0; k < 3; ++k)
+                        corners.push_back(outline[static_cast<size_t>(mesh->GetPolygonVertex(triangle, k))]);
+                    const double triangleArea = SignedArea(corners);
+                    // Same turning sense as the polygon, and inside it.
+                    EXPECT_GT(triangleArea * area, 0.0);
+                    sum += triangleArea;
+                    const Point centre{(corners[0].x + corners[1].x + corners[2].x) / 3.0, (corners[0].y + corners[1].y + corners[2].y) / 3.0};
+                    EXPECT_TRUE(InsidePolygon(centre, outline));
+
+                    // Each corner keeps the UV and colour that its control point had.
+                    for (int k = 0; k < 3; ++k)
+                    {
+                        const int controlPoint = mesh->GetPolygonVertex(triangle, k);
+                        Vector2 uv;
+                        ASSERT_TRUE(mesh->GetPolygonVertexUV(triangle, k, 0, uv));
+                        EXPECT_DOUBLE_EQ(uv.x, outline[static_cast<size_t>(controlPoint)].x / 10.0);
+                        EXPECT_DOUBLE_EQ(uv.y, outline[static_cast<size_t>(controlPoint)].y / 10.0);
+                        Color colour;
+                        ASSERT_TRUE(mesh->GetElementVertexColor(0)->GetValue(controlPoint, mesh->GetPolygonVertexIndex(triangle) + k, triangle, colour));
+                        EXPECT_EQ(colour.r, controlPoint);
+                    }
+                }
+                EXPECT_NEAR(sum, area, 1e-9);
+            }
+}
+
+TEST(SceneTriangulation, ConvexFansDegenerateAndTinyPolygons)
+{
+    Loaded loaded;
+    const std::vector<double> vertices = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0, 2, 2, 0, 3, 3, 0};
+    // A convex quad, a line of five collinear points, a bow tie, a two-corner sliver, and a triangle.
+    const std::vector<int> corners = {0, 1, 2, -4, 0, 4, 5, 6, -2, 0, 2, 1, -4, 7, -9, 4, 5, -7};
+    const std::vector<int> materials = {3, 4, 5, 6, 7};
+    const std::string layers = SceneTest::Layer("LayerElementMaterial", "ByPolygon", "IndexToDirect", "", {}, "Materials", materials);
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(SceneTest::Model(10, "Mixed", "Mesh") + SceneTest::MeshGeometry(20, "", vertices, corners, layers),
+                                                SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+    Mesh* mesh = const_cast<Node&>(loaded.Node("Mixed")).GetMesh();
+    ASSERT_EQ(mesh->GetPolygonCount(), 5);
+    GeometryConverter converter(loaded.GetManager());
+    ASSERT_TRUE(converter.Triangulate(mesh));
+    // 2 + 3 + 2 + 0 + 1 triangles; the sliver is gone and every other corner is used.
+    ASSERT_EQ(mesh->GetPolygonCount(), 8);
+    // Flat and self-crossing polygons have no usable normal and are fanned.
+    EXPECT_EQ(mesh->GetPolygonVertices(), (std::vector<int>{0, 1, 2, 0, 2, 3, 0, 4, 5, 0, 5, 6, 0, 6, 1, 0, 2, 1, 0, 1, 3, 4, 5, 6}));
+    std::vector<int> perTriangle;
+    for (int triangle = 0; triangle < mesh->GetPolygonCount(); ++triangle)
+        perTriangle.push_back(mesh->GetElementMaterial(0)->GetMaterialIndex(triangle));
+    EXPECT_EQ(perTriangle, (std::vector<int>{3, 3, 4, 4, 4, 5, 5, 7}));
+    // An already triangulated mesh is left alone.
+    const std::vector<int> before = mesh->GetPolygonVertices();
+    EXPECT_TRUE(converter.Triangulate(mesh));
+    EXPECT_EQ(mesh->GetPolygonVertices(), before);
+}
+
+TEST(SceneTriangulation, ShortDirectDataTurnsIntoIndicesWithGaps)
+{
+    // Five corners but only three normals stored: the last two corners have none.
+    const std::string layers = SceneTest::Layer("LayerElementNormal", "ByPolygonVertex", "Direct", "Normals", {0, 0, 1, 0, 0, 1, 0, 0, 1});
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(
+        SceneTest::Model(10, "Pentagon", "Mesh") +
+            SceneTest::MeshGeometry(20, "", {0, 0, 0, 2, 0, 0, 3, 1, 0, 1, 2, 0, -1, 1, 0}, {0, 1, 2, 3, -5}, layers),
+        SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+    GeometryConverter converter(loaded.GetManager());
+    ASSERT_TRUE(converter.Triangulate(&loaded.Scene()));
+    const Mesh* mesh = loaded.Node("Pentagon").GetMesh();
+    const LayerElementNormal* normals = mesh->GetElementNormal(0);
+    EXPECT_EQ(normals->GetReferenceMode(), ReferenceMode::IndexToDirect);
+    for (int triangle = 0; triangle < mesh->GetPolygonCount(); ++triangle)
+        for (int k = 0; k < 3; ++k)
+        {
+            Vector4 normal(9, 9, 9);
+            const bool found = normals->GetValue(mesh->GetPolygonVertex(triangle, k), mesh->GetPolygonVertexIndex(triangle) + k, triangle, normal);
+            EXPECT_EQ(found, mesh->GetPolygonVertex(triangle, k) < 3);
+            EXPECT_EQ(normal.z, found ? 1.0 : 9.0);
+        }
+}
+
+TEST(SceneTriangulation, RealMeshesKeepPolygonMaterialsAndCornerData)
+{
+    for (const std::string& name : SceneTest::FixtureNames())
+    {
+        SCOPED_TRACE(name);
+        Loaded original, triangulated;
+        if (!original.LoadFixture(name))
+            continue;
+        ASSERT_TRUE(triangulated.LoadFixture(name));
+        GeometryConverter converter(triangulated.GetManager());
+        ASSERT_TRUE(converter.Triangulate(&triangulated.Scene(), true, true));
+        for (int n = 0; n < original.Scene().GetNodeCount(); ++n)
+        {
+            const Mesh* before = original.Scene().GetNode(n)->GetMesh();
+            const Mesh* after = triangulated.Scene().GetNode(n)->GetMesh();
+            if (!before)
+                continue;
+            ASSERT_TRUE(after->IsTriangleMesh());
+            int triangle = 0;
+            for (int polygon = 0; polygon < before->GetPolygonCount(); ++polygon)
+            {
+                const int size = before->GetPolygonSize(polygon);
+                for (int t = 0; t < size - 2; ++t, ++triangle)
+                {
+                    ASSERT_LT(triangle, after->GetPolygonCount());
+                    if (before->GetElementMaterialCount() > 0)
+                    {
+                        EXPECT_EQ(after->GetElementMaterial(0)->GetMaterialIndex(triangle), before->GetElementMaterial(0)->GetMaterialIndex(polygon));
+                    }
+                    for (int k = 0; k < 3; ++k)
+                    {
+                        // Find the source corner by control point (corners of one polygon use distinct ones in these files).
+                        const int controlPoint = after->GetPolygonVertex(triangle, k);
+                        int source = -1;
+                        for (int c = 0; c < size; ++c)
+                            if (before->GetPolygonVertex(polygon, c) == controlPoint)
+                                source = c;
+                        ASSERT_GE(source, 0);
+                        Vector2 uvBefore, uvAfter;
+                        EXPECT_EQ(before->GetPolygonVertexUV(polygon, source, 0, uvBefore), after->GetPolygonVertexUV(triangle, k, 0, uvAfter));
+                        EXPECT_EQ(uvBefore, uvAfter);
+                        Vector4 normalBefore, normalAfter;
+                        if (before->GetElementNormalCount() > 0)
+                        {
+                            before->GetElementNormal(0)->GetValue(controlPoint, before->GetPolygonVertexIndex(polygon) + source, polygon, normalBefore);
+                            after->GetElementNormal(0)->GetValue(controlPoint, after->GetPolygonVertexIndex(triangle) + k, triangle, normalAfter);
+                            EXPECT_EQ(normalBefore, normalAfter);
+                        }
+                    }
+                }
+            }
+            EXPECT_EQ(triangle, after->GetPolygonCount());
+        }
+    }
+}
+
+TEST(SceneTangents, GeneratedFramesMatchTheToolsOwnAndRespectMirroredUvs)
+{
+    for (const char* name : {"max_tangent_sign_7700_binary.fbx", "maya_cube_7500_ascii.fbx", "blender_279_uv_set_tangents_7400_binary.fbx"})
+    {
+        SCOPED_TRACE(name);
+        Loaded loaded;
+        ASSERT_TRUE(loaded.LoadFixture(name));
+        for (int n = 0; n < loaded.Scene().GetNodeCount(); ++n)
+        {
+            Mesh* mesh = const_cast<Node*>(loaded.Scene().GetNode(n))->GetMesh();
+            if (!mesh || mesh->GetElementTangentCount() == 0)
+                continue;
+            const std::vector<Vector4> fileTangents = mesh->GetElementTangent(0)->GetDirectArray();
+            const std::vector<Vector4> fileBinormals = mesh->GetElementBinormal(0)->GetDirectArray();
+            ASSERT_EQ(mesh->GetElementTangent(0)->GetMappingMode(), MappingMode::ByPolygonVertex);
+            // Kept unless asked to overwrite.
+            EXPECT_TRUE(mesh->GenerateTangentsData(0, false));
+            EXPECT_EQ(mesh->GetElementTangent(0)->GetDirectArray(), fileTangents);
+            ASSERT_TRUE(mesh->GenerateTangentsData(0, true));
+            for (int corner = 0; corner < mesh->GetPolygonVertexCount() && corner < static_cast<int>(fileTangents.size()); ++corner)
+            {
+                Vector4 tangent, binormal;
+                ASSERT_TRUE(mesh->GetElementTangent(0)->GetValue(-1, corner, -1, tangent));
+                ASSERT_TRUE(mesh->GetElementBinormal(0)->GetValue(-1, corner, -1, binormal));
+                EXPECT_GT(tangent.Dot3(fileTangents[static_cast<size_t>(corner)]), 0.99);
+                EXPECT_GT(binormal.Dot3(fileBinormals[static_cast<size_t>(corner)]), 0.99);
+                if (fileTangents[static_cast<size_t>(corner)].w != 0.0)
+                {
+                    EXPECT_EQ(tangent.w, fileTangents[static_cast<size_t>(corner)].w);
+                }
+            }
+        }
+    }
+}
+
+TEST(SceneTangents, MeshesWithoutNormalsOrUvs)
+{
+    // A unit cube without normals: smooth normals point out of the corners.
+    const std::vector<double> vertices = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
+    const std::vector<int> corners = {0, 3, 2, -2, 4, 5, 6, -8, 0, 1, 5, -5, 1, 2, 6, -6, 2, 3, 7, -7, 3, 0, 4, -8};
+    std::vector<double> uvs;
+    for (int i = 0; i < 24; ++i)
+        uvs.insert(uvs.end(), {static_cast<double>(i % 2), static_cast<double>(i / 2 % 2)});
+    const std::string withUvs = SceneTest::Layer("LayerElementUV", "ByPolygonVertex", "Direct", "UV", uvs);
+    for (bool hasUvs : {true, false})
+    {
+        SCOPED_TRACE(hasUvs);
+        Loaded loaded;
+        ASSERT_TRUE(loaded.LoadText(SceneTest::File(SceneTest::Model(10, "Cube", "Mesh") +
+                                                        SceneTest::MeshGeometry(20, "", vertices, corners, hasUvs ? withUvs : ""),
+                                                    SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+        Mesh* mesh = const_cast<Node&>(loaded.Node("Cube")).GetMesh();
+        ASSERT_EQ(mesh->GetElementNormalCount(), 0);
+        EXPECT_EQ(mesh->GenerateTangentsData(0, false), hasUvs);
+        if (!hasUvs)
+        {
+            EXPECT_EQ(mesh->GetElementTangentCount(), 0);
+            continue;
+        }
+        ASSERT_EQ(mesh->GetElementNormalCount(), 1);
+        for (int polygon = 0; polygon < mesh->GetPolygonCount(); ++polygon)
+            for (int k = 0; k < 4; ++k)
+            {
+                const int controlPoint = mesh->GetPolygonVertex(polygon, k);
+                const int corner = mesh->GetPolygonVertexIndex(polygon) + k;
+                Vector4 normal, tangent, binormal;
+                ASSERT_TRUE(mesh->GetElementNormal(0)->GetValue(controlPoint, corner, polygon, normal));
+                const Vector4 position = mesh->GetControlPointAt(controlPoint);
+                const Vector4 outward = (position - Vector4(0.5, 0.5, 0.5)).Normalized3();
+                EXPECT_NEAR(normal.Dot3(outward), 1.0, 1e-9);
+                ASSERT_TRUE(mesh->GetElementTangent(0)->GetValue(controlPoint, corner, polygon, tangent));
+                ASSERT_TRUE(mesh->GetElementBinormal(0)->GetValue(controlPoint, corner, polygon, binormal));
+                EXPECT_NEAR(tangent.Length3(), 1.0, 1e-9);
+                EXPECT_NEAR(tangent.Dot3(normal), 0.0, 1e-9);
+                EXPECT_NEAR(binormal.Dot3(normal), 0.0, 1e-9);
+                EXPECT_NEAR(std::abs(tangent.w), 1.0, 0.0);
+            }
+    }
+}
