@@ -8,6 +8,7 @@
 #include "mire/settings/Settings.h"
 #include "mire/texture/TextureManager.h"
 
+#include "Platform/window/MessageQueue.h"
 #include "Support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,7 @@ namespace VelaTest
         bool StartEngine(const std::filesystem::path& aCookedRoot)
         {
             ForgetShaders();
+            Vela::Platform::ClearMessageQueue();
             Vela::Settings::SetAssetRootsForTesting(std::filesystem::path(VELA_RUNTIME_DIR) / "assets/engine", myGameRoot.Path(), aCookedRoot);
             myPreviousConfiguration = Vela::Settings::GetEngineConfiguration();
             Vela::EngineConfiguration& configuration = Vela::Settings::GetEngineConfiguration();
@@ -60,6 +62,8 @@ namespace VelaTest
             Vela::Engine::Shutdown();
             Vela::Settings::GetEngineConfiguration() = myPreviousConfiguration;
             ForgetShaders();
+            // A failed start closes its window, which posts the quit message.
+            Vela::Platform::ClearMessageQueue();
         }
 
         virtual uint32_t DebugFeatures() const { return 0; }

@@ -1,0 +1,165 @@
+// The engine's start-up with the whole graphics engine, missing shader files, and the full-screen effects.
+#include "RendererTestSupport.h"
+
+#include "mire/drawers/CustomShapeDrawer.h"
+#include "mire/drawers/LineDrawer.h"
+#include "mire/drawers/ModelDrawer.h"
+#include "mire/drawers/SpriteDrawer.h"
+#include "mire/graphics/FullscreenEffect.h"
+#include "mire/graphics/FullscreenPixelateEffect.h"
+#include "mire/graphics/ModelShader.h"
+
+using VelaTest::RENDER_HEIGHT;
+using VelaTest::RENDER_WIDTH;
+
+namespace
+{
+    class GraphicsEngineStartTest : public VelaTest::RendererTest
+    {
+    protected:
+        void SetUp() override {}
+
+        // A cooked root holding every compiled shader but one.
+        std::filesystem::path CookedRootWithout(const std::string& aShader)
+        {
+            const std::filesystem::path root = myCookedCopy.Path() / "cooked";
+            std::filesystem::copy(VELA_COOKED_DIR, root, std::filesystem::copy_options::recursive);
+            EXPECT_TRUE(std::filesystem::remove(root / (aShader + ".cso"))) << aShader;
+            return root;
+        }
+
+        VelaTest::TempDirectory myCookedCopy;
+    };
+
+    class FullscreenEffectTest : public VelaTest::RendererTest
+    {
+    protected:
+        // Binds a 4x4 texture of one linear colour to slot 0 for an effect to read.
+        void BindSource(const std::array<uint8_t, 4>& aColour)
+        {
+            Vela::Gfx::Texture2DDesc description;
+            description.width = 4;
+            description.height = 4;
+            description.format = Vela::Gfx::Format::R8G8B8A8_UNORM;
+            description.bindFlags = Vela::Gfx::BIND_SHADER_RESOURCE;
+            std::vector<uint8_t> pixels;
+            for (int i = 0; i < 16; ++i)
+                pixels.insert(pixels.end(), aColour.begin(), aColour.end());
+            const Vela::Gfx::SubresourceData data = { pixels.data(), 16, 0 };
+            Vela::Gfx::Ref<Vela::Gfx::Texture2D> texture;
+            ASSERT_TRUE(Vela::Gfx::Succeeded(Vela::DX11::Device->CreateTexture2D(&description, &data, texture.ReleaseAndGetAddressOf())));
+            ASSERT_TRUE(Vela::Gfx::Succeeded(Vela::DX11::Device->CreateShaderResourceView(texture.Get(), nullptr, mySource.ReleaseAndGetAddressOf())));
+            Vela::Gfx::ShaderResourceView* view = mySource.Get();
+            Context().PSSetShaderResources(0, 1, &view);
+        }
+
+        Vela::Gfx::Ref<Vela::Gfx::ShaderResourceView> mySource;
+    };
+}
+
+TEST_F(GraphicsEngineStartTest, EngineStartsWithTheWholeGraphicsEngine)
+{
+    ASSERT_TRUE(StartEngine(VELA_COOKED_DIR));
+    Vela::GraphicsEngine& graphics = Graphics();
+    ASSERT_NE(graphics.GetSpriteDrawer(), nullptr);
+    EXPECT_TRUE(graphics.GetSpriteDrawer()->IsLoaded());
+    ASSERT_NE(graphics.GetModelDrawer(), nullptr);
+    EXPECT_TRUE(graphics.GetModelDrawer()->GetAnimatedLambertShader()->IsLoaded());
+    EXPECT_TRUE(graphics.GetLineDrawer()->IsLoaded());
+    EXPECT_TRUE(graphics.GetCustomShapeDrawer()->IsLoaded());
+    EXPECT_EQ(graphics.GetCustomShapeDrawer()->GetMaxVertexCount(), 69984u);
+    ASSERT_NE(graphics.GetPixelateEffect(), nullptr);
+    EXPECT_FLOAT_EQ(graphics.GetPixelateEffect()->GetPixelSize(), 16.0f);
+    EXPECT_NE(graphics.GetCopyEffect(), nullptr);
+    EXPECT_NE(graphics.GetGaussianHorizontalEffect(), nullptr);
+    ASSERT_NE(graphics.GetGraphicsStateStack(), nullptr);
+    EXPECT_EQ(graphics.GetGraphicsStateStack()->GetStackSize(), 1u);
+    BeginFrame();
+    TheEngine().EndFrame();
+}
+
+TEST_F(GraphicsEngineStartTest, MissingPostProcessShaderFailsTheStartCleanly)
+{
+    EXPECT_FALSE(StartEngine(CookedRootWithout("Shaders/PostprocessGaussianH_PS")));
+    ASSERT_NE(Vela::Engine::GetInstance(), nullptr) << "a failed start leaves the engine for the caller to shut down";
+}
+
+TEST_F(GraphicsEngineStartTest, MissingLineShaderDoesNotStopTheStartAndItsDrawsAreSkipped)
+{
+    ASSERT_TRUE(StartEngine(CookedRootWithout("shaders/lineshader_PS")));
+    EXPECT_FALSE(Graphics().GetLineDrawer()->IsLoaded());
+    BeginFrame();
+    const uint32_t before = Vela::DX11::DrawCallCount;
+    Graphics().GetLineDrawer()->Draw({ { 1, 1, 1, 1 }, { 0, 0, 0 }, { 1, 1, 0 } });
+    EXPECT_EQ(Vela::DX11::DrawCallCount, before);
+}
+
+TEST_F(GraphicsEngineStartTest, MissingSpriteShaderLeavesTheDrawerUnloadedAndBatchesRefused)
+{
+    ASSERT_TRUE(StartEngine(CookedRootWithout("shaders/instanced_sprite_shader_VS")));
+    EXPECT_FALSE(Graphics().GetSpriteDrawer()->IsLoaded());
+    BeginFrame();
+    const uint32_t before = Vela::DX11::DrawCallCount;
+    {
+        auto batch = Graphics().GetSpriteDrawer()->BeginBatch({});
+        Vela::SpriteInstance sprite;
+        sprite.mySize = { 10, 10 };
+        batch.Draw(sprite);
+    }
+    EXPECT_EQ(Vela::DX11::DrawCallCount, before);
+}
+
+TEST_F(FullscreenEffectTest, CopyAndToneMapDrawTheBoundTextureOverTheScreen)
+{
+    BeginFrame();
+    BindSource({ 255, 0, 0, 255 });
+    const uint32_t before = Vela::DX11::DrawCallCount;
+    Graphics().GetCopyEffect()->Render();
+    EXPECT_EQ(Vela::DX11::DrawCallCount - before, 1u);
+    auto pixels = ReadBackBuffer();
+    for (auto [column, row] : { std::pair{ 0u, 0u }, std::pair{ RENDER_WIDTH - 1, RENDER_HEIGHT - 1 }, std::pair{ 160u, 90u } })
+    {
+        const auto pixel = PixelAt(pixels, column, row);
+        EXPECT_GT(pixel[0], 250);
+        EXPECT_LT(pixel[1], 5);
+    }
+
+    BeginFrame();
+    BindSource({ 255, 255, 255, 255 });
+    Graphics().GetTonemapEffect()->Render();
+    const auto toneMapped = PixelAt(ReadBackBuffer(), 160, 90);
+    EXPECT_LT(toneMapped[0], 250) << "white 1.0 maps below 1";
+    EXPECT_GT(toneMapped[0], 150);
+
+    // A flat picture stays flat through both blur passes.
+    BeginFrame();
+    BindSource({ 0, 128, 0, 255 });
+    Graphics().GetGaussianVerticalEffect()->Render();
+    const auto blurred = PixelAt(ReadBackBuffer(), 160, 90);
+    EXPECT_NEAR(blurred[1], 188, 3); // 128/255 linear is 188 once encoded to sRGB
+}
+
+TEST_F(FullscreenEffectTest, PixelateReadsItsOwnTextureAndWritesTheBackBuffer)
+{
+    BeginFrame();
+    Vela::FullscreenPixelateEffect& pixelate = *Graphics().GetPixelateEffect();
+    const Vela::Gfx::Viewport& viewport = pixelate.GetViewport();
+    EXPECT_FLOAT_EQ(viewport.width, float(RENDER_WIDTH));
+    EXPECT_FLOAT_EQ(viewport.height, float(RENDER_HEIGHT));
+    const float blue[4] = { 0.0f, 0.0f, 1.0f, 1.0f };
+    Context().ClearRenderTargetView(pixelate.GetRenderTargetView(), blue);
+
+    pixelate.Render();
+    const auto& constants = pixelate.GetConstants();
+    EXPECT_FLOAT_EQ(constants.myPixelSize, 16.0f);
+    EXPECT_EQ(constants.myRenderWidth, RENDER_WIDTH);
+    EXPECT_EQ(constants.myRenderHeight, RENDER_HEIGHT);
+    EXPECT_EQ(constants.myUnused, 0u);
+    const auto pixel = PixelAt(ReadBackBuffer(), 100, 100);
+    EXPECT_GT(pixel[2], 250);
+    EXPECT_LT(pixel[0], 5);
+
+    const auto block = Vela::FullscreenPixelateEffect::MakeConstants(16.0f, 1280, 720);
+    EXPECT_EQ(block.myRenderWidth, 1280u);
+    EXPECT_EQ(block.myRenderHeight, 720u);
+}
