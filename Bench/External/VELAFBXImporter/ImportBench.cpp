@@ -71,12 +71,16 @@ namespace
 BENCHMARK_CAPTURE(VelaLoadModel, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VelaLoadModel, LodGroupBinary, "maya_lod_group_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VelaLoadModel, LodGroupAscii, "maya_lod_group_7500_ascii.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(VelaLoadModel, SkinnedSausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(VelaLoadModel, Multimaterial, "blender_suzanne_multimaterial_7400_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VelaLoadAnimation, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(VelaLoadAnimation, Sausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
 #ifdef VELA_HAVE_ASSIMP
 BENCHMARK_CAPTURE(AssimpModel, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AssimpModel, LodGroupBinary, "maya_lod_group_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AssimpModel, LodGroupAscii, "maya_lod_group_7500_ascii.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AssimpModel, SkinnedSausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AssimpModel, Multimaterial, "blender_suzanne_multimaterial_7400_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AssimpAnimation, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AssimpAnimation, Sausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
 #endif

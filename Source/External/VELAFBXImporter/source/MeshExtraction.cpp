@@ -219,6 +219,15 @@ namespace VelaFBX
         std::unordered_map<uint64_t, uint32_t> seen;
         seen.max_load_factor(1.0f);
 
+        // Each polygon's material, looked up once; parts then reserve exactly their own share.
+        std::vector<const Vela::Fbx::Material*> polygonMaterials;
+        if (materialCount > 0)
+        {
+            polygonMaterials.resize(static_cast<size_t>(polygonCount));
+            for (int p = 0; p < polygonCount; ++p)
+                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(mesh, p));
+        }
+
         const int partCount = std::max(materialCount, 1);
         for (int m = 0; m < partCount; ++m)
         {
@@ -227,17 +236,19 @@ namespace VelaFBX
             const Vela::Fbx::Material* partMaterial = materialCount > 0 ? aNode->GetMaterial(m) : nullptr;
             const int sceneIndex = partMaterial ? aScene->GetMaterialIndex(partMaterial) : -1;
             part.materialIndex = sceneIndex < 0 ? 0 : static_cast<uint64_t>(sceneIndex);
-            part.vertices.reserve(static_cast<size_t>(polygonCount) * 3);
-            part.indices.reserve(static_cast<size_t>(polygonCount) * 3);
+            const size_t partPolygons = materialCount > 0 ? static_cast<size_t>(std::count(polygonMaterials.begin(), polygonMaterials.end(), partMaterial))
+                                                          : static_cast<size_t>(polygonCount);
+            part.vertices.reserve(partPolygons * 3);
+            part.indices.reserve(partPolygons * 3);
             seen.clear();
-            seen.reserve(static_cast<size_t>(polygonCount) * 3);
+            seen.reserve(partPolygons * 3);
             uint32_t vertexCount = 0;
 
             for (int p = 0; p < polygonCount; ++p)
             {
                 if (mesh->GetPolygonSize(p) < 3)
                     continue;
-                if (materialCount > 0 && aNode->GetMaterial(PolygonMaterialSlot(mesh, p)) != partMaterial)
+                if (materialCount > 0 && polygonMaterials[static_cast<size_t>(p)] != partMaterial)
                     continue;
                 const int firstCorner = mesh->GetPolygonVertexIndex(p);
                 for (int k = 0; k < 3; ++k)
