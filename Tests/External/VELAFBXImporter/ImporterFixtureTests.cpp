@@ -52,6 +52,21 @@ TEST_F(ImporterTest, EveryFixtureModelLoadsWithValidIndicesHierarchyAndBounds)
     EXPECT_GE(loaded, 22u);
 }
 
+TEST_F(ImporterTest, OtherToolsFilesLoadOrAreRefusedCleanly)
+{
+    for (const auto& path : VelaTest::OtherToolFbxFiles())
+    {
+        VelaFBX::ImportedModel model;
+        std::string failure;
+        if (VelaTest::TryLoadModel(path.string(), model, failure))
+            VelaTest::ExpectValidModel(model, path.filename().string());
+        else
+        {
+            EXPECT_FALSE(failure.empty()) << path;
+        }
+    }
+}
+
 TEST_F(ImporterTest, WithoutDeduplicationEveryCornerIsItsOwnVertex)
 {
     VelaFBX::ImportedModel shared, separate;

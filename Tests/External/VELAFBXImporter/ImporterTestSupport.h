@@ -32,6 +32,24 @@ namespace VelaTest
         return files;
     }
 
+    // Real files of other tools from Debian's assimp test models, when installed.
+    inline std::vector<std::filesystem::path> OtherToolFbxFiles()
+    {
+        std::vector<std::filesystem::path> files;
+        const std::filesystem::path folder = "/usr/share/assimp/models/FBX";
+        if (!std::filesystem::exists(folder))
+            return files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        {
+            std::string extension = entry.path().extension().string();
+            std::transform(extension.begin(), extension.end(), extension.begin(), [](char aChar) { return static_cast<char>(std::tolower(aChar)); });
+            if (extension == ".fbx")
+                files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
     inline bool BoxContainsOrigin(const VelaFBX::MinMaxBox& aBox)
     {
         for (int axis = 0; axis < 3; ++axis)
