@@ -8,6 +8,9 @@
 #include "mire/graphics/FullscreenEffect.h"
 #include "mire/graphics/FullscreenPixelateEffect.h"
 #include "mire/graphics/ModelShader.h"
+#include "Platform/window/NativeWindow.h"
+
+#include <SDL2/SDL.h>
 
 using VelaTest::RENDER_HEIGHT;
 using VelaTest::RENDER_WIDTH;
@@ -162,4 +165,29 @@ TEST_F(FullscreenEffectTest, PixelateReadsItsOwnTextureAndWritesTheBackBuffer)
     const auto block = Vela::FullscreenPixelateEffect::MakeConstants(16.0f, 1280, 720);
     EXPECT_EQ(block.myRenderWidth, 1280u);
     EXPECT_EQ(block.myRenderHeight, 720u);
+}
+
+TEST_F(FullscreenEffectTest, PixelateTextureFollowsAResizedBackBuffer)
+{
+    BeginFrame();
+    Vela::Platform::WindowHandle window = *TheEngine().GetHwnd();
+    SDL_SetWindowSize(window->sdlWindow, 200, 100);
+    Vela::Platform::SendMessage(window, Vela::Platform::MESSAGE_SIZE, 0, Vela::Platform::PackPoint(200, 100));
+    TheEngine().EndFrame();
+    ASSERT_EQ(Vela::DX11::BackBuffer->GetSize(), std::make_pair(200, 100));
+
+    BeginFrame();
+    Vela::FullscreenPixelateEffect& pixelate = *Graphics().GetPixelateEffect();
+    pixelate.Render();
+    EXPECT_FLOAT_EQ(pixelate.GetViewport().width, 200.0f);
+    EXPECT_FLOAT_EQ(pixelate.GetViewport().height, 100.0f);
+    EXPECT_EQ(pixelate.GetConstants().myRenderWidth, 200u);
+    EXPECT_EQ(pixelate.GetConstants().myRenderHeight, 100u);
+    Vela::Gfx::Resource* resource = nullptr;
+    pixelate.GetShaderResourceView()->GetResource(&resource);
+    Vela::Gfx::Texture2DDesc description;
+    static_cast<Vela::Gfx::Texture2D*>(resource)->GetDesc(&description);
+    resource->Release();
+    EXPECT_EQ(description.width, 200u);
+    EXPECT_EQ(description.height, 100u);
 }
