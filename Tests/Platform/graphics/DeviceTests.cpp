@@ -1,6 +1,8 @@
 // The swap chain's back buffer, clears, resizing, the adapter list, counters and the render-target/shader-resource rule.
 #include "GfxTestSupport.h"
 
+#include <epoxy/gl.h>
+
 namespace VelaTest
 {
     using DeviceTest = GfxTest;
@@ -38,6 +40,36 @@ namespace VelaTest
 
         EXPECT_EQ(mySwapChain->Present(0, 0), RESULT_OK);
         EXPECT_EQ(mySwapChain->Present(1, 0), RESULT_OK);
+    }
+
+    TEST_F(DeviceTest, PresentShowsTheBackBufferTheRightWayUp)
+    {
+        Ref<Texture2D> backBuffer;
+        ASSERT_EQ(mySwapChain->GetBuffer(0, backBuffer.ReleaseAndGetAddressOf()), RESULT_OK);
+        Ref<RenderTargetView> view;
+        ASSERT_EQ(myDevice->CreateRenderTargetView(backBuffer.Get(), nullptr, view.ReleaseAndGetAddressOf()), RESULT_OK);
+        const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+        myContext->ClearRenderTargetView(view.Get(), blue);
+        myContext->OMSetRenderTargets(1, view.GetArray(), nullptr);
+        Viewport viewport{0.0f, 0.0f, static_cast<float>(SIZE), static_cast<float>(SIZE), 0.0f, 1.0f};
+        myContext->RSSetViewports(1, &viewport);
+        DrawColored(Quad(-1.0f, 1.0f, 1.0f, 0.0f, 0.5f, {1.0f, 0.0f, 0.0f, 1.0f}));   // the top half red
+        ASSERT_EQ(mySwapChain->Present(0, 0), RESULT_OK);
+
+        // The window's own framebuffer counts rows from the bottom: its last row is the top of the screen.
+        // (The headless driver keeps what was presented, so it can be read back.)
+        GLint previous = 0;
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        uint8_t top[4] = {};
+        uint8_t bottom[4] = {};
+        glReadPixels(8, SIZE - 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, top);
+        glReadPixels(8, 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, bottom);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+        if (top[0] == 0 && top[2] == 0 && bottom[0] == 0 && bottom[2] == 0)
+            GTEST_SKIP() << "this driver does not keep presented pictures";
+        EXPECT_PIXEL_NEAR((Pixel{top[0], top[1], top[2], top[3]}), 255, 0, 0, 255);
+        EXPECT_PIXEL_NEAR((Pixel{bottom[0], bottom[1], bottom[2], bottom[3]}), 0, 0, 255, 255);
     }
 
     TEST_F(DeviceTest, ClearsIgnoreWriteMasksAndDepthStates)
