@@ -10,7 +10,14 @@
 // - texture slot n is texture unit n of both stages; the sampler in slot 0 filters every texture unit in use
 //   (GL has combined samplers; the engine's shaders sample everything through s0). A sampler set in slot n > 0 is
 //   kept and used only by a texture unit whose slot 0 sampler is null;
-// - the element at index i of an input layout feeds the shader input at location i; a null layout still draws.
+// - the element at index i of an input layout feeds the shader input at location i; a null layout still draws;
+// - an empty texture slot reads transparent black (0, 0, 0, 0);
+// - shaders are GLSL 4.50 compiled to SPIR-V for OpenGL: the vertex number is gl_VertexID and the instance number
+//   gl_InstanceID (which does not include the start instance; per-instance attributes do).
+//
+// Draws that cannot happen (no vertex shader or one GL refused, no topology, nothing bound to draw into, an empty
+// viewport, no index buffer, indices past its end) draw nothing and are counted in DeviceStatistics::skippedDraws.
+// Shader binaries are validated in full when they are created, so the driver never sees a malformed one.
 //
 // Threads: the device is made on the render thread, which makes the GL context current there. Creation calls
 // (Device::Create*) are safe from any thread: they validate on the calling thread (a bad description, shader binary
