@@ -257,6 +257,16 @@ namespace Vela
         return LoadPixelShader(aName);
     }
 
+    void DX11::ReleaseShaderCaches()
+    {
+        {
+            std::lock_guard guard(ourVertexShaderLock);
+            VertexShaderCache.clear();
+        }
+        std::lock_guard guard(ourPixelShaderLock);
+        PixelShaderCache.clear();
+    }
+
     // Called with the vertex cache's lock held.
     DX11::VertexShaderEntry* DX11::LoadVertexShader(const std::string& aName)
     {

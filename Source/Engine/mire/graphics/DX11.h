@@ -54,6 +54,11 @@ namespace Vela
         static VertexShaderEntry* GetVertexShader(const char* aName);
         static Gfx::PixelShader* const* GetPixelShader(const char* aName);
 
+        // Empties both caches. The caches live for the whole run, which suits the program's one device; tools and
+        // tests that make another device afterwards call this first, since cached shaders belong to the device
+        // that made them. Nothing may hold an entry across the call.
+        static void ReleaseShaderCaches();
+
         // The adapter to make the device on: the one with the most dedicated memory among those whose
         // description names a large discrete vendor, else the first. Null when there is none.
         static Gfx::Ref<Gfx::Adapter> ChooseAdapter();

@@ -136,6 +136,9 @@ TEST_F(DX11DeviceTest, ShaderIsReadOnceAndKeptByName)
     EXPECT_EQ(DX11::GetVertexShader("once/FullscreenVS"), vertex);
     EXPECT_EQ(DX11::GetPixelShader("once/CopyPS"), pixel);
     EXPECT_EQ(DX11::GetVertexShader("Once/FullscreenVS"), nullptr) << "names are case-sensitive";
+
+    DX11::ReleaseShaderCaches();
+    EXPECT_EQ(DX11::GetVertexShader("once/FullscreenVS"), nullptr) << "released, the name is read again";
 }
 
 TEST_F(DX11DeviceTest, MissingOrBrokenShaderIsNullAndTriedAgain)
