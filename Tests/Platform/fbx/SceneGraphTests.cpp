@@ -343,3 +343,49 @@ TEST(SceneGraph, GlobalSettingsAndTakes)
     EXPECT_EQ(take->localTimeSpan.GetStop().GetFrameCount(TimeMode::Frames24), 20);
     EXPECT_EQ(sausage.Scene().GetTakeInfo("no such take"), nullptr);
 }
+
+TEST(SceneGraph, TemplateDefaultsLayeredTexturesAndOnlyTheFirstStackAnimates)
+{
+    const std::string definitions =
+        "Definitions:  {\n\tObjectType: \"Model\" {\n\t\tPropertyTemplate: \"FbxNode\" {\n\t\t\tProperties70:  {\n" +
+        SceneTest::P("Lcl Scaling", "Lcl Scaling", "2,2,2") + SceneTest::P("InheritType", "enum", "1") + "\t\t\t}\n\t\t}\n\t}\n}\n";
+    auto texture = [](int64_t aId, const char* aFile) {
+        return "\tTexture: " + std::to_string(aId) + ", \"Texture::t" + std::to_string(aId) + "\", \"\" {\n\t\tFileName: \"" + aFile +
+               "\"\n\t\tRelativeFilename: \"rel\\" + aFile + "\"\n\t}\n";
+    };
+    const std::string curveNode = "\tAnimationCurveNode: 60, \"AnimCurveNode::T\", \"\" {\n\t\tProperties70:  {\n" +
+                                  SceneTest::P("d|X", "Number", "9") + SceneTest::P("d|Y", "Number", "9") + SceneTest::P("d|Z", "Number", "9") +
+                                  "\t\t}\n\t}\n";
+    const std::string objects =
+        SceneTest::Model(10, "Defaulted", "Null") + SceneTest::Model(11, "Own", "Null", SceneTest::P("Lcl Scaling", "Lcl Scaling", "1,1,3")) +
+        "\tMaterial: 20, \"Material::Layered\", \"\" {\n\t\tShadingModel: \"phong\"\n\t}\n" +
+        "\tLayeredTexture: 30, \"LayeredTexture::stack\", \"\" {\n\t}\n" + texture(31, "a.png") + texture(32, "b.png") + texture(33, "n.png") +
+        "\tAnimationStack: 40, \"AnimStack::First\", \"\" {\n\t}\n\tAnimationLayer: 41, \"AnimLayer::Base\", \"\" {\n\t}\n" +
+        "\tAnimationStack: 50, \"AnimStack::Second\", \"\" {\n\t}\n\tAnimationLayer: 51, \"AnimLayer::Base\", \"\" {\n\t}\n" + curveNode;
+    const std::string links = SceneTest::OO(10, 0) + SceneTest::OO(11, 0) + SceneTest::OO(20, 10) + SceneTest::OO(31, 30) +
+                              SceneTest::OO(32, 30) + SceneTest::OP(30, 20, "DiffuseColor") + SceneTest::OP(33, 20, "NormalMap") +
+                              SceneTest::OO(41, 40) + SceneTest::OO(51, 50) + SceneTest::OO(60, 51) + SceneTest::OP(60, 10, "Lcl Translation");
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects, links, "", definitions)));
+
+    EXPECT_DOUBLE_EQ(loaded.Node("Defaulted").EvaluateGlobalTransform().GetS().y, 2.0);
+    EXPECT_DOUBLE_EQ(loaded.Node("Own").EvaluateGlobalTransform().GetS().z, 3.0);
+    EXPECT_EQ(loaded.Node("Own").GetInheritType(), InheritType::RSrs);
+    // The second stack's animation is not evaluated.
+    EXPECT_EQ(loaded.Node("Defaulted").EvaluateGlobalTransform(Time(Time::TICKS_PER_SECOND)).GetT(), Vector4());
+
+    const Material* material = loaded.Node("Defaulted").GetMaterial(0);
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetShadingModel(), "phong");
+    const ObjectProperty* diffuse = material->FindProperty(Material::DIFFUSE);
+    ASSERT_NE(diffuse, nullptr);
+    EXPECT_EQ(diffuse->GetSrcObjectCount<LayeredTexture>(), 1);
+    EXPECT_EQ(diffuse->GetSrcObject<Texture>()->GetSrcObjectCount<FileTexture>(), 2);
+    const ObjectProperty* normal = material->FindProperty(Material::NORMAL_MAP);
+    ASSERT_NE(normal, nullptr);
+    EXPECT_EQ(normal->GetSrcObjectCount<LayeredTexture>(), 0);
+    const FileTexture* file = normal->GetSrcObject<Texture>()->As<FileTexture>();
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetFileName(), "n.png");
+    EXPECT_EQ(file->GetRelativeFileName(), "rel\\n.png");
+}
