@@ -131,8 +131,8 @@ namespace VelaFBX
         if (root && GatherBones(root, skeleton, events, sockets, -1))
             skeleton.name = SkeletonName(skeleton, aPath);
         // Props without bones carry sockets too.
-        for (Socket& socket : sockets)
-            skeleton.sockets[socket.nodeName] = std::move(socket);
+        for (const Socket& socket : sockets)
+            skeleton.sockets[socket.nodeName] = socket;
 
         BoundingBox bounds;
         std::vector<std::vector<LodLevel>> lodGroups;
