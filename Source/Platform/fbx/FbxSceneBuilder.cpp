@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 namespace Vela::Fbx
 {
@@ -226,6 +227,10 @@ namespace Vela::Fbx
     {
         if (!aRecord)
             return;
+        // Hashed so that a damaged object with a huge property list still loads in linear time.
+        std::unordered_map<std::string, size_t> positions;
+        for (size_t i = 0; i < someOut.size(); ++i)
+            positions.emplace(someOut[i].myName, i);
         for (const Record& entry : aRecord->children)
         {
             if (entry.name != "P" || entry.properties.empty())
@@ -244,12 +249,11 @@ namespace Vela::Fbx
                     property.myText = std::string(value.AsString());
             }
             // A later entry of the same name replaces the earlier one.
-            auto existing = std::find_if(someOut.begin(), someOut.end(),
-                                         [&property](const ObjectProperty& aOther) { return aOther.myName == property.myName; });
-            if (existing != someOut.end())
-                *existing = std::move(property);
-            else
+            const auto [position, isNew] = positions.emplace(property.myName, someOut.size());
+            if (isNew)
                 someOut.push_back(std::move(property));
+            else
+                someOut[position->second] = std::move(property);
         }
     }
 
@@ -278,8 +282,13 @@ namespace Vela::Fbx
         const auto found = myTemplates.find(aRecordName);
         if (found == myTemplates.end())
             return;
+        // Reserved first: the names viewed below must not move while the template's are added.
+        aObject.myProperties.reserve(aObject.myProperties.size() + found->second.size());
+        std::unordered_set<std::string_view> own;
+        for (const ObjectProperty& property : aObject.myProperties)
+            own.insert(property.myName);
         for (const ObjectProperty& property : found->second)
-            if (!aObject.FindProperty(property.myName))
+            if (!own.count(property.myName))
                 aObject.myProperties.push_back(property);
     }
 
