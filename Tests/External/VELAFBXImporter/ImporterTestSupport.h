@@ -114,11 +114,6 @@ namespace VelaTest
         {
             EXPECT_TRUE(BoxContainsOrigin(aModel.box)) << aContext;
         }
-        for (const auto& bone : aModel.skeleton.bones)
-        {
-            for (uint32_t child : bone.children)
-                EXPECT_LT(child, aModel.skeleton.bones.size());
-        }
         for (const VelaFBX::ImportedMesh& mesh : aModel.meshes)
         {
             for (const VelaFBX::Vertex& vertex : mesh.vertices)
