@@ -13,15 +13,6 @@ namespace
     }
 }
 
-TEST(Camera, StartsWithIdentityMatricesAndDefaultPlanes)
-{
-    const Vela::Camera camera;
-    EXPECT_EQ(camera.GetTransform(), Vela::Matrix4x4<float>());
-    EXPECT_EQ(camera.GetProjection(), Vela::Matrix4x4<float>());
-    EXPECT_FLOAT_EQ(camera.GetNearPlane(), 1.0f);
-    EXPECT_FLOAT_EQ(camera.GetFarPlane(), 10000.0f);
-}
-
 TEST(Camera, OrthographicMapsTheBoxCornersToClipSpaceWithDepthZeroToOne)
 {
     Vela::Camera camera;

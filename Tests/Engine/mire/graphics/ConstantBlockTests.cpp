@@ -129,24 +129,3 @@ TEST(ConstantBlocks, DefaultLightsAreWhiteMainLightWithIdentityMatrix)
         EXPECT_FLOAT_EQ(FloatAt(block.data(), offset), 0.0f);
     EXPECT_EQ(MatrixAt(block.data(), 432), Vela::Matrix4x4<float>());
 }
-
-TEST(ConstantBlocks, CustomAndFrameBlocks)
-{
-    Vela::RenderState state;
-    state.myCustomShaderParameters = { 1.0f, 2.0f, 3.0f, 4.0f };
-    state.myCustomScalar = 0x12345678u;
-    std::array<uint8_t, Vela::CUSTOM_CONSTANTS_SIZE> custom;
-    custom.fill(0xEE);
-    Vela::WriteCustomConstants(custom.data(), state);
-    EXPECT_FLOAT_EQ(FloatAt(custom.data(), 12), 4.0f);
-    EXPECT_EQ(uint32_t(IntAt(custom.data(), 16)), 0x12345678u);
-    for (size_t i = 20; i < custom.size(); ++i)
-        EXPECT_EQ(custom[i], 0);
-
-    std::array<uint8_t, Vela::FRAME_CONSTANTS_SIZE> frame;
-    Vela::WriteFrameConstants(frame.data(), 1280.0f, 720.0f, 12.5f, 0.016f);
-    EXPECT_FLOAT_EQ(FloatAt(frame.data(), 0), 1280.0f);
-    EXPECT_FLOAT_EQ(FloatAt(frame.data(), 4), 720.0f);
-    EXPECT_FLOAT_EQ(FloatAt(frame.data(), 8), 12.5f);
-    EXPECT_FLOAT_EQ(FloatAt(frame.data(), 12), 0.016f);
-}

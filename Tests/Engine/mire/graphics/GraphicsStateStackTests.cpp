@@ -124,8 +124,4 @@ TEST_F(GraphicsStateStackTest, DefaultCameraIsPixelUnitsOverTheBackBuffer)
     const auto corner = Vela::Vector4<float>(float(VelaTest::RENDER_WIDTH), float(VelaTest::RENDER_HEIGHT), 0.0f, 1.0f) * camera.GetProjection();
     EXPECT_FLOAT_EQ(corner.x, 1.0f);
     EXPECT_FLOAT_EQ(corner.y, 1.0f);
-    EXPECT_EQ(States().GetCurrentState().myBlendState, Vela::BlendState_AlphaBlend);
-    EXPECT_EQ(States().GetCurrentState().myRasterizerState, Vela::RasterizerState_NoFaceCulling);
-    EXPECT_EQ(States().GetCurrentState().mySamplerFilter, Vela::SamplerFilter_Trilinear);
-    EXPECT_EQ(States().GetCurrentState().mySamplerAddressMode, Vela::SamplerAddressMode_Wrap);
 }

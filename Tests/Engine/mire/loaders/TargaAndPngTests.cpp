@@ -1,3 +1,5 @@
+#include "PngBuilder.h"
+
 #include "mire/loaders/PngLoader.h"
 #include "mire/loaders/TgaLoader.h"
 
@@ -5,7 +7,6 @@
 #include "Support/TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -36,47 +37,11 @@ namespace
         return Vela::LoadTargaImage(aPath.wstring().c_str());
     }
 
-    void PutBigEndian(std::string& someBytes, uint32_t aValue)
+    // A 2x2 picture: red, green / blue, white.
+    std::string MakePng(VelaTest::ColourSpaceChunk aChunk)
     {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            someBytes += char((aValue >> shift) & 0xFF);
-    }
-
-    void PutChunk(std::string& aFile, const char* aType, const std::string& aData)
-    {
-        PutBigEndian(aFile, uint32_t(aData.size()));
-        const std::string typed = std::string(aType) + aData;
-        aFile += typed;
-        PutBigEndian(aFile, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size()))));
-    }
-
-    enum class ColourSpaceChunk { None, Srgb, Gamma22, GammaLinear };
-
-    // A 2x2 RGB PNG: red, green / blue, white.
-    std::string MakePng(ColourSpaceChunk aChunk)
-    {
-        std::string file = "\x89PNG\r\n\x1a\n";
-        std::string header;
-        PutBigEndian(header, 2);
-        PutBigEndian(header, 2);
-        header += std::string{ 8, 2, 0, 0, 0 };
-        PutChunk(file, "IHDR", header);
-        if (aChunk == ColourSpaceChunk::Srgb)
-            PutChunk(file, "sRGB", std::string(1, '\0'));
-        if (aChunk == ColourSpaceChunk::Gamma22 || aChunk == ColourSpaceChunk::GammaLinear)
-        {
-            std::string gamma;
-            PutBigEndian(gamma, aChunk == ColourSpaceChunk::Gamma22 ? 45455 : 100000);
-            PutChunk(file, "gAMA", gamma);
-        }
-        const std::string rows = std::string{ 0, char(255), 0, 0, 0, char(255), 0 } + std::string{ 0, 0, 0, char(255), char(255), char(255), char(255) };
-        uLongf compressedSize = compressBound(uLong(rows.size()));
-        std::string compressed(compressedSize, '\0');
-        compress(reinterpret_cast<Bytef*>(compressed.data()), &compressedSize, reinterpret_cast<const Bytef*>(rows.data()), uLong(rows.size()));
-        compressed.resize(compressedSize);
-        PutChunk(file, "IDAT", compressed);
-        PutChunk(file, "IEND", "");
-        return file;
+        const std::string rgb = { char(255), 0, 0, 0, char(255), 0, 0, 0, char(255), char(255), char(255), char(255) };
+        return VelaTest::MakePng(2, 2, rgb, aChunk);
     }
 }
 
@@ -130,10 +95,10 @@ TEST(TargaLoader, RefusesWhatItCannotReadWithoutReadingGarbage)
 TEST(PngLoader, ColourSpaceFollowsTheFileInStoredModeAndTheModeOtherwise)
 {
     VelaTest::TempDirectory folder;
-    const auto plain = folder.Write("plain.png", MakePng(ColourSpaceChunk::None));
-    const auto srgb = folder.Write("srgb.png", MakePng(ColourSpaceChunk::Srgb));
-    const auto gamma = folder.Write("gamma.png", MakePng(ColourSpaceChunk::Gamma22));
-    const auto linear = folder.Write("linear.png", MakePng(ColourSpaceChunk::GammaLinear));
+    const auto plain = folder.Write("plain.png", MakePng(VelaTest::ColourSpaceChunk::None));
+    const auto srgb = folder.Write("srgb.png", MakePng(VelaTest::ColourSpaceChunk::Srgb));
+    const auto gamma = folder.Write("gamma.png", MakePng(VelaTest::ColourSpaceChunk::Gamma22));
+    const auto linear = folder.Write("linear.png", MakePng(VelaTest::ColourSpaceChunk::GammaLinear));
 
     auto load = [](const std::filesystem::path& aPath, Vela::TextureSrgbMode aMode) {
         Vela::RgbaImage image;
@@ -159,7 +124,7 @@ TEST(PngLoader, ColourSpaceFollowsTheFileInStoredModeAndTheModeOtherwise)
 TEST(PngLoader, RefusesCorruptFilesWithAReason)
 {
     VelaTest::TempDirectory folder;
-    std::string broken = MakePng(ColourSpaceChunk::None);
+    std::string broken = MakePng(VelaTest::ColourSpaceChunk::None);
     broken.resize(broken.size() / 2 + 10);
     const auto brokenPath = folder.Write("broken.png", broken);
     const auto notPng = folder.Write("text.png", "hello, world");

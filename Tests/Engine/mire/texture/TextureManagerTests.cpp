@@ -1,11 +1,10 @@
 // The texture cache on the headless device: placeholders, keys, reloads, threads and file formats.
 #include "../graphics/RendererTestSupport.h"
 #include "../loaders/DdsBuilder.h"
+#include "../loaders/PngBuilder.h"
 
 #include "mire/drawers/SpriteDrawer.h"
 #include "mire/texture/Texture.h"
-
-#include <zlib.h>
 
 #include <chrono>
 #include <thread>
@@ -63,36 +62,6 @@ namespace
         put(1, 1);
         put(1, 1);
         return block;
-    }
-
-    // A 1x1 RGB PNG with an sRGB chunk.
-    std::string TinyPng(uint8_t aRed, uint8_t aGreen, uint8_t aBlue)
-    {
-        auto bigEndian = [](std::string& someBytes, uint32_t aValue) {
-            for (int shift = 24; shift >= 0; shift -= 8)
-                someBytes += char((aValue >> shift) & 0xFF);
-        };
-        auto chunk = [&](std::string& aFile, const char* aType, const std::string& aData) {
-            bigEndian(aFile, uint32_t(aData.size()));
-            const std::string typed = std::string(aType) + aData;
-            aFile += typed;
-            bigEndian(aFile, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size()))));
-        };
-        std::string file = "\x89PNG\r\n\x1a\n";
-        std::string header;
-        bigEndian(header, 1);
-        bigEndian(header, 1);
-        header += std::string{ 8, 2, 0, 0, 0 };
-        chunk(file, "IHDR", header);
-        chunk(file, "sRGB", std::string(1, '\0'));
-        const std::string row = { 0, char(aRed), char(aGreen), char(aBlue) };
-        uLongf size = compressBound(uLong(row.size()));
-        std::string compressed(size, '\0');
-        compress(reinterpret_cast<Bytef*>(compressed.data()), &size, reinterpret_cast<const Bytef*>(row.data()), uLong(row.size()));
-        compressed.resize(size);
-        chunk(file, "IDAT", compressed);
-        chunk(file, "IEND", "");
-        return file;
     }
 
     // A 2x1 32-bit Targa: left pixel blue, right pixel green (stored BGRA).
@@ -265,7 +234,7 @@ TEST_F(HotReloadTest, ChangedFileOnDiskReloadsThroughTheFileWatcher)
 
 TEST_F(TextureManagerTest, PngFromTheWorkerIsAPlaceholderUntilTheRenderThreadAsks)
 {
-    myGameRoot.Write("Textures/picture.png", TinyPng(0, 0, 255));
+    myGameRoot.Write("Textures/picture.png", VelaTest::MakePng(1, 1, std::string{ 0, 0, char(255) }, VelaTest::ColourSpaceChunk::Srgb));
     Vela::Texture* fromWorker = nullptr;
     std::thread worker([&] { fromWorker = Textures().GetTexture("Textures/picture.png"); });
     worker.join();
