@@ -228,3 +228,38 @@ TEST_F(ModelFactoryTest, ColourlessVerticesDrawWhite)
         }
     }
 }
+
+TEST_F(ModelFactoryTest, ModelsWithMoreMeshesThanTextureSlotsAreRefusedBeforeAnyBufferIsMade)
+{
+    Factory();
+    const int requestsBefore = myDevice.myBufferRequests;
+    // Seven material parts.
+    EXPECT_FALSE(Factory().GetModel("fbx/blender_suzanne_multimaterial_7400_binary.fbx"));
+    EXPECT_EQ(myDevice.myBufferRequests, requestsBefore);
+
+    // Four is the limit and fills every slot.
+    std::shared_ptr<Vela::Model> four = Factory().GetModel("fbx/max_tangent_sign_7700_binary.fbx");
+    ASSERT_TRUE(four);
+    ASSERT_EQ(four->GetMeshes().size(), 4u);
+    for (const Vela::MeshTextures& textures : four->GetTextures())
+        for (const Vela::Texture* texture : textures)
+            EXPECT_NE(texture, nullptr);
+}
+
+TEST_F(ModelFactoryTest, TexturesOfAFileAreLookedUpByItsMaterialNextToIt)
+{
+    std::shared_ptr<Vela::Model> model = Factory().GetModel("fbx/blender_293_material_mapping_7400_binary.fbx");
+    ASSERT_TRUE(model);
+    const std::string material = model->GetMeshes()[0].myMaterialName;
+    ASSERT_FALSE(material.empty());
+    const std::string resolved = Vela::Settings::ResolveAssetPath("fbx/blender_293_material_mapping_7400_binary.fbx");
+    const std::string directory = resolved.substr(0, resolved.find_last_of('/') + 1);
+    const std::string base = resolved.substr(0, resolved.find_last_of('.'));
+    const auto requested = [&](const std::string& aPath) {
+        return std::find(myTextureRequests.begin(), myTextureRequests.end(), aPath) != myTextureRequests.end();
+    };
+    EXPECT_TRUE(requested(directory + material + "_C.dds"));
+    EXPECT_TRUE(requested(base + "_D.dds"));
+    EXPECT_TRUE(requested(directory + material + "_FX.dds"));
+    EXPECT_EQ(model->GetTextures()[0][0], FakeTexture("Textures/T_Default_c.dds"));
+}
