@@ -12,6 +12,7 @@ extern "C"
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -147,23 +148,26 @@ namespace Vela
         return HasPicture();
     }
 
+    double VideoStream::ChooseFrameRate(Rational aRealRate, Rational aAverageRate, Rational aCodecTimeBase)
+    {
+        auto rate = [](Rational aRational) { return aRational.num == 0 || aRational.den == 0 ? 0.0 : double(aRational.num) / double(aRational.den); };
+        double frameRate = rate(aRealRate);
+        if (frameRate < MIN_FRAME_RATE)
+            frameRate = rate(aAverageRate);
+        // The codec's time base as a last resort; a zero numerator must not give an infinite rate.
+        if (frameRate < MIN_FRAME_RATE && aCodecTimeBase.num > 0 && aCodecTimeBase.den > 0)
+            frameRate = double(aCodecTimeBase.den) / double(aCodecTimeBase.num);
+        return frameRate >= MIN_FRAME_RATE && std::isfinite(frameRate) ? frameRate : FALLBACK_FRAME_RATE;
+    }
+
     double VideoStream::GetFrameRate() const
     {
         if (!myFormatContext || myVideoStreamIndex < 0)
             return FALLBACK_FRAME_RATE;
         const AVStream* stream = myFormatContext->streams[myVideoStreamIndex];
-        auto rate = [](AVRational aRational) { return aRational.num == 0 || aRational.den == 0 ? 0.0 : av_q2d(aRational); };
-        double frameRate = rate(stream->r_frame_rate);
-        if (frameRate < MIN_FRAME_RATE)
-            frameRate = rate(stream->avg_frame_rate);
-        if (frameRate < MIN_FRAME_RATE && myVideoCodecContext)
-        {
-            // The codec's time base as a last resort; a zero numerator must not give an infinite rate.
-            const AVRational timeBase = myVideoCodecContext->time_base;
-            if (timeBase.num > 0 && timeBase.den > 0)
-                frameRate = double(timeBase.den) / double(timeBase.num);
-        }
-        return frameRate >= MIN_FRAME_RATE ? frameRate : FALLBACK_FRAME_RATE;
+        const AVRational timeBase = myVideoCodecContext ? myVideoCodecContext->time_base : AVRational{0, 0};
+        return ChooseFrameRate({stream->r_frame_rate.num, stream->r_frame_rate.den}, {stream->avg_frame_rate.num, stream->avg_frame_rate.den},
+                               {timeBase.num, timeBase.den});
     }
 
     int VideoStream::DecodeNextFrame()

@@ -67,6 +67,15 @@ namespace Vela
 
         static constexpr double FALLBACK_FRAME_RATE = 30.0;
 
+        struct Rational
+        {
+            int num = 0;
+            int den = 0;
+        };
+        // The stream's real frame rate, else its average, else the inverse of the codec's time base,
+        // else FALLBACK_FRAME_RATE: never zero or infinite.
+        static double ChooseFrameRate(Rational aRealRate, Rational aAverageRate, Rational aCodecTimeBase);
+
     private:
         bool OpenAudio();
         void DecodeAudioPacket(const AVPacket* aPacket);

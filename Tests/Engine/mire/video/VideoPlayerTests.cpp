@@ -35,7 +35,8 @@ namespace
         {
             std::lock_guard lock(myCaptureLock);
             std::vector<int16_t> samples(myCaptured.size() / 2);
-            std::memcpy(samples.data(), myCaptured.data(), samples.size() * 2);
+            if (!samples.empty())
+                std::memcpy(samples.data(), myCaptured.data(), samples.size() * 2);
             return samples;
         }
 
@@ -184,7 +185,8 @@ TEST_F(VideoPlayerTest, SoundArrivesCompleteAndInOrder)
     ASSERT_FALSE(reference.empty());
     const std::string referenceBytes = ReadFile(reference);
     std::vector<int16_t> expected(referenceBytes.size() / 2);
-    std::memcpy(expected.data(), referenceBytes.data(), expected.size() * 2);
+    if (!expected.empty())
+        std::memcpy(expected.data(), referenceBytes.data(), expected.size() * 2);
     EXPECT_NEAR(samples.size() / 2.0, seconds * 44100.0, 0.02 * 44100.0);
     ASSERT_EQ(samples.size(), expected.size());
     size_t different = 0;
@@ -255,4 +257,17 @@ TEST_F(VideoPlayerTest, BadFilesAndASecondInitFailCleanly)
     VideoStream* first = player.GetStream();
     EXPECT_FALSE(player.Init(clip.string().c_str(), false));
     EXPECT_EQ(player.GetStream(), first);
+}
+
+TEST(VideoStream, FrameRateFallsBackToAFiniteRate)
+{
+    using R = VideoStream::Rational;
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate({30000, 1001}, {25, 1}, {1, 90000}), 30000.0 / 1001.0);
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate({0, 1}, {25, 1}, {1, 90000}), 25.0);
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate({1, 0}, R{}, {1, 24}), 24.0);
+    // A time base with a zero numerator once gave an infinite rate and an endless update loop.
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate(R{}, R{}, {0, 1}), VideoStream::FALLBACK_FRAME_RATE);
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate(R{}, R{}, {-1, 25}), VideoStream::FALLBACK_FRAME_RATE);
+    EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate(R{}, R{}, R{}), VideoStream::FALLBACK_FRAME_RATE);
+    EXPECT_DOUBLE_EQ(VideoStream().GetFrameRate(), VideoStream::FALLBACK_FRAME_RATE); // nothing open
 }
