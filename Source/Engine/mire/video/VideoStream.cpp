@@ -52,6 +52,11 @@ namespace Vela
         myAudioStream = nullptr;
         myVideoDecoder = nullptr;
         myGotPicture = 0;
+        myVideoStreamIndex = -1;
+        myRgbaBufferSize = 0;
+        myQueueCreated = false;
+        myDraining = false;
+        myDecodedPictureCount = 0;
     }
 
     int VideoStream::Open(const char* aPath, bool aWithAudio)
