@@ -68,6 +68,20 @@ TEST_F(SyntheticAnimation, OneSecondAtThirtyFramesGivesThirtyOneFramesWithTracks
     EXPECT_EQ(animation.frames[30].activeEvents.count("Step_evt"), 1u);
 }
 
+TEST_F(SyntheticAnimation, FrameRateFollowsTheTimeMode)
+{
+    FbxTestWriter writer;
+    writer.SetTimeMode(11);  // 24 frames per second
+    const int64_t hips = writer.AddModel("Hips", "LimbNode", 0);
+    writer.AddTranslationCurves(writer.AddAnimStack("Run"), hips, {0.0, 2.0}, {{0, 0, 0}, {48, 0, 0}});
+    writer.AddTake("Run", 0.0, 2.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+    EXPECT_FLOAT_EQ(animation.frameRate, 24.0f);
+    EXPECT_EQ(animation.frameCount, 49);
+    ASSERT_EQ(animation.frames.size(), 49u);
+    EXPECT_NEAR(animation.frames[24].localTransforms.at("Hips")[12], 24.0f, 1e-3f);
+}
+
 TEST_F(SyntheticAnimation, TakeFallbacksAndBackwardTakes)
 {
     // No Takes section: the stack's time span or the global one is used, never a null take.
