@@ -307,8 +307,23 @@ TEST_F(TextureManagerTest, DdsMipsAndCubeMapFacesArriveInOrder)
     EXPECT_FALSE(Textures().GetTexture("Textures/whiteCubeMap.dds")->IsPlaceholder());
 }
 
-TEST_F(TextureManagerTest, BlockCompressedTexturesSampleToTheirColour)
+TEST_F(TextureManagerTest, BlockCompressedAndBgrTexturesSampleToTheirColour)
 {
+    // Old-style BGRX: bytes B, G, R, X with an undefined fourth byte.
+    VelaTest::DdsDescription bgrx;
+    bgrx.width = 4;
+    bgrx.height = 4;
+    bgrx.redMask = 0xFF0000;
+    bgrx.greenMask = 0xFF00;
+    bgrx.blueMask = 0xFF;
+    std::vector<uint8_t> bgrxFile = VelaTest::MakeDdsHeader(bgrx);
+    for (int i = 0; i < 16; ++i)
+        bgrxFile.insert(bgrxFile.end(), { 0, 0, 255, 0 });
+    myGameRoot.Write("Textures/bgrx.dds", std::string(bgrxFile.begin(), bgrxFile.end()));
+    const auto fromBgrx = Show(Textures().GetTexture("Textures/bgrx.dds"));
+    EXPECT_GT(fromBgrx[0], 250);
+    EXPECT_LT(fromBgrx[2], 5);
+
     // BC1: colour 0 pure red (5:6:5), colour 1 blue, every index 0.
     myGameRoot.Write("Textures/bc1.dds", OneBlockDds(71, { 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0 }));
     // BC3: opaque alpha block, then the BC1-style colour block with green.
