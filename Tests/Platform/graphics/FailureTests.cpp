@@ -220,6 +220,22 @@ namespace VelaTest
         EXPECT_EQ(myContext->Map(myTarget.Get(), 0, MapType::WRITE_DISCARD, 0, &mapped), RESULT_INVALID_CALL);
     }
 
+    TEST_F(FailureTest, DrawsReadingPastTheirBuffersDoNotCrash)
+    {
+        MakeTarget();
+        DrawColored(Quad(-1.0f, 1.0f, 1.0f, -1.0f, 0.5f, {0.0f, 1.0f, 0.0f, 1.0f}));
+        // Far more vertices than the six in the bound buffer, and indices far past its end.
+        myContext->Draw(300000, 0);
+        const uint32_t wild[6] = {0, 1, 2, 1000000, 2000000, 0xFFFFFFF0u};
+        Ref<Buffer> indices = MakeBuffer(wild, sizeof(wild), BIND_INDEX_BUFFER);
+        myContext->IASetIndexBuffer(indices.Get(), Format::R32_UINT, 0);
+        myContext->DrawIndexed(6, 0, 0);
+        myContext->DrawIndexed(6, 0, 1 << 30);
+        myContext->Flush();
+        // The target is still readable and the first quad is still there.
+        EXPECT_EQ(TargetPixel(2, 2)[1], 255);
+    }
+
     TEST_F(FailureTest, ADeviceNeedsAnOpenGlWindow)
     {
         Ref<SwapChain> swapChain;
