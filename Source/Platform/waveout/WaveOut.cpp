@@ -48,19 +48,24 @@ namespace Vela::Platform
             std::lock_guard lock(CaptureLock());
             capture = CaptureForTesting();
         }
-        std::lock_guard lock(myMutex);
-        myOnDone = std::move(aOnDone);
         if (capture)
         {
+            std::lock_guard lock(myMutex);
+            myOnDone = std::move(aOnDone);
             myCapture = std::move(capture);
             myOpen = true;
             return true;
         }
 
+        // SDL calls back with its device lock held and the callback takes ours: never call SDL with ours held.
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         {
             printf("Wave-out device unavailable: %s\n", SDL_GetError());
             return false;
+        }
+        {
+            std::lock_guard lock(myMutex);
+            myOnDone = std::move(aOnDone);
         }
         SDL_AudioSpec wanted{};
         wanted.freq = static_cast<int>(aFormat.samplesPerSecond);
@@ -69,15 +74,20 @@ namespace Vela::Platform
         wanted.samples = 1024;
         wanted.callback = &WaveOutDevice::DeviceCallback;
         wanted.userdata = this;
-        myDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-        if (myDevice == 0)
+        // Opened paused: the callback does not run before the fields below are set.
+        const uint32_t device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+        if (device == 0)
         {
             printf("Wave-out device unavailable: %s\n", SDL_GetError());
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return false;
         }
-        myOpen = true;
-        SDL_PauseAudioDevice(myDevice, 0);
+        {
+            std::lock_guard lock(myMutex);
+            myDevice = device;
+            myOpen = true;
+        }
+        SDL_PauseAudioDevice(device, 0);
         return true;
     }
 
