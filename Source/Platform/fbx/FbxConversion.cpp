@@ -50,6 +50,7 @@ namespace Vela::Fbx
         if (!std::isfinite(factor) || factor == 1.0)
             return;
 
+        aScene->Touch();
         // Scaling every translation-like quantity by k is conjugation by a uniform scale of k.
         aScene->myConversion = AMatrix::Scaling({factor, factor, factor}) * aScene->myConversion;
         aScene->myInverseConversion = aScene->myInverseConversion * AMatrix::Scaling({1.0 / factor, 1.0 / factor, 1.0 / factor});
@@ -136,6 +137,7 @@ namespace Vela::Fbx
         const AMatrix inverse = basis.Transpose();  // a signed permutation: its transpose inverts it
         const double handedness = Determinant3(basis) < 0.0 ? -1.0 : 1.0;
 
+        aScene->Touch();
         aScene->myConversion = basis * aScene->myConversion;
         aScene->myInverseConversion = aScene->myInverseConversion * inverse;
 

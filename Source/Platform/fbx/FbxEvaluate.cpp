@@ -1,6 +1,9 @@
 #include "Platform/fbx/FbxScene.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -139,30 +142,70 @@ namespace Vela::Fbx
         const Vector4 scaling = ApplyCurveNode(myCurveNodes[2], myValues.scaling, aTime);
         const bool active = myValues.rotationActive;
 
-        AMatrix result = AMatrix::Translation(translation + myValues.rotationOffset + myValues.rotationPivot);
-        if (active)
-            result *= AMatrix::Rotation(myValues.preRotation);
-        result *= AMatrix::Rotation(rotation, active ? myValues.order : RotationOrder::XYZ);
-        if (active)
-            result *= AMatrix::Rotation(myValues.postRotation).Inverse();
-        result *= AMatrix::Translation(myValues.rotationPivot * -1.0 + myValues.scalingOffset + myValues.scalingPivot);
-        result *= AMatrix::Scaling(scaling);
-        result *= AMatrix::Translation(myValues.scalingPivot * -1.0);
+        // T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1, skipping identity factors.
+        AMatrix result = AMatrix::Rotation(rotation, active ? myValues.order : RotationOrder::XYZ);
+        if (myValues.hasPreRotation)
+            result = myValues.preRotationMatrix * result;
+        if (myValues.hasPostRotation)
+            result *= myValues.postRotationInverse;
+        if (myValues.hasPivots)
+        {
+            result *= AMatrix::Translation(myValues.rotationPivot * -1.0 + myValues.scalingOffset + myValues.scalingPivot);
+            result *= AMatrix::Scaling(scaling);
+            result *= AMatrix::Translation(myValues.scalingPivot * -1.0);
+            result = AMatrix::Translation(translation + myValues.rotationOffset + myValues.rotationPivot) * result;
+            return result;
+        }
+        // Without pivots: scale the three axis rows and put the translation in.
+        for (int axis = 0; axis < 3; ++axis)
+            result.SetRow(axis, result.GetRow(axis) * scaling[axis]);
+        result.SetT(translation);
         return result;
+    }
+
+    void Scene::Touch()
+    {
+        static std::atomic<uint64_t> generations{0};
+        myGeneration = ++generations;
     }
 
     AMatrix Node::ComputeGlobal(Time aTime) const
     {
-        // Top-down over the ancestors without recursion: a file may chain thousands of nodes.
+        // Sampling a clip asks for every bone's global and local in turn, which walk the same
+        // ancestors again and again: recent results are kept per thread, keyed by node and time.
+        struct Cached
+        {
+            const Node* node = nullptr;
+            int64_t time = 0;
+            uint64_t generation = 0;
+            AMatrix global;
+        };
+        static constexpr size_t CACHE_SIZE = 512;
+        thread_local std::array<Cached, CACHE_SIZE> cache;
+        const uint64_t generation = GetScene() ? GetScene()->myGeneration : 0;
+        auto slot = [](const Node* aNode) -> size_t { return (reinterpret_cast<uintptr_t>(aNode) / alignof(Node)) % CACHE_SIZE; };
+
+        // Up to the first ancestor already known (or the top), then back down, without recursion.
         std::vector<const Node*> chain;
-        for (const Node* node = this; node; node = node->myParent)
-            chain.push_back(node);
         AMatrix global;
-        bool first = true;
+        bool known = false;
+        for (const Node* node = this; node; node = node->myParent)
+        {
+            const Cached& entry = cache[slot(node)];
+            if (generation != 0 && entry.node == node && entry.time == aTime.Get() && entry.generation == generation)
+            {
+                global = entry.global;
+                known = true;
+                break;
+            }
+            chain.push_back(node);
+        }
         for (auto node = chain.rbegin(); node != chain.rend(); ++node)
         {
-            global = first ? (*node)->ComputeLocal(aTime) : (*node)->CombineWithParent(global, aTime);
-            first = false;
+            global = known ? (*node)->CombineWithParent(global, aTime) : (*node)->ComputeLocal(aTime);
+            known = true;
+            if (generation != 0)
+                cache[slot(*node)] = {*node, aTime.Get(), generation, global};
         }
         return global;
     }

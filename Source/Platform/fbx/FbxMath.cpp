@@ -30,53 +30,12 @@ namespace Vela::Fbx
         }
     }
 
-    double& Vector4::operator[](int aIndex)
-    {
-        switch (std::clamp(aIndex, 0, 3))
-        {
-        case 0: return x;
-        case 1: return y;
-        case 2: return z;
-        default: return w;
-        }
-    }
-
-    double Vector4::operator[](int aIndex) const
-    {
-        switch (std::clamp(aIndex, 0, 3))
-        {
-        case 0: return x;
-        case 1: return y;
-        case 2: return z;
-        default: return w;
-        }
-    }
-
-    Vector4 Vector4::operator+(const Vector4& aOther) const { return {x + aOther.x, y + aOther.y, z + aOther.z, w + aOther.w}; }
-    Vector4 Vector4::operator-(const Vector4& aOther) const { return {x - aOther.x, y - aOther.y, z - aOther.z, w - aOther.w}; }
-    Vector4 Vector4::operator*(double aScale) const { return {x * aScale, y * aScale, z * aScale, w * aScale}; }
-    double Vector4::Dot3(const Vector4& aOther) const { return x * aOther.x + y * aOther.y + z * aOther.z; }
-
-    Vector4 Vector4::Cross3(const Vector4& aOther) const
-    {
-        return {y * aOther.z - z * aOther.y, z * aOther.x - x * aOther.z, x * aOther.y - y * aOther.x, 0.0};
-    }
-
-    double Vector4::Length3() const { return std::sqrt(Dot3(*this)); }
-
     Vector4 Vector4::Normalized3() const
     {
         const double length = Length3();
         if (length <= 0.0 || !std::isfinite(length))
             return {0.0, 0.0, 0.0, w};
         return {x / length, y / length, z / length, w};
-    }
-
-    AMatrix::AMatrix()
-    {
-        for (int row = 0; row < 4; ++row)
-            for (int column = 0; column < 4; ++column)
-                myData[row][column] = row == column ? 1.0 : 0.0;
     }
 
     AMatrix::AMatrix(const Vector4& aTranslation, const Vector4& aRotationDegrees, const Vector4& aScaling)
@@ -105,50 +64,18 @@ namespace Vela::Fbx
         // The order names the axes in the order they are applied.
         static constexpr int AXES[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}, {1, 0, 2}, {2, 0, 1}, {2, 1, 0}};
         const int order = std::clamp(static_cast<int>(aOrder), 0, 5);
-        const AMatrix first = AxisRotation(AXES[order][0], aRotationDegrees[AXES[order][0]]);
-        const AMatrix second = AxisRotation(AXES[order][1], aRotationDegrees[AXES[order][1]]);
-        const AMatrix third = AxisRotation(AXES[order][2], aRotationDegrees[AXES[order][2]]);
-        return third * second * first;
-    }
-
-    Vector4 AMatrix::GetRow(int aRow) const
-    {
-        if (aRow < 0 || aRow > 3)
-            return {};
-        return {myData[aRow][0], myData[aRow][1], myData[aRow][2], myData[aRow][3]};
-    }
-
-    void AMatrix::SetRow(int aRow, const Vector4& aRow4)
-    {
-        if (aRow < 0 || aRow > 3)
-            return;
-        myData[aRow][0] = aRow4.x;
-        myData[aRow][1] = aRow4.y;
-        myData[aRow][2] = aRow4.z;
-        myData[aRow][3] = aRow4.w;
-    }
-
-    double AMatrix::Get(int aRow, int aColumn) const
-    {
-        if (aRow < 0 || aRow > 3 || aColumn < 0 || aColumn > 3)
-            return 0.0;
-        return myData[aRow][aColumn];
-    }
-
-    void AMatrix::Set(int aRow, int aColumn, double aValue)
-    {
-        if (aRow < 0 || aRow > 3 || aColumn < 0 || aColumn > 3)
-            return;
-        myData[aRow][aColumn] = aValue;
-    }
-
-    Vector4 AMatrix::GetT() const { return {myData[3][0], myData[3][1], myData[3][2], 0.0}; }
-
-    void AMatrix::SetT(const Vector4& aTranslation)
-    {
-        myData[3][0] = aTranslation.x;
-        myData[3][1] = aTranslation.y;
-        myData[3][2] = aTranslation.z;
+        AMatrix result;
+        bool first = true;
+        for (int step = 0; step < 3; ++step)
+        {
+            const int axis = AXES[order][step];
+            if (aRotationDegrees[axis] == 0.0)
+                continue;
+            const AMatrix rotation = AxisRotation(axis, aRotationDegrees[axis]);
+            result = first ? rotation : rotation * result;
+            first = false;
+        }
+        return result;
     }
 
     Vector4 AMatrix::GetS() const
@@ -183,21 +110,6 @@ namespace Vela::Fbx
             x = std::atan2(element(0, 1) * sinY, element(1, 1));
         }
         return {x * RADIANS_TO_DEGREES, y * RADIANS_TO_DEGREES, z * RADIANS_TO_DEGREES, 0.0};
-    }
-
-    AMatrix AMatrix::operator*(const AMatrix& aOther) const
-    {
-        // Row-vector storage: applying aOther first means aOther's rows times ours.
-        AMatrix result;
-        for (int row = 0; row < 4; ++row)
-            for (int column = 0; column < 4; ++column)
-            {
-                double sum = 0.0;
-                for (int k = 0; k < 4; ++k)
-                    sum += aOther.myData[row][k] * myData[k][column];
-                result.myData[row][column] = sum;
-            }
-        return result;
     }
 
     AMatrix& AMatrix::operator*=(const AMatrix& aOther)

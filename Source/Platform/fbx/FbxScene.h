@@ -623,6 +623,9 @@ namespace Vela::Fbx
             RotationOrder order = RotationOrder::XYZ;
             InheritType inherit = InheritType::RrSs;
             bool rotationActive = false;
+            // Derived once: the constant parts of the local transform.
+            AMatrix preRotationMatrix, postRotationInverse;
+            bool hasPreRotation = false, hasPostRotation = false, hasPivots = false;
         };
         TransformValues myValues;
         // Curve nodes of "Lcl Translation", "Lcl Rotation", "Lcl Scaling" in the first stack's base layer.
@@ -789,6 +792,9 @@ namespace Vela::Fbx
         GlobalSettings mySettings;
         AMatrix myConversion;         // applied to evaluated transforms: C * M * C^-1
         AMatrix myInverseConversion;
+        // Changes whenever transforms may change (load, conversions), so cached globals expire.
+        uint64_t myGeneration = 0;
+        void Touch();
     };
 
     // ---- Import ------------------------------------------------------------------------------

@@ -192,6 +192,7 @@ namespace Vela::Fbx
         aScene.mySettings = GlobalSettings();
         aScene.myConversion = AMatrix();
         aScene.myInverseConversion = AMatrix();
+        aScene.Touch();
 
         auto root = std::make_unique<Node>();
         root->myName = "RootNode";
@@ -218,6 +219,7 @@ namespace Vela::Fbx
         builder.ReadConnections();
         builder.ReadTakes();
         builder.Finish();
+        aScene.Touch();
         return true;
     }
 
@@ -485,6 +487,12 @@ namespace Vela::Fbx
         const int64_t inherit = integer("InheritType", 0);
         values.inherit = inherit >= 0 && inherit <= 2 ? static_cast<InheritType>(inherit) : InheritType::RrSs;
         values.rotationActive = integer("RotationActive", 0) != 0;
+        values.hasPreRotation = values.rotationActive && !(values.preRotation == Vector4());
+        values.hasPostRotation = values.rotationActive && !(values.postRotation == Vector4());
+        values.preRotationMatrix = AMatrix::Rotation(values.preRotation);
+        values.postRotationInverse = AMatrix::Rotation(values.postRotation).Transpose();  // a rotation's inverse
+        values.hasPivots = !(values.rotationOffset == Vector4() && values.rotationPivot == Vector4() &&
+                             values.scalingOffset == Vector4() && values.scalingPivot == Vector4());
         aNode.myGeometricTranslation = vector("GeometricTranslation", {});
         aNode.myGeometricRotation = vector("GeometricRotation", {});
         aNode.myGeometricScaling = vector("GeometricScaling", one);
