@@ -203,6 +203,39 @@ namespace
     }
     BENCHMARK(DrawCallWithBlendChange);
 
+    void DrawCallWithTextureChange(benchmark::State& aState)
+    {
+        Scene& scene = TheScene();
+        if (!scene.ready)
+            return aState.SkipWithError("no device");
+        Ref<ShaderResourceView> views[2];
+        for (Ref<ShaderResourceView>& view : views)
+        {
+            const uint8_t texel[4] = {255, 255, 255, 255};
+            Texture2DDesc desc;
+            desc.width = 1;
+            desc.height = 1;
+            desc.format = Format::R8G8B8A8_UNORM;
+            desc.usage = Usage::IMMUTABLE;
+            desc.bindFlags = BIND_SHADER_RESOURCE;
+            SubresourceData data{texel, 4, 0};
+            Ref<Texture2D> texture;
+            scene.device->CreateTexture2D(&desc, &data, texture.ReleaseAndGetAddressOf());
+            scene.device->CreateShaderResourceView(texture.Get(), nullptr, view.ReleaseAndGetAddressOf());
+        }
+        scene.Bind();
+        int64_t draws = 0;
+        for (auto _ : aState)
+        {
+            scene.context->PSSetShaderResources(1, 1, views[draws & 1].GetArray());
+            scene.context->Draw(3, 0);
+            if (++draws % 1024 == 0)
+                FinishFrame(scene);
+        }
+        aState.SetItemsProcessed(draws);
+    }
+    BENCHMARK(DrawCallWithTextureChange);
+
     // The bind alone, no draw: what a redundant Set call costs.
     void BlendStateBind(benchmark::State& aState)
     {
