@@ -64,8 +64,11 @@ TEST(SceneUnits, MetresBecomeCentimetresForEveryTranslationButNotControlPoints)
     Scene& scene = metres.Scene();
     EXPECT_EQ(scene.GetGlobalSettings().GetSystemUnit(), SystemUnit::METRE);
 
+    // Evaluated once before converting: nothing remembered from then may survive the conversion.
+    const Vector4 boneInMetres = metres.Node("Bone").EvaluateGlobalTransform().GetT();
     SystemUnit::CENTIMETRE.ConvertScene(&scene, UnitConversionOptions());
     EXPECT_EQ(scene.GetGlobalSettings().GetSystemUnit(), SystemUnit::CENTIMETRE);
+    ExpectNear(metres.Node("Bone").EvaluateGlobalTransform().GetT(), boneInMetres * 100.0, 1e-9);
 
     for (const char* name : {"Root", "Body", "Bone"})
     {

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 using namespace Vela::Fbx;
 using SceneTest::Loaded;
@@ -322,4 +323,33 @@ TEST(SceneTakes, TakesSectionThenStackSpanThenTimeline)
     EXPECT_DOUBLE_EQ(idle->localTimeSpan.GetStop().GetSecondDouble(), 3.0);
     EXPECT_EQ(loaded.Scene().GetGlobalSettings().GetTimeMode(), TimeMode::Frames30);
     EXPECT_EQ(loaded.Scene().GetTakeInfo("Jump"), nullptr);
+}
+
+TEST(SceneTransforms, ThreadsSamplingScenesAtOnceAgreeWithOneThread)
+{
+    Loaded first, second;
+    ASSERT_TRUE(first.LoadFixture("maya_character_7500_binary.fbx"));
+    ASSERT_TRUE(second.LoadFixture("maya_game_sausage_7500_binary_wiggle.fbx"));
+    // Every frame's globals and locals of both scenes, worked out on this thread.
+    auto sample = [](Scene& aScene, int aFrames) {
+        std::vector<AMatrix> results;
+        for (int frame = 0; frame < aFrames; ++frame)
+            for (int n = 0; n < aScene.GetNodeCount(); ++n)
+            {
+                const Time time = Frame(frame, aScene.GetGlobalSettings().GetTimeMode());
+                results.push_back(aScene.GetNode(n)->EvaluateGlobalTransform(time));
+                results.push_back(aScene.GetNode(n)->EvaluateLocalTransform(time));
+            }
+        return results;
+    };
+    const std::vector<AMatrix> expectedFirst = sample(first.Scene(), 40);
+    const std::vector<AMatrix> expectedSecond = sample(second.Scene(), 40);
+    std::vector<std::vector<AMatrix>> results(4);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < results.size(); ++i)
+        threads.emplace_back([&, i] { results[i] = sample(i % 2 == 0 ? first.Scene() : second.Scene(), 40); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (size_t i = 0; i < results.size(); ++i)
+        EXPECT_TRUE(results[i] == (i % 2 == 0 ? expectedFirst : expectedSecond)) << "thread " << i;
 }
