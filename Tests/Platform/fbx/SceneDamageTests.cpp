@@ -329,3 +329,28 @@ TEST(SceneDamage, MutatedRecordTreesOfEveryFixture)
         }
     }
 }
+
+TEST(SceneDamage, OtherToolsFilesLoadOrAreRefusedCleanly)
+{
+    const std::filesystem::path folder = "/usr/share/assimp/models/FBX";
+    if (!std::filesystem::exists(folder))
+        GTEST_SKIP() << "assimp test models are not installed";
+    int loadedCount = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char aChar) { return std::tolower(aChar); });
+        if (extension != ".fbx")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        Loaded loaded;
+        if (!loaded.LoadPath(entry.path()))
+        {
+            EXPECT_FALSE(loaded.Error().empty());
+            continue;
+        }
+        ++loadedCount;
+        Exercise(loaded.Scene(), loaded.GetManager());
+    }
+    EXPECT_GT(loadedCount, 10);
+}
