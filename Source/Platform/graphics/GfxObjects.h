@@ -119,7 +119,8 @@ namespace Vela::Gfx
     {
     };
 
-    // An owning pointer that adds and releases references.
+    // An owning pointer that adds and releases references. Made from a raw pointer it adds a reference of its own
+    // (as a copy does); Attach takes over a reference the caller already holds.
     template <typename T>
     class Ref
     {

@@ -5,8 +5,6 @@
 
 namespace Vela::Gfx
 {
-    GLenum ToGlCompare(ComparisonFunc aFunction);
-
     namespace
     {
         // The upper-left clip origin also turns GL's notion of winding around, so a triangle clockwise on screen

@@ -398,8 +398,6 @@ namespace Vela::Gfx
         }
     }
 
-    GLenum ToGlCompare(ComparisonFunc aFunction);
-
     GLuint GlSamplerState::EnsureGl()
     {
         if (myName != 0 || !myCore->CanCallGl())

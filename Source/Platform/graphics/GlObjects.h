@@ -45,6 +45,7 @@ namespace Vela::Gfx
     using CorePointer = std::shared_ptr<DeviceCore>;
 
     uint32_t MipSize(uint32_t aSize, uint32_t aLevel);
+    GLenum ToGlCompare(ComparisonFunc aFunction);
 
     class GlBuffer final : public Buffer
     {
