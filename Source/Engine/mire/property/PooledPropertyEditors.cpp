@@ -2,7 +2,9 @@
 #include "mire/property/PropertyEditorRows.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
+#include <algorithm>
 #include <imgui.h>
+#include <string>
 #include <mutex>
 #include <string_view>
 
@@ -110,6 +112,54 @@ namespace Vela
         }
     }
 
+    bool DrawSceneModelTextureRows(SceneModel& aModel, std::span<const std::string_view> someMeshNames)
+    {
+        static constexpr const char* SLOT_NAMES[SCENE_MODEL_TEXTURE_SLOTS] = {
+            "[0] Color", "[1] Normal", "[2] Material", "[3] Effects", "[4] Shader_VS", "[5] Shader_PS"
+        };
+        auto drawSlots = [&](int aMesh) {
+            bool changed = false;
+            for (int slot = 0; slot < SCENE_MODEL_TEXTURE_SLOTS; ++slot)
+            {
+                changed = DrawTextureSlotRow(slot, SLOT_NAMES[slot], aModel.textures[aMesh][slot]) || changed;
+            }
+            return changed;
+        };
+
+        PropertyEditorBeginValue(true);
+        const bool open = ImGui::TreeNode("Textures");
+        PropertyEditorEndValue(true);
+        if (!open)
+        {
+            return false;
+        }
+        bool changed = false;
+        const int meshCount = static_cast<int>(std::min<size_t>(someMeshNames.size(), MAX_SCENE_MODEL_MESHES));
+        for (int mesh = 0; mesh < meshCount; ++mesh)
+        {
+            ImGui::PushID(mesh);
+            if (meshCount == 1)
+            {
+                changed = drawSlots(mesh) || changed;
+            }
+            else
+            {
+                PropertyEditorBeginValue(true);
+                const std::string meshName(someMeshNames[mesh]);
+                const bool meshOpen = ImGui::TreeNode(meshName.c_str());
+                PropertyEditorEndValue(true);
+                if (meshOpen)
+                {
+                    changed = drawSlots(mesh) || changed;
+                    ImGui::TreePop();
+                }
+            }
+            ImGui::PopID();
+        }
+        ImGui::TreePop();
+        return changed;
+    }
+
     void SetAssetBrowserHook(AssetBrowserHook aHook)
     {
         std::lock_guard lock(ourHookMutex);
@@ -136,8 +186,8 @@ namespace Vela
         SceneModel edited = aValue.Get();
         bool changed = DrawAssetPathRows(edited.path, ".fbx", edited.path);
 
-        // The per-mesh "Textures" tree needs the loaded model's meshes, which come from the model
-        // factory; until that is wired in, the tree is not shown.
+        // The per-mesh "Textures" tree (DrawSceneModelTextureRows) needs the loaded model's meshes,
+        // which come from the model factory; until that is wired in here, the tree is not shown.
 
         PropertyEditorSubRow("Uses Transparency");
         changed = ImGui::Checkbox("##TransparentFlag", &edited.TransparentFlag) || changed;

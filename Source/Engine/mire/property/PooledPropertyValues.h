@@ -5,6 +5,8 @@
 #include "mire/stringRegistry/StringId.h"
 
 #include <functional>
+#include <span>
+#include <string_view>
 #include <nlohmann/json_fwd.hpp>
 
 namespace Vela
@@ -60,6 +62,10 @@ namespace Vela
     bool DrawPropertyValueEditor(SceneSpriteValue& aValue, const char* aLabel, const char* aTooltip);
     bool DrawPropertyValueEditor(SceneReferenceValue& aValue, const char* aLabel, const char* aTooltip);
     bool DrawPropertyValueEditor(AnimationClipValue& aValue, const char* aLabel, const char* aTooltip);
+
+    // The "Textures" tree of the "Model" editor for a loaded model with these mesh names (at most
+    // MAX_SCENE_MODEL_MESHES are shown). True when a texture or shader path changed.
+    bool DrawSceneModelTextureRows(SceneModel& aModel, std::span<const std::string_view> someMeshNames);
 
     // An editing tool may install this to let the editors take the asset browser's current selection.
     using AssetBrowserHook = std::function<void(StringId& aOutSelection)>;

@@ -125,3 +125,32 @@ TEST(PropertyEditors, TextEditorInternsWhatWasTyped)
     // Focusing the field selects its text, so the typed character replaces it.
     EXPECT_STREQ(text.Get<StringId>()->GetString(), "c");
 }
+
+TEST(PropertyEditors, ModelTextureTreeDrawsSlotRowsAndStaysBalanced)
+{
+    HeadlessImGui imgui;
+    SceneModel model;
+    model.textures[0][1] = StringRegistry::RegisterOrGetString("normal.dds");
+    const std::string_view oneMesh[] = { "Body" };
+    const std::string_view manyMeshes[] = { "A", "B", "C", "D", "E" };
+    // With a hook installed the "Set From AssetBrowser" buttons are drawn too; unclicked they change nothing.
+    SetAssetBrowserHook([](StringId& aSelection) { aSelection = StringRegistry::RegisterOrGetString("picked.dds"); });
+    bool changed = false;
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        imgui.Frame([&] {
+            const ImGuiID before = ImGui::GetID("probe");
+            ImGui::SetNextItemOpen(true);
+            changed = DrawSceneModelTextureRows(model, oneMesh) || changed;
+            ImGui::SetNextItemOpen(true);
+            ImGui::PushID("many");
+            changed = DrawSceneModelTextureRows(model, manyMeshes) || changed;
+            ImGui::PopID();
+            changed = DrawSceneModelTextureRows(model, {}) || changed;
+            EXPECT_EQ(ImGui::GetID("probe"), before);
+        });
+    }
+    SetAssetBrowserHook(nullptr);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(model.textures[0][1], StringRegistry::RegisterOrGetString("normal.dds"));
+}
