@@ -7,6 +7,8 @@
 #include "mire/graphics/GraphicsEngine.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/graphics/RenderTarget.h"
+#include "mire/model/ModelFactory.h"
+#include "mire/model/ModelFactoryServices.h"
 #include "mire/settings/Settings.h"
 #include "mire/texture/TextureManager.h"
 #include "Platform/system/Clock.h"
@@ -97,6 +99,10 @@ namespace Vela
     bool Engine::InternalStart()
     {
         myFileWatcher = std::make_unique<FileWatcher>(IsDebugFeatureOn(DebugFeature::Filewatcher));
+        FileWatcher* watcher = myFileWatcher.get();
+        SetModelFileWatchRegistration([watcher](const std::string& aResolvedPath, std::function<void()> aCallback) {
+            return watcher->WatchFileChange(aResolvedPath, std::move(aCallback));
+        });
 
         myWindow = std::make_unique<WindowsWindow>();
         if (!myWindow->Init(myConfiguration, &myConfiguration.myInstanceHandle, &myConfiguration.myWindowHandle))
@@ -113,7 +119,6 @@ namespace Vela
         }
 
         myTextureManager = std::make_unique<TextureManager>();
-        FileWatcher* watcher = myFileWatcher.get();
         myTextureManager->SetFileWatchRegistration(
             [watcher](const std::string& aFile, std::function<void(const std::string&)> aCallback) {
                 watcher->WatchFileChange(aFile, [aFile, aCallback] { aCallback(aFile); });
@@ -141,17 +146,18 @@ namespace Vela
 
     void Engine::Shutdown()
     {
-        // The model cache is deleted first (it shuts the FBX import library down): its place is here, once
-        // the model factory is part of the engine.
+        // The model cache goes first; it shuts the FBX import library down.
+        ModelFactory::DestroyInstance();
 
         Engine* engine = theEngine;
         if (engine == nullptr)
         {
             return;
         }
+        // Nothing may register with the watcher once it is gone.
+        SetModelFileWatchRegistration({});
         if (engine->myTextureManager)
         {
-            // Nothing may register with the watcher once it is gone.
             engine->myTextureManager->SetFileWatchRegistration({});
         }
         engine->myFileWatcher.reset();

@@ -2,15 +2,20 @@
 // through the callback, resize and minimise, and the clear colour through the sRGB back buffer.
 #include "mire/core/Engine.h"
 #include "mire/core/WindowsWindow.h"
+#include "mire/filewatcher/FileWatcher.h"
 #include "mire/graphics/DX11.h"
 #include "mire/settings/Settings.h"
 #include "Platform/graphics/Gfx.h"
 #include "Platform/window/MessageQueue.h"
 #include "Platform/window/NativeWindow.h"
 
+#include "Support/TestSupport.h"
+
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 using namespace Vela;
@@ -287,4 +292,26 @@ TEST_F(EngineTest, DebugFeatureBits)
     EXPECT_TRUE(engine->IsDebugFeatureOn(1u << 20)) << "all nine bits turn every feature on";
     engine->myConfiguration.myDebugFeatures = ALL_DEBUG_FEATURES & ~1u;
     EXPECT_FALSE(engine->IsDebugFeatureOn(DebugFeature::Fps));
+}
+
+TEST_F(EngineTest, FrameStartRunsTheCallbacksOfChangedFiles)
+{
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    ASSERT_NE(engine->myFileWatcher, nullptr);
+
+    VelaTest::TempDirectory folder;
+    const std::filesystem::path file = folder.Write("watched.txt", "one");
+    int reloads = 0;
+    ASSERT_TRUE(engine->myFileWatcher->WatchFileChange(file.string(), [&reloads] { ++reloads; }));
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+
+    // The watch thread polls on its own; frames run until it has seen the change (or a generous limit).
+    for (int frame = 0; frame < 500 && reloads == 0; ++frame)
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(reloads, 1);
 }
