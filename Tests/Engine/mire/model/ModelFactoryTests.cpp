@@ -114,6 +114,15 @@ TEST_F(ModelFactoryTest, CubeAndPlaneAreBuiltAndCachedByName)
     EXPECT_EQ(indexDesc.byteWidth, 36u * 4u);
     EXPECT_EQ(indexDesc.bindFlags, Vela::Gfx::BIND_INDEX_BUFFER);
 
+    // Every face lies on its own side of the cube and faces outwards; indices stay within their face.
+    for (const Vela::ModelVertex& vertex : mesh.myVertices)
+    {
+        EXPECT_EQ(vertex.myNormal[0] * vertex.myPosition[0] + vertex.myNormal[1] * vertex.myPosition[1] +
+                      vertex.myNormal[2] * vertex.myPosition[2], 50.0f);
+        EXPECT_EQ(vertex.myPosition[3], 1.0f);
+    }
+    for (size_t i = 0; i < mesh.myIndices.size(); ++i)
+        EXPECT_EQ(mesh.myIndices[i] / 4, i / 6);
     EXPECT_FLOAT_EQ(mesh.myBounds.myRadius, std::sqrt(3.0f) * 50.0f);
     EXPECT_EQ(mesh.myBounds.myCentre, (Vela::Vector3<float>{ 0.0f, 0.0f, 0.0f }));
 
