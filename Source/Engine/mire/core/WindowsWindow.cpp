@@ -45,8 +45,9 @@ namespace Vela
         myWindowMessageCallback = aConfiguration.myWindowMessageCallback;
         if (aInstanceOut != nullptr)
         {
-            // There is no module handle here; the window object stands for the instance.
-            *aInstanceOut = this;
+            // There is no module handle here; one process-wide token stands for it.
+            static int processInstance = 0;
+            *aInstanceOut = &processInstance;
         }
 
         if (aWindowHandle == nullptr || *aWindowHandle == nullptr || **aWindowHandle == nullptr)

@@ -106,18 +106,3 @@ TEST_F(WindowsWindowTest, MessagesBeforeTheWindowIsAttachedGetDefaultHandling)
     EXPECT_TRUE(QuitIsPosted()) << "destruction always ends the message loop";
     ReleaseNativeWindow(bare);
 }
-
-TEST_F(WindowsWindowTest, ClosingSendsDestroyThroughTheCallbackOnce)
-{
-    int destroys = 0;
-    myConfiguration.myWindowMessageCallback = [&destroys](WindowHandle, MessageId aMessage, WParam, LParam) -> LResult {
-        destroys += aMessage == MESSAGE_DESTROY ? 1 : 0;
-        return 0;
-    };
-    WindowsWindow window;
-    ASSERT_TRUE(window.Init(myConfiguration, nullptr, nullptr));
-    window.Close();
-    window.Close();
-    EXPECT_EQ(destroys, 1);
-    EXPECT_TRUE(QuitIsPosted());
-}
