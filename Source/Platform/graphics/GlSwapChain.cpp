@@ -220,6 +220,10 @@ namespace Vela::Gfx
             return RESULT_UNSUPPORTED;
         }
         SetUpGlState();
+        GLint contextFlags = 0;
+        glGetIntegerv(GL_CONTEXT_FLAGS, &contextFlags);
+        if (!(contextFlags & GL_CONTEXT_FLAG_ROBUST_ACCESS_BIT))
+            std::printf("Gfx: the OpenGL driver gives no robust buffer access; draws reading past their buffers are not guarded\n");
 
         Ref<GlDevice> device;
         device.Attach(new GlDevice(glContext));
