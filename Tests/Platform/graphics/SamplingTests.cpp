@@ -302,11 +302,12 @@ namespace VelaTest
 
     TEST_F(SamplingTest, RenderedTexturesSampleTheRightWayUp)
     {
-        // Render red into the top half of a texture, then draw that texture: red stays on top.
+        // Render red into the top half of a texture made as the full-screen effects make theirs (the swap chain's
+        // format, unordered access asked for), then draw that texture: red stays on top.
         Texture2DDesc desc;
         desc.width = 16;
         desc.height = 16;
-        desc.format = Format::R8G8B8A8_UNORM;
+        desc.format = Format::B8G8R8A8_UNORM;
         desc.bindFlags = BIND_RENDER_TARGET | BIND_SHADER_RESOURCE | BIND_UNORDERED_ACCESS;
         Ref<Texture2D> texture;
         ASSERT_EQ(myDevice->CreateTexture2D(&desc, nullptr, texture.ReleaseAndGetAddressOf()), RESULT_OK);
@@ -318,7 +319,7 @@ namespace VelaTest
         Viewport viewport{0.0f, 0.0f, 16.0f, 16.0f, 0.0f, 1.0f};
         myContext->RSSetViewports(1, &viewport);
         DrawColored(Quad(-1.0f, 1.0f, 1.0f, 0.0f, 0.5f, {1.0f, 0.0f, 0.0f, 1.0f}));
-        EXPECT_PIXEL_NEAR(PixelAt(texture.Get(), 8, 2), 255, 0, 0, 255);
+        EXPECT_PIXEL_NEAR(PixelAt(texture.Get(), 8, 2), 0, 0, 255, 255);   // blue-first bytes
         EXPECT_PIXEL_NEAR(PixelAt(texture.Get(), 8, 13), 0, 0, 0, 255);
 
         myContext->OMSetRenderTargets(1, myTargetView.GetArray(), nullptr);
