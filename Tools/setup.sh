@@ -9,7 +9,7 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0 libegl1 libgl1
   nlohmann-json3-dev libfreetype-dev zlib1g-dev libpng-dev libstb-dev libimgui-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-  glslang-tools
+  glslang-tools spirv-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev assimp-testmodels
 )
