@@ -1,7 +1,6 @@
 #include "Platform/fbx/FbxScene.h"
 
 #include <cmath>
-#include <cstring>
 #include <unordered_map>
 
 namespace Vela::Fbx

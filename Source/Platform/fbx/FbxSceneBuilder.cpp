@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <unordered_set>
 
 namespace Vela::Fbx
