@@ -10,7 +10,7 @@ using namespace Vela;
 
 namespace
 {
-    // XXH64 as published, written out in full (long inputs included) to check the short path against.
+    // XXH64 as published, for inputs below 32 bytes, written independently of the engine's version.
     uint64_t Rotl(uint64_t aValue, int aBits) { return (aValue << aBits) | (aValue >> (64 - aBits)); }
     uint64_t Read64(const uint8_t* aBytes) { uint64_t v = 0; for (int i = 0; i < 8; ++i) v |= uint64_t(aBytes[i]) << (8 * i); return v; }
     uint32_t Read32(const uint8_t* aBytes) { uint32_t v = 0; for (int i = 0; i < 4; ++i) v |= uint32_t(aBytes[i]) << (8 * i); return v; }
@@ -19,29 +19,10 @@ namespace
     {
         const uint64_t p1 = 11400714785074694791ull, p2 = 14029467366897019727ull, p3 = 1609587929392839161ull;
         const uint64_t p4 = 9650029242287828579ull, p5 = 2870177450012600261ull;
-        auto round = [&](uint64_t aAcc, uint64_t aInput) { return Rotl(aAcc + aInput * p2, 31) * p1; };
-        auto merge = [&](uint64_t aAcc, uint64_t aValue) { return (aAcc ^ round(0, aValue)) * p1 + p4; };
-
         const auto* p = static_cast<const uint8_t*>(aData);
         const uint8_t* end = p + aLength;
-        uint64_t h;
-        if (aLength >= 32)
-        {
-            uint64_t v1 = aSeed + p1 + p2, v2 = aSeed + p2, v3 = aSeed, v4 = aSeed - p1;
-            while (p + 32 <= end)
-            {
-                v1 = round(v1, Read64(p)); v2 = round(v2, Read64(p + 8)); v3 = round(v3, Read64(p + 16)); v4 = round(v4, Read64(p + 24));
-                p += 32;
-            }
-            h = Rotl(v1, 1) + Rotl(v2, 7) + Rotl(v3, 12) + Rotl(v4, 18);
-            h = merge(h, v1); h = merge(h, v2); h = merge(h, v3); h = merge(h, v4);
-        }
-        else
-        {
-            h = aSeed + p5;
-        }
-        h += aLength;
-        for (; p + 8 <= end; p += 8) h = Rotl(h ^ round(0, Read64(p)), 27) * p1 + p4;
+        uint64_t h = aSeed + p5 + aLength;
+        for (; p + 8 <= end; p += 8) h = Rotl(h ^ (Rotl(Read64(p) * p2, 31) * p1), 27) * p1 + p4;
         if (p + 4 <= end) { h = Rotl(h ^ (uint64_t(Read32(p)) * p1), 23) * p2 + p3; p += 4; }
         for (; p < end; ++p) h = Rotl(h ^ (*p * p5), 11) * p1;
         h ^= h >> 33; h *= p2; h ^= h >> 29; h *= p3; h ^= h >> 32;
