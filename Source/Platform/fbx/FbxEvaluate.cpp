@@ -140,10 +140,8 @@ namespace Vela::Fbx
         const Vector4 translation = ApplyCurveNode(myCurveNodes[0], myValues.translation, aTime);
         const Vector4 rotation = ApplyCurveNode(myCurveNodes[1], myValues.rotation, aTime);
         const Vector4 scaling = ApplyCurveNode(myCurveNodes[2], myValues.scaling, aTime);
-        const bool active = myValues.rotationActive;
-
         // T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1, skipping identity factors.
-        AMatrix result = AMatrix::Rotation(rotation, active ? myValues.order : RotationOrder::XYZ);
+        AMatrix result = AMatrix::Rotation(rotation, myValues.order);
         if (myValues.hasPreRotation)
             result = myValues.preRotationMatrix * result;
         if (myValues.hasPostRotation)

@@ -622,7 +622,6 @@ namespace Vela::Fbx
             Vector4 rotationOffset, rotationPivot, scalingOffset, scalingPivot;
             RotationOrder order = RotationOrder::XYZ;
             InheritType inherit = InheritType::RrSs;
-            bool rotationActive = false;
             // Derived once: the constant parts of the local transform.
             AMatrix preRotationMatrix, postRotationInverse;
             bool hasPreRotation = false, hasPostRotation = false, hasPivots = false;

@@ -485,9 +485,10 @@ namespace Vela::Fbx
         values.order = order >= 0 && order <= 5 ? static_cast<RotationOrder>(order) : RotationOrder::XYZ;
         const int64_t inherit = integer("InheritType", 0);
         values.inherit = inherit >= 0 && inherit <= 2 ? static_cast<InheritType>(inherit) : InheritType::RrSs;
-        values.rotationActive = integer("RotationActive", 0) != 0;
-        values.hasPreRotation = values.rotationActive && !(values.preRotation == Vector4());
-        values.hasPostRotation = values.rotationActive && !(values.postRotation == Vector4());
+        // Pre/post rotation and rotation order apply whatever "RotationActive" says: exporters
+        // that write them mean them, and independent readers agree.
+        values.hasPreRotation = !(values.preRotation == Vector4());
+        values.hasPostRotation = !(values.postRotation == Vector4());
         values.preRotationMatrix = AMatrix::Rotation(values.preRotation);
         values.postRotationInverse = AMatrix::Rotation(values.postRotation).Transpose();  // a rotation's inverse
         values.hasPivots = !(values.rotationOffset == Vector4() && values.rotationPivot == Vector4() &&

@@ -112,6 +112,15 @@ TEST(SceneTransforms, PivotsRotationOrdersAndPostRotationMatchAnIndependentReade
     ExpectNear(post.Node("pCube1").EvaluateGlobalTransform().GetR(), {86.4527, 25.9773, 155.287}, 1e-3);
     ExpectNear(post.Node("pCube2").EvaluateGlobalTransform().GetR(), {31.1622, -15.2041, 146.956}, 1e-3);
 
+    // Pre-rotation and rotation order count without "RotationActive" too.
+    Loaded inactive;
+    ASSERT_TRUE(inactive.LoadText(SceneTest::File(
+        SceneTest::Model(10, "Pre", "Null",
+                         SceneTest::P("PreRotation", "Vector3D", "0,0,90") + SceneTest::P("RotationOrder", "enum", "5") +
+                             SceneTest::P("Lcl Rotation", "Lcl Rotation", "30,40,0")),
+        SceneTest::OO(10, 0))));
+    ExpectNear(inactive.Node("Pre").EvaluateGlobalTransform().GetR(), {37.0045, 33.8258, 112.76}, 1e-3);
+
     Loaded character;
     ASSERT_TRUE(character.LoadFixture("maya_character_7500_binary.fbx"));
     ExpectNear(character.Node("Character1_LeftHand").EvaluateGlobalTransform().GetT(), {71.7099, 146.589, 0}, 1e-3);
