@@ -271,3 +271,41 @@ TEST(VideoStream, FrameRateFallsBackToAFiniteRate)
     EXPECT_DOUBLE_EQ(VideoStream::ChooseFrameRate(R{}, R{}, R{}), VideoStream::FALLBACK_FRAME_RATE);
     EXPECT_DOUBLE_EQ(VideoStream().GetFrameRate(), VideoStream::FALLBACK_FRAME_RATE); // nothing open
 }
+
+TEST_F(VideoPlayerTest, ALoopingVideoPlaysItsSoundAgain)
+{
+    const auto clip = MakePatternClip(myDirectory, "tone.mp4", 1.0, true);
+    ASSERT_FALSE(clip.empty());
+    const auto reference = MakeClip(myDirectory, "tone.raw", "-i '" + clip.string() + "' -vn -f s16le -ac 2 -ar 44100");
+    ASSERT_FALSE(reference.empty());
+    const std::string referenceBytes = ReadFile(reference);
+    std::vector<int16_t> expected(referenceBytes.size() / 2);
+    if (!expected.empty())
+        std::memcpy(expected.data(), referenceBytes.data(), expected.size() * 2);
+    {
+        VideoPlayer player;
+        ASSERT_TRUE(player.Init(clip.string().c_str(), true));
+        player.Play(true);
+        double lastTime = 0.0;
+        for (int i = 0; i < 100; ++i)
+        {
+            player.Update(1.0f / 30.0f);
+            const double time = player.GetStream()->GetPictureTime();
+            if (time < lastTime)
+                break; // rewound: the second pass has begun
+            lastTime = time;
+        }
+        player.Play(false); // the second pass is the last
+        PlayToEnd(player, 0.1f);
+        ASSERT_EQ(player.GetStatus(), VideoPlayerStatus_Finished);
+    }
+    const std::vector<int16_t> samples = CapturedSamples();
+    // Both passes whole: the decoders and the resampler start afresh after the rewind.
+    ASSERT_EQ(samples.size(), 2 * expected.size());
+    size_t different = 0;
+    for (size_t pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < expected.size(); ++i)
+            if (std::abs(samples[pass * expected.size() + i] - expected[i]) > 16) // the decoder restarts within rounding
+                ++different;
+    EXPECT_EQ(different, 0u);
+}
