@@ -92,42 +92,59 @@ namespace Vela::Platform
 
     bool AudioMixer::Init(int aDevice, uint32_t aFrequency)
     {
-        std::unique_lock lock(myMutex);
-        if (myInitialised)
-            return Fail(AudioError::AlreadyInitialised);
-        if (aFrequency != AUDIO_OUTPUT_RATE || (aDevice != AUDIO_DEFAULT_DEVICE && aDevice != AUDIO_NO_DEVICE))
-            return Fail(AudioError::IllegalParameter);
-
-        myVoices.assign(MAX_VOICES, Voice{});
-        if (aDevice == AUDIO_DEFAULT_DEVICE)
         {
-            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            std::lock_guard lock(myMutex);
+            if (myInitialised)
+                return Fail(AudioError::AlreadyInitialised);
+            if (aFrequency != AUDIO_OUTPUT_RATE || (aDevice != AUDIO_DEFAULT_DEVICE && aDevice != AUDIO_NO_DEVICE))
+                return Fail(AudioError::IllegalParameter);
+            if (aDevice == AUDIO_NO_DEVICE)
             {
-                printf("Audio device unavailable: %s\n", SDL_GetError());
-                return Fail(AudioError::Device);
+                myVoices.assign(MAX_VOICES, Voice{});
+                myInitialised = true;
+                return Succeed();
             }
-            SDL_AudioSpec wanted{};
-            wanted.freq = static_cast<int>(AUDIO_OUTPUT_RATE);
-            wanted.format = AUDIO_F32SYS;
-            wanted.channels = static_cast<Uint8>(AUDIO_OUTPUT_CHANNELS);
-            wanted.samples = 1024;
-            wanted.callback = &AudioMixer::DeviceCallback;
-            wanted.userdata = this;
-            SDL_AudioSpec obtained{};
-            // No changes allowed: SDL converts to whatever the hardware wants.
-            myDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-            if (myDevice == 0)
-            {
-                printf("Audio device unavailable: %s\n", SDL_GetError());
-                SDL_QuitSubSystem(SDL_INIT_AUDIO);
-                return Fail(AudioError::Device);
-            }
-            myInitialised = true;
-            lock.unlock();
-            SDL_PauseAudioDevice(myDevice, 0);
-            return Succeed();
         }
-        myInitialised = true;
+
+        // SDL calls back with its device lock held and the callback takes ours: never call SDL with ours held.
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        {
+            printf("Audio device unavailable: %s\n", SDL_GetError());
+            return Fail(AudioError::Device);
+        }
+        SDL_AudioSpec wanted{};
+        wanted.freq = static_cast<int>(AUDIO_OUTPUT_RATE);
+        wanted.format = AUDIO_F32SYS;
+        wanted.channels = static_cast<Uint8>(AUDIO_OUTPUT_CHANNELS);
+        wanted.samples = 1024;
+        wanted.callback = &AudioMixer::DeviceCallback;
+        wanted.userdata = this;
+        // No changes allowed: SDL converts to whatever the hardware wants. The device starts paused.
+        const uint32_t device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+        if (device == 0)
+        {
+            printf("Audio device unavailable: %s\n", SDL_GetError());
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return Fail(AudioError::Device);
+        }
+        bool raced = false;
+        {
+            std::lock_guard lock(myMutex);
+            raced = myInitialised;
+            if (!raced)
+            {
+                myVoices.assign(MAX_VOICES, Voice{});
+                myDevice = device;
+                myInitialised = true;
+            }
+        }
+        if (raced)
+        {
+            SDL_CloseAudioDevice(device);
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return Fail(AudioError::AlreadyInitialised);
+        }
+        SDL_PauseAudioDevice(device, 0);
         return Succeed();
     }
 
