@@ -6,6 +6,7 @@
 #include "mire/graphics/DX11.h"
 #include "mire/settings/Settings.h"
 #include "Platform/graphics/Gfx.h"
+#include "Platform/system/SystemInfo.h"
 #include "Platform/window/MessageQueue.h"
 #include "Platform/window/NativeWindow.h"
 
@@ -138,6 +139,21 @@ TEST_F(EngineTest, StartFailsCleanlyWhenNoDeviceCanBeMade)
 
     Engine::Shutdown();
     EXPECT_EQ(Engine::GetInstance(), nullptr);
+}
+
+TEST_F(EngineTest, FullscreenStartTakesTheDesktopSize)
+{
+    const DesktopSize desktop = GetDesktopSize();
+    ASSERT_GT(desktop.width, 0u);
+    Settings::GetEngineConfiguration().myStartInFullscreen = true;
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    EXPECT_EQ(engine->myConfiguration.myWindowWidth, desktop.width);
+    EXPECT_EQ(engine->myConfiguration.myRenderHeight, desktop.height);
+    EXPECT_FALSE(engine->myWindow->IsFullscreen()) << "the window starts windowed; the game switches it";
+    Rect client;
+    ASSERT_TRUE(GetClientRect(Window(), client));
+    EXPECT_EQ(static_cast<uint32_t>(client.right), desktop.width);
 }
 
 TEST_F(EngineTest, CallbackSeesMessagesAndItsNonZeroAnswerSkipsDefaultHandling)
