@@ -223,6 +223,26 @@ TEST_F(ModelFactoryTest, ConcurrentFirstRequestsShareOneFactoryAndOneModel)
         EXPECT_EQ(models[i], models[0]);
     }
     EXPECT_EQ(myWatches.size(), 1u);
+
+    // Clips too: loads may overlap, but every caller gets the one cached first.
+    const std::string clipPath = "fbx/maya_game_sausage_7500_binary_wiggle.fbx";
+    std::shared_ptr<Vela::Model> skinned = Factory().GetModel(clipPath);
+    ASSERT_TRUE(skinned);
+    std::vector<std::shared_ptr<Vela::Animation>> clips(models.size());
+    threads.clear();
+    for (size_t i = 0; i < clips.size(); ++i)
+    {
+        threads.emplace_back([&, i]() { clips[i] = Factory().GetAnimationPlayer(clipPath, skinned).GetAnimation(); });
+    }
+    for (std::thread& thread : threads)
+    {
+        thread.join();
+    }
+    for (const auto& clip : clips)
+    {
+        ASSERT_TRUE(clip);
+        EXPECT_EQ(clip, clips[0]);
+    }
 }
 
 TEST_F(ModelFactoryTest, ColourlessVerticesDrawWhite)
