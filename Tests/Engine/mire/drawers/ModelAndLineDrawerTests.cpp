@@ -145,6 +145,31 @@ TEST_F(ModelDrawerTest, EveryStockShaderLoadsAndDraws)
     }
 }
 
+TEST_F(ModelDrawerTest, AnimatedShaderPlacesVerticesByTheirBoneMatrices)
+{
+    // Every vertex follows bone 0 with full weight; bone 0 moves the square far to the left.
+    std::array<Vela::Matrix4x4<float>, 128> bones;
+    bones[0] = Vela::Matrix4x4<float>::CreateTranslation({ -20.0f, 0.0f, 0.0f });
+    BeginFrame();
+    Vela::Camera camera;
+    camera.SetPerspectiveProjection(90.0f, { float(RENDER_WIDTH), float(RENDER_HEIGHT) }, 0.1f, 100.0f);
+    States().Push();
+    States().SetCamera(camera);
+    Graphics().GetModelDrawer()->GetAnimatedShader()->Render(Material(), MakeSquare(), Vela::Matrix4x4<float>::CreateTranslation({ 0, 0, 5 }),
+                                                             bones.data());
+    States().Pop();
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), RENDER_WIDTH / 2, RENDER_HEIGHT / 2)[0], 0) << "the square left the centre";
+
+    bones[0] = Vela::Matrix4x4<float>::CreateTranslation({ 0.0f, 0.0f, 0.0f });
+    BeginFrame();
+    States().Push();
+    States().SetCamera(camera);
+    Graphics().GetModelDrawer()->GetAnimatedShader()->Render(Material(), MakeSquare(), Vela::Matrix4x4<float>::CreateTranslation({ 0, 0, 5 }),
+                                                             bones.data());
+    States().Pop();
+    EXPECT_GT(PixelAt(ReadBackBuffer(), RENDER_WIDTH / 2, RENDER_HEIGHT / 2)[0], 200);
+}
+
 TEST_F(ModelDrawerTest, ShaderWithAMissingPixelShaderDrawsNothing)
 {
     Vela::ModelShader shader;

@@ -1,7 +1,10 @@
 // Sprites through the engine's sprite drawer on the headless device, checked pixel by pixel.
 #include "../graphics/RendererTestSupport.h"
 
+#include "../loaders/DdsBuilder.h"
+
 #include "mire/drawers/SpriteDrawer.h"
+#include "mire/texture/Texture.h"
 
 #include "Support/AssertionCapture.h"
 
@@ -159,4 +162,43 @@ TEST_F(SpriteDrawerTest, StateTransformMovesSprites)
     const auto pixels = ReadBackBuffer();
     EXPECT_TRUE(IsWhite(PixelAt(pixels, 121, RENDER_HEIGHT - 29)));
     EXPECT_TRUE(IsBlack(PixelAt(pixels, 21, RENDER_HEIGHT - 29)));
+}
+
+TEST_F(SpriteDrawerTest, RectangleAndUvScaleChooseThePartOfTheTextureShown)
+{
+    // 8x1 texture: left half red, right half green. Checked away from the halves' edges, where
+    // the default bilinear filtering mixes them.
+    VelaTest::DdsDescription description;
+    description.width = 8;
+    description.height = 1;
+    description.dxgiFormat = 28;
+    std::vector<uint8_t> file = VelaTest::MakeDdsHeader(description);
+    for (int i = 0; i < 8; ++i)
+        file.insert(file.end(), { uint8_t(i < 4 ? 255 : 0), uint8_t(i < 4 ? 0 : 255), 0, 255 });
+    myGameRoot.Write("Textures/halves.dds", std::string(file.begin(), file.end()));
+    Vela::SpriteSharedData shared;
+    shared.myColorTexture = Textures().GetTexture("Textures/halves.dds");
+    ASSERT_FALSE(shared.myColorTexture->IsPlaceholder());
+
+    BeginFrame();
+    {
+        auto batch = Sprites().BeginBatch(shared);
+        batch.Draw(Square(10.0f, 50.0f, 20.0f)); // whole texture
+        auto rightHalf = Square(50.0f, 50.0f, 20.0f);
+        rightHalf.myRectangle = { 0.5f, 0.0f, 1.0f, 1.0f };
+        batch.Draw(rightHalf);
+        auto shifted = Square(90.0f, 50.0f, 20.0f);
+        shifted.myUVOffset = { 0.5f, 0.0f };
+        shifted.myUVScale = { 0.5f, 1.0f };
+        batch.Draw(shifted);
+    }
+    const auto pixels = ReadBackBuffer();
+    const uint32_t row = RENDER_HEIGHT - 40;
+    EXPECT_GT(PixelAt(pixels, 13, row)[0], 250);
+    EXPECT_GT(PixelAt(pixels, 27, row)[1], 250);
+    for (uint32_t column : { 56u, 64u, 96u, 104u })
+    {
+        EXPECT_GT(PixelAt(pixels, column, row)[1], 250) << column;
+        EXPECT_LT(PixelAt(pixels, column, row)[0], 5) << column;
+    }
 }
