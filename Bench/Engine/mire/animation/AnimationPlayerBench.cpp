@@ -76,8 +76,8 @@ namespace
             }
             benchmark::DoNotOptimize(instances.back().GetBoneMatrices()[JOINTS - 1]);
         }
-        // Reported per second; divide by 1000 for instances per millisecond.
-        aState.counters["instances"] = benchmark::Counter(static_cast<double>(aState.iterations() * INSTANCES), benchmark::Counter::kIsRate);
+        // A rate per second of thousandths: instances per millisecond.
+        aState.counters["instances_per_ms"] = benchmark::Counter(static_cast<double>(aState.iterations() * INSTANCES) / 1000.0, benchmark::Counter::kIsRate);
     }
     BENCHMARK(UpdateAndSkin100Instances);
 
@@ -97,7 +97,7 @@ namespace
                 player.Update(1.0f / 60.0f);
             benchmark::DoNotOptimize(players.back().GetPose().myJoints[JOINTS - 1]);
         }
-        aState.counters["instances"] = benchmark::Counter(static_cast<double>(aState.iterations() * INSTANCES), benchmark::Counter::kIsRate);
+        aState.counters["instances_per_ms"] = benchmark::Counter(static_cast<double>(aState.iterations() * INSTANCES) / 1000.0, benchmark::Counter::kIsRate);
     }
     BENCHMARK(SampleOnly100Players);
 }
