@@ -264,10 +264,15 @@ namespace Vela
         if (!myDX11->Resize() || DX11::BackBuffer == nullptr)
         {
             // Tried again at the end of the next frame; until then the frame start skips the back buffer.
-            printf("Resizing the back buffer failed; trying again next frame\n");
+            if (!myResizeFailureReported)
+            {
+                printf("Resizing the back buffer failed; trying again every frame\n");
+                myResizeFailureReported = true;
+            }
             myResizePending = 1;
             return;
         }
+        myResizeFailureReported = false;
         myResizePending = 0;
         DX11::BackBuffer->SetAsActiveTarget(nullptr);
         const auto [width, height] = myDX11->GetBackBufferSize();

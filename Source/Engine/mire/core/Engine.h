@@ -68,6 +68,9 @@ namespace Vela
         uint8_t myQuit = 0;
 
     private:
+        // A resize that keeps failing is reported once, not every frame.
+        bool myResizeFailureReported = false;
+
         Engine();
         bool InternalStart();
         void CloseWindowAfterFailure(const char* aStep);
