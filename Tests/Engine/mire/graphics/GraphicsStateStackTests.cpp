@@ -116,12 +116,3 @@ TEST_F(GraphicsStateStackTest, OutOfRangeIndexIsReportedNotReadPastTheTable)
     EXPECT_TRUE(capture.Contains("render state index outside its table"));
     States().Pop();
 }
-
-TEST_F(GraphicsStateStackTest, DefaultCameraIsPixelUnitsOverTheBackBuffer)
-{
-    BeginFrame();
-    const Vela::Camera& camera = States().GetCurrentState().myCamera;
-    const auto corner = Vela::Vector4<float>(float(VelaTest::RENDER_WIDTH), float(VelaTest::RENDER_HEIGHT), 0.0f, 1.0f) * camera.GetProjection();
-    EXPECT_FLOAT_EQ(corner.x, 1.0f);
-    EXPECT_FLOAT_EQ(corner.y, 1.0f);
-}

@@ -124,18 +124,6 @@ namespace
     };
 }
 
-TEST_F(TextureManagerTest, DefaultsAreMadeAtStart)
-{
-    const Vela::Texture* white = Textures().GetDefaultTexture();
-    ASSERT_NE(white, nullptr);
-    EXPECT_EQ(white->GetName(), "WhiteSquare");
-    EXPECT_EQ(white->GetWidth(), 512u);
-    EXPECT_EQ(white->GetSize().width, 4u);
-    EXPECT_FLOAT_EQ(white->GetNormalizedSize().x, 0.3f);
-    ASSERT_NE(Textures().GetDefaultNormalView(), nullptr);
-    ASSERT_NE(Textures().GetMissingTextureView(), nullptr);
-}
-
 TEST_F(TextureManagerTest, MissingFileGivesTheSameCheckerboardPlaceholderEachTime)
 {
     EXPECT_EQ(Textures().LoadTexture("Textures/nothing.dds"), nullptr);
