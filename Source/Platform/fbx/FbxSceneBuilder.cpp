@@ -605,6 +605,9 @@ namespace Vela::Fbx
         aCluster.myTransform = MatrixFrom(values);
         ChildDoubles(aRecord, "TransformLink", values);
         aCluster.myTransformLink = MatrixFrom(values);
+        // The file stores the mesh relative to the bone at binding time; callers expect the mesh's
+        // own global transform at binding time, which is the bone's global times that relative one.
+        aCluster.myTransform = aCluster.myTransformLink * aCluster.myTransform;
     }
 
     void SceneBuilder::ReadCurve(AnimCurve& aCurve, const Record& aRecord)

@@ -49,6 +49,19 @@ namespace
         return SceneTest::File(objects, links, SceneTest::P("UnitScaleFactor", "double", std::to_string(aUnit)));
     }
 
+    // aTransform must be aLink times the quarter-turn matrix the file stores with translation aStored.
+    void ExpectClusterTransform(const AMatrix& aTransform, const AMatrix& aLink, const Vector4& aStored)
+    {
+        AMatrix stored;
+        stored.SetRow(0, {0, 1, 0, 0});
+        stored.SetRow(1, {-1, 0, 0, 0});
+        stored.SetRow(2, {0, 0, 1, 0});
+        stored.SetRow(3, {aStored.x, aStored.y, aStored.z, 1});
+        const AMatrix expected = aLink * stored;
+        for (int r = 0; r < 4; ++r)
+            ExpectNear(aTransform.GetRow(r), expected.GetRow(r), 1e-9);
+    }
+
     const Cluster& TheCluster(Scene& aScene)
     {
         const Mesh* mesh = aScene.FindNodeByName("Body")->GetMesh();
@@ -83,12 +96,13 @@ TEST(SceneUnits, MetresBecomeCentimetresForEveryTranslationButNotControlPoints)
     ExpectNear(metres.Node("Body").GetGeometricTranslation(), {50, 0, 0}, 1e-12);
     ExpectNear(metres.Node("Body").GetMesh()->GetControlPointAt(1), {1, 0, 0}, 0.0);
 
+    // The mesh's transform at binding is the bone's times the stored bone-relative one, both in centimetres.
     AMatrix transform, link;
     TheCluster(scene).GetTransformMatrix(transform);
     TheCluster(scene).GetTransformLinkMatrix(link);
-    ExpectNear(transform.GetT(), {100, 200, 300}, 1e-9);
     ExpectNear(link.GetT(), {400, 500, 600}, 1e-9);
-    ExpectNear(transform.GetRow(0), {0, 1, 0}, 0.0);
+    ExpectNear(link.GetRow(0), {0, 1, 0}, 0.0);
+    ExpectClusterTransform(transform, link, {100, 200, 300});
 
     // Converting again, or converting a centimetre file, changes nothing.
     const AMatrix once = metres.Node("Bone").EvaluateGlobalTransform();
@@ -102,7 +116,9 @@ TEST(SceneUnits, MetresBecomeCentimetresForEveryTranslationButNotControlPoints)
     options.convertClusters = false;
     SystemUnit::CENTIMETRE.ConvertScene(&unconverted.Scene(), options);
     TheCluster(unconverted.Scene()).GetTransformMatrix(transform);
-    ExpectNear(transform.GetT(), {1, 2, 3}, 0.0);
+    TheCluster(unconverted.Scene()).GetTransformLinkMatrix(link);
+    ExpectNear(link.GetT(), {4, 5, 6}, 0.0);
+    ExpectClusterTransform(transform, link, {1, 2, 3});
 }
 
 TEST(SceneAxes, ChangeOfBasisForCommonFileAxes)
