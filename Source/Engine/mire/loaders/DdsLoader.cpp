@@ -109,9 +109,14 @@ namespace Vela
 
     bool LoadDdsFromMemory(std::span<const uint8_t> someBytes, TextureSrgbMode aMode, DdsImage& anImage, std::string& anError)
     {
-        if (someBytes.size() < MAIN_HEADER_END || std::memcmp(someBytes.data(), "DDS ", 4) != 0)
+        if (someBytes.size() < 4 || std::memcmp(someBytes.data(), "DDS ", 4) != 0)
         {
-            anError = "not a DDS file (missing magic or short header)";
+            anError = "not a DDS file (no DDS magic)";
+            return false;
+        }
+        if (someBytes.size() < MAIN_HEADER_END)
+        {
+            anError = "DDS header is cut short";
             return false;
         }
         if (ReadU32(someBytes, 4) != 124 || ReadU32(someBytes, 76) != 32)

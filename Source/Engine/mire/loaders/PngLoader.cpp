@@ -121,7 +121,7 @@ namespace Vela
         bool fileSaysSrgb = false;
         if (!Decode(file.get(), errorState, decoded, fileSaysSrgb))
         {
-            anError = "PNG " + aPath.string() + ": " + (errorState.myMessage[0] ? errorState.myMessage : "cannot decode");
+            anError = std::string("cannot decode the PNG: ") + (errorState.myMessage[0] ? errorState.myMessage : "unknown reason");
             return false;
         }
         decoded.myIsSrgb = aMode == TextureSrgbMode::ForceSrgb || (aMode == TextureSrgbMode::AsStored && fileSaysSrgb);

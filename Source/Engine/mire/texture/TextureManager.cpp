@@ -3,6 +3,7 @@
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/loaders/DdsLoader.h"
 #include "mire/loaders/PngLoader.h"
+#include "mire/loaders/StbImageLoader.h"
 #include "mire/loaders/TgaLoader.h"
 #include "mire/settings/Settings.h"
 #include "mire/texture/TextureUpload.h"
@@ -136,6 +137,15 @@ namespace Vela
             printf("Texture %s: %s\n", aFile.c_str(), pngError.c_str());
             return {};
         }
+        if (context && !HasTargaExtension(aFile) && IsOtherImageFile(aFile))
+        {
+            RgbaImage picture;
+            std::string pictureError;
+            if (LoadOtherImage(aFile, aMode, picture, pictureError))
+                return CreateTextureFromRgba(*device, *context, picture);
+            printf("Texture %s: %s\n", aFile.c_str(), pictureError.c_str());
+            return {};
+        }
         if (HasTargaExtension(aFile))
         {
             const std::wstring widePath = std::filesystem::path(aFile).wstring();
@@ -143,7 +153,10 @@ namespace Vela
                 return CreateTextureFromTarga(*device, *targa);
             return {};
         }
-        printf("Texture %s: %s\n", aFile.c_str(), ddsError.c_str());
+        // A file that starts like a DDS file gets the DDS loader's reason.
+        const bool looksLikeDds = ddsError.find("magic") == std::string::npos;
+        printf("Texture %s: %s\n", aFile.c_str(),
+               looksLikeDds ? ddsError.c_str() : "not a DDS, PNG, JPEG, BMP, GIF or .tga file");
         return {};
     }
 

@@ -239,6 +239,41 @@ TEST_F(TextureManagerTest, PngFromTheWorkerIsAPlaceholderUntilTheRenderThreadAsk
     EXPECT_GT(shown[2], 250);
 }
 
+TEST_F(TextureManagerTest, BitmapLoadsOnTheRenderThreadAsStoredColours)
+{
+    // 2x1, 24 bits, bottom-up rows padded to four bytes: red, blue.
+    std::string bitmap = "BM";
+    auto put = [&bitmap](uint32_t aValue, int aBytes) {
+        for (int i = 0; i < aBytes; ++i)
+            bitmap += char((aValue >> (8 * i)) & 0xFF);
+    };
+    put(54 + 8, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(2, 4);
+    put(1, 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(8, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    bitmap += std::string{ 0, 0, char(255), char(255), 0, 0, 0, 0 };
+    myGameRoot.Write("Textures/picture.bmp", bitmap);
+
+    Vela::Texture* texture = Textures().GetTexture("Textures/picture.bmp");
+    ASSERT_FALSE(texture->IsPlaceholder());
+    EXPECT_EQ(texture->GetWidth(), 2u);
+    EXPECT_EQ(DescriptionOf(*texture).format, Vela::Gfx::Format::R8G8B8A8_UNORM);
+    EXPECT_EQ(ReadTexture(*texture, 0), std::vector<uint8_t>({ 255, 0, 0, 255, 0, 0, 255, 255 }));
+
+    myGameRoot.Write("Textures/broken.bmp", bitmap.substr(0, 30));
+    EXPECT_TRUE(Textures().GetTexture("Textures/broken.bmp")->IsPlaceholder());
+}
+
 TEST_F(TextureManagerTest, TargaLoadsOnlyWithTheLowerCaseExtension)
 {
     myGameRoot.Write("Textures/tiny.tga", TinyTarga());
