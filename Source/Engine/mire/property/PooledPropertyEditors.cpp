@@ -1,3 +1,4 @@
+#include "mire/model/ModelFactory.h"
 #include "mire/property/PooledPropertyValues.h"
 #include "mire/property/PropertyEditorRows.h"
 #include "mire/stringRegistry/StringRegistry.h"
@@ -7,6 +8,7 @@
 #include <string>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 namespace Vela
 {
@@ -186,8 +188,19 @@ namespace Vela
         SceneModel edited = aValue.Get();
         bool changed = DrawAssetPathRows(edited.path, ".fbx", edited.path);
 
-        // The per-mesh "Textures" tree (DrawSceneModelTextureRows) needs the loaded model's meshes,
-        // which come from the model factory; until that is wired in here, the tree is not shown.
+        if (edited.path)
+        {
+            // The slot rows follow the meshes of the model itself, fetched (and cached) by the factory.
+            if (const std::shared_ptr<Model> model = ModelFactory::GetInstance().GetModel(edited.path.GetString()))
+            {
+                std::vector<std::string_view> meshNames;
+                for (const MeshData& mesh : model->GetMeshes())
+                {
+                    meshNames.push_back(mesh.myName);
+                }
+                changed = DrawSceneModelTextureRows(edited, meshNames) || changed;
+            }
+        }
 
         PropertyEditorSubRow("Uses Transparency");
         changed = ImGui::Checkbox("##TransparentFlag", &edited.TransparentFlag) || changed;

@@ -1,6 +1,6 @@
 #include "ModelFactoryTestSupport.h"
 
-#include "mire/model/ModelTextureEditor.h"
+#include "mire/property/PooledPropertyValues.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
 #include <imgui.h>
@@ -9,9 +9,9 @@ using VelaTest::ModelFactoryTest;
 
 namespace
 {
-    // One ImGui frame inside a two-column table, without a renderer.
-    template <typename Body>
-    void HeadlessFrame(Body&& aBody)
+    // Draws the "Model" editor in one ImGui frame inside a two-column table, without a renderer, with its
+    // "Textures" tree open or closed; returns how far down the editor's rows reached.
+    float DrawModelEditor(Vela::SceneModelValue& aValue, bool aTreeOpen, bool& aChanged)
     {
         ImGuiContext* context = ImGui::CreateContext();
         ImGuiIO& io = ImGui::GetIO();
@@ -26,71 +26,42 @@ namespace
         ImGui::SetNextWindowPos(ImVec2(0, 0));
         ImGui::SetNextWindowSize(ImVec2(1200, 700));
         ImGui::Begin("Properties");
+        float bottom = 0.0f;
         if (ImGui::BeginTable("table", 2))
         {
-            aBody();
+            ImGui::PushID("Model");
+            ImGui::GetStateStorage()->SetInt(ImGui::GetID("Textures"), aTreeOpen ? 1 : 0);
+            ImGui::PopID();
+            aChanged = Vela::DrawPropertyValueEditor(aValue, "Model", nullptr);
+            bottom = ImGui::GetCursorPosY();
             ImGui::EndTable();
         }
         ImGui::End();
         ImGui::Render();
         ImGui::DestroyContext(context);
+        return bottom;
     }
-
-    // Marks a tree node of the table's first column as open (the same ID the editor's row will use).
-    void OpenTreeNodeInFirstColumn(const char* aName)
-    {
-        ImGui::TableNextRow();
-        ImGui::TableSetColumnIndex(0);
-        ImGui::GetStateStorage()->SetInt(ImGui::GetID(aName), 1);
-    }
-
-    struct SlotCall
-    {
-        int mySlot;
-        std::string myName;
-    };
 }
 
-TEST_F(ModelFactoryTest, ModelEditorShowsSixSlotRowsPerMeshOfALoadedModel)
+TEST_F(ModelFactoryTest, ModelEditorShowsTextureSlotsOnlyForAModelThatLoads)
 {
-    Vela::StringId textures[Vela::MAX_SCENE_MODEL_MESHES][Vela::SCENE_MODEL_TEXTURE_SLOTS];
-    std::vector<SlotCall> calls;
-    const Vela::ModelTextureSlotRow record = [&](int aSlot, const char* aName, Vela::StringId& aTexture) {
-        calls.push_back({ aSlot, aName });
-        // The row changes slot 2 of the first mesh.
-        if (aSlot == 2 && &aTexture == &textures[0][2])
-        {
-            aTexture = Vela::StringRegistry::RegisterOrGetString("props/Wood_M.dds");
-            return true;
-        }
-        return false;
-    };
+    Vela::SceneModelValue loaded;
+    loaded.MakeUnique().path = Vela::StringRegistry::RegisterOrGetString("fbx/maya_cube_7500_binary.fbx");
+    Vela::SceneModelValue missing;
+    missing.MakeUnique().path = Vela::StringRegistry::RegisterOrGetString("props/missing.fbx");
+    Vela::SceneModelValue empty;
 
-    bool changed = false;
-    bool drawn = false;
-    HeadlessFrame([&]() {
-        drawn = true;
-        OpenTreeNodeInFirstColumn("Textures");
-        changed = Vela::DrawModelTextureRows(Vela::StringRegistry::RegisterOrGetString("fbx/maya_cube_7500_binary.fbx"), textures, record);
-    });
-    ASSERT_TRUE(drawn);
-    ASSERT_EQ(calls.size(), 6u);
-    EXPECT_EQ(calls[0].myName, "[0] Color");
-    EXPECT_EQ(calls[5].myName, "[5] Shader_PS");
-    EXPECT_EQ(calls[5].mySlot, 5);
-    EXPECT_TRUE(changed);
-    EXPECT_STREQ(textures[0][2].GetString(), "props/Wood_M.dds");
+    bool changed = true;
+    const float withSlots = DrawModelEditor(loaded, true, changed);
+    EXPECT_FALSE(changed);
+    const float closedTree = DrawModelEditor(loaded, false, changed);
+    const float missingModel = DrawModelEditor(missing, true, changed);
+    const float noPath = DrawModelEditor(empty, true, changed);
 
-    // No path, a model that does not load, or a closed tree: no slot rows.
-    calls.clear();
-    HeadlessFrame([&]() {
-        OpenTreeNodeInFirstColumn("Textures");
-        EXPECT_FALSE(Vela::DrawModelTextureRows(Vela::StringId(), textures, record));
-        EXPECT_FALSE(Vela::DrawModelTextureRows(Vela::StringRegistry::RegisterOrGetString("props/missing.fbx"), textures, record));
-    });
-    EXPECT_TRUE(calls.empty());
-    HeadlessFrame([&]() {
-        EXPECT_FALSE(Vela::DrawModelTextureRows(Vela::StringRegistry::RegisterOrGetString("fbx/maya_cube_7500_binary.fbx"), textures, record));
-    });
-    EXPECT_TRUE(calls.empty());
+    // Six slot rows under the open tree; a closed tree, a model that does not load or no path show none.
+    EXPECT_GT(withSlots, closedTree);
+    EXPECT_GT(closedTree, missingModel);
+    EXPECT_EQ(missingModel, noPath);
+    // The editor fetched the model through the factory, which keeps it.
+    EXPECT_EQ(Factory().GetModel("fbx/maya_cube_7500_binary.fbx"), Factory().GetModel("fbx/maya_cube_7500_binary.fbx"));
 }
