@@ -68,19 +68,24 @@ namespace Vela::Fbx
 
         const char* const CHANNEL_NAMES[3] = {"X", "Y", "Z"};
 
-        Vector4 ApplyCurveNode(const AnimCurveNode* aCurveNode, Vector4 aValue, Time aTime)
+        // The first channel named for aAxis, or -1.
+        int32_t FindChannel(const AnimCurveNode* aCurveNode, int aAxis)
+        {
+            if (!aCurveNode)
+                return -1;
+            for (int i = 0; i < aCurveNode->GetChannelsCount(); ++i)
+                if (aCurveNode->GetChannelName(i) == CHANNEL_NAMES[aAxis])
+                    return i;
+            return -1;
+        }
+
+        Vector4 ApplyChannels(const AnimCurveNode* aCurveNode, const int32_t someChannels[3], Vector4 aValue, Time aTime)
         {
             if (!aCurveNode)
                 return aValue;
             for (int axis = 0; axis < 3; ++axis)
             {
-                int channel = -1;
-                for (int i = 0; i < aCurveNode->GetChannelsCount(); ++i)
-                    if (aCurveNode->GetChannelName(i) == CHANNEL_NAMES[axis])
-                    {
-                        channel = i;
-                        break;
-                    }
+                const int channel = someChannels[axis];
                 if (channel < 0)
                     continue;
                 const AnimCurve* curve = aCurveNode->GetCurve(channel);
@@ -88,7 +93,113 @@ namespace Vela::Fbx
             }
             return aValue;
         }
+
+        Vector4 ApplyCurveNode(const AnimCurveNode* aCurveNode, Vector4 aValue, Time aTime)
+        {
+            const int32_t channels[3] = {FindChannel(aCurveNode, 0), FindChannel(aCurveNode, 1), FindChannel(aCurveNode, 2)};
+            return ApplyChannels(aCurveNode, channels, aValue, aTime);
+        }
     }
+
+    // Evaluated transforms (file space) of one scene generation at one time, kept per thread: sampling
+    // a clip asks for every bone's local and global in turn, and those share their ancestors' work.
+    // Moving to another time or scene, or a conversion of the scene, starts afresh.
+    class EvaluationCache
+    {
+    public:
+        // This thread's cache, set to aNode's scene at aTime; null when the node has no place in it.
+        static EvaluationCache* For(const Node& aNode, Time aTime)
+        {
+            const Scene* scene = aNode.GetScene();
+            if (!scene || scene->myGeneration == 0 || aNode.myEvaluationSlot >= scene->myEvaluationSlots)
+                return nullptr;
+            thread_local EvaluationCache cache;
+            if (cache.myGeneration != scene->myGeneration)
+            {
+                const size_t slots = scene->myEvaluationSlots;
+                if (cache.myEntries.capacity() > 2 * slots + 256)
+                    std::vector<Entry>().swap(cache.myEntries);  // do not keep a huge scene's worth around
+                cache.myEntries.resize(slots);
+                cache.myGeneration = scene->myGeneration;
+                cache.myTime = aTime.Get();
+                ++cache.myStamp;
+            }
+            else if (cache.myTime != aTime.Get())
+            {
+                cache.myTime = aTime.Get();
+                ++cache.myStamp;
+            }
+            return &cache;
+        }
+
+        const AMatrix& Local(const Node& aNode)
+        {
+            Entry& entry = myEntries[aNode.myEvaluationSlot];
+            if (entry.localStamp != myStamp)
+            {
+                entry.local = aNode.ComputeLocal(Time(myTime));
+                entry.localStamp = myStamp;
+            }
+            return entry.local;
+        }
+
+        const AMatrix& Global(const Node& aNode)
+        {
+            Entry& wanted = myEntries[aNode.myEvaluationSlot];
+            if (wanted.globalStamp == myStamp)
+                return wanted.global;
+            // Up to the first ancestor already known (or the top), then back down, without recursion.
+            myChain.clear();
+            const Node* known = &aNode;
+            for (; known && known->myEvaluationSlot < myEntries.size(); known = known->myParent)
+            {
+                if (myEntries[known->myEvaluationSlot].globalStamp == myStamp)
+                    break;
+                myChain.push_back(known);
+            }
+            AMatrix outside;  // an ancestor outside the numbering (not expected) is worked out uncached
+            const AMatrix* parent = nullptr;
+            if (known && known->myEvaluationSlot < myEntries.size())
+                parent = &myEntries[known->myEvaluationSlot].global;
+            else if (known)
+            {
+                outside = known->ComputeGlobal(Time(myTime));
+                parent = &outside;
+            }
+            for (auto node = myChain.rbegin(); node != myChain.rend(); ++node)
+            {
+                Entry& entry = myEntries[(*node)->myEvaluationSlot];
+                const AMatrix& local = Local(**node);
+                entry.global = parent ? (*node)->CombineWithParent(*parent, local) : local;
+                entry.globalStamp = myStamp;
+                parent = &entry.global;
+            }
+            return wanted.global;
+        }
+
+        const AMatrix& GlobalInverse(const Node& aNode)
+        {
+            Entry& entry = myEntries[aNode.myEvaluationSlot];
+            if (entry.inverseStamp != myStamp)
+            {
+                entry.globalInverse = Global(aNode).Inverse();
+                entry.inverseStamp = myStamp;
+            }
+            return entry.globalInverse;
+        }
+
+    private:
+        struct Entry
+        {
+            uint64_t localStamp = 0, globalStamp = 0, inverseStamp = 0;  // valid when equal to myStamp
+            AMatrix local, global, globalInverse;
+        };
+        uint64_t myGeneration = 0;
+        int64_t myTime = 0;
+        uint64_t myStamp = 0;
+        std::vector<Entry> myEntries;      // by node slot
+        std::vector<const Node*> myChain;  // reused by Global
+    };
 
     double AnimCurve::Evaluate(Time aTime) const
     {
@@ -137,9 +248,9 @@ namespace Vela::Fbx
 
     AMatrix Node::ComputeLocal(Time aTime) const
     {
-        const Vector4 translation = ApplyCurveNode(myCurveNodes[0], myValues.translation, aTime);
-        const Vector4 rotation = ApplyCurveNode(myCurveNodes[1], myValues.rotation, aTime);
-        const Vector4 scaling = ApplyCurveNode(myCurveNodes[2], myValues.scaling, aTime);
+        const Vector4 translation = ApplyChannels(myCurveNodes[0], myCurveChannels[0], myValues.translation, aTime);
+        const Vector4 rotation = ApplyChannels(myCurveNodes[1], myCurveChannels[1], myValues.rotation, aTime);
+        const Vector4 scaling = ApplyChannels(myCurveNodes[2], myCurveChannels[2], myValues.scaling, aTime);
         // T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1, skipping identity factors.
         AMatrix result = AMatrix::Rotation(rotation, myValues.order);
         if (myValues.hasPreRotation)
@@ -165,81 +276,65 @@ namespace Vela::Fbx
     {
         static std::atomic<uint64_t> generations{0};
         myGeneration = ++generations;
+        // Called once the nodes and their curves are in place, and again after each conversion.
+        uint32_t slot = 0;
+        for (const auto& object : myObjects)
+            if (Node* node = object->As<Node>())
+            {
+                node->myEvaluationSlot = slot++;
+                for (int property = 0; property < 3; ++property)
+                    for (int axis = 0; axis < 3; ++axis)
+                        node->myCurveChannels[property][axis] = FindChannel(node->myCurveNodes[property], axis);
+            }
+        myEvaluationSlots = slot;
     }
 
     AMatrix Node::ComputeGlobal(Time aTime) const
     {
-        // Sampling a clip asks for every bone's global and local in turn, which walk the same
-        // ancestors again and again: recent results are kept per thread, keyed by node and time.
-        struct Cached
-        {
-            const Node* node = nullptr;
-            int64_t time = 0;
-            uint64_t generation = 0;
-            AMatrix global;
-        };
-        static constexpr size_t CACHE_SIZE = 512;
-        thread_local std::array<Cached, CACHE_SIZE> cache;
-        const uint64_t generation = GetScene() ? GetScene()->myGeneration : 0;
-        auto slot = [](const Node* aNode) -> size_t { return (reinterpret_cast<uintptr_t>(aNode) / alignof(Node)) % CACHE_SIZE; };
-
-        // Up to the first ancestor already known (or the top), then back down, without recursion.
         std::vector<const Node*> chain;
-        AMatrix global;
-        bool known = false;
         for (const Node* node = this; node; node = node->myParent)
-        {
-            const Cached& entry = cache[slot(node)];
-            if (generation != 0 && entry.node == node && entry.time == aTime.Get() && entry.generation == generation)
-            {
-                global = entry.global;
-                known = true;
-                break;
-            }
             chain.push_back(node);
-        }
-        for (auto node = chain.rbegin(); node != chain.rend(); ++node)
-        {
-            global = known ? (*node)->CombineWithParent(global, aTime) : (*node)->ComputeLocal(aTime);
-            known = true;
-            if (generation != 0)
-                cache[slot(*node)] = {*node, aTime.Get(), generation, global};
-        }
+        AMatrix global = chain.back()->ComputeLocal(aTime);
+        for (auto node = chain.rbegin() + 1; node != chain.rend(); ++node)
+            global = (*node)->CombineWithParent(global, (*node)->ComputeLocal(aTime));
         return global;
     }
 
-    AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, Time aTime) const
+    AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal) const
     {
-        const AMatrix local = ComputeLocal(aTime);
         if (myValues.inherit == InheritType::RSrs)
-            return aParentGlobal * local;
+            return aParentGlobal * aLocal;
 
         AMatrix parentRotation, localRotation;
         Vector4 parentScale, localScale;
         SplitRotationScale(aParentGlobal, parentRotation, parentScale);
-        SplitRotationScale(local, localRotation, localScale);
+        SplitRotationScale(aLocal, localRotation, localScale);
         Vector4 scale = localScale;
         if (myValues.inherit == InheritType::RrSs)
             scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
-        return AMatrix::Translation(aParentGlobal.MultT(local.GetT())) * parentRotation * localRotation * AMatrix::Scaling(scale);
+        return AMatrix::Translation(aParentGlobal.MultT(aLocal.GetT())) * parentRotation * localRotation * AMatrix::Scaling(scale);
     }
 
     AMatrix Node::EvaluateGlobalTransform(Time aTime) const
     {
+        EvaluationCache* cache = EvaluationCache::For(*this, aTime);
+        const AMatrix global = cache ? cache->Global(*this) : ComputeGlobal(aTime);
         const Scene* scene = GetScene();
-        const AMatrix global = ComputeGlobal(aTime);
         return scene ? scene->myConversion * global * scene->myInverseConversion : global;
     }
 
     AMatrix Node::EvaluateLocalTransform(Time aTime) const
     {
+        EvaluationCache* cache = EvaluationCache::For(*this, aTime);
         AMatrix local;
         if (!myParent || myValues.inherit == InheritType::RSrs)
-            local = ComputeLocal(aTime);
+            local = cache ? cache->Local(*this) : ComputeLocal(aTime);
+        else if (cache)
+            local = cache->GlobalInverse(*myParent) * cache->Global(*this);  // relative to the parent as it ends up
         else
         {
             const AMatrix parent = myParent->ComputeGlobal(aTime);
-            local = parent.Inverse() * CombineWithParent(parent, aTime);  // relative to the parent as it ends up
+            local = parent.Inverse() * CombineWithParent(parent, ComputeLocal(aTime));
         }
         const Scene* scene = GetScene();
         return scene ? scene->myConversion * local * scene->myInverseConversion : local;

@@ -605,6 +605,7 @@ namespace Vela::Fbx
         friend class Scene;
         friend class SystemUnit;
         friend class AxisSystem;
+        friend class EvaluationCache;
         std::string myTypeName;
         const NodeAttribute* myAttribute = nullptr;
         Node* myParent = nullptr;
@@ -629,10 +630,15 @@ namespace Vela::Fbx
         TransformValues myValues;
         // Curve nodes of "Lcl Translation", "Lcl Rotation", "Lcl Scaling" in the first stack's base layer.
         const AnimCurveNode* myCurveNodes[3] = {nullptr, nullptr, nullptr};
+        // The channel of each of those curve nodes driving x, y and z (-1: none), found once by name.
+        int32_t myCurveChannels[3][3] = {{-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
+        // This node's place in a thread's cache of evaluated transforms; numbered by Scene::Touch.
+        static constexpr uint32_t NO_EVALUATION_SLOT = UINT32_MAX;
+        uint32_t myEvaluationSlot = NO_EVALUATION_SLOT;
 
         AMatrix ComputeLocal(Time aTime) const;   // file space
-        AMatrix ComputeGlobal(Time aTime) const;  // file space
-        AMatrix CombineWithParent(const AMatrix& aParentGlobal, Time aTime) const;  // file space, by inherit type
+        AMatrix ComputeGlobal(Time aTime) const;  // file space, without the cache
+        AMatrix CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal) const;  // file space, by inherit type
     };
 
     // ---- Settings and conversions ------------------------------------------------------------
@@ -776,6 +782,7 @@ namespace Vela::Fbx
         friend class AxisSystem;
         friend class GeometryConverter;
         friend class Node;
+        friend class EvaluationCache;
         Scene();
 
         Manager* myManager = nullptr;
@@ -791,8 +798,10 @@ namespace Vela::Fbx
         GlobalSettings mySettings;
         AMatrix myConversion;         // applied to evaluated transforms: C * M * C^-1
         AMatrix myInverseConversion;
-        // Changes whenever transforms may change (load, conversions), so cached globals expire.
+        // Changes whenever transforms may change (load, conversions), so cached transforms expire.
         uint64_t myGeneration = 0;
+        uint32_t myEvaluationSlots = 0;  // nodes numbered for the evaluation cache, root included
+        // Starts a new generation and numbers the nodes present for the evaluation cache.
         void Touch();
     };
 
