@@ -2,6 +2,14 @@
 
 namespace Vela
 {
+    Texture::Texture(Gfx::Ref<Gfx::ShaderResourceView> aView, std::string aName)
+        : myShaderResourceView(std::move(aView)), myName(std::move(aName))
+    {
+        const TextureSize size = GetSize();
+        myWidth = size.width;
+        myHeight = size.height;
+    }
+
     TextureSize Texture::GetSize() const
     {
         if (!myShaderResourceView)

@@ -20,6 +20,11 @@ namespace Vela
     class Texture
     {
     public:
+        Texture() = default;
+        // Wraps a view that someone else keeps up to date (the video player's frame texture), so it can be
+        // drawn wherever a managed texture is expected.
+        explicit Texture(Gfx::Ref<Gfx::ShaderResourceView> aView, std::string aName);
+
         Gfx::ShaderResourceView* GetShaderResourceView() const { return myShaderResourceView.Get(); }
         TextureSrgbMode GetMode() const { return myMode; }
         const std::string& GetName() const { return myName; }

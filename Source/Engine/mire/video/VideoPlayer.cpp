@@ -86,8 +86,7 @@ namespace Vela
             return false;
         myTexture = texture;
         myShaderResourceView = view;
-        myViewHolder = std::make_unique<VideoViewHolder>();
-        myViewHolder->myShaderResourceView = view;
+        myViewHolder = std::make_unique<Texture>(view, "video");
         return true;
     }
 

@@ -2,6 +2,7 @@
 // Plays a video file into a texture (and its sound to the wave-out device), decoding on the main
 // thread inside Update, paced by the frame time. The opening screen draws the texture as a sprite
 // with the UV scale video size / texture size.
+#include "mire/texture/Texture.h"
 #include "Platform/graphics/Gfx.h"
 
 #include <cstdint>
@@ -19,11 +20,6 @@ namespace Vela
     };
 
     // Stands where a texture is expected: its only field is the view of the video texture.
-    struct VideoViewHolder
-    {
-        Gfx::Ref<Gfx::ShaderResourceView> myShaderResourceView;
-    };
-
     class VideoPlayer
     {
     public:
@@ -38,7 +34,8 @@ namespace Vela
         void Play(bool aLoop);
         void Update(float aDeltaTime);
 
-        const VideoViewHolder* GetViewHolder() const { return myViewHolder.get(); }
+        // The frame texture as a texture object, for drawing it as a sprite.
+        const Texture* GetViewHolder() const { return myViewHolder.get(); }
         Gfx::ShaderResourceView* GetShaderResourceView() const { return myShaderResourceView.Get(); }
         Gfx::Texture2D* GetTexture() const { return myTexture.Get(); }
         uint32_t GetVideoWidth() const { return myVideoWidth; }
@@ -58,7 +55,7 @@ namespace Vela
         bool CreateTexture();
         void UploadPicture();
 
-        std::unique_ptr<VideoViewHolder> myViewHolder;
+        std::unique_ptr<Texture> myViewHolder;
         std::unique_ptr<VideoStream> myStream;
         Gfx::Ref<Gfx::ShaderResourceView> myShaderResourceView;
         Gfx::Ref<Gfx::Texture2D> myTexture;

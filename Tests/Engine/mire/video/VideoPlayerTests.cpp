@@ -140,7 +140,8 @@ TEST_F(VideoPlayerTest, ThePictureFillsTheTopLeftOfAPowerOfTwoTexture)
     EXPECT_EQ(player.GetTextureWidth(), 128u);
     EXPECT_EQ(player.GetTextureHeight(), 64u);
     ASSERT_NE(player.GetViewHolder(), nullptr);
-    EXPECT_EQ(player.GetViewHolder()->myShaderResourceView.Get(), player.GetShaderResourceView());
+    EXPECT_EQ(player.GetViewHolder()->GetShaderResourceView(), player.GetShaderResourceView());
+    EXPECT_EQ(player.GetViewHolder()->GetWidth(), player.GetTextureWidth());
 
     Gfx::Texture2DDesc desc;
     player.GetTexture()->GetDesc(&desc);
