@@ -19,15 +19,15 @@ namespace Vela
         const float y = cx * sy * cz + sx * cy * sz;
         const float z = cx * cy * sz - sx * sy * cz;
 
-        aMatrix(1, 1) = 1.0f - 2.0f * (y * y + z * z);
-        aMatrix(1, 2) = 2.0f * (x * y + z * w);
-        aMatrix(1, 3) = 2.0f * (x * z - y * w);
-        aMatrix(2, 1) = 2.0f * (x * y - z * w);
-        aMatrix(2, 2) = 1.0f - 2.0f * (x * x + z * z);
-        aMatrix(2, 3) = 2.0f * (y * z + x * w);
-        aMatrix(3, 1) = 2.0f * (x * z + y * w);
-        aMatrix(3, 2) = 2.0f * (y * z - x * w);
-        aMatrix(3, 3) = 1.0f - 2.0f * (x * x + y * y);
+        // The rotation part of the quaternion's matrix; row and column 4 of aMatrix are kept.
+        const Matrix4x4<float> rotation = Quaternion(w, x, y, z).ToMatrix();
+        for (int row = 1; row <= 3; ++row)
+        {
+            for (int column = 1; column <= 3; ++column)
+            {
+                aMatrix(row, column) = rotation(row, column);
+            }
+        }
     }
 
     void DecomposeMatrix(const Matrix4x4<float>& aMatrix, Vector3<float>& aTranslation, Quaternion& aRotation, Vector3<float>& aScale)
