@@ -7,7 +7,7 @@
 
 namespace VelaTest
 {
-    struct WavSpec
+    struct WavLayout
     {
         uint16_t formatTag = 1; // 1 PCM, 3 float
         uint16_t channels = 1;
@@ -29,21 +29,21 @@ namespace VelaTest
     }
 
     // aData: the raw sample bytes; aDeclaredDataSize overrides the data chunk's size field.
-    inline std::string MakeWav(const WavSpec& aSpec, const std::string& aData, int64_t aDeclaredDataSize = -1)
+    inline std::string MakeWav(const WavLayout& aLayout, const std::string& aData, int64_t aDeclaredDataSize = -1)
     {
         std::string format;
-        PutU16(format, aSpec.extensible ? 0xFFFE : aSpec.formatTag);
-        PutU16(format, aSpec.channels);
-        PutU32(format, aSpec.rate);
-        PutU32(format, aSpec.rate * aSpec.channels * aSpec.bits / 8);
-        PutU16(format, static_cast<uint16_t>(aSpec.channels * aSpec.bits / 8));
-        PutU16(format, aSpec.bits);
-        if (aSpec.extensible)
+        PutU16(format, aLayout.extensible ? 0xFFFE : aLayout.formatTag);
+        PutU16(format, aLayout.channels);
+        PutU32(format, aLayout.rate);
+        PutU32(format, aLayout.rate * aLayout.channels * aLayout.bits / 8);
+        PutU16(format, static_cast<uint16_t>(aLayout.channels * aLayout.bits / 8));
+        PutU16(format, aLayout.bits);
+        if (aLayout.extensible)
         {
             PutU16(format, 22);
-            PutU16(format, aSpec.bits);
-            PutU32(format, aSpec.channels == 1 ? 4 : 3);
-            PutU16(format, aSpec.formatTag);
+            PutU16(format, aLayout.bits);
+            PutU32(format, aLayout.channels == 1 ? 4 : 3);
+            PutU16(format, aLayout.formatTag);
             format += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
         }
         std::string body = "WAVE";

@@ -32,7 +32,7 @@ TEST(WavDecoder, EverySampleFormatGivesTheSameSixteenBitValues)
     struct Case
     {
         const char* name;
-        WavSpec spec;
+        WavLayout layout;
         std::string data;
     };
     std::string float32;
@@ -63,7 +63,7 @@ TEST(WavDecoder, EverySampleFormatGivesTheSameSixteenBitValues)
     {
         SCOPED_TRACE(c.name);
         DecodedSound sound;
-        ASSERT_TRUE(Decode(MakeWav(c.spec, c.data), sound));
+        ASSERT_TRUE(Decode(MakeWav(c.layout, c.data), sound));
         EXPECT_EQ(sound.channels, 1u);
         ASSERT_EQ(sound.samples.size(), 3u);
         EXPECT_EQ(sound.samples[0], -32767);
