@@ -1,5 +1,6 @@
 #include "mire/drawers/CustomShapeDrawer.h"
 
+#include "mire/graphics/DynamicConstantBuffer.h"
 #include "mire/graphics/GraphicsServices.h"
 
 namespace Vela
@@ -17,12 +18,8 @@ namespace Vela
         if (!device)
             return false;
 
-        Gfx::BufferDesc constants;
-        constants.byteWidth = CONSTANT_BUFFER_SIZE;
-        constants.usage = Gfx::Usage::DYNAMIC;
-        constants.bindFlags = Gfx::BIND_CONSTANT_BUFFER;
-        constants.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        if (Gfx::Failed(device->CreateBuffer(&constants, nullptr, myConstantBuffer.ReleaseAndGetAddressOf())))
+        myConstantBuffer = CreateDynamicConstantBuffer(*device, CONSTANT_BUFFER_SIZE);
+        if (!myConstantBuffer)
             return false;
 
         CreateShaders("shaders/custom_shape_VS", "shaders/custom_shape_PS");

@@ -1,6 +1,7 @@
 #include "mire/drawers/SpriteShader.h"
 
 #include "mire/drawers/SpriteDrawer.h"
+#include "mire/graphics/DynamicConstantBuffer.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/texture/Texture.h"
 #include "mire/texture/TextureManager.h"
@@ -16,12 +17,10 @@ namespace Vela
         if (!CreateShaders(aVertexShaderName, aPixelShaderName))
             return false;
         Gfx::Device* device = GraphicsServices::GetDevice();
-        Gfx::BufferDesc description;
-        description.byteWidth = CONSTANT_BUFFER_SIZE;
-        description.usage = Gfx::Usage::DYNAMIC;
-        description.bindFlags = Gfx::BIND_CONSTANT_BUFFER;
-        description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        if (!device || device->CreateBuffer(&description, nullptr, myConstantBuffer.ReleaseAndGetAddressOf()) != Gfx::RESULT_OK)
+        if (!device)
+            return false;
+        myConstantBuffer = CreateDynamicConstantBuffer(*device, CONSTANT_BUFFER_SIZE);
+        if (!myConstantBuffer)
             return false;
         if (TextureManager* textures = GraphicsServices::GetTextureManager())
         {

@@ -1,5 +1,6 @@
 #include "mire/graphics/FullscreenPixelateEffect.h"
 
+#include "mire/graphics/DynamicConstantBuffer.h"
 #include "mire/graphics/GraphicsServices.h"
 
 #include <cstring>
@@ -56,12 +57,8 @@ namespace Vela
         Gfx::Device* device = GraphicsServices::GetDevice();
         if (!device)
             return false;
-        Gfx::BufferDesc description;
-        description.byteWidth = sizeof(Constants);
-        description.usage = Gfx::Usage::DYNAMIC;
-        description.bindFlags = Gfx::BIND_CONSTANT_BUFFER;
-        description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        if (Gfx::Failed(device->CreateBuffer(&description, nullptr, myConstantBuffer.ReleaseAndGetAddressOf())))
+        myConstantBuffer = CreateDynamicConstantBuffer(*device, uint32_t(sizeof(Constants)));
+        if (!myConstantBuffer)
             return false;
         if (!CreateTarget())
             return false;

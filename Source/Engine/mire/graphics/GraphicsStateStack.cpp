@@ -2,6 +2,7 @@
 
 #include "mire/core/Assert.h"
 #include "mire/graphics/ConstantBlocks.h"
+#include "mire/graphics/DynamicConstantBuffer.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/texture/Texture.h"
 #include "mire/texture/TextureManager.h"
@@ -12,19 +13,6 @@ namespace Vela
 {
     namespace
     {
-        Gfx::Ref<Gfx::Buffer> CreateConstantBuffer(Gfx::Device& aDevice, uint32_t aSize)
-        {
-            Gfx::BufferDesc description;
-            description.byteWidth = aSize;
-            description.usage = Gfx::Usage::DYNAMIC;
-            description.bindFlags = Gfx::BIND_CONSTANT_BUFFER;
-            description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-            Gfx::Ref<Gfx::Buffer> buffer;
-            if (Gfx::Failed(aDevice.CreateBuffer(&description, nullptr, buffer.ReleaseAndGetAddressOf())))
-                return {};
-            return buffer;
-        }
-
         Gfx::BlendDesc MakeBlend(bool anEnable, Gfx::Blend aSource, Gfx::Blend aDestination, Gfx::Blend aSourceAlpha,
                                  Gfx::Blend aDestinationAlpha, Gfx::BlendOp anAlphaOp)
         {
@@ -135,16 +123,16 @@ namespace Vela
             }
         }
 
-        myCustomBuffer = CreateConstantBuffer(*device, CUSTOM_CONSTANTS_SIZE);
+        myCustomBuffer = CreateDynamicConstantBuffer(*device, CUSTOM_CONSTANTS_SIZE);
         if (!myCustomBuffer)
             return false;
-        myFrameBuffer = CreateConstantBuffer(*device, FRAME_CONSTANTS_SIZE);
+        myFrameBuffer = CreateDynamicConstantBuffer(*device, FRAME_CONSTANTS_SIZE);
         if (!myFrameBuffer)
             return false;
-        myLightBuffer = CreateConstantBuffer(*device, LIGHT_CONSTANTS_SIZE);
+        myLightBuffer = CreateDynamicConstantBuffer(*device, LIGHT_CONSTANTS_SIZE);
         if (!myLightBuffer)
             return false;
-        myCameraBuffer = CreateConstantBuffer(*device, CAMERA_CONSTANTS_SIZE);
+        myCameraBuffer = CreateDynamicConstantBuffer(*device, CAMERA_CONSTANTS_SIZE);
         if (!myCameraBuffer)
             return false;
 

@@ -1,6 +1,7 @@
 #include "mire/graphics/ModelShader.h"
 
 #include "mire/graphics/ConstantBlocks.h"
+#include "mire/graphics/DynamicConstantBuffer.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/model/MeshData.h"
@@ -15,20 +16,6 @@ namespace Vela
         constexpr uint32_t BONE_SLOT = 5;
         constexpr uint32_t OBJECT_SLOT = 4;
         constexpr uint32_t FIRST_MATERIAL_TEXTURE_SLOT = 1; // slot 0 is the environment map
-
-        Gfx::Ref<Gfx::Buffer> CreateDynamicConstantBuffer(uint32_t aSize)
-        {
-            Gfx::Device* device = GraphicsServices::GetDevice();
-            Gfx::BufferDesc description;
-            description.byteWidth = aSize;
-            description.usage = Gfx::Usage::DYNAMIC;
-            description.bindFlags = Gfx::BIND_CONSTANT_BUFFER;
-            description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-            Gfx::Ref<Gfx::Buffer> buffer;
-            if (device)
-                device->CreateBuffer(&description, nullptr, buffer.ReleaseAndGetAddressOf());
-            return buffer;
-        }
     }
 
     ModelShader::~ModelShader()
@@ -41,8 +28,13 @@ namespace Vela
 
     bool ModelShader::Init(const char* aVertexShaderName, const char* aPixelShaderName)
     {
-        myBoneBuffer = CreateDynamicConstantBuffer(uint32_t(BONE_CONSTANTS_SIZE));
-        myObjectBuffer = CreateDynamicConstantBuffer(uint32_t(OBJECT_CONSTANTS_SIZE));
+        myBoneBuffer.Reset();
+        myObjectBuffer.Reset();
+        if (Gfx::Device* device = GraphicsServices::GetDevice())
+        {
+            myBoneBuffer = CreateDynamicConstantBuffer(*device, uint32_t(BONE_CONSTANTS_SIZE));
+            myObjectBuffer = CreateDynamicConstantBuffer(*device, uint32_t(OBJECT_CONSTANTS_SIZE));
+        }
         return CreateShaders(aVertexShaderName, aPixelShaderName);
     }
 
