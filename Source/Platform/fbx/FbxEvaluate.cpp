@@ -123,6 +123,7 @@ namespace Vela::Fbx
                 cache.myGeneration = scene->myGeneration;
                 cache.myTime = aTime.Get();
                 ++cache.myStamp;
+                cache.ReadConversion(*scene);
             }
             else if (cache.myTime != aTime.Get())
             {
@@ -188,7 +189,54 @@ namespace Vela::Fbx
             return entry.globalInverse;
         }
 
+        // C * aMatrix * C^-1 with the scene's conversion C, as the plain products give it.
+        AMatrix Convert(const Scene& aScene, const AMatrix& aMatrix) const
+        {
+            if (!mySparseConversion)
+                return aScene.myConversion * aMatrix * aScene.myInverseConversion;
+            // Conversions are signed permutations and scales: every element of the product is then
+            // one term of the full sums (the others are zero), taken in the same order.
+            AMatrix result;
+            for (int row = 0; row < 4; ++row)
+                for (int column = 0; column < 4; ++column)
+                {
+                    const int from = myRowSource[row];
+                    const int to = myColumnSource[column];
+                    const double converted = aMatrix.Get(from, to) * aScene.myConversion.Get(to, column);
+                    result.Set(row, column, aScene.myInverseConversion.Get(row, from) * converted);
+                }
+            return result;
+        }
+
     private:
+        // Finds whether each column of C and each row of C^-1 holds exactly one non-zero, finite element.
+        void ReadConversion(const Scene& aScene)
+        {
+            mySparseConversion = true;
+            for (int i = 0; i < 4 && mySparseConversion; ++i)
+            {
+                int columnCount = 0, rowCount = 0;
+                for (int k = 0; k < 4; ++k)
+                {
+                    const double inColumn = aScene.myConversion.Get(k, i);
+                    const double inRow = aScene.myInverseConversion.Get(i, k);
+                    if (!std::isfinite(inColumn) || !std::isfinite(inRow))
+                        columnCount = rowCount = 2;
+                    if (inColumn != 0.0)
+                    {
+                        ++columnCount;
+                        myColumnSource[i] = k;
+                    }
+                    if (inRow != 0.0)
+                    {
+                        ++rowCount;
+                        myRowSource[i] = k;
+                    }
+                }
+                mySparseConversion = columnCount == 1 && rowCount == 1;
+            }
+        }
+
         struct Entry
         {
             uint64_t localStamp = 0, globalStamp = 0, inverseStamp = 0;  // valid when equal to myStamp
@@ -199,6 +247,9 @@ namespace Vela::Fbx
         uint64_t myStamp = 0;
         std::vector<Entry> myEntries;      // by node slot
         std::vector<const Node*> myChain;  // reused by Global
+        bool mySparseConversion = false;
+        int myColumnSource[4] = {0, 1, 2, 3};  // the row of C's one element in each column
+        int myRowSource[4] = {0, 1, 2, 3};     // the column of C^-1's one element in each row
     };
 
     double AnimCurve::Evaluate(Time aTime) const
@@ -312,14 +363,27 @@ namespace Vela::Fbx
         Vector4 scale = localScale;
         if (myValues.inherit == InheritType::RrSs)
             scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
-        return AMatrix::Translation(aParentGlobal.MultT(aLocal.GetT())) * parentRotation * localRotation * AMatrix::Scaling(scale);
+        // Translation(t) * parentRotation * localRotation * Scaling(scale), written out: the three
+        // factors are pure, so each element keeps only the terms that are not zero.
+        AMatrix result;
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+            {
+                const double rotated = localRotation.Get(row, 0) * parentRotation.Get(0, column) +
+                                       localRotation.Get(row, 1) * parentRotation.Get(1, column) +
+                                       localRotation.Get(row, 2) * parentRotation.Get(2, column);
+                result.Set(row, column, scale[row] * rotated);
+            }
+        result.SetT(aParentGlobal.MultT(aLocal.GetT()));
+        return result;
     }
 
     AMatrix Node::EvaluateGlobalTransform(Time aTime) const
     {
-        EvaluationCache* cache = EvaluationCache::For(*this, aTime);
-        const AMatrix global = cache ? cache->Global(*this) : ComputeGlobal(aTime);
         const Scene* scene = GetScene();
+        if (EvaluationCache* cache = EvaluationCache::For(*this, aTime))
+            return cache->Convert(*scene, cache->Global(*this));
+        const AMatrix global = ComputeGlobal(aTime);
         return scene ? scene->myConversion * global * scene->myInverseConversion : global;
     }
 
@@ -337,6 +401,8 @@ namespace Vela::Fbx
             local = parent.Inverse() * CombineWithParent(parent, ComputeLocal(aTime));
         }
         const Scene* scene = GetScene();
+        if (cache)
+            return cache->Convert(*scene, local);
         return scene ? scene->myConversion * local * scene->myInverseConversion : local;
     }
 }

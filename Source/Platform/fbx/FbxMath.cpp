@@ -129,41 +129,45 @@ namespace Vela::Fbx
 
     AMatrix AMatrix::Inverse() const
     {
-        // Gauss-Jordan with partial pivoting.
-        double work[4][8];
+        // Gauss-Jordan with partial pivoting on [M | I], each row held as four pairs of doubles so
+        // the row operations go two elements at a time.
+        using Pair = double __attribute__((vector_size(16)));
+        Pair work[4][4];
         for (int row = 0; row < 4; ++row)
-            for (int column = 0; column < 4; ++column)
-            {
-                work[row][column] = myData[row][column];
-                work[row][column + 4] = row == column ? 1.0 : 0.0;
-            }
+        {
+            work[row][0] = Pair{myData[row][0], myData[row][1]};
+            work[row][1] = Pair{myData[row][2], myData[row][3]};
+            work[row][2] = Pair{row == 0 ? 1.0 : 0.0, row == 1 ? 1.0 : 0.0};
+            work[row][3] = Pair{row == 2 ? 1.0 : 0.0, row == 3 ? 1.0 : 0.0};
+        }
+        auto element = [&work](int aRow, int aColumn) { return work[aRow][aColumn >> 1][aColumn & 1]; };
         for (int column = 0; column < 4; ++column)
         {
             int pivot = column;
             for (int row = column + 1; row < 4; ++row)
-                if (std::abs(work[row][column]) > std::abs(work[pivot][column]))
+                if (std::abs(element(row, column)) > std::abs(element(pivot, column)))
                     pivot = row;
-            if (!(std::abs(work[pivot][column]) > 1e-300))
+            if (!(std::abs(element(pivot, column)) > 1e-300))
                 return AMatrix();
             if (pivot != column)
-                for (int k = 0; k < 8; ++k)
+                for (int k = 0; k < 4; ++k)
                     std::swap(work[pivot][k], work[column][k]);
-            const double scale = 1.0 / work[column][column];
-            for (int k = 0; k < 8; ++k)
+            const double scale = 1.0 / element(column, column);
+            for (int k = 0; k < 4; ++k)
                 work[column][k] *= scale;
             for (int row = 0; row < 4; ++row)
             {
-                if (row == column || work[row][column] == 0.0)
+                const double factor = element(row, column);
+                if (row == column || factor == 0.0)
                     continue;
-                const double factor = work[row][column];
-                for (int k = 0; k < 8; ++k)
+                for (int k = 0; k < 4; ++k)
                     work[row][k] -= factor * work[column][k];
             }
         }
         AMatrix result;
         for (int row = 0; row < 4; ++row)
             for (int column = 0; column < 4; ++column)
-                result.myData[row][column] = work[row][column + 4];
+                result.myData[row][column] = work[row][2 + (column >> 1)][column & 1];
         return result;
     }
 
