@@ -8,6 +8,22 @@
 
 namespace Vela
 {
+    namespace
+    {
+        // The texture with its one level filled, seen through a view of the texture's own format.
+        Gfx::Ref<Gfx::ShaderResourceView> CreateSingleLevelView(Gfx::Device& aDevice, const Gfx::Texture2DDesc& aDescription,
+                                                                 const Gfx::SubresourceData& anInitialData)
+        {
+            Gfx::Ref<Gfx::Texture2D> texture;
+            if (Gfx::Failed(aDevice.CreateTexture2D(&aDescription, &anInitialData, texture.ReleaseAndGetAddressOf())))
+                return {};
+            Gfx::Ref<Gfx::ShaderResourceView> view;
+            if (Gfx::Failed(aDevice.CreateShaderResourceView(texture.Get(), nullptr, view.ReleaseAndGetAddressOf())))
+                return {};
+            return view;
+        }
+    }
+
     Gfx::Ref<Gfx::ShaderResourceView> CreateTextureFromDds(Gfx::Device& aDevice, const DdsImage& anImage)
     {
         Gfx::Texture2DDesc description;
@@ -72,14 +88,7 @@ namespace Vela
         description.bindFlags = Gfx::BIND_SHADER_RESOURCE;
         description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
         const Gfx::SubresourceData initialData = { anImage.myPixels.data(), uint32_t(anImage.myWidth) * 4, 0 };
-
-        Gfx::Ref<Gfx::Texture2D> texture;
-        if (Gfx::Failed(aDevice.CreateTexture2D(&description, &initialData, texture.ReleaseAndGetAddressOf())))
-            return {};
-        Gfx::Ref<Gfx::ShaderResourceView> view;
-        if (Gfx::Failed(aDevice.CreateShaderResourceView(texture.Get(), nullptr, view.ReleaseAndGetAddressOf())))
-            return {};
-        return view;
+        return CreateSingleLevelView(aDevice, description, initialData);
     }
 
     Gfx::Ref<Gfx::ShaderResourceView> CreateSolidTexture(Gfx::Device& aDevice, uint32_t aWidth, uint32_t aHeight, const uint32_t* somePixels)
@@ -92,13 +101,6 @@ namespace Vela
         description.usage = Gfx::Usage::DEFAULT;
         description.bindFlags = Gfx::BIND_SHADER_RESOURCE;
         const Gfx::SubresourceData initialData = { somePixels, aWidth * 4, 0 };
-
-        Gfx::Ref<Gfx::Texture2D> texture;
-        if (Gfx::Failed(aDevice.CreateTexture2D(&description, &initialData, texture.ReleaseAndGetAddressOf())))
-            return {};
-        Gfx::Ref<Gfx::ShaderResourceView> view;
-        if (Gfx::Failed(aDevice.CreateShaderResourceView(texture.Get(), nullptr, view.ReleaseAndGetAddressOf())))
-            return {};
-        return view;
+        return CreateSingleLevelView(aDevice, description, initialData);
     }
 }
