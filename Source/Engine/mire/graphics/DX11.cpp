@@ -64,6 +64,11 @@ namespace Vela
     {
         VELA_ASSERT(IsCreated == true);
         IsCreated = false;
+        ReleaseDevice();
+    }
+
+    void DX11::ReleaseDevice()
+    {
         PublishStatics(nullptr, nullptr, nullptr, nullptr, nullptr);
         myDepthBuffer.Release();
         myBackBuffer = RenderTarget();
@@ -105,12 +110,7 @@ namespace Vela
             return false;
         }
 
-        PublishStatics(nullptr, nullptr, nullptr, nullptr, nullptr);
-        myDepthBuffer.Release();
-        myBackBuffer = RenderTarget();
-        mySwapChain.Reset();
-        myContext.Reset();
-        myDevice.Reset();
+        ReleaseDevice();
 
         const Gfx::Result result =
             Gfx::CreateDeviceAndSwapChain(adapter.Get(), 0, &desc, mySwapChain.ReleaseAndGetAddressOf(),

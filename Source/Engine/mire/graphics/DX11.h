@@ -81,6 +81,8 @@ namespace Vela
         static Gfx::PixelShader* const* LoadPixelShader(const std::string& aName);
         // Builds the sRGB back-buffer view and a depth buffer of its size, binds both, publishes the statics.
         bool BuildBackBuffer(Gfx::Texture2D* aBackBufferTexture);
+        // Unpublishes the statics and drops the buffers, swap chain, context and device, views first.
+        void ReleaseDevice();
         static void PublishStatics(Gfx::Device* aDevice, Gfx::DeviceContext* aContext, Gfx::SwapChain* aSwapChain,
                                    RenderTarget* aBackBuffer, DepthBuffer* aDepth);
 
