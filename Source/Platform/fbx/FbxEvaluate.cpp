@@ -196,15 +196,21 @@ namespace Vela::Fbx
                 return aScene.myConversion * aMatrix * aScene.myInverseConversion;
             // Conversions are signed permutations and scales: every element of the product is then
             // one term of the full sums (the others are zero), taken in the same order.
+            const double* matrix = aMatrix.GetData();
+            const double* conversion = aScene.myConversion.GetData();
+            const double* inverse = aScene.myInverseConversion.GetData();
             AMatrix result;
             for (int row = 0; row < 4; ++row)
+            {
+                const int from = myRowSource[row];
+                double values[4];
                 for (int column = 0; column < 4; ++column)
                 {
-                    const int from = myRowSource[row];
                     const int to = myColumnSource[column];
-                    const double converted = aMatrix.Get(from, to) * aScene.myConversion.Get(to, column);
-                    result.Set(row, column, aScene.myInverseConversion.Get(row, from) * converted);
+                    values[column] = inverse[row * 4 + from] * (matrix[from * 4 + to] * conversion[to * 4 + column]);
                 }
+                result.SetRow(row, {values[0], values[1], values[2], values[3]});
+            }
             return result;
         }
 

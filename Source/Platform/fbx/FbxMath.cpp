@@ -150,16 +150,20 @@ namespace Vela::Fbx
             if (!(std::abs(element(pivot, column)) > 1e-300))
                 return AMatrix();
             if (pivot != column)
+#pragma GCC unroll 4
                 for (int k = 0; k < 4; ++k)
                     std::swap(work[pivot][k], work[column][k]);
             const double scale = 1.0 / element(column, column);
+#pragma GCC unroll 4
             for (int k = 0; k < 4; ++k)
                 work[column][k] *= scale;
+#pragma GCC unroll 4
             for (int row = 0; row < 4; ++row)
             {
                 const double factor = element(row, column);
                 if (row == column || factor == 0.0)
                     continue;
+#pragma GCC unroll 4
                 for (int k = 0; k < 4; ++k)
                     work[row][k] -= factor * work[column][k];
             }
