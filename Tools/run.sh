@@ -8,4 +8,7 @@ cmake --build build -j"$(nproc)"
 if [ -x build/bin/Game ]; then
   cd build/bin && exec ./Game
 fi
-echo "The game itself is not part of the build yet: run ./Tools/test.sh to build and test the engine."
+# Until the game is part of the build, the engine's own smoke program shows a window with a turning
+# cube and a sprite (Escape or closing the window quits).
+echo "The game itself is not part of the build yet; starting the engine smoke program."
+cd build/bin && exec ./EngineSmoke

@@ -3,21 +3,9 @@
 #include "Platform/window/VideoSubsystem.h"
 
 #include <SDL2/SDL.h>
-#include <system_error>
 
 namespace Vela::Platform
 {
-    std::filesystem::path GetExecutablePath()
-    {
-        std::error_code error;
-        std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (error)
-        {
-            return {};
-        }
-        return path;
-    }
-
     DesktopSize GetDesktopSize()
     {
         if (!StartVideoSubsystem())

@@ -1,13 +1,10 @@
 #pragma once
-// What the engine asks the operating system about itself and the desktop.
+// What the engine asks the operating system about the desktop (the executable's own path is in
+// "Platform/process/ExecutablePath.h").
 #include <cstdint>
-#include <filesystem>
 
 namespace Vela::Platform
 {
-    // Full path of the running executable; empty when it cannot be had.
-    std::filesystem::path GetExecutablePath();
-
     struct DesktopSize
     {
         uint32_t width = 0;
