@@ -12,6 +12,18 @@ namespace Vela::Gfx
         constexpr GLenum CLOCKWISE_ON_SCREEN = GL_CW;
         constexpr GLenum COUNTER_CLOCKWISE_ON_SCREEN = GL_CCW;
 
+        // Null entries pass: they unbind their slot.
+        bool AllBindableAs(Buffer* const* someBuffers, uint32_t aCount, uint32_t aBindFlag)
+        {
+            for (uint32_t i = 0; i < aCount; ++i)
+            {
+                const GlBuffer* buffer = static_cast<const GlBuffer*>(someBuffers[i]);
+                if (buffer && !(buffer->Desc().bindFlags & aBindFlag))
+                    return false;
+            }
+            return true;
+        }
+
         GLenum ToGlBlend(Blend aBlend)
         {
             switch (aBlend)
@@ -153,12 +165,8 @@ namespace Vela::Gfx
             return Reject();
         if (aCount > 0 && (!someBuffers || !someStrides || !someOffsets))
             return Reject();
-        for (uint32_t i = 0; i < aCount; ++i)
-        {
-            GlBuffer* buffer = static_cast<GlBuffer*>(someBuffers[i]);
-            if (buffer && !(buffer->Desc().bindFlags & BIND_VERTEX_BUFFER))
-                return Reject();
-        }
+        if (!AllBindableAs(someBuffers, aCount, BIND_VERTEX_BUFFER))
+            return Reject();
         for (uint32_t i = 0; i < aCount; ++i)
         {
             GlBuffer* buffer = static_cast<GlBuffer*>(someBuffers[i]);
@@ -214,12 +222,8 @@ namespace Vela::Gfx
         ++myStatistics.constantBufferBinds;
         if (aStartSlot >= MAX_CONSTANT_BUFFER_SLOTS || aCount > MAX_CONSTANT_BUFFER_SLOTS - aStartSlot || (aCount > 0 && !someBuffers))
             return Reject();
-        for (uint32_t i = 0; i < aCount; ++i)
-        {
-            GlBuffer* buffer = static_cast<GlBuffer*>(someBuffers[i]);
-            if (buffer && !(buffer->Desc().bindFlags & BIND_CONSTANT_BUFFER))
-                return Reject();
-        }
+        if (!AllBindableAs(someBuffers, aCount, BIND_CONSTANT_BUFFER))
+            return Reject();
         for (uint32_t i = 0; i < aCount; ++i)
         {
             GlBuffer* buffer = static_cast<GlBuffer*>(someBuffers[i]);
