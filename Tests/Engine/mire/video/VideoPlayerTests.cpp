@@ -31,13 +31,25 @@ namespace
 
         void TearDown() override { Platform::WaveOutDevice::SetCaptureForTesting(nullptr); }
 
+        static std::vector<int16_t> ToSamples(const void* someBytes, size_t aByteCount)
+        {
+            std::vector<int16_t> samples(aByteCount / 2);
+            if (!samples.empty())
+                std::memcpy(samples.data(), someBytes, samples.size() * 2);
+            return samples;
+        }
+        static std::vector<int16_t> ToSamples(const std::string& someBytes) { return ToSamples(someBytes.data(), someBytes.size()); }
+
         std::vector<int16_t> CapturedSamples()
         {
             std::lock_guard lock(myCaptureLock);
-            std::vector<int16_t> samples(myCaptured.size() / 2);
-            if (!samples.empty())
-                std::memcpy(samples.data(), myCaptured.data(), samples.size() * 2);
-            return samples;
+            return ToSamples(myCaptured.data(), myCaptured.size());
+        }
+
+        // The clip's sound as ffmpeg itself decodes it: raw 16-bit stereo at 44100 Hz (empty path on failure).
+        std::filesystem::path MakeReferenceSound(const std::filesystem::path& aClip)
+        {
+            return MakeClip(myDirectory, "tone.raw", "-i '" + aClip.string() + "' -vn -f s16le -ac 2 -ar 44100");
         }
 
         // Steps the player like the game does until it finishes (or a step limit is reached).
@@ -182,12 +194,9 @@ TEST_F(VideoPlayerTest, SoundArrivesCompleteAndInOrder)
     const std::vector<int16_t> samples = CapturedSamples();
     // Every converted frame, the resampler's tail and the last partial block: the clip's sound as
     // ffmpeg itself decodes it to 16-bit stereo at 44100 Hz, sample for sample.
-    const auto reference = MakeClip(myDirectory, "tone.raw", "-i '" + clip.string() + "' -vn -f s16le -ac 2 -ar 44100");
+    const auto reference = MakeReferenceSound(clip);
     ASSERT_FALSE(reference.empty());
-    const std::string referenceBytes = ReadFile(reference);
-    std::vector<int16_t> expected(referenceBytes.size() / 2);
-    if (!expected.empty())
-        std::memcpy(expected.data(), referenceBytes.data(), expected.size() * 2);
+    const std::vector<int16_t> expected = ToSamples(ReadFile(reference));
     EXPECT_NEAR(samples.size() / 2.0, seconds * 44100.0, 0.02 * 44100.0);
     ASSERT_EQ(samples.size(), expected.size());
     size_t different = 0;
@@ -277,12 +286,9 @@ TEST_F(VideoPlayerTest, ALoopingVideoPlaysItsSoundAgain)
 {
     const auto clip = MakePatternClip(myDirectory, "tone.mp4", 1.0, true);
     ASSERT_FALSE(clip.empty());
-    const auto reference = MakeClip(myDirectory, "tone.raw", "-i '" + clip.string() + "' -vn -f s16le -ac 2 -ar 44100");
+    const auto reference = MakeReferenceSound(clip);
     ASSERT_FALSE(reference.empty());
-    const std::string referenceBytes = ReadFile(reference);
-    std::vector<int16_t> expected(referenceBytes.size() / 2);
-    if (!expected.empty())
-        std::memcpy(expected.data(), referenceBytes.data(), expected.size() * 2);
+    const std::vector<int16_t> expected = ToSamples(ReadFile(reference));
     {
         VideoPlayer player;
         ASSERT_TRUE(player.Init(clip.string().c_str(), true));
