@@ -84,6 +84,11 @@ namespace Vela::Platform
         return false;
     }
 
+    bool AudioMixer::FailUnknownHandle()
+    {
+        return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+    }
+
     bool AudioMixer::Succeed()
     {
         myLastError = AudioError::Ok;
@@ -301,7 +306,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         SampleSlot* slot = FindSampleLocked(aSample);
         if (!slot)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         for (Voice& voice : myVoices)
             if (voice.state != VoiceState::Free && voice.sample == aSample)
                 ReleaseVoiceLocked(voice);
@@ -316,7 +321,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         const SampleSlot* slot = FindSampleLocked(aSample);
         if (!slot)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         aInfo.frequency = AUDIO_OUTPUT_RATE;
         aInfo.channels = slot->channels;
         aInfo.length = slot->frameCount * slot->channels * BYTES_PER_SAMPLE;
@@ -332,7 +337,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         SampleSlot* slot = FindSampleLocked(aSample);
         if (!slot)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         if (aInfo.maxPlaybacks == 0 || !std::isfinite(aInfo.volume) || aInfo.volume < 0.0f || !std::isfinite(aInfo.pan))
             return Fail(AudioError::IllegalParameter);
         // The data's size and layout are fixed at load; only playback settings change.
@@ -349,7 +354,7 @@ namespace Vela::Platform
         const SampleSlot* slot = FindSampleLocked(aSample);
         if (!slot)
         {
-            Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            FailUnknownHandle();
             return 0;
         }
 
@@ -417,7 +422,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         if (aRestart || voice->position >= voice->frameCount)
             voice->position = 0;
         voice->state = VoiceState::Playing;
@@ -429,7 +434,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         if (voice->state != VoiceState::Stopped)
         {
             voice->state = VoiceState::Stopped;
@@ -444,7 +449,7 @@ namespace Vela::Platform
         Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
         {
-            Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            FailUnknownHandle();
             return AUDIO_INVALID_FLAGS;
         }
         const uint32_t mask = aMask & CHANGEABLE_CHANNEL_FLAGS;
@@ -458,7 +463,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         if (!std::isfinite(aValue))
             return Fail(AudioError::IllegalParameter);
         switch (aAttribute)
@@ -474,7 +479,7 @@ namespace Vela::Platform
         std::lock_guard lock(myMutex);
         const Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
-            return Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            return FailUnknownHandle();
         switch (aAttribute)
         {
         case AudioAttribute::Volume: aValue = voice->volume; return Succeed();
@@ -489,7 +494,7 @@ namespace Vela::Platform
         const Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
         {
-            Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            FailUnknownHandle();
             return AUDIO_INVALID_POSITION;
         }
         Succeed();
@@ -502,7 +507,7 @@ namespace Vela::Platform
         const Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
         {
-            Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            FailUnknownHandle();
             return AUDIO_INVALID_POSITION;
         }
         Succeed();
@@ -515,7 +520,7 @@ namespace Vela::Platform
         const Voice* voice = FindVoiceLocked(aChannel);
         if (!voice)
         {
-            Fail(myInitialised ? AudioError::Handle : AudioError::NotInitialised);
+            FailUnknownHandle();
             return AudioActivity::Stopped;
         }
         Succeed();

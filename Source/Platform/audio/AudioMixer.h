@@ -74,6 +74,8 @@ namespace Vela::Platform
         struct Voice;
 
         bool Fail(AudioError aError);
+        // A sample or channel handle that was not found: before Init nothing can be, so that is the error.
+        bool FailUnknownHandle();
         bool Succeed();
         SampleSlot* FindSampleLocked(AudioSample aSample);
         Voice* FindVoiceLocked(AudioChannel aChannel);
