@@ -1,6 +1,6 @@
 #include "mire/drawers/CustomShapeDrawer.h"
 
-#include "mire/graphics/DynamicConstantBuffer.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 
 namespace Vela
@@ -24,12 +24,7 @@ namespace Vela
 
         CreateShaders("shaders/custom_shape_VS", "shaders/custom_shape_PS");
 
-        Gfx::BufferDesc vertices;
-        vertices.byteWidth = MAX_VERTEX_COUNT * VERTEX_STRIDE;
-        vertices.usage = Gfx::Usage::DYNAMIC;
-        vertices.bindFlags = Gfx::BIND_VERTEX_BUFFER;
-        vertices.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        device->CreateBuffer(&vertices, nullptr, myVertexBuffer.ReleaseAndGetAddressOf());
+        myVertexBuffer = CreateDynamicVertexBuffer(*device, MAX_VERTEX_COUNT * VERTEX_STRIDE);
         return true;
     }
 

@@ -1,5 +1,6 @@
 #include "mire/drawers/LineDrawer.h"
 
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/math/Matrix4x4.h"
@@ -12,14 +13,7 @@ namespace Vela
     {
         CreateShaders("shaders/lineshader_VS", "shaders/lineshader_PS");
         if (Gfx::Device* device = GraphicsServices::GetDevice())
-        {
-            Gfx::BufferDesc description;
-            description.byteWidth = MAX_VERTICES * VERTEX_STRIDE;
-            description.usage = Gfx::Usage::DYNAMIC;
-            description.bindFlags = Gfx::BIND_VERTEX_BUFFER;
-            description.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-            device->CreateBuffer(&description, nullptr, myVertexBuffer.ReleaseAndGetAddressOf());
-        }
+            myVertexBuffer = CreateDynamicVertexBuffer(*device, MAX_VERTICES * VERTEX_STRIDE);
         return true;
     }
 

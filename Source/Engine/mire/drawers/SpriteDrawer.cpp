@@ -2,6 +2,7 @@
 
 #include "mire/core/Assert.h"
 #include "mire/graphics/DX11.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/math/Matrix4x4.h"
@@ -155,12 +156,8 @@ namespace Vela
         if (!device)
             return;
 
-        Gfx::BufferDesc instances;
-        instances.byteWidth = uint32_t(BATCH_SIZE * sizeof(SpriteGpuInstance));
-        instances.usage = Gfx::Usage::DYNAMIC;
-        instances.bindFlags = Gfx::BIND_VERTEX_BUFFER;
-        instances.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        if (Gfx::Failed(device->CreateBuffer(&instances, nullptr, myInstanceBuffer.ReleaseAndGetAddressOf())))
+        myInstanceBuffer = CreateDynamicVertexBuffer(*device, uint32_t(BATCH_SIZE * sizeof(SpriteGpuInstance)));
+        if (!myInstanceBuffer)
             return;
 
         myDefaultShader = std::make_unique<SpriteShader>();
@@ -176,13 +173,8 @@ namespace Vela
             { { 1.0f, -1.0f, 0.0f, 1.0f }, { 4, 0, 0, 0 } },
             { { 0.0f, 0.0f, 0.0f, 1.0f }, { 5, 0, 0, 0 } },
         } };
-        Gfx::BufferDesc quad;
-        quad.byteWidth = uint32_t(sizeof(myQuadVertices));
-        quad.usage = Gfx::Usage::DYNAMIC;
-        quad.bindFlags = Gfx::BIND_VERTEX_BUFFER;
-        quad.cpuAccessFlags = Gfx::CPU_ACCESS_WRITE;
-        const Gfx::SubresourceData initialData = { myQuadVertices.data(), 0, 0 };
-        myIsLoaded = Gfx::Succeeded(device->CreateBuffer(&quad, &initialData, myQuadVertexBuffer.ReleaseAndGetAddressOf()));
+        myQuadVertexBuffer = CreateDynamicVertexBuffer(*device, uint32_t(sizeof(myQuadVertices)), myQuadVertices.data());
+        myIsLoaded = bool(myQuadVertexBuffer);
     }
 
     SpriteBatchScope SpriteDrawer::BeginBatch(const SpriteSharedData& aSharedData)

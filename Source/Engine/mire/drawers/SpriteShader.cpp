@@ -1,7 +1,7 @@
 #include "mire/drawers/SpriteShader.h"
 
 #include "mire/drawers/SpriteDrawer.h"
-#include "mire/graphics/DynamicConstantBuffer.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/texture/Texture.h"
 #include "mire/texture/TextureManager.h"

@@ -1,6 +1,6 @@
 #include "mire/graphics/FullscreenPixelateEffect.h"
 
-#include "mire/graphics/DynamicConstantBuffer.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "mire/core/Assert.h"
 #include "mire/graphics/ConstantBlocks.h"
-#include "mire/graphics/DynamicConstantBuffer.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/texture/Texture.h"
 #include "mire/texture/TextureManager.h"

@@ -1,7 +1,7 @@
 #include "mire/graphics/ModelShader.h"
 
 #include "mire/graphics/ConstantBlocks.h"
-#include "mire/graphics/DynamicConstantBuffer.h"
+#include "mire/graphics/DynamicBuffers.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/model/MeshData.h"
