@@ -2,62 +2,41 @@
 
 namespace Vela
 {
-    const Texture* ModelFactory::LoadFirstFound(std::initializer_list<std::string> somePaths, TextureSrgbMode aMode)
+    const Texture* ModelFactory::LoadFirstFound(std::initializer_list<std::string> somePaths, const char* aDefaultPath, TextureSrgbMode aMode)
     {
-        if (!myServices.myLoadTexture)
+        if (myServices.myLoadTexture)
         {
-            return nullptr;
-        }
-        for (const std::string& path : somePaths)
-        {
-            if (const Texture* texture = myServices.myLoadTexture(path, aMode))
+            for (const std::string& path : somePaths)
             {
-                return texture;
+                if (const Texture* texture = myServices.myLoadTexture(path, aMode))
+                {
+                    return texture;
+                }
             }
         }
-        return nullptr;
+        return myServices.myGetTexture ? myServices.myGetTexture(aDefaultPath, aMode) : nullptr;
     }
 
     // A texture named after the model's material, next to the model file, wins over one named after the file.
     const Texture* ModelFactory::LoadColorTexture(const std::string& aBasePath, const std::string& aMaterialPath)
     {
-        const TextureSrgbMode mode = TextureSrgbMode::ForceSrgb;
-        if (const Texture* found = LoadFirstFound(
-                { aMaterialPath + "_C.dds", aMaterialPath + "_D.dds", aBasePath + "_C.dds", aBasePath + "_D.dds" }, mode))
-        {
-            return found;
-        }
-        return myServices.myGetTexture ? myServices.myGetTexture("Textures/T_Default_c.dds", mode) : nullptr;
+        return LoadFirstFound({ aMaterialPath + "_C.dds", aMaterialPath + "_D.dds", aBasePath + "_C.dds", aBasePath + "_D.dds" },
+                              "Textures/T_Default_c.dds", TextureSrgbMode::ForceSrgb);
     }
 
     const Texture* ModelFactory::LoadNormalTexture(const std::string& aBasePath, const std::string& aMaterialPath)
     {
-        const TextureSrgbMode mode = TextureSrgbMode::IgnoreSrgb;
-        if (const Texture* found = LoadFirstFound({ aMaterialPath + "_N.dds", aBasePath + "_N.dds" }, mode))
-        {
-            return found;
-        }
-        return myServices.myGetTexture ? myServices.myGetTexture("Textures/T_Default_n.dds", mode) : nullptr;
+        return LoadFirstFound({ aMaterialPath + "_N.dds", aBasePath + "_N.dds" }, "Textures/T_Default_n.dds", TextureSrgbMode::IgnoreSrgb);
     }
 
     const Texture* ModelFactory::LoadMaterialTexture(const std::string& aBasePath, const std::string& aMaterialPath)
     {
-        const TextureSrgbMode mode = TextureSrgbMode::IgnoreSrgb;
-        if (const Texture* found = LoadFirstFound({ aMaterialPath + "_M.dds", aBasePath + "_M.dds" }, mode))
-        {
-            return found;
-        }
-        return myServices.myGetTexture ? myServices.myGetTexture("Textures/T_Default_m.dds", mode) : nullptr;
+        return LoadFirstFound({ aMaterialPath + "_M.dds", aBasePath + "_M.dds" }, "Textures/T_Default_m.dds", TextureSrgbMode::IgnoreSrgb);
     }
 
     const Texture* ModelFactory::LoadEffectsTexture(const std::string& aBasePath, const std::string& aMaterialPath)
     {
-        const TextureSrgbMode mode = TextureSrgbMode::IgnoreSrgb;
-        if (const Texture* found = LoadFirstFound({ aMaterialPath + "_FX.dds", aBasePath + "_FX.dds" }, mode))
-        {
-            return found;
-        }
-        return myServices.myGetTexture ? myServices.myGetTexture("Textures/T_Default_fx.dds", mode) : nullptr;
+        return LoadFirstFound({ aMaterialPath + "_FX.dds", aBasePath + "_FX.dds" }, "Textures/T_Default_fx.dds", TextureSrgbMode::IgnoreSrgb);
     }
 
     void ModelFactory::LoadMaterialTextures(const std::string& aModelPath, Model& aModel)

@@ -60,7 +60,8 @@ namespace Vela
     private:
         bool CreateMeshBuffers(MeshData& aMesh);
         bool CreatePrimitiveModel(const char* aName, std::vector<ModelVertex> someVertices, std::vector<uint32_t> someIndices);
-        const Texture* LoadFirstFound(std::initializer_list<std::string> somePaths, TextureSrgbMode aMode);
+        // The first of somePaths that loads, else the shared default texture.
+        const Texture* LoadFirstFound(std::initializer_list<std::string> somePaths, const char* aDefaultPath, TextureSrgbMode aMode);
         std::shared_ptr<Model> InsertModel(const std::string& aPath, std::shared_ptr<Model> aModel);
 
         ModelFactoryServices myServices;
