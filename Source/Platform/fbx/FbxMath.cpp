@@ -30,14 +30,6 @@ namespace Vela::Fbx
         }
     }
 
-    Vector4 Vector4::Normalized3() const
-    {
-        const double length = Length3();
-        if (length <= 0.0 || !std::isfinite(length))
-            return {0.0, 0.0, 0.0, w};
-        return {x / length, y / length, z / length, w};
-    }
-
     AMatrix::AMatrix(const Vector4& aTranslation, const Vector4& aRotationDegrees, const Vector4& aScaling)
     {
         *this = Translation(aTranslation) * Rotation(aRotationDegrees) * Scaling(aScaling);

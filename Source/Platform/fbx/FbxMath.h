@@ -25,7 +25,13 @@ namespace Vela::Fbx
             return {y * aOther.z - z * aOther.y, z * aOther.x - x * aOther.z, x * aOther.y - y * aOther.x, 0.0};
         }
         double Length3() const { return std::sqrt(Dot3(*this)); }
-        Vector4 Normalized3() const;                // zero stays zero; w kept
+        Vector4 Normalized3() const                 // zero stays zero; w kept
+        {
+            const double length = Length3();
+            if (length <= 0.0 || !std::isfinite(length))
+                return {0.0, 0.0, 0.0, w};
+            return {x / length, y / length, z / length, w};
+        }
     };
 
     struct Vector2
