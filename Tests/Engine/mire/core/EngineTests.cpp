@@ -4,6 +4,8 @@
 #include "mire/core/WindowsWindow.h"
 #include "mire/filewatcher/FileWatcher.h"
 #include "mire/graphics/DX11.h"
+#include "mire/model/Model.h"
+#include "mire/model/ModelFactory.h"
 #include "mire/settings/Settings.h"
 #include "Platform/graphics/Gfx.h"
 #include "Platform/system/SystemInfo.h"
@@ -330,4 +332,37 @@ TEST_F(EngineTest, FrameStartRunsTheCallbacksOfChangedFiles)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(reloads, 1);
+}
+
+TEST_F(EngineTest, ChangedModelFileReloadsWhileTheOldModelStaysUsable)
+{
+    VelaTest::TempDirectory game;
+    const std::filesystem::path file = game.Path() / "Models" / "Prop.fbx";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::copy_file(VelaTest::FixturePath("fbx/maya_cube_7500_binary.fbx"), file);
+    ASSERT_TRUE(Engine::Start());
+    Settings::SetAssetRootsForTesting(std::filesystem::path(VELA_RUNTIME_DIR) / "assets/engine", game.Path(), VELA_COOKED_DIR);
+    Engine* engine = Engine::GetInstance();
+
+    const std::shared_ptr<Model> first = ModelFactory::GetInstance().GetModel("Models/Prop.fbx");
+    ASSERT_NE(first, nullptr);
+    const size_t firstMeshCount = first->GetMeshes().size();
+
+    // An editor saves another model over the file.
+    std::filesystem::copy_file(VelaTest::FixturePath("fbx/maya_cube_7500_ascii.fbx"), file,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+
+    std::shared_ptr<Model> current = first;
+    for (int frame = 0; frame < 500 && current == first; ++frame)
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        current = ModelFactory::GetInstance().GetModel("Models/Prop.fbx");
+    }
+    ASSERT_NE(current, nullptr);
+    EXPECT_NE(current, first) << "the frame start ran the factory's reload";
+    EXPECT_EQ(first->GetMeshes().size(), firstMeshCount) << "the old model stays whole for whoever holds it";
+    EXPECT_NE(current->GetMeshes().size(), 0u);
 }
