@@ -594,6 +594,8 @@ namespace Vela::Fbx
         // Transforms at a time, animated from the first stack's base layer, after the scene's unit
         // and axis conversions. Local: T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1.
         // Global: combined with the parents' by each node's inherit type. Geometric transforms excluded.
+        // Results are kept per thread for the last time asked, so sampling frame by frame is cheap;
+        // any number of threads may evaluate while nobody changes the scene.
         AMatrix EvaluateLocalTransform(Time aTime = Time(0)) const;
         AMatrix EvaluateGlobalTransform(Time aTime = Time(0)) const;
         // The animated value of a three-number property ("Lcl Translation", ...) at a time, in file
