@@ -103,24 +103,12 @@ namespace VelaFBX
         ImporterState& state = GetImporterState();
         std::lock_guard lock(state.importMutex);
 
-        if (!std::filesystem::exists(aPath))
-        {
-            state.lastError = "FBX File not found! (" + aPath + ")";
-            return false;
-        }
         ImportSession session(state);
-        if (!state.manager || !session.importer)
+        if (!session.Open(state, aPath, "Failed to create the FBX Importer! Error was: the library is not initialised (InitImporter was not called)."))
         {
-            state.lastError = "Failed to create the FBX Importer! Error was: the library is not initialised (InitImporter was not called).";
             return false;
         }
         Importer& importer = *session.importer;
-        if (!importer.Initialize(aPath, -1, state.ioSettings) || !importer.IsFBX())
-        {
-            state.lastError = "Failed to initialize the FBX Importer! Error was: " + importer.GetStatus().GetErrorString() + ".";
-            return false;
-        }
-        session.scene = Scene::Create(state.manager, "The Scene");
         Scene& scene = *session.scene;
         if (importer.Import(&scene, false))
         {

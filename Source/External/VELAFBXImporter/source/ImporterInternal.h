@@ -36,6 +36,10 @@ namespace VelaFBX
         ImportSession(const ImportSession&) = delete;
         ImportSession& operator=(const ImportSession&) = delete;
 
+        // Checks the file, initialises the importer on it and creates the scene to import into. On failure
+        // the state's last error says why (aNoImporterError when the library was not set up) and false is returned.
+        bool Open(ImporterState& aState, const std::string& aPath, const char* aNoImporterError);
+
         Vela::Fbx::Importer* importer = nullptr;
         Vela::Fbx::Scene* scene = nullptr;
     };

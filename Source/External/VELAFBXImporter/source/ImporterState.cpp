@@ -2,6 +2,7 @@
 #include "VelaFBXImporter.h"
 
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 
 namespace VelaFBX
@@ -57,6 +58,27 @@ namespace VelaFBX
     ImportSession::ImportSession(ImporterState& aState)
     {
         importer = Vela::Fbx::Importer::Create(aState.manager, "");
+    }
+
+    bool ImportSession::Open(ImporterState& aState, const std::string& aPath, const char* aNoImporterError)
+    {
+        if (!std::filesystem::exists(aPath))
+        {
+            aState.lastError = "FBX File not found! (" + aPath + ")";
+            return false;
+        }
+        if (!aState.manager || !importer)
+        {
+            aState.lastError = aNoImporterError;
+            return false;
+        }
+        if (!importer->Initialize(aPath, -1, aState.ioSettings) || !importer->IsFBX())
+        {
+            aState.lastError = "Failed to initialize the FBX Importer! Error was: " + importer->GetStatus().GetErrorString() + ".";
+            return false;
+        }
+        scene = Vela::Fbx::Scene::Create(aState.manager, "The Scene");
+        return true;
     }
 
     ImportSession::~ImportSession()
