@@ -3,42 +3,25 @@
 #include "mire/property/PooledPropertyValues.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
-#include <imgui.h>
+#include "Support/HeadlessImGui.h"
 
 using VelaTest::ModelFactoryTest;
 
 namespace
 {
-    // Draws the "Model" editor in one ImGui frame inside a two-column table, without a renderer, with its
-    // "Textures" tree open or closed; returns how far down the editor's rows reached.
+    // Draws the "Model" editor in one headless frame with its "Textures" tree open or closed; returns how far
+    // down the editor's rows reached.
     float DrawModelEditor(Vela::SceneModelValue& aValue, bool aTreeOpen, bool& aChanged)
     {
-        ImGuiContext* context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(1280, 720);
-        io.DeltaTime = 1.0f / 60.0f;
-        io.IniFilename = nullptr;
-        unsigned char* pixels = nullptr;
-        int width = 0;
-        int height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-        ImGui::NewFrame();
-        ImGui::SetNextWindowPos(ImVec2(0, 0));
-        ImGui::SetNextWindowSize(ImVec2(1200, 700));
-        ImGui::Begin("Properties");
+        VelaTest::HeadlessImGui imgui;
         float bottom = 0.0f;
-        if (ImGui::BeginTable("table", 2))
-        {
+        imgui.Frame([&] {
             ImGui::PushID("Model");
             ImGui::GetStateStorage()->SetInt(ImGui::GetID("Textures"), aTreeOpen ? 1 : 0);
             ImGui::PopID();
             aChanged = Vela::DrawPropertyValueEditor(aValue, "Model", nullptr);
             bottom = ImGui::GetCursorPosY();
-            ImGui::EndTable();
-        }
-        ImGui::End();
-        ImGui::Render();
-        ImGui::DestroyContext(context);
+        });
         return bottom;
     }
 }
