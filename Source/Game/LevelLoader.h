@@ -1,0 +1,80 @@
+#pragma once
+#include "mire/math/Matrix4x4.h"
+#include "mire/model/ModelInstance.h"
+#include "mire/scene/Scene.h"
+#include "mire/scene/SceneObjectDefinition.h"
+#include "mire/stringRegistry/StringId.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+class Game;
+class Collider;
+struct GameContext;
+struct LevelData;
+struct ModelInstanceRecord;
+
+// Owns every loaded level: the scene read from disk and the level data built from it, both keyed by the
+// level key. "level_0" and "level_1" load at construction; the rest load on one worker thread, which
+// publishes them under the mutex and then sets the ready flag. Until then only "level_0" can be selected.
+class LevelLoader
+{
+public:
+    using SceneMap = std::unordered_map<Vela::StringId, std::unique_ptr<Vela::Scene>>;
+    using LevelMap = std::unordered_map<Vela::StringId, std::unique_ptr<LevelData>>;
+    using PropertyList = std::vector<Vela::DefinitionPropertyEntry>;
+
+    LevelLoader(GameContext* aContext, Game* aGame);
+    // Waits for the worker to finish before the levels go.
+    ~LevelLoader();
+    LevelLoader(const LevelLoader&) = delete;
+    LevelLoader& operator=(const LevelLoader&) = delete;
+
+    // Loads one level and stores it under aKey, replacing an earlier one, under the lock.
+    void LoadLevel(const char* aPath, Vela::StringId aKey);
+    // The same into the caller's maps, without the lock.
+    void LoadLevelUnlocked(const char* aPath, Vela::StringId aKey, SceneMap& someScenes, LevelMap& someLevels);
+    // The worker's body.
+    void LoadRemainingLevels();
+
+    // Makes a level current: rebuilds the collision, binds the player and, once the game has built a
+    // level, has the game rebuild its objects, all under the mutex. Unknown keys, and any key but
+    // "level_0" before the ready flag, are ignored.
+    void SetCurrentLevel(Vela::StringId aKey);
+
+    // Set once the worker's levels are published; may be read without the lock.
+    bool IsReady() const { return myIsReady.load(); }
+
+    // The current level; null until one is selected.
+    LevelData* GetCurrentLevel() const { return myCurrentLevel; }
+    Vela::Scene* GetCurrentScene() const { return myCurrentScene; }
+    Vela::StringId GetCurrentLevelKey() const { return myCurrentLevelKey; }
+    // The published level of aKey, or null; takes the lock.
+    LevelData* FindLevel(Vela::StringId aKey);
+
+    // Turns a loaded scene into level data; pure construction, safe on the worker thread.
+    void BuildLevelObjects(const Vela::Scene& aScene, LevelData& aLevelData);
+
+    bool BuildStaticModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject);
+    bool BuildAnimatedModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject);
+    std::vector<Vela::ModelInstance> BuildModelInstances(const PropertyList& someProperties, const Vela::SceneObject& anObject);
+    // A box collider around aHolder's model bounds; aProperty holds a "Collider - Box" value.
+    Collider MakeBoxCollider(const Vela::DefinitionPropertyEntry& aProperty, const Vela::ModelInstance& aHolder, const Vela::SceneObject& anObject);
+    Vela::Matrix4x4<float> MakeTransform(const Vela::SceneObject& anObject);
+
+private:
+    std::mutex myMutex; // guards the maps and the current-level fields
+    std::atomic<bool> myIsReady{ false };
+    std::thread myWorker;
+    Game* myGame = nullptr;
+    SceneMap myScenes;
+    LevelMap myLevels;
+    Vela::Scene* myCurrentScene = nullptr;
+    LevelData* myCurrentLevel = nullptr;
+    Vela::StringId myCurrentLevelKey;
+    GameContext* myContext = nullptr;
+};
