@@ -3,6 +3,7 @@
 #include "Platform/window/CursorFile.h"
 
 #include <SDL2/SDL.h>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -58,5 +59,13 @@ namespace Vela::Platform
         {
             SDL_SetCursor(arrow);
         }
+    }
+
+    int ShowCursor(bool aShow)
+    {
+        static std::atomic<int> displayCount{ 0 };
+        const int count = aShow ? ++displayCount : --displayCount;
+        SDL_ShowCursor(count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+        return count;
     }
 }

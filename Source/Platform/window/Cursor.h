@@ -16,4 +16,9 @@ namespace Vela::Platform
 
     // Shows the system arrow.
     void ShowArrowCursor();
+
+    // Raises (true) or lowers (false) the cursor's display counter and returns the new count; the cursor is
+    // visible while the count is >= 0. The counter starts at 0 and is process-wide, so callers that want a
+    // side loop until the count crosses it.
+    int ShowCursor(bool aShow);
 }

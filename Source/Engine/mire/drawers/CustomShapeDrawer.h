@@ -10,6 +10,10 @@ namespace Vela
         static constexpr uint32_t VERTEX_STRIDE = 36;
         static constexpr uint32_t CONSTANT_BUFFER_SIZE = 64;
 
+        CustomShapeDrawer() = default;
+        CustomShapeDrawer(const CustomShapeDrawer&) = delete;
+        CustomShapeDrawer& operator=(const CustomShapeDrawer&) = delete;
+
         bool Init() override;
         uint32_t GetMaxVertexCount() const { return myMaxVertexCount; }
 

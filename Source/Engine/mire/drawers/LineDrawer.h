@@ -19,6 +19,10 @@ namespace Vela
         static constexpr uint32_t MAX_VERTICES = 2000;
         static constexpr uint32_t VERTEX_STRIDE = 36; // position, colour, 8 bytes not read
 
+        LineDrawer() = default;
+        LineDrawer(const LineDrawer&) = delete;
+        LineDrawer& operator=(const LineDrawer&) = delete;
+
         bool Init() override;
         void Draw(const LinePrimitive& aLine);
 

@@ -16,6 +16,12 @@ namespace Vela
     public:
         ModelShader() = default;
         ~ModelShader() override;
+        // Copies share the loaded shaders, the layout and the constant buffers, which every draw rewrites
+        // before it uses them, so level records can hold a shader by value.
+        ModelShader(const ModelShader&) = default;
+        ModelShader& operator=(const ModelShader&) = default;
+        ModelShader(ModelShader&&) = default;
+        ModelShader& operator=(ModelShader&&) = default;
 
         bool Init() override;
         // Game code builds model shaders of its own with this.

@@ -13,8 +13,6 @@ namespace Vela
     public:
         Shader() = default;
         virtual ~Shader() = default;
-        Shader(const Shader&) = delete;
-        Shader& operator=(const Shader&) = delete;
 
         // Loads the class's own fixed pair; the base has none.
         virtual bool Init() { return false; }
@@ -31,6 +29,12 @@ namespace Vela
         const DX11::VertexShaderEntry* GetVertexShaderEntry() const { return myVertexShader; }
 
     protected:
+        // Only classes whose copies may share the cached shaders and the layout make themselves copyable.
+        Shader(const Shader&) = default;
+        Shader& operator=(const Shader&) = default;
+        Shader(Shader&&) = default;
+        Shader& operator=(Shader&&) = default;
+
         // Builds myInputLayout against the vertex shader's bytecode; false asks for the fallback layout.
         virtual bool CreateInputLayout(const std::string& /*aVertexShaderBytecode*/) { return false; }
 

@@ -51,6 +51,15 @@ namespace Vela
         constexpr Vector3& operator-=(const Vector3& aOther) { x -= aOther.x; y -= aOther.y; z -= aOther.z; return *this; }
         constexpr Vector3& operator*=(T aScalar) { x *= aScalar; y *= aScalar; z *= aScalar; return *this; }
         constexpr bool operator==(const Vector3&) const = default;
+        // Lexicographic on x, then y, then z; an unordered (NaN) component decides "not less".
+        constexpr bool operator<(const Vector3& aOther) const
+        {
+            if (x < aOther.x) return true;
+            if (!(x == aOther.x)) return false;
+            if (y < aOther.y) return true;
+            if (!(y == aOther.y)) return false;
+            return z < aOther.z;
+        }
 
         constexpr T Dot(const Vector3& aOther) const { return x * aOther.x + y * aOther.y + z * aOther.z; }
         constexpr Vector3 Cross(const Vector3& aOther) const

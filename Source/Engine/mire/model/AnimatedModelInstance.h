@@ -24,6 +24,9 @@ namespace Vela
         const Matrix4x4<float>& GetTransform() const { return myTransform; }
         Matrix4x4<float>& GetTransform() { return myTransform; }
         const ModelTextures& GetTextures() const { return myTextures; }
+        // Replaces this instance's own texture slots; slots beyond the mesh and slot limits are ignored.
+        void SetTexture(size_t aMesh, size_t aSlot, const Texture* aTexture) { SetTextureSlot(myTextures, aMesh, aSlot, aTexture); }
+        void SetMeshTextures(size_t aMesh, const MeshTextures& someTextures) { SetMeshTextureSlots(myTextures, aMesh, someTextures); }
         const BoneMatrices& GetBoneMatrices() const { return myBoneMatrices; }
 
         // Recomputes the skinning matrices of the model's joints from a local pose; the rest keep their values.

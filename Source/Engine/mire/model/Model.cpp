@@ -28,11 +28,5 @@ namespace Vela
         return true;
     }
 
-    void Model::SetMeshTextures(size_t aMesh, const MeshTextures& someTextures)
-    {
-        if (aMesh < myTextures.size())
-        {
-            myTextures[aMesh] = someTextures;
-        }
-    }
+    void Model::SetMeshTextures(size_t aMesh, const MeshTextures& someTextures) { SetMeshTextureSlots(myTextures, aMesh, someTextures); }
 }

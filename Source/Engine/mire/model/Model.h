@@ -15,6 +15,22 @@ namespace Vela
     using MeshTextures = std::array<const Texture*, TEXTURES_PER_MESH>;
     using ModelTextures = std::array<MeshTextures, MAX_MESHES_PER_MODEL>;
 
+    // Slot writes for the per-instance copies of a model's textures; out-of-range meshes or slots are ignored.
+    inline void SetTextureSlot(ModelTextures& someTextures, size_t aMesh, size_t aSlot, const Texture* aTexture)
+    {
+        if (aMesh < someTextures.size() && aSlot < someTextures[aMesh].size())
+        {
+            someTextures[aMesh][aSlot] = aTexture;
+        }
+    }
+    inline void SetMeshTextureSlots(ModelTextures& someTextures, size_t aMesh, const MeshTextures& someMeshTextures)
+    {
+        if (aMesh < someTextures.size())
+        {
+            someTextures[aMesh] = someMeshTextures;
+        }
+    }
+
     // The shared result of loading one model file. Built by the model factory, then only read.
     class Model
     {

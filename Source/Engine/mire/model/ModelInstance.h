@@ -18,6 +18,9 @@ namespace Vela
         const Matrix4x4<float>& GetTransform() const { return myTransform; }
         Matrix4x4<float>& GetTransform() { return myTransform; }
         const ModelTextures& GetTextures() const { return myTextures; }
+        // Replaces this instance's own texture slots; slots beyond the mesh and slot limits are ignored.
+        void SetTexture(size_t aMesh, size_t aSlot, const Texture* aTexture) { SetTextureSlot(myTextures, aMesh, aSlot, aTexture); }
+        void SetMeshTextures(size_t aMesh, const MeshTextures& someTextures) { SetMeshTextureSlots(myTextures, aMesh, someTextures); }
 
         // One draw per mesh; an instance without a model draws nothing.
         void Render(ModelShader& aShader);

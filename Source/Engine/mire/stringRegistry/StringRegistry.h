@@ -29,4 +29,13 @@ namespace Vela
         static size_t GetBlockCount();
         static size_t GetStringCount();
     };
+
+    inline namespace Literals
+    {
+        // "level_0"_sid: the literal's id, interned once per call site's text (see RegisterStaticString).
+        inline StringId operator""_sid(const char* aLiteral, size_t aLength)
+        {
+            return StringRegistry::RegisterStaticString(aLiteral, aLength);
+        }
+    }
 }
