@@ -1,0 +1,212 @@
+#pragma once
+// The player's animation states. Each plays one clip of the level's player clip set (its index is the
+// state's id), may start a sound, and every frame decides from the player's flags whether to stay or
+// to hand over to another state.
+#include "AnimFlags.h"
+#include "SoundManager.h"
+
+#include <cstdint>
+
+namespace Vela
+{
+    class AnimationPlayer;
+}
+class AnimStateMachine;
+
+// Also the index of each state's clip in the player's clip set.
+enum class AnimStateId : uint32_t
+{
+    Idle = 0,
+    Jog,
+    Crouch,
+    WalkCrouch,
+    TakeOff,
+    Fall,
+    Land,
+    Push,
+    Pull,
+    Interact,
+    Death,
+    StepBack,
+    IdleToCrouch,
+    CrouchToIdle,
+    Count
+};
+constexpr uint32_t ANIM_STATE_COUNT = static_cast<uint32_t>(AnimStateId::Count);
+
+class IAnimState
+{
+public:
+    explicit IAnimState(AnimStateId anId) : myId(anId) {}
+    virtual ~IAnimState() = default;
+
+    virtual void OnEnter(AnimStateMachine& aMachine) = 0;
+    virtual void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) = 0;
+    virtual void OnExit(AnimStateMachine& aMachine) = 0;
+
+    AnimStateId GetId() const { return myId; }
+    Vela::AnimationPlayer* GetClip() const { return myClip; }
+    void SetClip(Vela::AnimationPlayer* aClip) { myClip = aClip; }
+
+protected:
+    // Starts the clip from where it stands; a once-clip has its loop flag cleared so it can finish.
+    void PlayClip(bool aLooped);
+    // Stopped and rewound.
+    void StopClip();
+    // Advances the clip by dt when it has an animation.
+    void AdvanceClip(float aDeltaTime);
+    bool IsClipFinished() const;
+
+    Vela::AnimationPlayer* myClip = nullptr;
+
+private:
+    AnimStateId myId;
+};
+
+// A looping state whose looping sound belongs to it: started on entry, stopped at once on exit.
+class LoopingSoundState : public IAnimState
+{
+public:
+    LoopingSoundState(AnimStateId anId, const char* aSoundName, bool aReportsFullPool);
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+    const SoundHandle& GetSound() const { return mySound; }
+
+protected:
+    SoundHandle mySound;
+
+private:
+    const char* mySoundName;
+    bool myReportsFullPool;
+};
+
+class IdleState : public LoopingSoundState
+{
+public:
+    IdleState();
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class JogState : public LoopingSoundState
+{
+public:
+    JogState();
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class CrouchState : public LoopingSoundState
+{
+public:
+    CrouchState();
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class WalkCrouchState : public LoopingSoundState
+{
+public:
+    WalkCrouchState();
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class TakeOffState : public IAnimState
+{
+public:
+    static constexpr float MIN_AIR_TIME = 0.2f;
+    TakeOffState() : IAnimState(AnimStateId::TakeOff) {}
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+    float GetElapsed() const { return myElapsed; }
+
+private:
+    float myMinimumAirTime = MIN_AIR_TIME;
+    float myElapsed = 0.0f;
+    SoundHandle mySound;
+};
+
+class FallState : public IAnimState
+{
+public:
+    FallState() : IAnimState(AnimStateId::Fall) {}
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+};
+
+class LandState : public IAnimState
+{
+public:
+    LandState() : IAnimState(AnimStateId::Land) {}
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+
+private:
+    SoundHandle mySound;
+};
+
+class PushState : public IAnimState
+{
+public:
+    PushState() : IAnimState(AnimStateId::Push) {}
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+};
+
+class PullState : public IAnimState
+{
+public:
+    PullState() : IAnimState(AnimStateId::Pull) {}
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+};
+
+// The states that play their clip once and then hand over.
+class OnceState : public IAnimState
+{
+public:
+    using IAnimState::IAnimState;
+    void OnEnter(AnimStateMachine& aMachine) override;
+    void OnExit(AnimStateMachine& aMachine) override;
+};
+
+class InteractState : public OnceState
+{
+public:
+    InteractState() : OnceState(AnimStateId::Interact) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class DeathState : public OnceState
+{
+public:
+    DeathState() : OnceState(AnimStateId::Death) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class StepBackState : public OnceState
+{
+public:
+    StepBackState() : OnceState(AnimStateId::StepBack) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+    int32_t GetDirection() const { return myDirection; }
+
+private:
+    int32_t myDirection = 1;
+};
+
+class IdleToCrouchState : public OnceState
+{
+public:
+    IdleToCrouchState() : OnceState(AnimStateId::IdleToCrouch) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};
+
+class CrouchToIdleState : public OnceState
+{
+public:
+    CrouchToIdleState() : OnceState(AnimStateId::CrouchToIdle) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Watches one floor record's collider: a heavy box breaks the floor, and a scripted-event floor also
+// breaks under the player. Made by the game's level build, one per floor record.
+#include "Collider.h"
+
+namespace Vela
+{
+    class ModelInstance;
+}
+struct FloorRecord;
+
+class BreakableFloor : public Observers::ColliderObserver
+{
+public:
+    explicit BreakableFloor(FloorRecord* aRecord);
+    ~BreakableFloor() override;
+    BreakableFloor(BreakableFloor&& anOther) noexcept;
+    BreakableFloor& operator=(BreakableFloor&& anOther) noexcept;
+    BreakableFloor(const BreakableFloor&) = delete;
+    BreakableFloor& operator=(const BreakableFloor&) = delete;
+
+    void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
+
+    // Registers this floor on its record's collider (once); nothing for a record without one.
+    void Register();
+
+    FloorRecord* GetRecord() const { return myRecord; }
+    Collider* GetCollider() const { return myCollider; }
+    // The intact model until the floor breaks, then the broken one.
+    Vela::ModelInstance* GetShownModel() const { return myShownModel; }
+    bool IsBroken() const;
+
+private:
+    void Unregister();
+
+    FloorRecord* myRecord = nullptr;
+    Vela::ModelInstance* myBrokenModel = nullptr;
+    Collider* myCollider = nullptr;
+    Vela::ModelInstance* myShownModel = nullptr;
+};
