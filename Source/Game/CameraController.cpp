@@ -1,5 +1,7 @@
 #include "CameraController.h"
 
+#include "GameGlobals.h"
+
 #include "mire/core/Engine.h"
 #include "mire/settings/Settings.h"
 
@@ -86,6 +88,5 @@ void CameraController::SetPosition(const Vela::Vector3<float>& aPosition)
 
 void CameraController::ResizeOrthographic()
 {
-    const Vela::Vector2<float> renderSize = GetRenderSize();
-    myOrthographicCamera->SetOrthographicProjection(0.0f, renderSize.x, renderSize.y, 0.0f, -1.0f, 1.0f);
+    myOrthographicCamera->SetOrthographicProjection(0.0f, GameGlobals::renderWidth, GameGlobals::renderHeight, 0.0f, -1.0f, 1.0f);
 }

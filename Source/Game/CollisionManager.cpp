@@ -1,5 +1,11 @@
 #include "CollisionManager.h"
 
+#include "GameContext.h"
+#include "LevelData.h"
+#include "LevelLoader.h"
+#include "MovableBox.h"
+#include "Player.h"
+
 #include "mire/core/Engine.h"
 #include "mire/graphics/GraphicsEngine.h"
 
@@ -283,5 +289,30 @@ void CollisionManager::Rebuild()
 {
     myStatics.clear();
     myDynamics.clear();
-    (void)myContext;
+    LevelData* level = myContext && myContext->levelLoader ? myContext->levelLoader->GetCurrentLevel() : nullptr;
+    if (level)
+    {
+        for (const StaticMeshRecord& mesh : level->opaqueMeshes)
+            myStatics.push_back(mesh.collider);
+        for (const StaticMeshRecord& grass : level->grassMeshes)
+        {
+            if (grass.collider.type == ColliderType::Grass)
+                myStatics.push_back(grass.collider);
+        }
+        myStatics.insert(myStatics.end(), level->deathBoxes.begin(), level->deathBoxes.end());
+        myStatics.insert(myStatics.end(), level->checkPoints.begin(), level->checkPoints.end());
+
+        for (MovableBox& box : level->movableBoxes)
+            myDynamics.push_back(&box.GetCollider());
+        for (FloorRecord& floor : level->floors)
+        {
+            if (floor.collider)
+                myDynamics.push_back(floor.collider.get());
+        }
+    }
+    if (myContext && myContext->player)
+    {
+        myDynamics.push_back(&myContext->player->GetHurtBox());
+        myDynamics.push_back(&myContext->player->GetGroundCollider());
+    }
 }
