@@ -1,6 +1,8 @@
 #pragma once
 #include "mire/math/Matrix4x4.h"
+#include "mire/animation/AnimationPlayer.h"
 #include "mire/model/ModelInstance.h"
+#include "mire/property/PooledPropertyValues.h"
 #include "mire/scene/Scene.h"
 #include "mire/scene/SceneObjectDefinition.h"
 #include "mire/stringRegistry/StringId.h"
@@ -12,10 +14,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Collider.h"
+
 class Game;
-class Collider;
 struct GameContext;
 struct LevelData;
+struct LevelEnemyRecipe;
 struct ModelInstanceRecord;
 
 // Owns every loaded level: the scene read from disk and the level data built from it, both keyed by the
@@ -67,6 +71,25 @@ public:
     Vela::Matrix4x4<float> MakeTransform(const Vela::SceneObject& anObject);
 
 private:
+    // Reads the scene at aPath and builds its level; errors in the files pass on as exceptions.
+    void ReadLevel(const char* aPath, Vela::Scene& aScene, LevelData& aLevelData);
+    // One scene object, by its definition name.
+    void BuildObject(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildPlayer(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildMovableBox(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildEnemy(const PropertyList& someProperties, const Vela::SceneObject& anObject, const LevelEnemyRecipe& aRecipe, LevelData& aLevelData);
+    void BuildCameraZone(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildOrb(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildSocket(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildEndTrigger(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    void BuildRotatingStair(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    // A check point or death box: a trigger sized by the property and the object's scale.
+    Collider BuildTriggerZone(const PropertyList& someProperties, const Vela::SceneObject& anObject, ColliderType aType);
+    void BuildFloor(const PropertyList& someProperties, const Vela::SceneObject& anObject, ColliderType aType, LevelData& aLevelData);
+    void BuildStaticMesh(const PropertyList& someProperties, const Vela::SceneObject& anObject, ColliderType aType, LevelData& aLevelData);
+    // A player of aClip bound to the record's animated model, with the loop flag set.
+    Vela::AnimationPlayer LoadClip(const Vela::AnimationClipValue& aClip, const ModelInstanceRecord& aRecord, bool aLoop);
+
     std::mutex myMutex; // guards the maps and the current-level fields
     std::atomic<bool> myIsReady{ false };
     std::thread myWorker;
