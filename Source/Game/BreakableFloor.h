@@ -7,7 +7,11 @@ namespace Vela
 {
     class ModelInstance;
 }
+class FlipbookEffects;
 struct FloorRecord;
+
+// Three dust clouds rising where a floor gives way (under a heavy box, or a scripted floor under the player).
+void SpawnFloorDust(FlipbookEffects& someEffects, float anX, float aY);
 
 class BreakableFloor : public Observers::ColliderObserver
 {
