@@ -3,6 +3,9 @@
 #include "State.h"
 #include "UIElement.h"
 
+class StateStack;
+struct GameContext;
+
 class EndingState : public State
 {
 public:

@@ -9,6 +9,9 @@
 #include <memory>
 #include <unordered_map>
 
+class StateStack;
+struct GameContext;
+
 class InGameMenuState : public State
 {
 public:

@@ -13,6 +13,9 @@ namespace Vela
     class Texture;
 }
 
+class StateStack;
+struct GameContext;
+
 class MainMenuState : public State
 {
 public:

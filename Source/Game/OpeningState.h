@@ -7,6 +7,9 @@
 
 #include <memory>
 
+class StateStack;
+struct GameContext;
+
 class OpeningState : public State
 {
 public:

@@ -3,6 +3,9 @@
 #include "State.h"
 #include "UIElement.h"
 
+class StateStack;
+struct GameContext;
+
 class OptionsState : public State
 {
 public:

@@ -1,5 +1,6 @@
 #include "UIElementRegistry.h"
 
+#include "mire/drawers/SpriteShader.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
@@ -17,6 +18,14 @@ namespace
             throw std::out_of_range("invalid unordered_map<K, T> key");
         return *found->second;
     }
+}
+
+std::unique_ptr<Vela::SpriteShader> MakeHighlightShader()
+{
+    auto shader = std::make_unique<Vela::SpriteShader>();
+    if (!shader->Init("shaders/instanced_sprite_shader_VS", "shaders/SH_UI_highlight_PS"))
+        return nullptr;
+    return shader;
 }
 
 UIElementRegistry::UIElementRegistry()

@@ -15,6 +15,10 @@ namespace Vela
     class SpriteShader;
 }
 
+// The menus' button shader: the engine's sprite vertex shader with the highlight pixel shader.
+// Null when it cannot be built; buttons then draw with the sprite drawer's own shader.
+std::unique_ptr<Vela::SpriteShader> MakeHighlightShader();
+
 class UIElementRegistry
 {
 public:
