@@ -91,7 +91,7 @@ private:
     BoxClip myCurrentClip = BoxClip::Idle;
     std::array<Vela::AnimationPlayer, BOX_CLIP_COUNT> someClips{};
     Vela::ModelShader myShader;
-    bool myShaderReady = false; // compiled on the render thread at the first draw
+    bool myShaderTried = false; // compiled on the render thread at the first draw unless the level did
     bool myAttached = false;
     bool myGrounded = true;
     bool myWasGrounded = true;
