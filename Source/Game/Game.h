@@ -1,0 +1,102 @@
+#pragma once
+// The running game: the collision manager, the level loader, the cameras, the screen stack, the
+// input mapper and the live objects of the current level. Created by the program entry, which calls
+// Init once and then Update and Render every frame. Main thread only.
+#include "AABB.h"
+#include "BreakableFloor.h"
+#include "CameraCollider.h"
+#include "CameraController.h"
+#include "CollisionManager.h"
+#include "EndTrigger.h"
+#include "Eyecorn.h"
+#include "GameContext.h"
+#include "Glomp.h"
+#include "InputMapper.h"
+#include "LevelLoader.h"
+#include "MovableBox.h"
+#include "Orb.h"
+#include "Socket.h"
+#include "StateStack.h"
+
+#include "mire/graphics/Camera.h"
+
+#include <vector>
+
+namespace Vela
+{
+    class InputManager;
+}
+struct EnemyTemplate;
+
+class Game
+{
+public:
+    static constexpr float SIGHT_OCCLUDER_RADIUS = 1500.0f;
+
+    explicit Game(Vela::InputManager* anInputManager);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void Init();
+    void Update(float aDeltaTime);
+    void Render();
+    // Replaces the live objects with those of the level the loader made current. Runs under the
+    // loader's lock: nothing here may take it again.
+    void ClearAndLoad();
+    // Copies the template's models and clips into the enemy (either kind).
+    void SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate);
+    // The six planes of the camera's view, normals inwards.
+    Frustum BuildViewFrustum(const Vela::Camera& aCamera) const;
+
+    bool IsLoaded() const { return myIsLoaded; }
+    GameContext& GetContext() { return myContext; }
+    CollisionManager& GetCollisionManager() { return myCollisionManager; }
+    LevelLoader& GetLevelLoader() { return myLevelLoader; }
+    CameraController& GetCameraController() { return myCameraController; }
+    StateStack& GetStateStack() { return myStateStack; }
+    InputMapper& GetInputMapper() { return myInputMapper; }
+    const UpdateContext& GetUpdateContext() const { return myUpdateContext; }
+    std::vector<Glomp>& GetGlomps() { return someGlomps; }
+    std::vector<Eyecorn>& GetEyecorns() { return someEyecorns; }
+    std::vector<CameraCollider>& GetCameraColliders() { return someCameraColliders; }
+    std::vector<Orb>& GetOrbs() { return someOrbs; }
+    std::vector<Socket>& GetSockets() { return someSockets; }
+    std::vector<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
+    std::vector<BreakableFloor>& GetFloors() { return someFloors; }
+
+private:
+    // The steps of ClearAndLoad, in their order.
+    void ClearLiveObjects();
+    void BuildCameraZones(LevelData& aLevel);
+    void BuildOrbs(LevelData& aLevel);
+    void BuildEndTriggers(LevelData& aLevel);
+    void BuildSockets(LevelData& aLevel);
+    void InitMovableBoxes(LevelData& aLevel);
+    void BuildFloors(LevelData& aLevel);
+    void BuildEnemies(LevelData& aLevel);
+    void ForgetObserversOfReusedColliders(LevelData& aLevel);
+    void RunRevealFade();
+    void RespawnUnderFade();
+    // The world pass's pieces.
+    void RenderTransparentMeshes(LevelData& aLevel, const Frustum& aFrustum);
+
+    bool myIsLoaded = false;
+    Vela::Camera myCamera;
+    GameContext myContext;
+    CollisionManager myCollisionManager;
+    LevelLoader myLevelLoader;
+    CameraController myCameraController;
+    StateStack myStateStack;
+    Vela::InputManager* myInputManager = nullptr;
+    InputMapper myInputMapper;
+    UpdateContext myUpdateContext;
+    std::vector<Glomp> someGlomps;
+    std::vector<Eyecorn> someEyecorns;
+    std::vector<MovableBox> someMovableBoxes; // stays empty: the live boxes are the level's own
+    std::vector<CameraCollider> someCameraColliders;
+    std::vector<Orb> someOrbs;
+    std::vector<Socket> someSockets;
+    std::vector<EndTrigger> someEndTriggers;
+    std::vector<BreakableFloor> someFloors;
+};

@@ -1,0 +1,51 @@
+#pragma once
+// The walking enemy: patrols a line, chases the player it sees and catches on contact.
+#include "Enemy.h"
+#include "FlipbookEffects.h"
+#include "SightCone.h"
+#include "SoundManager.h"
+
+#include <memory>
+#include <vector>
+
+class Glomp : public Enemy
+{
+public:
+    static constexpr float CATCH_RADIUS = 300.0f;
+
+    Glomp(Player* aPlayer, StateStack* aStateStack, GameContext* aContext);
+    ~Glomp() override;
+    Glomp(Glomp&&) noexcept;
+    Glomp& operator=(Glomp&&) noexcept;
+
+    void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
+    void Init() override;
+    void Render() override;
+    void Update(float aDeltaTime);
+    void ResetToSpawn();
+
+    // The template's parameters: 0 the break between patrols, 1 the patrol length.
+    void SetParameters(float aBreakTime, float aRoamingDistance);
+    void SetSpawnPosition(const Vela::Vector3<float>& aPosition) { mySpawnPosition = aPosition; }
+    const Vela::Vector3<float>& GetSpawnPosition() const { return mySpawnPosition; }
+    Collider& GetGroundCollider() { return myGroundCollider; }
+    SightCone* GetCone() const { return myCone.get(); }
+
+private:
+    float myWalked = 0.0f;
+    float myBreakTime = 0.0f;
+    float myLostTimer = 0.0f;
+    float myCatchTimer = 0.0f;
+    float myCatchRadius = CATCH_RADIUS;
+    std::unique_ptr<SightCone> myCone;
+    Collider myGroundCollider;
+    Vela::Vector3<float> mySpawnPosition;
+    bool mySpawnFacesLeft = false;
+    int32_t myClipIndex = 1;
+    SoundHandle myWalkSound;
+    SoundHandle myAlarmSound;
+    FlipbookEffects myDust;
+    float myDustTimer = 0.0f;
+    std::vector<float> someDustTable{ 0.21f, 0.25f, 0.67f, 0.32f, 0.95f, 0.85f, 0.7f, 0.31f, 0.67f, 0.24f, 0.05f, 0.99f };
+    int32_t myDustIndex = 0;
+};
