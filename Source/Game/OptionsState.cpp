@@ -1,0 +1,45 @@
+#include "OptionsState.h"
+
+#include "GameContext.h"
+#include "MenuSupport.h"
+#include "StateStack.h"
+
+#include "mire/graphics/GraphicsServices.h"
+
+#include <cstdio>
+
+OptionsState::OptionsState(StateStack* aStateStack, GameContext& aContext)
+    : myStateStack(aStateStack), myContext(&aContext)
+{
+    const Vela::Vector2<float> centre{ Vela::GraphicsServices::GetRenderWidth() / 2.0f, Vela::GraphicsServices::GetRenderHeight() / 2.0f };
+    myBackground = MakeUISprite("Sprites/UI/T_UI_Options_BackgroundBox.png", centre);
+    myRegistry.AddButtonScaled("volume", centre, "sprites/UI/T_UI_Main_Volume.png", [] { std::printf("VOLUME\n"); });
+}
+
+void OptionsState::Update(const UpdateContext&) {}
+
+void OptionsState::Render(uint32_t aPass)
+{
+    if (aPass != 1)
+        return;
+    MenuRenderScope scope(myContext->cameraController);
+    if (!scope)
+        return;
+    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
+    myRegistry.Render(scope.GetSpriteDrawer());
+}
+
+bool OptionsState::OnInput(InputAction anAction, const InputEvent& anEvent)
+{
+    switch (anAction)
+    {
+    case InputAction::CloseMenu:
+        myStateStack->Pop();
+        return true;
+    case InputAction::Click:
+        myRegistry.OnClick({ anEvent.x, anEvent.y });
+        return true;
+    default:
+        return false;
+    }
+}
