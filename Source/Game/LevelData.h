@@ -84,9 +84,16 @@ struct FloorRecord : ModelInstanceRecord
     Vela::ModelInstance brokenModel;
 };
 
-// A Glomp ("glomp") or an Eyecorn ("eyecorn") as the scene placed it.
+// A Glomp ("glomp") or an Eyecorn ("eyecorn") as the scene placed it. Move-only: the live enemies
+// keep pointers to its clip players, which a move keeps valid and a copy would leave behind.
 struct EnemyTemplate : ModelInstanceRecord
 {
+    EnemyTemplate() = default;
+    EnemyTemplate(const EnemyTemplate&) = delete;
+    EnemyTemplate& operator=(const EnemyTemplate&) = delete;
+    EnemyTemplate(EnemyTemplate&&) = default;
+    EnemyTemplate& operator=(EnemyTemplate&&) = default;
+
     float rotation = 0.0f; // read for flying enemies only
     Collider collider;
     Vela::StringId kind;
