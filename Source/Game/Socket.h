@@ -13,8 +13,8 @@ public:
 
     Socket() = default;
     ~Socket() override = default;
-    Socket(Socket&&) = default;
-    Socket& operator=(Socket&&) = default;
+    Socket(Socket&& anOther) noexcept;
+    Socket& operator=(Socket&& anOther) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
