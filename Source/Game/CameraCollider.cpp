@@ -15,10 +15,7 @@ namespace
 
 void CameraCollider::Init(Vela::Vector2<float> aHalfExtents, Vela::Vector2<float> aCentre)
 {
-    myCollider.x = aCentre.x;
-    myCollider.y = aCentre.y;
-    myCollider.halfWidth = aHalfExtents.x;
-    myCollider.halfHeight = aHalfExtents.y;
+    myCollider.SetBox(aCentre.x, aCentre.y, aHalfExtents.x, aHalfExtents.y);
     myCollider.type = ColliderType::CameraZone;
     myCollider.active = true;
     myCollider.isTrigger = true;

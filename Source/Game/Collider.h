@@ -54,6 +54,14 @@ struct Collider
     bool blocksSight = false;
     std::vector<Observers::ColliderObserver*> observers; // not owned
 
+    // Centre and half extents in one step; the other fields stay as they are.
+    void SetBox(float anX, float aY, float aHalfWidth, float aHalfHeight)
+    {
+        x = anX;
+        y = aY;
+        halfWidth = aHalfWidth;
+        halfHeight = aHalfHeight;
+    }
     // A second registration of the same observer is ignored, so one contact is reported once.
     void AddObserver(Observers::ColliderObserver* anObserver);
     void RemoveObserver(Observers::ColliderObserver* anObserver);

@@ -20,10 +20,7 @@ namespace
     Collider MakeBox(float anX, float aY, float aHalfWidth, float aHalfHeight, ColliderType aType)
     {
         Collider collider;
-        collider.x = anX;
-        collider.y = aY;
-        collider.halfWidth = aHalfWidth;
-        collider.halfHeight = aHalfHeight;
+        collider.SetBox(anX, aY, aHalfWidth, aHalfHeight);
         collider.type = aType;
         return collider;
     }

@@ -16,10 +16,7 @@ namespace
     Collider HurtBox(float anX, float aY)
     {
         Collider collider;
-        collider.x = anX;
-        collider.y = aY;
-        collider.halfWidth = 25.0f;
-        collider.halfHeight = 47.8f;
+        collider.SetBox(anX, aY, 25.0f, 47.8f);
         collider.type = ColliderType::Player;
         collider.isPlayer = true;
         return collider;

@@ -29,10 +29,7 @@ namespace
     Collider Box(float anX, float aY, float aHalfWidth, float aHalfHeight, ColliderType aType = ColliderType::Level)
     {
         Collider collider;
-        collider.x = anX;
-        collider.y = aY;
-        collider.halfWidth = aHalfWidth;
-        collider.halfHeight = aHalfHeight;
+        collider.SetBox(anX, aY, aHalfWidth, aHalfHeight);
         collider.type = aType;
         return collider;
     }
