@@ -291,7 +291,11 @@ void SoundManager::StopSound(SoundHandle& aHandle, bool anImmediate)
     printf("StopSound: %s | channel: %u | isPlaying: %d\n", slot->path ? slot->path : "", slot->channel, slot->channel != 0 ? 1 : 0);
     if (slot->channel != 0 && slot->sound)
         slot->sound->StopChannel(slot->channel, anImmediate);
+    // An intro stopped before its end takes its waiting loop with it; nothing else would free that slot.
+    SoundSlot* waitingLoop = slot->chainToNext && slot->next && slot->next->active && slot->next->channel == 0 ? slot->next : nullptr;
     Free(*slot);
+    if (waitingLoop)
+        Free(*waitingLoop);
 }
 
 void SoundManager::StopMusic()

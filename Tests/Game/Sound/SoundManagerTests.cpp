@@ -155,6 +155,10 @@ TEST_F(SoundManagerTest, MainPlaysItsIntroThenItsLoopAndLevel3StartsOnItsLoop)
     EXPECT_EQ(intro->next->channel, 0u) << "the loop waits, silent";
     EXPECT_FALSE(Sounds().GetAmbience());
 
+    // Asked again before the intro ends: the old intro and its waiting loop are both released.
+    Sounds().PlayMusicForScene("Main");
+    EXPECT_EQ(Sounds().CountActiveSounds(), 2);
+    intro = Sounds().GetMusic().GetSlot();
     Updates(3);
     EXPECT_EQ(Sounds().GetMusic().GetSlot(), intro) << "the intro still plays";
     EXPECT_GT(Listen(SHORT_FRAMES + 10), HEARD * 0.9f);
