@@ -6,6 +6,7 @@
 
 #include "mire/graphics/GraphicsEngine.h"
 
+#define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
