@@ -23,8 +23,14 @@ namespace
     constexpr uint32_t SHORT_FRAMES = 441;    // intros and one-shots: 10 ms
     constexpr uint32_t LONG_FRAMES = 44100;
 
-    // Files left out on purpose: a missing effect and a missing intro.
-    const char* const MISSING[] = { "Audio/Sfx/Ui/UI_Deny.wav", "Audio/Music/Wispvale - Level 1 (w_ intro).wav" };
+    // The files the tests play; "UI_Deny" and "level_1_intro" are left out on purpose.
+    const char* const SHORT_FILES[] = { "Audio/Music/Wispvale - Main Theme (w_ intro).wav", "Audio/Sfx/Player/Vevo_Jump.wav",
+                                        "Audio/Sfx/Glomp/Glomp_Death.wav", "Audio/Sfx/Ui/Hover_UI.wav" };
+    const char* const LONG_FILES[] = { "Audio/Music/Wispvale - Main Theme (loop).wav", "Audio/Music/Level _2_Ambiance_Option2.wav",
+                                       "Audio/Music/Level _4_Ambiance.wav", "Audio/Music/Wispvale - Level 1 (loop).wav",
+                                       "Audio/Music/Wispvale - Level 3 (loop).wav", "Audio/Music/Wispvale - Level 4 (loop).wav",
+                                       "Audio/Sfx/Player/Vevo_Idle.wav", "Audio/Sfx/Player/Vevo_Jog_Plain_Loop.wav",
+                                       "Audio/Sfx/Glomp/Glomp_Walking.wav" };
 
     class SoundManagerTest : public ::testing::Test
     {
@@ -37,18 +43,10 @@ namespace
             // The audio output then finds the mixer started and mixes only when asked.
             Vela::Platform::GetAudioMixer().Init(Vela::Platform::AUDIO_NO_DEVICE, Vela::Platform::AUDIO_OUTPUT_RATE);
 
-            const std::string shortWav = VelaTest::ConstantWav(SHORT_FRAMES, LEVEL, 0, 1);
-            const std::string longWav = VelaTest::ConstantWav(LONG_FRAMES, LEVEL, 0, 1);
-            for (const char* file : ALL_FILES)
-            {
-                if (std::find_if(std::begin(MISSING), std::end(MISSING), [file](const char* aMissing) { return std::string(aMissing) == file; }) !=
-                    std::end(MISSING))
-                    continue;
-                const std::string name(file);
-                const bool isShort = name.find("intro") != std::string::npos || name.find("Loop") == std::string::npos;
-                const bool isMusicLoop = name.find("Music") != std::string::npos && name.find("intro") == std::string::npos;
-                ourRoot->Write(std::filesystem::path("game") / name, isShort && !isMusicLoop ? shortWav : longWav);
-            }
+            for (const char* file : SHORT_FILES)
+                ourRoot->Write(std::filesystem::path("game") / file, VelaTest::ConstantWav(SHORT_FRAMES, LEVEL, 0, 1));
+            for (const char* file : LONG_FILES)
+                ourRoot->Write(std::filesystem::path("game") / file, VelaTest::ConstantWav(LONG_FRAMES, LEVEL, 0, 1));
             testing::internal::CaptureStdout();
             SoundManager::GetInstance().RegisterSounds();
             ourRegisterTrace = testing::internal::GetCapturedStdout();
@@ -87,15 +85,6 @@ namespace
 
         static SoundManager& Sounds() { return SoundManager::GetInstance(); }
 
-        static inline const char* const ALL_FILES[] = {
-            "Audio/Music/Wispvale - Main Theme (w_ intro).wav", "Audio/Music/Wispvale - Main Theme (loop).wav",
-            "Audio/Music/Level _2_Ambiance_Option2.wav", "Audio/Music/Level _4_Ambiance.wav",
-            "Audio/Music/Wispvale - Level 1 (loop).wav", "Audio/Music/Wispvale - Level 3 (loop).wav",
-            "Audio/Music/Wispvale - Level 4 (loop).wav", "Audio/Music/Wispvale - Level 1 (w_ intro).wav",
-            "Audio/Sfx/Player/Vevo_Idle.wav", "Audio/Sfx/Player/Vevo_Jog_Plain_Loop.wav", "Audio/Sfx/Player/Vevo_Jump.wav",
-            "Audio/Sfx/Glomp/Glomp_Walking.wav", "Audio/Sfx/Glomp/Glomp_Death.wav", "Audio/Sfx/Ui/Hover_UI.wav",
-            "Audio/Sfx/Ui/UI_Deny.wav",
-        };
         static inline std::unique_ptr<VelaTest::TempDirectory> ourRoot;
         static inline std::string ourRegisterTrace;
     };
