@@ -16,6 +16,7 @@ void Collider::RemoveObserver(Observers::ColliderObserver* anObserver)
 
 void Collider::NotifyObservers(Vela::Vector2<float> aNormal, float aDepth, Collider* anOther)
 {
-    for (Observers::ColliderObserver* observer : observers)
-        observer->OnCollision(aNormal, aDepth, this, anOther);
+    // By index: an observer may register another one while it is told.
+    for (size_t index = 0; index < observers.size(); ++index)
+        observers[index]->OnCollision(aNormal, aDepth, this, anOther);
 }
