@@ -186,6 +186,9 @@ void MainMenuState::Update(const UpdateContext& aContext)
 
     for (auto& [key, button] : GetRegistry().GetButtons())
         button->myHighlightColor = NO_HIGHLIGHT;
+    // The page's sliders are not the stack's to refresh: without this they would keep showing a
+    // volume that the pause menu has changed since.
+    myOptionsPanel->GetElements().RefreshSliders();
     for (auto& [key, slider] : myOptionsPanel->GetElements().GetSliders())
         slider->SetKnobHighlight(0.5f);
 
