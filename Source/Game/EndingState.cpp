@@ -63,13 +63,10 @@ void EndingState::Update(const UpdateContext& aContext)
 
 void EndingState::Render(uint32_t aPass)
 {
-    if (aPass != 1)
-        return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
-    DrawSingleSprite(scope.GetSpriteDrawer(), myPage);
+    DrawScreenPass(aPass, myContext->cameraController, [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack&) {
+        DrawSingleSprite(aDrawer, myBackground);
+        DrawSingleSprite(aDrawer, myPage);
+    });
 }
 
 bool EndingState::OnInput(InputAction, const InputEvent&)

@@ -78,29 +78,27 @@ bool InGameMenuState::IsOptionsPage()
     return !myRegistry.GetSlider("master").myInstance.myIsHidden;
 }
 
-void InGameMenuState::ShowMain()
+void InGameMenuState::ShowPage(bool anOptionsPage)
 {
     for (const char* key : MAIN_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = false;
+        myRegistry.GetButton(key).myInstance.myIsHidden = anOptionsPage;
     for (const char* key : OPTIONS_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = true;
+        myRegistry.GetButton(key).myInstance.myIsHidden = !anOptionsPage;
     for (const char* key : ROW_SLIDERS)
-        SetSliderHidden(myRegistry.GetSlider(key), true);
-    myToggle.myInstance.myIsHidden = true;
-    myToggleFilled.myInstance.myIsHidden = true;
+        SetSliderHidden(myRegistry.GetSlider(key), !anOptionsPage);
+    myToggle.myInstance.myIsHidden = !anOptionsPage;
+    myToggleFilled.myInstance.myIsHidden = !anOptionsPage || !IsWindowFullscreen();
+}
+
+void InGameMenuState::ShowMain()
+{
+    ShowPage(false);
     myMainIndex = 0;
 }
 
 void InGameMenuState::ShowOptions()
 {
-    for (const char* key : MAIN_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = true;
-    for (const char* key : OPTIONS_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = false;
-    for (const char* key : ROW_SLIDERS)
-        SetSliderHidden(myRegistry.GetSlider(key), false);
-    myToggle.myInstance.myIsHidden = false;
-    myToggleFilled.myInstance.myIsHidden = !IsWindowFullscreen();
+    ShowPage(true);
     myOptionsRow = 0;
 }
 
@@ -289,15 +287,12 @@ void InGameMenuState::Update(const UpdateContext& aContext)
 
 void InGameMenuState::Render(uint32_t aPass)
 {
-    if (aPass != 1)
-        return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
-    DrawSingleSprite(scope.GetSpriteDrawer(), myToggle);
-    DrawSingleSprite(scope.GetSpriteDrawer(), myToggleFilled);
-    myRegistry.RenderHighlighted(scope.GetSpriteDrawer(), scope.GetStateStack());
+    DrawScreenPass(aPass, myContext->cameraController, [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack& aStates) {
+        DrawSingleSprite(aDrawer, myBackground);
+        DrawSingleSprite(aDrawer, myToggle);
+        DrawSingleSprite(aDrawer, myToggleFilled);
+        myRegistry.RenderHighlighted(aDrawer, aStates);
+    });
 }
 
 bool InGameMenuState::OnInput(InputAction anAction, const InputEvent& anEvent)

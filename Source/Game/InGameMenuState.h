@@ -53,6 +53,8 @@ public:
     const UISprite& GetToggleFilled() const { return myToggleFilled; }
 
 private:
+    // The widgets of one page shown, the other's hidden.
+    void ShowPage(bool anOptionsPage);
     void Lock();
     void HideAllWidgets();
     UISlider* GetRowSlider();

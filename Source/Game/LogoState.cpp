@@ -39,65 +39,45 @@ void LogoState::GoToMainMenu()
 
 void LogoState::Update(const UpdateContext& aContext)
 {
-    const float dt = aContext.deltaTime;
-    switch (myPhase)
+    if (myPhase < 0 || myPhase > LAST_PHASE)
+        return;
+    // Each logo fades in, then out; the odd phases are the fades out.
+    struct Phase
     {
-    case 0:
-        myFirstAlpha += dt * 0.25f;
-        myCurrentLogo->myInstance.myColor.a = myFirstAlpha;
-        if (myFirstAlpha >= 1.0f)
-            myPhase = 1;
-        break;
-    case 1:
-        myFirstAlpha -= dt * 0.5f;
-        myCurrentLogo->myInstance.myColor.a = myFirstAlpha;
-        if (myFirstAlpha <= 0.0f)
-        {
-            myPhase = 2;
-            myCurrentLogo = &mySecondLogo;
-        }
-        break;
-    case 2:
-        mySecondAlpha += dt / 3.0f;
-        myCurrentLogo->myInstance.myColor.a = mySecondAlpha;
-        if (mySecondAlpha >= 1.0f)
-            myPhase = 3;
-        break;
-    case 3:
-        mySecondAlpha -= dt * 0.5f;
-        myCurrentLogo->myInstance.myColor.a = mySecondAlpha;
-        if (mySecondAlpha <= 0.0f)
-        {
-            myPhase = 4;
-            myCurrentLogo = &myThirdLogo;
-        }
-        break;
-    case 4:
-        myThirdAlpha += dt / 3.0f;
-        myCurrentLogo->myInstance.myColor.a = myThirdAlpha;
-        if (myThirdAlpha >= 1.0f)
-            myPhase = 5;
-        break;
-    case 5:
-        myThirdAlpha -= dt * 0.5f;
-        myCurrentLogo->myInstance.myColor.a = myThirdAlpha;
-        if (myThirdAlpha <= 0.0f)
-            GoToMainMenu();
-        break;
-    default:
-        break;
+        float LogoState::*alpha;
+        float rate; // alpha per second
+    };
+    static constexpr Phase PHASES[LAST_PHASE + 1] = {
+        { &LogoState::myFirstAlpha, 0.25f },   { &LogoState::myFirstAlpha, -0.5f },
+        { &LogoState::mySecondAlpha, 1.0f / 3.0f }, { &LogoState::mySecondAlpha, -0.5f },
+        { &LogoState::myThirdAlpha, 1.0f / 3.0f },  { &LogoState::myThirdAlpha, -0.5f },
+    };
+    const Phase& phase = PHASES[myPhase];
+    float& alpha = this->*phase.alpha;
+    alpha += aContext.deltaTime * phase.rate;
+    myCurrentLogo->myInstance.myColor.a = alpha;
+    const bool fadingIn = phase.rate > 0.0f;
+    if (fadingIn ? alpha < 1.0f : alpha > 0.0f)
+        return;
+
+    if (myPhase == LAST_PHASE)
+    {
+        GoToMainMenu();
+        return;
     }
+    ++myPhase;
+    if (myPhase == 2)
+        myCurrentLogo = &mySecondLogo;
+    else if (myPhase == 4)
+        myCurrentLogo = &myThirdLogo;
 }
 
 void LogoState::Render(uint32_t aPass)
 {
-    if (aPass != 1)
-        return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
-    DrawSingleSprite(scope.GetSpriteDrawer(), *myCurrentLogo);
+    DrawScreenPass(aPass, myContext->cameraController, [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack&) {
+        DrawSingleSprite(aDrawer, myBackground);
+        DrawSingleSprite(aDrawer, *myCurrentLogo);
+    });
 }
 
 bool LogoState::OnInput(InputAction anAction, const InputEvent&)

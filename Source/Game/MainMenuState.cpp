@@ -205,16 +205,13 @@ void MainMenuState::Update(const UpdateContext& aContext)
 
 void MainMenuState::Render(uint32_t aPass)
 {
-    if (aPass != 1)
-        return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
-    DrawSingleSprite(scope.GetSpriteDrawer(), myPage);
-    GetRegistry().RenderHighlighted(scope.GetSpriteDrawer(), scope.GetStateStack());
-    if (myOpenPanel)
-        myOpenPanel->Render(scope.GetSpriteDrawer(), scope.GetStateStack());
+    DrawScreenPass(aPass, myContext->cameraController, [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack& aStates) {
+        DrawSingleSprite(aDrawer, myBackground);
+        DrawSingleSprite(aDrawer, myPage);
+        GetRegistry().RenderHighlighted(aDrawer, aStates);
+        if (myOpenPanel)
+            myOpenPanel->Render(aDrawer, aStates);
+    });
 }
 
 bool MainMenuState::OnInput(InputAction anAction, const InputEvent& anEvent)

@@ -42,3 +42,14 @@ private:
     Vela::SpriteDrawer* mySpriteDrawer = nullptr;
     Vela::GraphicsStateStack* myStateStack = nullptr;
 };
+
+// Screens draw in the screen-space pass (1) only, inside the menus' render frame.
+template <typename Draw>
+void DrawScreenPass(uint32_t aPass, CameraController* aCameraController, Draw&& aDraw)
+{
+    if (aPass != 1)
+        return;
+    MenuRenderScope scope(aCameraController);
+    if (scope)
+        aDraw(scope.GetSpriteDrawer(), scope.GetStateStack());
+}

@@ -73,12 +73,10 @@ void OpeningState::Update(const UpdateContext& aContext)
 
 void OpeningState::Render(uint32_t aPass)
 {
-    if (aPass != 1 || !myVideoPlayer)
+    if (!myVideoPlayer)
         return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myVideo);
+    DrawScreenPass(aPass, myContext->cameraController,
+                   [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack&) { DrawSingleSprite(aDrawer, myVideo); });
 }
 
 bool OpeningState::OnInput(InputAction anAction, const InputEvent&)

@@ -20,13 +20,10 @@ void OptionsState::Update(const UpdateContext&) {}
 
 void OptionsState::Render(uint32_t aPass)
 {
-    if (aPass != 1)
-        return;
-    MenuRenderScope scope(myContext->cameraController);
-    if (!scope)
-        return;
-    DrawSingleSprite(scope.GetSpriteDrawer(), myBackground);
-    myRegistry.Render(scope.GetSpriteDrawer());
+    DrawScreenPass(aPass, myContext->cameraController, [this](Vela::SpriteDrawer& aDrawer, Vela::GraphicsStateStack&) {
+        DrawSingleSprite(aDrawer, myBackground);
+        myRegistry.Render(aDrawer);
+    });
 }
 
 bool OptionsState::OnInput(InputAction anAction, const InputEvent& anEvent)
