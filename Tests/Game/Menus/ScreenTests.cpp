@@ -142,6 +142,15 @@ TEST(MenuScreensTest, TitleBookOptionsCreditsAndBack)
     EXPECT_EQ(menu.GetOpenPanel(), nullptr);
     EXPECT_FALSE(game.Stack().GetState(StateId::MainMenu)->GetRegistry().GetButton("play").myInstance.myIsHidden);
     sound.myMasterVolume = 1.0f;
+
+    // The stand-alone options screen leaves with CloseMenu only.
+    game.Stack().Push(StateId::Options);
+    game.Frame();
+    EXPECT_FALSE(game.Screenshot("options_screen").empty());
+    game.Press(SDLK_RETURN);
+    EXPECT_EQ(game.Stack().TopId(), int(StateId::Options));
+    game.Press(SDLK_ESCAPE);
+    EXPECT_EQ(game.StackIds(), MAIN_MENU);
 }
 
 TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
@@ -249,7 +258,7 @@ TEST(MenuScreensTest, LogoWaitsForTheFadeThenTakesSixteenSeconds)
     EXPECT_NEAR(frames, 960, 3);
 }
 
-TEST(MenuScreensTest, SkipLeavesTheLogoInEveryPhase)
+TEST(MenuScreensTest, SkipLeavesTheLogoInEveryPhaseAndAMissingVideoStartsTheLevelAtOnce)
 {
     MenuGame game;
     ASSERT_TRUE(game.IsStarted());
@@ -264,6 +273,9 @@ TEST(MenuScreensTest, SkipLeavesTheLogoInEveryPhase)
         game.Press(SDLK_RETURN);
         EXPECT_EQ(game.StackIds(), MAIN_MENU) << "phase " << phase;
     }
+
+    game.Press(SDLK_e); // "play", with no opening video in the assets
+    EXPECT_EQ(game.StackIds(), LEVEL_STARTING);
 }
 
 TEST(MenuScreensTest, OpeningVideoPlaysWithItsSoundThenStartsTheFirstLevel)
@@ -296,15 +308,6 @@ TEST(MenuScreensTest, OpeningVideoPlaysWithItsSoundThenStartsTheFirstLevel)
     }
     Vela::Platform::WaveOutDevice::SetCaptureForTesting(nullptr);
     EXPECT_GT(capturedBytes.load(), 0u) << "the video's sound was played";
-}
-
-TEST(MenuScreensTest, MissingOpeningVideoStartsTheFirstLevelAtOnce)
-{
-    MenuGame game;
-    ASSERT_TRUE(game.IsStarted());
-    game.ShowMainMenu();
-    game.Press(SDLK_e); // "play"
-    EXPECT_EQ(game.StackIds(), LEVEL_STARTING);
 }
 
 TEST(MenuScreensTest, EndingTurnsItsPagesThenReturnsToTheTitle)
@@ -343,18 +346,4 @@ TEST(MenuScreensTest, EndingTurnsItsPagesThenReturnsToTheTitle)
     for (const SoundSlot& slot : SoundManager::GetInstance().GetOneShotPool())
         bookOpened |= slot.active && slot.path && EndsWith(slot.path, BOOK_OPEN);
     EXPECT_TRUE(bookOpened);
-}
-
-TEST(MenuScreensTest, OptionsScreenLeavesOnlyWithCloseMenu)
-{
-    MenuGame game;
-    ASSERT_TRUE(game.IsStarted());
-    game.ShowMainMenu();
-    game.Stack().Push(StateId::Options);
-    game.Frame();
-    EXPECT_FALSE(game.Screenshot("options_screen").empty());
-    game.Press(SDLK_RETURN);
-    EXPECT_EQ(game.Stack().TopId(), int(StateId::Options));
-    game.Press(SDLK_ESCAPE);
-    EXPECT_EQ(game.StackIds(), MAIN_MENU);
 }
