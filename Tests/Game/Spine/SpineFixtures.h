@@ -1,0 +1,39 @@
+#pragma once
+// Fixture levels of the game-object tests: "level_0" of a temporary game root, built from the level
+// builder's definitions, with the shared cube scaled up to a size the camera sees.
+#include "Support/GameFixtureLevels.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace VelaTest
+{
+    constexpr const char* LEVEL_0_SCENE = "levels/Main Levels/Level 0 Tutorial";
+    // The cube model these levels use (one mesh with UVs), written over the shared fixture model's path.
+    constexpr const char* SPINE_CUBE_SOURCE = "fbx/maya_cube_7500_binary.fbx";
+    constexpr float FIXTURE_SCALE = 100.0f;
+
+    inline FixtureObject LevelCube(Vela::Vector3<float> aPosition, bool aTransparent = false)
+    {
+        FixtureObject cube;
+        cube.definition = "SM_Level_Mesh";
+        cube.translation = aPosition;
+        cube.scale = { FIXTURE_SCALE, FIXTURE_SCALE, FIXTURE_SCALE };
+        if (aTransparent)
+        {
+            cube.properties.push_back(FixtureProperty("Model", "Model", FixtureModel(FIXTURE_MODEL, true)));
+        }
+        return cube;
+    }
+
+    // "level_0" made of these objects, with every definition and the cube model in place.
+    inline void WriteLevel0(const std::filesystem::path& aRoot, const std::vector<FixtureObject>& someObjects)
+    {
+        PlaceFixtureModel(aRoot);
+        std::filesystem::copy_file(std::filesystem::path(VELA_FIXTURES_DIR) / SPINE_CUBE_SOURCE, aRoot / FIXTURE_MODEL,
+                                   std::filesystem::copy_options::overwrite_existing);
+        WriteEveryKindDefinitions(aRoot);
+        WriteFixtureLevel(aRoot, LEVEL_0_SCENE, someObjects);
+    }
+}
