@@ -81,6 +81,12 @@ void MovableBox::Init()
     const Vela::Vector3<float> translation = myAnimatedModel.GetTransform().GetTranslation();
     myPosition = { translation.x, translation.y, 0.0f };
     PlaceCollider();
+    // The world pass culls objects by their static instance: it stands for the skinned one.
+    if (!myModelInstance.GetModel() && myAnimatedModel.GetModel())
+    {
+        myModelInstance.Init(myAnimatedModel.GetModel());
+    }
+    myModelInstance.SetTransform(myAnimatedModel.GetTransform());
     myCollider.name = Vela::StringRegistry::RegisterOrGetString("Interactable_Box_Snail");
     myCollider.AddObserver(this); // once, however often the level is rebuilt
 
@@ -154,6 +160,7 @@ void MovableBox::Update(const UpdateContext& aContext)
 
     PlaceCollider();
     myAnimatedModel.GetTransform().SetTranslation({ myPosition.x, myPosition.y, 0.0f });
+    myModelInstance.SetTransform(myAnimatedModel.GetTransform());
     Vela::AnimationPlayer& clip = GetClip(myCurrentClip);
     if (clip.GetAnimation())
     {

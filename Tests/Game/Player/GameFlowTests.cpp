@@ -47,6 +47,13 @@ namespace
         zone.properties.push_back(FixtureProperty("Collider", "Collider - Box", FixtureBox({ 0, 0 }, aHalfSize, anActive)));
         return zone;
     }
+    FixtureObject Box(Vela::Vector2<float> aPosition, int aType)
+    {
+        FixtureObject box = Placed("Interactable_Box_Snail", { aPosition.x, aPosition.y, 0 }, { 3, 3, 3 });
+        box.properties.push_back(FixtureProperty("BoxType", "Int", aType));
+        box.properties.push_back(FixtureProperty("Model", "Model", FixtureModel("models/Skinned.fbx")));
+        return box;
+    }
     FixtureObject Exit(Vela::Vector2<float> aCentre, const char* aNextScene, bool anActive)
     {
         // Narrow, so that the walk to its centre starts only 30 units away.
@@ -64,6 +71,8 @@ namespace
             // A cube with UVs, which the model factory takes, over the shared fixture model's path.
             std::filesystem::copy_file(FixturePath("fbx/maya_cube_7500_binary.fbx"), myRoot.Path() / FIXTURE_MODEL,
                                        std::filesystem::copy_options::overwrite_existing);
+            // Boxes are skinned models.
+            std::filesystem::copy_file(FixturePath("fbx/max_transformed_skin_7500_binary.fbx"), myRoot.Path() / "models/Skinned.fbx");
             WriteEveryKindDefinitions(myRoot.Path());
             WriteFixtureLevel(myRoot.Path(), LEVEL_0, someLevel0);
             WriteFixtureLevel(myRoot.Path(), LEVEL_1, someLevel1);
@@ -131,7 +140,7 @@ TEST_F(GameFlowTest, DeathsRespawnAtTheSpawnBeforeAnyCheckPointThenAtTheLastOne)
 TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
 {
     Start({ Floor(), Placed("TOB", { -300, FEET, 0 }), Placed("Orb", { -300, 100, 0 }, { 100, 100, 100 }),
-            Placed("Socket", { -300, 230, 0 }, { 120, 120, 120 }), Exit({ 0, 100 }, "level_1", false) },
+            Placed("Socket", { -300, 230, 0 }, { 120, 120, 120 }), Exit({ 0, 100 }, "level_1", false), Box({ -700, 0 }, 1), Box({ -480, 0 }, 2) },
           { Floor(), Placed("TOB", { 500, FEET, 0 }) });
     ASSERT_EQ(TheGame().GetOrbs().size(), 1u);
     Orb& orb = TheGame().GetOrbs().front();
@@ -144,6 +153,10 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     ASSERT_TRUE(orb.IsCarried());
     EXPECT_TRUE(ThePlayer().IsCarryingOrb());
     ASSERT_TRUE(RunUntil([&] { return orb.GetPosition().y > 130.0f; }, 300)) << "the carried orb floats up after the player";
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
+    WritePng("/tmp/player_orb_carried.png", pixels, width, height);
     EXPECT_FALSE(exit.GetCollider().active);
     Tap('E');
     ASSERT_TRUE(RunUntil([&] { return socket.IsSeated(); }, 60));
