@@ -1,14 +1,11 @@
 #include "MenuTestGame.h"
 
 #include "../../Engine/mire/loaders/DdsBuilder.h"
+#include "Support/GameTestSupport.h"
 
 #include "mire/core/WindowsWindow.h"
 #include "mire/graphics/DX11.h"
-#include "Platform/graphics/GfxDevice.h"
 #include "Platform/window/MessageQueue.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
 
 #include <gtest/gtest.h>
 
@@ -97,7 +94,7 @@ namespace MenuTest
             const std::vector<uint8_t> pixels = BorderedPixels(anArt);
             if (path.extension() == ".png")
             {
-                stbi_write_png(path.c_str(), anArt.width, anArt.height, 4, pixels.data(), anArt.width * 4);
+                VelaTest::WritePng(path, pixels, uint32_t(anArt.width), uint32_t(anArt.height));
                 return;
             }
             VelaTest::DdsDescription description;
@@ -275,26 +272,15 @@ namespace MenuTest
         EXPECT_TRUE(engine.BeginFrame());
         myGame->Update(FRAME_TIME);
         myGame->Render();
-        Vela::Gfx::Ref<Vela::Gfx::Texture2D> backBuffer;
-        std::vector<uint8_t> pixels;
-        Vela::Gfx::Texture2DDesc description;
-        if (Vela::Gfx::Succeeded(Vela::DX11::SwapChain->GetBuffer(0, backBuffer.ReleaseAndGetAddressOf())))
-        {
-            backBuffer->GetDesc(&description);
-            EXPECT_TRUE(Vela::Gfx::Succeeded(Vela::Gfx::ReadBackTexture(Vela::DX11::Device, Vela::DX11::Context, backBuffer.Get(), 0, pixels)));
-        }
+        uint32_t width = 0;
+        uint32_t height = 0;
+        const std::vector<uint8_t> pixels = VelaTest::ReadBackBufferRgba(width, height);
         myInputManager->Update();
         engine.EndFrame();
 
         const std::filesystem::path directory = std::filesystem::temp_directory_path() / "mire-menu-screens";
         std::filesystem::create_directories(directory);
         const std::filesystem::path path = directory / (aName + ".png");
-        if (pixels.size() < size_t(description.width) * description.height * 4)
-            return {};
-        // The back buffer holds BGRA.
-        for (size_t i = 0; i + 3 < pixels.size(); i += 4)
-            std::swap(pixels[i], pixels[i + 2]);
-        stbi_write_png(path.c_str(), int(description.width), int(description.height), 4, pixels.data(), int(description.width) * 4);
-        return path;
+        return VelaTest::WritePng(path, pixels, width, height) ? path : std::filesystem::path();
     }
 }
