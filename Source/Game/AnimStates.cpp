@@ -179,8 +179,8 @@ void TakeOffState::OnExit(AnimStateMachine&)
     mySound.Reset();
 }
 
-void FallState::OnEnter(AnimStateMachine&) { PlayClip(true); }
-void FallState::OnExit(AnimStateMachine&) { StopClip(); }
+void LoopedState::OnEnter(AnimStateMachine&) { PlayClip(true); }
+void LoopedState::OnExit(AnimStateMachine&) { StopClip(); }
 
 void FallState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
@@ -226,35 +226,14 @@ void LandState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, f
         aMachine.ChangeTo(Id::Idle);
 }
 
-void PushState::OnEnter(AnimStateMachine&) { PlayClip(true); }
-void PushState::OnExit(AnimStateMachine&) { StopClip(); }
-
-void PushState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
+void BoxHoldState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
     if (someFlags.dead)
         aMachine.ChangeTo(Id::Death);
-    else if (someFlags.pulling)
-        aMachine.ChangeTo(Id::Pull);
-    else if (someFlags.pushing)
-        return;
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::Jog);
-    else
-        aMachine.ChangeTo(Id::Idle);
-}
-
-void PullState::OnEnter(AnimStateMachine&) { PlayClip(true); }
-void PullState::OnExit(AnimStateMachine&) { StopClip(); }
-
-void PullState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
-{
-    AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.pushing)
-        aMachine.ChangeTo(Id::Push);
-    else if (someFlags.pulling)
+    else if (someFlags.*myOther)
+        aMachine.ChangeTo(myOtherState);
+    else if (someFlags.*myHeld)
         return;
     else if (someFlags.speed > MOVING)
         aMachine.ChangeTo(Id::Jog);

@@ -124,13 +124,20 @@ private:
     SoundHandle mySound;
 };
 
-class FallState : public IAnimState
+// A looping state without a sound of its own.
+class LoopedState : public IAnimState
 {
 public:
-    FallState() : IAnimState(AnimStateId::Fall) {}
+    using IAnimState::IAnimState;
     void OnEnter(AnimStateMachine& aMachine) override;
-    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
     void OnExit(AnimStateMachine& aMachine) override;
+};
+
+class FallState : public LoopedState
+{
+public:
+    FallState() : LoopedState(AnimStateId::Fall) {}
+    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
 };
 
 class LandState : public IAnimState
@@ -145,22 +152,32 @@ private:
     SoundHandle mySound;
 };
 
-class PushState : public IAnimState
+// Pushing or pulling a box: stays while its own flag is set and turns into the other on the other flag.
+class BoxHoldState : public LoopedState
 {
 public:
-    PushState() : IAnimState(AnimStateId::Push) {}
-    void OnEnter(AnimStateMachine& aMachine) override;
+    BoxHoldState(AnimStateId anId, bool AnimFlags::*aHeld, bool AnimFlags::*anOther, AnimStateId anOtherState)
+        : LoopedState(anId), myHeld(aHeld), myOther(anOther), myOtherState(anOtherState)
+    {
+    }
     void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
-    void OnExit(AnimStateMachine& aMachine) override;
+
+private:
+    bool AnimFlags::*myHeld;
+    bool AnimFlags::*myOther;
+    AnimStateId myOtherState;
 };
 
-class PullState : public IAnimState
+class PushState : public BoxHoldState
 {
 public:
-    PullState() : IAnimState(AnimStateId::Pull) {}
-    void OnEnter(AnimStateMachine& aMachine) override;
-    void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
-    void OnExit(AnimStateMachine& aMachine) override;
+    PushState() : BoxHoldState(AnimStateId::Push, &AnimFlags::pushing, &AnimFlags::pulling, AnimStateId::Pull) {}
+};
+
+class PullState : public BoxHoldState
+{
+public:
+    PullState() : BoxHoldState(AnimStateId::Pull, &AnimFlags::pulling, &AnimFlags::pushing, AnimStateId::Push) {}
 };
 
 // The states that play their clip once and then hand over.

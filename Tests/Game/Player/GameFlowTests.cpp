@@ -213,3 +213,16 @@ TEST_F(GameFlowTest, LevelChangesLeaveNoSoundsBehind)
     }
     EXPECT_EQ(sounds.CountActiveSounds(), firstBuild);
 }
+
+TEST_F(GameFlowTest, AnExitToAnUnknownSceneReturnsToTheMainMenu)
+{
+    Start({ Floor(), Placed("TOB", { 0, FEET, 0 }), Exit({ 150, 100 }, "level_9", true) });
+    EndTrigger& exit = TheGame().GetEndTriggers().front();
+    Press('D');
+    ASSERT_TRUE(RunUntil([&] { return exit.IsActivated(); }, 200));
+    Release('D');
+    ASSERT_TRUE(RunUntil([&] { return exit.IsWalkingOut(); }, 600));
+    ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::MainMenu); }, 600, LONG_FRAME));
+    EXPECT_EQ(Stack().GetStates().size(), 1u);
+    EXPECT_EQ(TheGame().GetLevelLoader().GetCurrentLevelKey(), "level_0"_sid);
+}
