@@ -178,7 +178,8 @@ namespace Vela
         {
             model->SetSkeleton(skeleton);
         }
-        LoadMaterialTextures(resolved, *model);
+        // The texture lookup roots every name under the asset roots: it takes the requested, root-relative path.
+        LoadMaterialTextures(aPath, *model);
         return InsertModel(aPath, std::move(model));
     }
 
