@@ -116,6 +116,18 @@ TEST_F(SettingsFile, MissingFileReportsAndKeepsTheConfiguration)
     EXPECT_TRUE(capture.Contains("Could not open project settings file in Vela::LoadSettings"));
 }
 
+TEST_F(SettingsFile, AFolderInPlaceOfTheFileReportsAndKeepsTheConfiguration)
+{
+    std::filesystem::create_directories(myFolder.Path() / "settings" / "Game.json");
+    VelaTest::AssertionCapture capture;
+    Config().myWindowWidth = 333;
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = Vela::LoadSettings("Game.json"));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(Config().myWindowWidth, 333u);
+    EXPECT_TRUE(capture.Contains("Could not read project settings file in Vela::LoadSettings"));
+}
+
 TEST_F(SettingsFile, MalformedFilesRaiseTheJsonLibrarysErrors)
 {
     myFolder.Write("settings/Bad.json", "{ not json");
