@@ -42,7 +42,7 @@ namespace
 
         // Draws the model a few of its sizes in front of the camera, with the back buffer's depth buffer
         // bound and the default rasterizer state (back faces culled), and answers the centre pixel.
-        VelaTest::Rgba DrawAndReadCentre(const std::string& aPath)
+        VelaTest::Rgba DrawAndReadCentre(const std::string& aPath, Vela::RasterizerState aRasterizerState = Vela::RasterizerState_Default)
         {
             Vela::ModelInstance instance = Vela::ModelFactory::GetInstance().GetModelInstance(aPath);
             EXPECT_TRUE(instance.GetModel());
@@ -58,7 +58,7 @@ namespace
             camera.SetPerspectiveProjection(90.0f, { float(RENDER_WIDTH), float(RENDER_HEIGHT) }, 0.1f, 100.0f);
             States().Push();
             States().SetCamera(camera);
-            States().SetRasterizerState(Vela::RasterizerState_Default);
+            States().SetRasterizerState(aRasterizerState);
             States().SetDepthStencilState(Vela::DepthStencilState_ReadWriteLess);
             Graphics().GetModelDrawer()->Draw(instance);
             States().Pop();
@@ -86,4 +86,17 @@ TEST_F(MaterialTextureRenderTest, TheColourTextureBesideTheModelIsLoadedAndDrawn
     EXPECT_GT(plain[1], 60);
     EXPECT_EQ(plain[0], plain[1]);
     EXPECT_EQ(plain[1], plain[2]);
+}
+
+// Off for now: imported faces reach the engine counter-clockwise as seen from outside (the import's change to the
+// left-handed axis system mirrors the positions but keeps the corner order), so back-face culling (rasterizer state 0,
+// the game's 3D pass) removes the near faces of the cube and shows the far ones from inside (red 137 here, against
+// 255 for the near face). To be turned on once imported triangles are wound clockwise.
+TEST_F(MaterialTextureRenderTest, DISABLED_WithBackFacesCulledTheNearFacesAreTheOnesDrawn)
+{
+    // With the depth buffer, drawing every face shows the near ones; culling must leave exactly those.
+    const VelaTest::Rgba culled = DrawAndReadCentre("models/red.fbx", Vela::RasterizerState_Default);
+    const VelaTest::Rgba everyFace = DrawAndReadCentre("models/red.fbx", Vela::RasterizerState_NoFaceCulling);
+    EXPECT_GT(culled[0], 60);
+    EXPECT_EQ(culled, everyFace);
 }
