@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 namespace Vela::Platform
 {
@@ -203,7 +204,23 @@ namespace Vela::Platform
             Fail(AudioError::FileOpen);
             return 0;
         }
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        // A path that opens but cannot be read (a folder) throws from the file buffer; a file too large for memory
+        // throws from the allocation. Both are a failed load.
+        std::vector<char> bytes;
+        try
+        {
+            bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
+        catch (const std::bad_alloc&)
+        {
+            Fail(AudioError::Memory);
+            return 0;
+        }
+        catch (const std::exception&)
+        {
+            Fail(AudioError::FileOpen);
+            return 0;
+        }
         if (file.bad())
         {
             Fail(AudioError::FileOpen);

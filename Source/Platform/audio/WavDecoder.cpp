@@ -11,7 +11,10 @@ namespace Vela::Platform
         constexpr uint16_t FORMAT_PCM = 1;
         constexpr uint16_t FORMAT_FLOAT = 3;
         constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
+        constexpr uint32_t MIN_SOURCE_RATE = 1000;
         constexpr uint32_t MAX_SOURCE_RATE = 768000;
+        // At most this many 16-bit samples after conversion (128 MiB; over 12 minutes of stereo at 44100 Hz).
+        constexpr uint64_t MAX_DECODED_SAMPLES = uint64_t(1) << 26;
 
         uint16_t ReadU16(const uint8_t* aData) { return static_cast<uint16_t>(aData[0] | (aData[1] << 8)); }
         uint32_t ReadU32(const uint8_t* aData)
@@ -97,7 +100,8 @@ namespace Vela::Platform
                 aError = "unsupported channel count " + std::to_string(aFormat.channels);
                 return false;
             }
-            if (aFormat.rate == 0 || aFormat.rate > MAX_SOURCE_RATE)
+            // A rate of a few hertz is no sound; converted to the output rate it would ask for gigabytes.
+            if (aFormat.rate < MIN_SOURCE_RATE || aFormat.rate > MAX_SOURCE_RATE)
             {
                 aError = "unsupported sample rate " + std::to_string(aFormat.rate);
                 return false;
@@ -171,9 +175,27 @@ namespace Vela::Platform
         aOut.channels = channels;
         aOut.sourceRate = format.rate;
         aOut.samples.clear();
+        const uint64_t targetFrames = format.rate == aTargetRate
+                                          ? uint64_t(sourceFrames)
+                                          : std::max<uint64_t>(1, (uint64_t(sourceFrames) * aTargetRate + format.rate - 1) / format.rate);
+        if (targetFrames * channels > MAX_DECODED_SAMPLES)
+        {
+            aError = "sound too long: " + std::to_string(targetFrames) + " frames at " + std::to_string(aTargetRate) + " Hz, at most " +
+                     std::to_string(MAX_DECODED_SAMPLES / channels);
+            return false;
+        }
+        try
+        {
+            aOut.samples.resize(targetFrames * channels);
+        }
+        catch (const std::exception&)
+        {
+            aError = "out of memory for " + std::to_string(targetFrames) + " frames";
+            aOut.samples = {};
+            return false;
+        }
         if (format.rate == aTargetRate)
         {
-            aOut.samples.resize(sourceFrames * channels);
             for (size_t frame = 0; frame < sourceFrames; ++frame)
                 for (uint32_t channel = 0; channel < channels; ++channel)
                     aOut.samples[frame * channels + channel] = ToInt16(sourceAt(frame, channel));
@@ -181,8 +203,6 @@ namespace Vela::Platform
         }
 
         // Linear interpolation is plenty for game sound effects and is done once, at load.
-        const uint64_t targetFrames = std::max<uint64_t>(1, (uint64_t(sourceFrames) * aTargetRate + format.rate - 1) / format.rate);
-        aOut.samples.resize(targetFrames * channels);
         const double step = double(format.rate) / double(aTargetRate);
         for (uint64_t frame = 0; frame < targetFrames; ++frame)
         {

@@ -17,7 +17,8 @@ namespace Vela::Platform
     };
 
     // Accepts PCM 8 (unsigned), 16, 24 and 32-bit integer and 32/64-bit float data, mono or stereo,
-    // any rate (plain or extensible format chunk). A data chunk longer than the file is cut to the
-    // whole frames present. On failure returns false and a one-line reason.
+    // at 1000 to 768000 Hz (plain or extensible format chunk). A data chunk longer than the file is cut to the
+    // whole frames present. A sound over 2^26 samples after conversion, or one whose memory cannot be had, fails.
+    // On failure returns false and a one-line reason.
     bool DecodeWav(std::span<const uint8_t> someBytes, uint32_t aTargetRate, DecodedSound& aOut, std::string& aError);
 }

@@ -58,14 +58,18 @@ namespace Vela::Gfx
             return GL_FUNC_ADD;
         }
 
-        GlBuffer* AsBuffer(Resource* aResource)
+        // Null as well for a resource of another (destroyed or replaced) device: such a resource refuses every use.
+        GlBuffer* AsBuffer(Resource* aResource, const DeviceCore& aCore)
         {
-            return aResource && aResource->GetType() == ResourceDimension::BUFFER ? static_cast<GlBuffer*>(aResource) : nullptr;
+            GlBuffer* buffer = aResource && aResource->GetType() == ResourceDimension::BUFFER ? static_cast<GlBuffer*>(aResource) : nullptr;
+            return buffer && buffer->IsUsableWith(aCore) ? buffer : nullptr;
         }
 
-        GlTexture2D* AsTexture(Resource* aResource)
+        GlTexture2D* AsTexture(Resource* aResource, const DeviceCore& aCore)
         {
-            return aResource && aResource->GetType() == ResourceDimension::TEXTURE2D ? static_cast<GlTexture2D*>(aResource) : nullptr;
+            GlTexture2D* texture =
+                aResource && aResource->GetType() == ResourceDimension::TEXTURE2D ? static_cast<GlTexture2D*>(aResource) : nullptr;
+            return texture && texture->IsUsableWith(aCore) ? texture : nullptr;
         }
 
         void ApplyColorMask(GLuint anIndex, uint8_t aMask)
@@ -432,7 +436,7 @@ namespace Vela::Gfx
         *aMapped = MappedSubresource();
         const bool reads = aType == MapType::READ || aType == MapType::READ_WRITE;
         const bool writes = aType != MapType::READ;
-        if (GlBuffer* buffer = AsBuffer(aResource))
+        if (GlBuffer* buffer = AsBuffer(aResource, *myCore))
         {
             const BufferDesc& desc = buffer->Desc();
             if (aSubresource != 0 || buffer->myIsMapped)
@@ -459,7 +463,7 @@ namespace Vela::Gfx
             aMapped->depthPitch = desc.byteWidth;
             return RESULT_OK;
         }
-        GlTexture2D* texture = AsTexture(aResource);
+        GlTexture2D* texture = AsTexture(aResource, *myCore);
         if (!texture)
             return Reject();
         const Texture2DDesc& desc = texture->Desc();
@@ -494,7 +498,7 @@ namespace Vela::Gfx
 
     void GlDeviceContext::Unmap(Resource* aResource, uint32_t aSubresource)
     {
-        if (GlBuffer* buffer = AsBuffer(aResource))
+        if (GlBuffer* buffer = AsBuffer(aResource, *myCore))
         {
             if (!buffer->myIsMapped || aSubresource != 0)
                 return;
@@ -510,7 +514,7 @@ namespace Vela::Gfx
             }
             return;
         }
-        GlTexture2D* texture = AsTexture(aResource);
+        GlTexture2D* texture = AsTexture(aResource, *myCore);
         if (!texture || texture->myMappedSubresource != static_cast<int32_t>(aSubresource))
             return;
         texture->myMappedSubresource = -1;
@@ -523,7 +527,7 @@ namespace Vela::Gfx
     {
         if (!someData)
             return Reject();
-        if (GlBuffer* buffer = AsBuffer(aDestination))
+        if (GlBuffer* buffer = AsBuffer(aDestination, *myCore))
         {
             if (buffer->Desc().usage != Usage::DEFAULT || aSubresource != 0)
                 return RESULT_INVALID_CALL;
@@ -532,7 +536,7 @@ namespace Vela::Gfx
                 glNamedBufferSubData(name, 0, buffer->Desc().byteWidth, someData);
             return RESULT_OK;
         }
-        GlTexture2D* texture = AsTexture(aDestination);
+        GlTexture2D* texture = AsTexture(aDestination, *myCore);
         if (!texture)
             return Reject();
         const Texture2DDesc& desc = texture->Desc();
@@ -556,9 +560,11 @@ namespace Vela::Gfx
     {
         if (!aDestination || !aSource || aDestination == aSource || aDestination->GetType() != aSource->GetType())
             return Reject();
-        if (GlBuffer* destination = AsBuffer(aDestination))
+        if (GlBuffer* destination = AsBuffer(aDestination, *myCore))
         {
-            GlBuffer* source = AsBuffer(aSource);
+            GlBuffer* source = AsBuffer(aSource, *myCore);
+            if (!source)
+                return Reject();
             const BufferDesc& to = destination->Desc();
             const BufferDesc& from = source->Desc();
             if (to.byteWidth != from.byteWidth || to.usage == Usage::IMMUTABLE || destination->myIsMapped || source->myIsMapped)
@@ -578,8 +584,10 @@ namespace Vela::Gfx
                 glGetNamedBufferSubData(destination->EnsureGl(), 0, size, destination->myShadow.data());
             return RESULT_OK;
         }
-        GlTexture2D* destination = AsTexture(aDestination);
-        GlTexture2D* source = AsTexture(aSource);
+        GlTexture2D* destination = AsTexture(aDestination, *myCore);
+        GlTexture2D* source = AsTexture(aSource, *myCore);
+        if (!destination || !source)
+            return Reject();
         const Texture2DDesc& to = destination->Desc();
         const Texture2DDesc& from = source->Desc();
         if (to.width != from.width || to.height != from.height || to.mipLevels != from.mipLevels || to.arraySize != from.arraySize ||

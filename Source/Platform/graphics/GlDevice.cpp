@@ -100,6 +100,7 @@ namespace Vela::Gfx
         , myGlContext(aContext)
     {
         myCore->renderThread = std::this_thread::get_id();
+        myCore->generation = DeviceCore::NextGeneration();
         myCore->alive.store(true, std::memory_order_release);
     }
 
@@ -264,6 +265,8 @@ namespace Vela::Gfx
     Result GlDevice::CreateShaderResourceView(Resource* aResource, const ShaderResourceViewDesc* aDesc, ShaderResourceView** aView)
     {
         GlTexture2D* texture = AsTexture(aResource);
+        if (texture && !texture->IsUsableWith(*myCore))
+            return Refuse("a view needs a texture of this device");
         if (!texture)
             return aResource ? RESULT_UNSUPPORTED : Refuse("a shader-resource view needs a texture");
         const Texture2DDesc& textureDesc = texture->Desc();
@@ -301,6 +304,8 @@ namespace Vela::Gfx
     Result GlDevice::CreateRenderTargetView(Resource* aResource, const RenderTargetViewDesc* aDesc, RenderTargetView** aView)
     {
         GlTexture2D* texture = AsTexture(aResource);
+        if (texture && !texture->IsUsableWith(*myCore))
+            return Refuse("a view needs a texture of this device");
         if (!texture)
             return aResource ? RESULT_UNSUPPORTED : Refuse("a render-target view needs a texture");
         const Texture2DDesc& textureDesc = texture->Desc();
@@ -327,6 +332,8 @@ namespace Vela::Gfx
     Result GlDevice::CreateDepthStencilView(Resource* aResource, const DepthStencilViewDesc* aDesc, DepthStencilView** aView)
     {
         GlTexture2D* texture = AsTexture(aResource);
+        if (texture && !texture->IsUsableWith(*myCore))
+            return Refuse("a view needs a texture of this device");
         if (!texture)
             return aResource ? RESULT_UNSUPPORTED : Refuse("a depth-stencil view needs a texture");
         const Texture2DDesc& textureDesc = texture->Desc();

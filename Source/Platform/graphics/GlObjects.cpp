@@ -55,9 +55,18 @@ namespace Vela::Gfx
         }
     }
 
+    namespace
+    {
+        std::atomic<uint64_t> ourCurrentGeneration{ 0 };
+    }
+
+    uint64_t DeviceCore::NextGeneration() { return ourCurrentGeneration.fetch_add(1, std::memory_order_acq_rel) + 1; }
+
+    uint64_t DeviceCore::CurrentGeneration() { return ourCurrentGeneration.load(std::memory_order_acquire); }
+
     void DeviceCore::DeleteName(GlKind aKind, GLuint aName)
     {
-        if (aName == 0 || !alive.load(std::memory_order_acquire))
+        if (aName == 0 || !IsCurrent())
             return;
         if (IsRenderThread())
         {
@@ -118,7 +127,9 @@ namespace Vela::Gfx
 
     GLuint GlBuffer::EnsureGl()
     {
-        if (myIsMade || myDesc.usage == Usage::STAGING || !myCore->CanCallGl())
+        if (!myCore->CanCallGl())
+            return 0;
+        if (myIsMade || myDesc.usage == Usage::STAGING)
             return myName;
         myIsMade = true;
         ClearGlErrors();
@@ -183,7 +194,9 @@ namespace Vela::Gfx
 
     GLuint GlTexture2D::EnsureGl()
     {
-        if (myIsMade || myDesc.usage == Usage::STAGING || !myCore->CanCallGl())
+        if (!myCore->CanCallGl())
+            return 0;
+        if (myIsMade || myDesc.usage == Usage::STAGING)
             return myName;
         myIsMade = true;
         ClearGlErrors();
@@ -272,11 +285,12 @@ namespace Vela::Gfx
     GLuint GlTextureViewName::Ensure(const CorePointer& aCore, GlTexture2D& aTexture, Format aFormat, GLenum aTarget, uint32_t aFirstMip,
                                      uint32_t aMipCount)
     {
-        if (myIsMade)
-            return myName;
+        // The texture answers 0 once its device is gone: so does its view.
         const GLuint texture = aTexture.EnsureGl();
         if (texture == 0)
             return 0;
+        if (myIsMade)
+            return myName;
         myIsMade = true;
         myCore = aCore;
         const FormatInfo* info = FindFormatInfo(aFormat);
@@ -400,7 +414,9 @@ namespace Vela::Gfx
 
     GLuint GlSamplerState::EnsureGl()
     {
-        if (myName != 0 || !myCore->CanCallGl())
+        if (!myCore->CanCallGl())
+            return 0;
+        if (myName != 0)
             return myName;
         glCreateSamplers(1, &myName);
         const uint32_t filter = static_cast<uint32_t>(myDesc.filter);
@@ -464,7 +480,9 @@ namespace Vela::Gfx
 
     GLuint GlShaderProgram::EnsureGl()
     {
-        if (myIsMade || !myCore->CanCallGl())
+        if (!myCore->CanCallGl())
+            return 0;
+        if (myIsMade)
             return myProgram;
         myIsMade = true;
         const char* stageName = myStage == GL_VERTEX_SHADER ? "vertex" : "pixel";
@@ -522,7 +540,9 @@ namespace Vela::Gfx
 
     GLuint GlInputLayout::EnsureGl()
     {
-        if (myName != 0 || !myCore->CanCallGl())
+        if (!myCore->CanCallGl())
+            return 0;
+        if (myName != 0)
             return myName;
         glCreateVertexArrays(1, &myName);
         for (const GlInputElement& element : myElements)

@@ -28,15 +28,26 @@ namespace Vela::Gfx
 
     // What every object of one device shares: the render thread, whether the GL context still exists, and the GL
     // names of objects released off the render thread (deleted later on it).
+    //
+    // Every device gets the next generation number; only the newest device's objects may reach GL. An object of a
+    // destroyed (or replaced) device answers GL name 0 to every use, so it never reaches a name that a later device
+    // reuses.
     struct DeviceCore
     {
         std::thread::id renderThread;
         std::atomic<bool> alive{false};
+        uint64_t generation = 0;
         std::mutex deadMutex;
         std::vector<std::pair<GlKind, GLuint>> deadNames;
 
+        // Takes the next generation number, making every older device's objects inert.
+        static uint64_t NextGeneration();
+        static uint64_t CurrentGeneration();
+
         bool IsRenderThread() const { return std::this_thread::get_id() == renderThread; }
-        bool CanCallGl() const { return alive.load(std::memory_order_acquire) && IsRenderThread(); }
+        // Alive and the newest device.
+        bool IsCurrent() const { return alive.load(std::memory_order_acquire) && generation == CurrentGeneration(); }
+        bool CanCallGl() const { return IsCurrent() && IsRenderThread(); }
         // Deletes at once on the render thread, else queues; nothing once the context is gone.
         void DeleteName(GlKind aKind, GLuint aName);
         void DeleteQueuedNames();
@@ -57,6 +68,8 @@ namespace Vela::Gfx
         void GetDesc(BufferDesc* aDesc) const override;
 
         const BufferDesc& Desc() const { return myDesc; }
+        // Made by that device, which is still the newest one alive.
+        bool IsUsableWith(const DeviceCore& aCore) const { return myCore.get() == &aCore && aCore.IsCurrent(); }
         // Render thread: the GL buffer, made at first use (0 for staging buffers or when GL refused it).
         GLuint EnsureGl();
 
@@ -84,6 +97,8 @@ namespace Vela::Gfx
         void GetDesc(Texture2DDesc* aDesc) const override;
 
         const Texture2DDesc& Desc() const { return myDesc; }
+        // Made by that device, which is still the newest one alive.
+        bool IsUsableWith(const DeviceCore& aCore) const { return myCore.get() == &aCore && aCore.IsCurrent(); }
         const FormatInfo& Info() const { return *myFormat; }
         GLenum StorageFormat() const { return myStorageFormat; }
         GLenum Target() const { return myTarget; }

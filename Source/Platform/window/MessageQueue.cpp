@@ -7,14 +7,17 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <map>
 #include <mutex>
 
 namespace Vela::Platform
 {
     namespace
     {
-        // Raw records live in a ring: a MESSAGE_INPUT is read while it is dispatched, long before the ring wraps.
-        constexpr size_t RAW_INPUT_RING_SIZE = 256;
+        // A raw record is kept until its MESSAGE_INPUT is dispatched (or cleared from the queue), however many arrive
+        // before the first is dispatched. Only a program that never dispatches them reaches this bound; past it the
+        // oldest record goes.
+        constexpr size_t RAW_INPUT_RECORD_LIMIT = size_t(1) << 16;
 
         struct QueueState
         {
@@ -22,7 +25,7 @@ namespace Vela::Platform
             std::deque<Message> messages;
             bool quitPosted = false;
             int exitCode = 0;
-            std::array<RawInput, RAW_INPUT_RING_SIZE> rawRing{};
+            std::map<uint64_t, RawInput> rawRecords;
             uint64_t rawSequence = 0;
         };
 
@@ -44,8 +47,19 @@ namespace Vela::Platform
             QueueState& state = State();
             std::lock_guard guard(state.lock);
             const uint64_t sequence = ++state.rawSequence;
-            state.rawRing[sequence % RAW_INPUT_RING_SIZE] = aInput;
+            if (state.rawRecords.size() >= RAW_INPUT_RECORD_LIMIT)
+            {
+                state.rawRecords.erase(state.rawRecords.begin());
+            }
+            state.rawRecords.emplace(sequence, aInput);
             return static_cast<LParam>(sequence);
+        }
+
+        void ForgetRawInput(LParam aHandle)
+        {
+            QueueState& state = State();
+            std::lock_guard guard(state.lock);
+            state.rawRecords.erase(static_cast<uint64_t>(aHandle));
         }
 
         WParam MouseKeyState()
@@ -301,11 +315,17 @@ namespace Vela::Platform
     LResult DispatchMessage(const Message& aMessage)
     {
         // A destroyed window takes no more queued messages.
-        if (aMessage.message == MESSAGE_QUIT || !IsLiveWindow(aMessage.window) || aMessage.window->destroyed)
+        LResult result = 0;
+        if (aMessage.message != MESSAGE_QUIT && IsLiveWindow(aMessage.window) && !aMessage.window->destroyed)
         {
-            return 0;
+            result = SendMessage(aMessage.window, aMessage.message, aMessage.wParam, aMessage.lParam);
         }
-        return SendMessage(aMessage.window, aMessage.message, aMessage.wParam, aMessage.lParam);
+        // The raw record was read (if at all) while its message was handled.
+        if (aMessage.message == MESSAGE_INPUT)
+        {
+            ForgetRawInput(aMessage.lParam);
+        }
+        return result;
     }
 
     void PostMessage(WindowHandle aWindow, MessageId aMessage, WParam aWParam, LParam aLParam)
@@ -326,6 +346,13 @@ namespace Vela::Platform
         GatherEvents();
         QueueState& state = State();
         std::lock_guard guard(state.lock);
+        for (const Message& message : state.messages)
+        {
+            if (message.message == MESSAGE_INPUT)
+            {
+                state.rawRecords.erase(static_cast<uint64_t>(message.lParam));
+            }
+        }
         state.messages.clear();
         state.quitPosted = false;
         state.exitCode = 0;
@@ -346,11 +373,12 @@ namespace Vela::Platform
         QueueState& state = State();
         std::lock_guard guard(state.lock);
         const uint64_t sequence = static_cast<uint64_t>(aHandle);
-        if (sequence == 0 || sequence > state.rawSequence || state.rawSequence - sequence >= RAW_INPUT_RING_SIZE)
+        const auto found = state.rawRecords.find(sequence);
+        if (found == state.rawRecords.end())
         {
             return false;
         }
-        aOut = state.rawRing[sequence % RAW_INPUT_RING_SIZE];
+        aOut = found->second;
         return true;
     }
 }

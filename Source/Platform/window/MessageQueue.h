@@ -47,7 +47,7 @@ namespace Vela::Platform
     // Asks for raw mouse motion on this window (also while it is in the background, as far as SDL allows).
     bool RegisterRawMouseInput(WindowHandle aWindow);
 
-    // The record a MESSAGE_INPUT names. False for a stale or unknown lParam.
+    // The record a MESSAGE_INPUT names, kept until that message is dispatched. False for a stale or unknown lParam.
     bool GetRawInputData(LParam aHandle, RawInput& aOut);
 
     // Packs a client position as mouse messages carry it: signed 16-bit x in the low word, y in the high word.

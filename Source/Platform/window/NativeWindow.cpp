@@ -104,6 +104,29 @@ namespace Vela::Platform
         return nullptr;
     }
 
+    bool SetWindowIcon(WindowHandle aWindow, const std::vector<uint8_t>& somePixels, uint32_t aWidth, uint32_t aHeight)
+    {
+        if (!IsLiveWindow(aWindow) || aWidth == 0 || aHeight == 0 || aWidth > MAX_WINDOW_ICON_SIZE || aHeight > MAX_WINDOW_ICON_SIZE ||
+            somePixels.size() != static_cast<size_t>(aWidth) * aHeight * 4)
+        {
+            return false;
+        }
+        aWindow->iconWidth = aWidth;
+        aWindow->iconHeight = aHeight;
+        aWindow->iconPixels = somePixels;
+        // Bytes R, G, B, A in memory whatever the machine's byte order.
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(aWindow->iconPixels.data(), static_cast<int>(aWidth), static_cast<int>(aHeight),
+                                                                  32, static_cast<int>(aWidth * 4), SDL_PIXELFORMAT_RGBA32);
+        if (surface == nullptr)
+        {
+            printf("Could not make the window icon: %s\n", SDL_GetError());
+            return true;
+        }
+        SDL_SetWindowIcon(aWindow->sdlWindow, surface);
+        SDL_FreeSurface(surface);
+        return true;
+    }
+
     void SetWindowUserData(WindowHandle aWindow, void* aUserData)
     {
         if (IsLiveWindow(aWindow))

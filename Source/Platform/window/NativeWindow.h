@@ -47,6 +47,13 @@ namespace Vela::Platform
     // The live window whose SDL window has this id, or null.
     WindowHandle FindWindowBySdlId(uint32_t aSdlWindowId);
 
+    // The largest icon side SetWindowIcon takes.
+    constexpr uint32_t MAX_WINDOW_ICON_SIZE = 256;
+
+    // Gives the window (title bar, task switcher) an icon from RGBA8 pixels, top row first, width x height x 4 bytes.
+    // False for an invalid handle, no pixels, or a side of 0 or over MAX_WINDOW_ICON_SIZE; the window keeps its icon.
+    bool SetWindowIcon(WindowHandle aWindow, const std::vector<uint8_t>& somePixels, uint32_t aWidth, uint32_t aHeight);
+
     void SetWindowUserData(WindowHandle aWindow, void* aUserData);
     void* GetWindowUserData(WindowHandle aWindow);
 

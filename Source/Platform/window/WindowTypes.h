@@ -3,6 +3,7 @@
 // Message ids and their parameters keep the numbers and packing of the desktop system the engine was
 // designed for, so the engine's message handling reads them unchanged.
 #include <cstdint>
+#include <vector>
 
 struct SDL_Window;
 
@@ -30,6 +31,10 @@ namespace Vela::Platform
         bool destroyed = false;       // the destroy message was sent; the SDL window is hidden until released
         bool rawMouseInput = false;   // raw mouse motion is delivered as MESSAGE_INPUT
         bool minimized = false;
+        // The icon last given to the window: RGBA8, top row first (empty when it has none).
+        uint32_t iconWidth = 0;
+        uint32_t iconHeight = 0;
+        std::vector<uint8_t> iconPixels;
     };
 
     constexpr MessageId MESSAGE_DESTROY = 0x0002;

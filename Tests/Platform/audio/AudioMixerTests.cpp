@@ -203,6 +203,13 @@ TEST_F(Mixer, LoadFailuresAreReportedAndChangeNothing)
     const auto corrupt = directory.Write("corrupt.wav", "RIFF\x10\0\0\0WAVEjunkjunk");
     EXPECT_EQ(myMixer.LoadSample(corrupt.string(), 3, 0), 0u);
     EXPECT_EQ(myMixer.GetLastError(), AudioError::Format);
+    // A folder opens but cannot be read: a failed load, not a stream exception.
+    std::filesystem::create_directories(directory.Path() / "folder.wav");
+    EXPECT_EQ(myMixer.LoadSample((directory.Path() / "folder.wav").string(), 3, 0), 0u);
+    EXPECT_EQ(myMixer.GetLastError(), AudioError::FileOpen);
+    // A rate of one hertz is refused by the decoder.
+    EXPECT_EQ(myMixer.LoadSample(directory.Write("slow.wav", MakeWav({.rate = 1}, std::string(10 * 1024, '\x10'))).string(), 3, 0), 0u);
+    EXPECT_EQ(myMixer.GetLastError(), AudioError::Format);
     const auto file = directory.Write("good.wav", ConstantWav(10, HALF, 0, 2));
     EXPECT_NE(myMixer.LoadSample(file.string(), 3, 0), 0u);
     EXPECT_EQ(Load(ConstantWav(10, HALF, 0, 1), 0, 0), 0u); // a limit of zero plays nothing

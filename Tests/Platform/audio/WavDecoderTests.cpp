@@ -116,6 +116,8 @@ TEST(WavDecoder, MalformedFilesFailWithAReason)
         {"three channels", MakeWav({.channels = 3}, Pcm16({1, 2, 3}))},
         {"12-bit", MakeWav({.bits = 12}, Pcm16({1, 2, 3}))},
         {"zero rate", MakeWav({.rate = 0}, Pcm16({1, 2, 3}))},
+        {"one hertz", MakeWav({.rate = 1}, Pcm16({1, 2, 3}))},
+        {"999 hertz", MakeWav({.rate = 999}, Pcm16({1, 2, 3}))},
         {"compressed", MakeWav({.formatTag = 2}, Pcm16({1, 2, 3}))},
         {"half a frame", MakeWav({.channels = 2}, Pcm16({1}))},
     };
@@ -133,4 +135,33 @@ TEST(WavDecoder, MalformedFilesFailWithAReason)
         DecodedSound sound;
         Decode(valid.substr(0, cut), sound);
     }
+}
+
+TEST(WavDecoder, TinyRatesAreRefusedBeforeAnyConversionIsAllocated)
+{
+    // 10 KB at 1 Hz would ask for about 848 MB at 44100 Hz; a 1 MB file for about 88 GB.
+    for (const uint32_t rate : {1u, 5u, 999u})
+    {
+        SCOPED_TRACE(rate);
+        DecodedSound sound;
+        std::string error;
+        EXPECT_FALSE(Decode(MakeWav({.rate = rate}, std::string(10 * 1024, '\x10')), sound, &error));
+        EXPECT_EQ(error, "unsupported sample rate " + std::to_string(rate));
+        EXPECT_TRUE(sound.samples.empty());
+    }
+    // The lowest rate taken converts.
+    DecodedSound sound;
+    ASSERT_TRUE(Decode(MakeWav({.rate = 1000}, Pcm16({100, 200, 300, 400})), sound));
+    EXPECT_EQ(sound.sourceRate, 1000u);
+    EXPECT_EQ(sound.FrameCount(), (4u * 44100u + 999u) / 1000u);
+}
+
+TEST(WavDecoder, ASoundTooLongAfterConversionFailsInsteadOfAllocating)
+{
+    // 1 MB of 8-bit mono at 1000 Hz is 17 minutes: about 46 million frames at 44100 Hz, stereo doubles it past the cap.
+    DecodedSound sound;
+    std::string error;
+    EXPECT_FALSE(Decode(MakeWav({.channels = 2, .rate = 1000, .bits = 8}, std::string(2 * 1024 * 1024, '\x80')), sound, &error));
+    EXPECT_NE(error.find("sound too long"), std::string::npos) << error;
+    EXPECT_TRUE(sound.samples.empty());
 }

@@ -239,4 +239,56 @@ namespace VelaTest
         backBuffer.Reset();
         SUCCEED();
     }
+
+    TEST_F(DeviceTest, ObjectsOfADestroyedDeviceRefuseEveryUseOnTheNextDevice)
+    {
+        // A texture made and uploaded on the first device.
+        auto makeTexture = [this](uint8_t aRed, uint8_t aGreen) {
+            Texture2DDesc desc;
+            desc.width = 4;
+            desc.height = 4;
+            desc.format = Format::R8G8B8A8_UNORM;
+            desc.bindFlags = BIND_SHADER_RESOURCE;
+            std::vector<uint8_t> pixels;
+            for (int i = 0; i < 16; ++i)
+                pixels.insert(pixels.end(), {aRed, aGreen, 0, 255});
+            const SubresourceData data = {pixels.data(), 16, 0};
+            Ref<Texture2D> texture;
+            EXPECT_EQ(myDevice->CreateTexture2D(&desc, &data, texture.ReleaseAndGetAddressOf()), RESULT_OK);
+            return texture;
+        };
+        Ref<Texture2D> old = makeTexture(255, 0);
+        ASSERT_TRUE(old);
+        EXPECT_EQ(PixelAt(old.Get(), 1, 1), (Pixel{255, 0, 0, 255}));
+        Ref<Buffer> oldBuffer = MakeBuffer(nullptr, 64, BIND_CONSTANT_BUFFER, Usage::DYNAMIC);
+
+        // The first device goes; a second one in the same window makes a texture of its own (GL may hand out the
+        // same name again).
+        myContext.Reset();
+        mySwapChain.Reset();
+        myDevice.Reset();
+        SwapChainDesc desc;
+        desc.outputWindow = &myWindow;
+        ASSERT_EQ(CreateDeviceAndSwapChain(nullptr, 0, &desc, mySwapChain.ReleaseAndGetAddressOf(), myDevice.ReleaseAndGetAddressOf(),
+                                           myContext.ReleaseAndGetAddressOf()),
+                  RESULT_OK);
+        Ref<Texture2D> fresh = makeTexture(0, 255);
+        ASSERT_TRUE(fresh);
+
+        // The old texture never reads the new one, and writing through it changes nothing.
+        std::vector<uint8_t> pixels;
+        EXPECT_NE(ReadBackTexture(myDevice.Get(), myContext.Get(), old.Get(), 0, pixels), RESULT_OK);
+        const std::vector<uint8_t> red(16 * 4, 255);
+        EXPECT_NE(myContext->UpdateSubresource(old.Get(), 0, red.data(), 16, 0), RESULT_OK);
+        EXPECT_NE(myContext->CopyResource(fresh.Get(), old.Get()), RESULT_OK);
+        EXPECT_NE(myContext->CopyResource(old.Get(), fresh.Get()), RESULT_OK);
+        MappedSubresource mapped;
+        EXPECT_NE(myContext->Map(oldBuffer.Get(), 0, MapType::WRITE_DISCARD, 0, &mapped), RESULT_OK);
+        EXPECT_EQ(PixelAt(fresh.Get(), 1, 1), (Pixel{0, 255, 0, 255}));
+
+        // Nor can the new device view it.
+        Ref<ShaderResourceView> oldView;
+        EXPECT_NE(myDevice->CreateShaderResourceView(old.Get(), nullptr, oldView.ReleaseAndGetAddressOf()), RESULT_OK);
+        EXPECT_FALSE(oldView);
+    }
 }

@@ -1,11 +1,14 @@
 #pragma once
 // Starts the engine headless (offscreen window, GL device) for the renderer benchmarks.
 #include "mire/core/Engine.h"
+#include "mire/graphics/DX11.h"
 #include "mire/graphics/GraphicsEngine.h"
 #include "mire/settings/Settings.h"
+#include "Platform/graphics/Gfx.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 namespace VelaBench
 {
@@ -23,5 +26,17 @@ namespace VelaBench
         configuration.myDebugFeatures = 0;
         configuration.myEnableVsync = false;
         return Vela::Engine::Start();
+    }
+
+    // Waits until the device has drawn everything issued so far, by reading the back buffer back. The software
+    // rasteriser draws on threads of its own, so without this the wall clock misses most of the work.
+    inline void WaitForGpu()
+    {
+        Vela::Gfx::Ref<Vela::Gfx::Texture2D> backBuffer;
+        if (Vela::DX11::SwapChain && Vela::Gfx::Succeeded(Vela::DX11::SwapChain->GetBuffer(0, backBuffer.ReleaseAndGetAddressOf())))
+        {
+            std::vector<uint8_t> pixels;
+            Vela::Gfx::ReadBackTexture(Vela::DX11::Device, Vela::DX11::Context, backBuffer.Get(), 0, pixels);
+        }
     }
 }

@@ -166,6 +166,8 @@ namespace Vela
         engine->myFontManager.reset();
         engine->myTextureManager.reset();
         engine->myGraphicsEngine.reset();
+        // The cached shaders belong to this device: a later start loads its own.
+        DX11::ReleaseShaderCaches();
         engine->myDX11.reset();
         engine->myWindow.reset();
         delete engine;

@@ -1,6 +1,7 @@
 #include "mire/core/WindowsWindow.h"
 
 #include "mire/core/Engine.h"
+#include "mire/core/WindowIcon.h"
 #include "Platform/window/Cursor.h"
 #include "Platform/window/MessageQueue.h"
 #include "Platform/window/NativeWindow.h"
@@ -65,6 +66,9 @@ namespace Vela
                 return false;
             }
             myOwnsHandle = true;
+            // The window we make carries the game's icon (an adopted window keeps its own).
+            const RgbaImage icon = LoadWindowIcon();
+            Platform::SetWindowIcon(myHandle, icon.myPixels, icon.myWidth, icon.myHeight);
             if (aWindowHandle != nullptr)
             {
                 *aWindowHandle = &myHandle;

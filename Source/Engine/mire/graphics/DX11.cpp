@@ -125,6 +125,8 @@ namespace Vela
         Device = myDevice.Get();
         Context = myContext.Get();
         SwapChain = mySwapChain.Get();
+        // Set once, as the device starts: other threads read it, and a resize must not write it again.
+        RenderThreadId = std::this_thread::get_id();
 
         Gfx::Ref<Gfx::Texture2D> backBufferTexture;
         if (Gfx::Failed(mySwapChain->GetBuffer(0, backBufferTexture.ReleaseAndGetAddressOf())) || !backBufferTexture)
@@ -148,7 +150,6 @@ namespace Vela
         myBackBuffer.SetAsActiveTarget(&myDepthBuffer);
         BackBuffer = &myBackBuffer;
         BackBufferDepth = &myDepthBuffer;
-        RenderThreadId = std::this_thread::get_id();
         return true;
     }
 

@@ -40,6 +40,7 @@ namespace Vela
             }
             if (myPadIndex == NO_PAD)
             {
+                ClearInput();
                 return false;
             }
         }
@@ -49,6 +50,8 @@ namespace Vela
         if (GetGamepadState(myPadIndex, myCurrentState) != GAMEPAD_RESULT_SUCCESS)
         {
             myPadIndex = NO_PAD;
+            myCurrentState = {};
+            ClearAxes();
             return false;
         }
 
@@ -60,6 +63,24 @@ namespace Vela
         myLeftTrigger = static_cast<float>(pad.leftTrigger) / 255.0f;
         myRightTrigger = static_cast<float>(pad.rightTrigger) / 255.0f;
         return true;
+    }
+
+    // Without a pad nothing is held: the button state moves on (a release is seen once) and the axes rest.
+    void XboxController::ClearInput()
+    {
+        myPreviousState = myCurrentState;
+        myCurrentState = {};
+        ClearAxes();
+    }
+
+    void XboxController::ClearAxes()
+    {
+        myLeftStickX = 0.0f;
+        myLeftStickY = 0.0f;
+        myRightStickX = 0.0f;
+        myRightStickY = 0.0f;
+        myLeftTrigger = 0.0f;
+        myRightTrigger = 0.0f;
     }
 
     bool XboxController::IsButtonPressed(uint16_t aMask) const

@@ -30,6 +30,9 @@ namespace Vela
         float myRightTrigger = 0.0f;
 
     private:
+        void ClearInput();
+        void ClearAxes();
+
         uint32_t myPadIndex = NO_PAD;
         Platform::GamepadState myPreviousState;
         Platform::GamepadState myCurrentState;

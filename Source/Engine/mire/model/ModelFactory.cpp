@@ -178,7 +178,8 @@ namespace Vela
         {
             model->SetSkeleton(skeleton);
         }
-        LoadMaterialTextures(resolved, *model);
+        // The texture lookup roots every name under the asset roots: it takes the requested, root-relative path.
+        LoadMaterialTextures(aPath, *model);
         return InsertModel(aPath, std::move(model));
     }
 
@@ -330,7 +331,24 @@ namespace Vela
     void ModelFactory::OnModelFileChanged(const std::string& aPath)
     {
         std::lock_guard lock(myCacheMutex);
-        myModels.erase(aPath);
+        const auto found = myModels.find(aPath);
+        if (found == myModels.end())
+        {
+            return;
+        }
+        const Model* dropped = found->second.get();
+        myModels.erase(found);
+        // The clips converted for the dropped model go with it (as do those of models already gone); a holder of the old
+        // model that asks again gets its clip converted anew.
+        std::erase_if(myAnimations, [dropped](const auto& anEntry) {
+            return anEntry.first.myModel == dropped || anEntry.second.myModel.expired();
+        });
+    }
+
+    size_t ModelFactory::GetCachedAnimationCount()
+    {
+        std::lock_guard lock(myCacheMutex);
+        return myAnimations.size();
     }
 
     bool ModelFactory::CreatePrimitiveModel(const char* aName, std::vector<ModelVertex> someVertices, std::vector<uint32_t> someIndices)

@@ -54,8 +54,11 @@ namespace Vela
         bool CreateCubeModel();
         bool CreatePlaneModel();
 
-        // Drops the cached model so that the next request reloads the file; holders keep the old one.
+        // Drops the cached model, and the clips converted for it, so that the next request reloads the file; holders
+        // keep the old model and the clips they hold.
         void OnModelFileChanged(const std::string& aPath);
+        // Clips in the cache (one per clip file and model).
+        size_t GetCachedAnimationCount();
 
     private:
         bool CreateMeshBuffers(MeshData& aMesh);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string_view>
 
@@ -19,4 +20,11 @@ namespace Vela::JsonReading
 
     // Raises type_error 306 "cannot use value() with <type>" unless aJson is an object.
     void RequireObjectForValue(const nlohmann::json& aJson);
+
+    // Raises type_error 302 "type must be array, but is <type>" unless aJson is an array.
+    void RequireArray(const nlohmann::json& aJson);
+
+    // A number that fits a 32-bit signed integer (a fraction is dropped, as the library's own conversion does). A
+    // number outside that range raises out_of_range 406; a value that is not a number raises the library's type error.
+    int32_t ReadInt32(const nlohmann::json& aJson);
 }

@@ -45,7 +45,7 @@ namespace Vela
     }
 
     void ReadPropertyValue(bool& aValue, const nlohmann::json& aJson) { aValue = aJson.get<bool>(); }
-    void ReadPropertyValue(int32_t& aValue, const nlohmann::json& aJson) { aValue = aJson.get<int32_t>(); }
+    void ReadPropertyValue(int32_t& aValue, const nlohmann::json& aJson) { aValue = JsonReading::ReadInt32(aJson); }
     void ReadPropertyValue(float& aValue, const nlohmann::json& aJson) { aValue = ReadFloat(aJson); }
 
     // Components are stored as they are read, so a bad element leaves the ones before it assigned.

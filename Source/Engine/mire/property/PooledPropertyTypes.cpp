@@ -58,12 +58,19 @@ namespace Vela
         const auto textures = aJson.find("textures");
         if (textures != aJson.end())
         {
+            // An array of meshes, each an array of texture names (or null).
+            JsonReading::RequireArray(*textures);
             int mesh = 0;
             for (const nlohmann::json& meshEntry : *textures)
             {
                 if (mesh >= MAX_SCENE_MODEL_MESHES)
                 {
                     break;
+                }
+                // A null mesh entry is a mesh without names.
+                if (!meshEntry.is_null())
+                {
+                    JsonReading::RequireArray(meshEntry);
                 }
                 int slot = 0;
                 for (const nlohmann::json& slotEntry : meshEntry)

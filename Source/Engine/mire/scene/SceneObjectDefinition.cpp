@@ -99,8 +99,21 @@ namespace Vela
     {
         // Gather first and sort, so that the definition kept for a duplicate name does not depend on
         // the file system's listing order. Path order visits a folder before its contents.
+        const std::filesystem::path& root = Settings::GameAssetRoot();
+        // A relative folder is one below the game root, where every definition's relative path starts.
+        std::filesystem::path directory(aDirectory);
+        if (directory.is_relative())
+        {
+            if (root.empty())
+            {
+                printf("Object definitions not discovered: the folder %s is relative and there is no game asset root\n",
+                       directory.string().c_str());
+                return;
+            }
+            directory = (root / directory).lexically_normal();
+        }
         std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path(aDirectory)))
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
         {
             if (entry.is_regular_file() && entry.path().extension() == ".kvo")
             {
@@ -109,11 +122,16 @@ namespace Vela
         }
         std::sort(files.begin(), files.end());
 
-        const std::filesystem::path& root = Settings::GameAssetRoot();
         for (const std::filesystem::path& file : files)
         {
+            const std::filesystem::path relative = file.lexically_relative(root);
+            if (relative.empty())
+            {
+                printf("Object definition file %s is not reachable from the game asset root; not loaded\n", file.string().c_str());
+                continue;
+            }
             auto definition = std::make_unique<SceneObjectDefinition>();
-            LoadObjectDefinition(*definition, file.lexically_relative(root).string().c_str());
+            LoadObjectDefinition(*definition, relative.string().c_str());
             if (myDefinitions.contains(definition->name))
             {
                 printf("Multiple kvo files exist with same name. That is not allowed: %s\n", definition->name.GetString());

@@ -53,7 +53,8 @@ namespace Vela
     {
     public:
         // Loads every ".kvo" file below aDirectory, in sorted path order. The first definition of a
-        // name stays; a later file of the same name is reported and dropped.
+        // name stays; a later file of the same name is reported and dropped. A relative aDirectory is
+        // taken below the game asset root (without one it is reported and nothing is loaded).
         void DiscoverFiles(std::string_view aDirectory);
         const SceneObjectDefinition* Find(StringId aName) const;
         size_t GetCount() const { return myDefinitions.size(); }

@@ -8,28 +8,46 @@ namespace Vela
 {
     namespace
     {
-        std::vector<std::string> SplitComponents(std::string_view aRelativePath)
+        // The path's folders and file name with "." dropped and each ".." taking back the name before it. Nothing when
+        // a ".." would climb above the start: such a name would leave every root it is looked up in.
+        std::optional<std::vector<std::string>> SplitComponents(std::string_view aRelativePath)
         {
             std::vector<std::string> components;
             std::string current;
+            bool escapes = false;
+            const auto take = [&]() {
+                if (current == "..")
+                {
+                    if (components.empty())
+                    {
+                        escapes = true;
+                    }
+                    else
+                    {
+                        components.pop_back();
+                    }
+                }
+                else if (!current.empty() && current != ".")
+                {
+                    components.push_back(current);
+                }
+                current.clear();
+            };
             for (const char character : aRelativePath)
             {
                 if (character == '/' || character == '\\')
                 {
-                    if (!current.empty() && current != ".")
-                    {
-                        components.push_back(current);
-                    }
-                    current.clear();
+                    take();
                 }
                 else
                 {
                     current += character;
                 }
             }
-            if (!current.empty() && current != ".")
+            take();
+            if (escapes)
             {
-                components.push_back(current);
+                return std::nullopt;
             }
             return components;
         }
@@ -48,16 +66,16 @@ namespace Vela
             return std::filesystem::is_regular_file(aPath, error);
         }
 
-        // The entry of aDirectory whose name equals aName ignoring case, first in sorted order.
-        std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& aDirectory, std::string_view aName)
+        // The entries of aDirectory whose names equal aName ignoring case, in sorted order.
+        std::vector<std::string> FindEntriesIgnoringCase(const std::filesystem::path& aDirectory, std::string_view aName)
         {
+            std::vector<std::string> matches;
             std::error_code error;
             std::filesystem::directory_iterator entries(aDirectory, error);
             if (error)
             {
-                return std::nullopt;
+                return matches;
             }
-            std::vector<std::string> matches;
             for (const auto& entry : entries)
             {
                 const std::string name = entry.path().filename().string();
@@ -66,44 +84,52 @@ namespace Vela
                     matches.push_back(name);
                 }
             }
-            if (matches.empty())
-            {
-                return std::nullopt;
-            }
             std::sort(matches.begin(), matches.end());
-            return aDirectory / matches.front();
+            return matches;
         }
 
-        std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& aRoot, const std::vector<std::string>& someComponents)
+        // Below aDirectory, the components from aFirst on: the exact name first, then every other name that differs only
+        // in case, in sorted order, until one leads to a regular file.
+        std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& aDirectory, const std::vector<std::string>& someComponents,
+                                                              size_t aFirst)
         {
-            std::filesystem::path current = aRoot;
-            for (const std::string& component : someComponents)
+            if (aFirst == someComponents.size())
             {
-                std::error_code error;
-                const std::filesystem::path exact = current / component;
-                if (component == ".." || std::filesystem::exists(exact, error))
+                return IsRegularFile(aDirectory) ? std::optional(aDirectory) : std::nullopt;
+            }
+            const std::string& component = someComponents[aFirst];
+            std::error_code error;
+            const std::filesystem::path exact = aDirectory / component;
+            if (std::filesystem::exists(exact, error))
+            {
+                if (auto found = FindIgnoringCase(exact, someComponents, aFirst + 1))
                 {
-                    current = exact;
+                    return found;
+                }
+            }
+            for (const std::string& name : FindEntriesIgnoringCase(aDirectory, component))
+            {
+                if (name == component)
+                {
                     continue;
                 }
-                const auto match = FindEntryIgnoringCase(current, component);
-                if (!match)
+                if (auto found = FindIgnoringCase(aDirectory / name, someComponents, aFirst + 1))
                 {
-                    return std::nullopt;
+                    return found;
                 }
-                current = *match;
             }
-            return IsRegularFile(current) ? std::optional(current) : std::nullopt;
+            return std::nullopt;
         }
     }
 
     std::optional<std::filesystem::path> FindAssetFile(std::span<const std::filesystem::path> someRoots, std::string_view aRelativePath)
     {
-        const std::vector<std::string> components = SplitComponents(aRelativePath);
-        if (components.empty())
+        const std::optional<std::vector<std::string>> split = SplitComponents(aRelativePath);
+        if (!split || split->empty())
         {
             return std::nullopt;
         }
+        const std::vector<std::string>& components = *split;
         for (const auto& root : someRoots)
         {
             std::filesystem::path exact = root;
@@ -115,7 +141,7 @@ namespace Vela
             {
                 return exact;
             }
-            if (auto match = FindIgnoringCase(root, components))
+            if (auto match = FindIgnoringCase(root, components, 0))
             {
                 return match;
             }

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace Vela
@@ -164,7 +165,26 @@ namespace Vela
             return false;
         }
 
-        Json root = Json::parse(file);
+        // A path that opens but cannot be read (a folder, on this system) is reported like one that cannot be opened;
+        // the standard library's file buffer throws on such a read.
+        std::string text;
+        bool readable = true;
+        try
+        {
+            text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            readable = !file.bad();
+        }
+        catch (const std::exception&)
+        {
+            readable = false;
+        }
+        if (!readable)
+        {
+            VELA_ASSERT(false && "Could not read project settings file in Vela::LoadSettings");
+            return false;
+        }
+
+        Json root = Json::parse(text);
         if (root.is_object() && root.contains("assets_path"))
         {
             Json& paths = root["assets_path"];

@@ -120,6 +120,23 @@ TEST_F(ModelDrawerTest, LitModelInFrontOfTheCameraShowsItsColourTextureShaded)
     EXPECT_EQ(PixelAt(ReadBackBuffer(), 2, 2)[0], 0);
 }
 
+TEST_F(ModelDrawerTest, ModelsStillDrawAfterTheEngineIsShutDownAndStartedAgainInOneProcess)
+{
+    EXPECT_GT(DrawSquareAndReadCentre(Vela::Matrix4x4<float>::CreateTranslation({ 0, 0, 5 }))[0], 240);
+    ASSERT_FALSE(Vela::DX11::VertexShaderCache.empty());
+
+    // Shut down and started again as a program would, without the test's own cache clearing.
+    Vela::Engine::Shutdown();
+    EXPECT_TRUE(Vela::DX11::VertexShaderCache.empty());
+    EXPECT_TRUE(Vela::DX11::PixelShaderCache.empty());
+    Vela::Platform::ClearMessageQueue();
+    ASSERT_TRUE(Vela::Engine::Start());
+
+    const auto centre = DrawSquareAndReadCentre(Vela::Matrix4x4<float>::CreateTranslation({ 0, 0, 5 }));
+    EXPECT_GT(centre[0], 240);
+    EXPECT_LT(centre[1], 10);
+}
+
 TEST_F(ModelDrawerTest, EveryStockShaderLoadsAndDraws)
 {
     Vela::ModelDrawer& drawer = *Graphics().GetModelDrawer();

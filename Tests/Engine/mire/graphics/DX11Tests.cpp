@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -116,6 +118,23 @@ TEST_F(DX11DeviceTest, StaticsArePublishedAndClearedWithTheObject)
     EXPECT_EQ(DX11::SwapChain, nullptr);
     EXPECT_EQ(DX11::BackBuffer, nullptr);
     EXPECT_EQ(DX11::BackBufferDepth, nullptr);
+}
+
+TEST_F(DX11DeviceTest, ResizingLeavesTheRenderThreadAsItIsWhileOtherThreadsAskForIt)
+{
+    // A loader thread asks while the main thread resizes; the id is written only when the device starts.
+    std::atomic<bool> stop{ false };
+    std::atomic<int> answeredYes{ 0 };
+    std::thread reader([&] {
+        while (!stop.load())
+            answeredYes += DX11::IsRenderThread() ? 1 : 0;
+    });
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(myDevice->Resize());
+    stop = true;
+    reader.join();
+    EXPECT_EQ(answeredYes.load(), 0);
+    EXPECT_TRUE(DX11::IsRenderThread());
 }
 
 TEST_F(DX11DeviceTest, ShaderIsReadOnceAndKeptByName)

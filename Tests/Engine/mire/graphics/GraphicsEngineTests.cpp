@@ -12,6 +12,9 @@
 
 #include <SDL2/SDL.h>
 
+#include <cmath>
+#include <cstdlib>
+
 using VelaTest::RENDER_HEIGHT;
 using VelaTest::RENDER_WIDTH;
 
@@ -56,8 +59,48 @@ namespace
             Context().PSSetShaderResources(0, 1, &view);
         }
 
+        // Binds a texture of the back buffer's size to slot 0: linear red 1 where aLit(column, row), else black.
+        template <typename Lit>
+        void BindPattern(Lit aLit)
+        {
+            Vela::Gfx::Texture2DDesc description;
+            description.width = RENDER_WIDTH;
+            description.height = RENDER_HEIGHT;
+            description.format = Vela::Gfx::Format::R8G8B8A8_UNORM;
+            description.bindFlags = Vela::Gfx::BIND_SHADER_RESOURCE;
+            std::vector<uint8_t> pixels;
+            for (uint32_t row = 0; row < RENDER_HEIGHT; ++row)
+                for (uint32_t column = 0; column < RENDER_WIDTH; ++column)
+                    pixels.insert(pixels.end(), { uint8_t(aLit(column, row) ? 255 : 0), 0, 0, 255 });
+            const Vela::Gfx::SubresourceData data = { pixels.data(), RENDER_WIDTH * 4, 0 };
+            Vela::Gfx::Ref<Vela::Gfx::Texture2D> texture;
+            ASSERT_TRUE(Vela::Gfx::Succeeded(Vela::DX11::Device->CreateTexture2D(&description, &data, texture.ReleaseAndGetAddressOf())));
+            ASSERT_TRUE(Vela::Gfx::Succeeded(Vela::DX11::Device->CreateShaderResourceView(texture.Get(), nullptr, mySource.ReleaseAndGetAddressOf())));
+            Vela::Gfx::ShaderResourceView* view = mySource.Get();
+            Context().PSSetShaderResources(0, 1, &view);
+        }
+
+        // The 8-bit sRGB code of a linear value, as the back buffer's sRGB view stores it.
+        static int SrgbByte(double aLinear)
+        {
+            const double encoded = aLinear <= 0.0031308 ? aLinear * 12.92 : 1.055 * std::pow(aLinear, 1.0 / 2.4) - 0.055;
+            return int(std::lround(encoded * 255.0));
+        }
+
         Vela::Gfx::Ref<Vela::Gfx::ShaderResourceView> mySource;
     };
+
+    // The blur's taps from the centre out (nine in all, mirrored).
+    constexpr double BLUR_WEIGHTS[5] = { 0.227027, 0.1945946, 0.1216216, 0.054054, 0.016216 };
+
+    // The blurred value of a step from 0 to 1 that starts anOffset taps after the pixel (anOffset <= 0: the pixel is lit).
+    double BlurredStep(int anOffset)
+    {
+        double sum = 0.0;
+        for (int tap = -4; tap <= 4; ++tap)
+            sum += tap >= anOffset ? BLUR_WEIGHTS[std::abs(tap)] : 0.0;
+        return sum;
+    }
 }
 
 TEST_F(GraphicsEngineStartTest, EngineStartsWithTheWholeGraphicsEngine)
@@ -140,6 +183,84 @@ TEST_F(FullscreenEffectTest, CopyAndToneMapDrawTheBoundTextureOverTheScreen)
     Graphics().GetGaussianVerticalEffect()->Render();
     const auto blurred = PixelAt(ReadBackBuffer(), 160, 90);
     EXPECT_NEAR(blurred[1], 188, 3); // 128/255 linear is 188 once encoded to sRGB
+}
+
+TEST_F(FullscreenEffectTest, EachBlurPassSpreadsAnEdgeAcrossItsOwnDirectionOnly)
+{
+    // A vertical edge: dark left of column 160, lit from it on. Row 90 is read across it.
+    const auto columnEdge = [](uint32_t aColumn, uint32_t) { return aColumn >= 160; };
+    const auto rowEdge = [](uint32_t, uint32_t aRow) { return aRow >= 90; };
+    struct Case
+    {
+        const char* name;
+        Vela::FullscreenEffect* effect;
+        bool edgeAcross; // the pass runs across the edge
+    };
+    for (const bool vertical : { false, true })
+    {
+        for (const Case& pass : { Case{ "horizontal pass", Graphics().GetGaussianHorizontalEffect(), !vertical },
+                                  Case{ "vertical pass", Graphics().GetGaussianVerticalEffect(), vertical } })
+        {
+            SCOPED_TRACE(std::string(pass.name) + (vertical ? " over a horizontal edge" : " over a vertical edge"));
+            ASSERT_NE(pass.effect, nullptr);
+            BeginFrame();
+            if (vertical)
+                BindPattern(rowEdge);
+            else
+                BindPattern(columnEdge);
+            pass.effect->Render();
+            const std::vector<uint8_t> pixels = ReadBackBuffer();
+            for (int offset = -6; offset <= 6; ++offset)
+            {
+                const uint32_t column = vertical ? 100u : uint32_t(160 + offset);
+                const uint32_t row = vertical ? uint32_t(90 + offset) : 60u;
+                const auto pixel = PixelAt(pixels, column, row);
+                // Across the edge: the nine-tap weights; along it: the picture unchanged.
+                const double expected = pass.edgeAcross ? BlurredStep(-offset) : (offset >= 0 ? 1.0 : 0.0);
+                EXPECT_NEAR(pixel[0], SrgbByte(expected), 3) << "offset " << offset;
+                EXPECT_EQ(pixel[1], 0) << "offset " << offset;
+            }
+        }
+    }
+    // Known values: the first lit pixel keeps the centre and the four taps after it, the last dark one gets the four taps.
+    EXPECT_NEAR(BlurredStep(0), 0.6135132, 1e-6);
+    EXPECT_NEAR(BlurredStep(1), 0.3864862, 1e-6);
+    EXPECT_NEAR(BlurredStep(4), 0.016216, 1e-6);
+}
+
+TEST_F(FullscreenEffectTest, PixelateShowsEachBlockInTheColourOfItsCentre)
+{
+    BeginFrame();
+    Vela::FullscreenPixelateEffect& pixelate = *Graphics().GetPixelateEffect();
+    ASSERT_FLOAT_EQ(pixelate.GetPixelSize(), 16.0f);
+    // In the effect's own texture: red only on the middle texels of each 16 x 16 block (columns and rows 7 and 8, where
+    // a block's centre is sampled), and green on every texel of every other block.
+    Vela::Gfx::Resource* resource = nullptr;
+    pixelate.GetShaderResourceView()->GetResource(&resource);
+    ASSERT_NE(resource, nullptr);
+    std::vector<uint8_t> pattern;
+    for (uint32_t row = 0; row < RENDER_HEIGHT; ++row)
+        for (uint32_t column = 0; column < RENDER_WIDTH; ++column)
+        {
+            const bool middle = (column % 16 == 7 || column % 16 == 8) && (row % 16 == 7 || row % 16 == 8);
+            const bool green = (column / 16 + row / 16) % 2 == 1;
+            // Stored blue, green, red, alpha.
+            pattern.insert(pattern.end(), { 0, uint8_t(green ? 255 : 0), uint8_t(middle ? 255 : 0), 255 });
+        }
+    EXPECT_TRUE(Vela::Gfx::Succeeded(Context().UpdateSubresource(resource, 0, pattern.data(), RENDER_WIDTH * 4, 0)));
+    resource->Release();
+
+    pixelate.Render();
+    const std::vector<uint8_t> pixels = ReadBackBuffer();
+    // Every pixel of the whole blocks (the last 4 rows are a part block whose centre lies past the picture).
+    for (uint32_t row = 0; row < 176; row += 5)
+        for (uint32_t column = 0; column < RENDER_WIDTH; column += 3)
+        {
+            const auto pixel = PixelAt(pixels, column, row);
+            const bool green = (column / 16 + row / 16) % 2 == 1;
+            ASSERT_GT(pixel[0], 250) << column << ", " << row;
+            ASSERT_EQ(pixel[1] > 250, green) << column << ", " << row;
+        }
 }
 
 TEST_F(FullscreenEffectTest, PixelateReadsItsOwnTextureAndWritesTheBackBuffer)

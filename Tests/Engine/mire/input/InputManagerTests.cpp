@@ -151,3 +151,49 @@ TEST(InputManagerTest, RawMotionIsSummedOverTheFrame)
     ReleaseNativeWindow(window);
     ClearMessageQueue();
 }
+
+TEST(InputManagerTest, RawMotionOfHundredsOfEventsInOneFrameIsAllCounted)
+{
+    WindowCreateInfo info;
+    info.clientWidth = 64;
+    info.clientHeight = 64;
+    WindowHandle window = CreateNativeWindow(info);
+    ASSERT_NE(window, nullptr);
+    ClearMessageQueue();
+
+    InputManager input(window);
+    for (int i = 0; i < 400; ++i)
+    {
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.windowID = window->sdlWindowId;
+        motion.motion.xrel = 1;
+        motion.motion.yrel = -2;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
+    }
+    // As the engine pumps: every pending event becomes a message before the first is handled.
+    Message message;
+    int rawMessages = 0;
+    LParam lastRecord = 0;
+    while (PeekMessage(message))
+    {
+        if (message.message == MESSAGE_INPUT)
+        {
+            ++rawMessages;
+            lastRecord = message.lParam;
+        }
+        input.UpdateEvents(message.message, message.wParam, message.lParam);
+        DispatchMessage(message);
+    }
+    EXPECT_EQ(rawMessages, 400);
+    input.Update();
+    EXPECT_EQ(input.GetMouseDelta().x, 400);
+    EXPECT_EQ(input.GetMouseDelta().y, -800);
+
+    // A dispatched message's record is gone.
+    RawInput record;
+    EXPECT_FALSE(GetRawInputData(lastRecord, record));
+
+    ReleaseNativeWindow(window);
+    ClearMessageQueue();
+}

@@ -65,7 +65,8 @@ TEST_F(XboxControllerTest, SticksLoseTheDeadZoneAndAreRescaled)
     myPads.SetState(0, buttons);
 
     ASSERT_TRUE(pad.Update());
-    EXPECT_NEAR(pad.myLeftStickX, (0.5f - 0.05f) / 0.95f, 1e-4f);
+    // 0.5 x 32767 is stored as 16383: (16383 / 32767 - 0.05) / 0.95 = 0.4736682.
+    EXPECT_NEAR(pad.myLeftStickX, 0.4736682f, 1e-6f);
     EXPECT_FLOAT_EQ(pad.myLeftStickY, -1.0f) << "-32768 reaches exactly -1";
     EXPECT_FLOAT_EQ(pad.myRightStickX, 1.0f);
     EXPECT_FLOAT_EQ(pad.myRightStickY, 0.0f) << "inside the y dead zone";
@@ -73,7 +74,7 @@ TEST_F(XboxControllerTest, SticksLoseTheDeadZoneAndAreRescaled)
     EXPECT_FLOAT_EQ(pad.myRightTrigger, 0.2f);
 
     EXPECT_FLOAT_EQ(ApplyStickDeadZone(0, 0.05f), 0.0f);
-    EXPECT_FLOAT_EQ(ApplyStickDeadZone(16384, 0.0f), 16384.0f / 32767.0f) << "no dead zone, no rescale";
+    EXPECT_NEAR(ApplyStickDeadZone(16384, 0.0f), 0.5000153f, 1e-6f) << "no dead zone, no rescale: 16384 / 32767";
 }
 
 TEST_F(XboxControllerTest, UnpluggedPadIsSearchedForAgain)
@@ -93,5 +94,42 @@ TEST_F(XboxControllerTest, UnpluggedPadIsSearchedForAgain)
     myPads.SetState(2, buttons);
     ASSERT_TRUE(pad.Update());
     EXPECT_EQ(pad.GetPadIndex(), 2u);
-    EXPECT_TRUE(pad.IsButtonHeld(GAMEPAD_START) || pad.IsButtonPressed(GAMEPAD_START));
+    // Nothing was held while the pad was away: the button is exactly pressed.
+    EXPECT_TRUE(pad.IsButtonPressed(GAMEPAD_START));
+    EXPECT_FALSE(pad.IsButtonHeld(GAMEPAD_START));
+    EXPECT_FALSE(pad.IsButtonReleased(GAMEPAD_START));
+}
+
+TEST_F(XboxControllerTest, UnpluggingWhileHoldingRestsTheAxesAndReleasesTheButtonsOnce)
+{
+    GamepadButtons held;
+    held.buttons = GAMEPAD_A;
+    held.thumbLeftX = 32767;
+    held.thumbLeftY = -32768;
+    held.thumbRightX = 16384;
+    held.thumbRightY = -16384;
+    held.leftTrigger = 255;
+    held.rightTrigger = 128;
+    myPads.SetState(0, held);
+    XboxController pad;
+    ASSERT_TRUE(pad.Update());
+    ASSERT_TRUE(pad.Update());
+    ASSERT_TRUE(pad.IsButtonHeld(GAMEPAD_A));
+    ASSERT_FLOAT_EQ(pad.myLeftStickX, 1.0f);
+
+    myPads.Disconnect(0);
+    EXPECT_FALSE(pad.Update());
+    for (float axis : { pad.myLeftStickX, pad.myLeftStickY, pad.myRightStickX, pad.myRightStickY, pad.myLeftTrigger, pad.myRightTrigger })
+        EXPECT_EQ(axis, 0.0f);
+    EXPECT_TRUE(pad.IsButtonReleased(GAMEPAD_A));
+    EXPECT_FALSE(pad.IsButtonHeld(GAMEPAD_A));
+
+    // Later polls without a pad: released no more, everything at rest.
+    EXPECT_FALSE(pad.Update());
+    EXPECT_FALSE(pad.IsButtonReleased(GAMEPAD_A));
+    EXPECT_FALSE(pad.IsButtonPressed(GAMEPAD_A));
+    EXPECT_FALSE(pad.IsButtonHeld(GAMEPAD_A));
+    EXPECT_EQ(pad.myLeftStickX, 0.0f);
+    EXPECT_FALSE(pad.Update());
+    EXPECT_FALSE(pad.IsButtonReleased(GAMEPAD_A));
 }

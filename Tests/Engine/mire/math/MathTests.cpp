@@ -104,8 +104,37 @@ TEST(DecomposeMatrix, SplitsScaleRotationAndTranslation)
     EXPECT_NEAR(scale.y, 3.0f, 1e-5f);
     EXPECT_NEAR(scale.z, 4.0f, 1e-5f);
     EXPECT_EQ(translation, Vector3<float>(1, 2, 3));
-    const auto expected = Quaternion::CreateFromBasis(rotation.GetRow(1).GetXYZ(), rotation.GetRow(2).GetXYZ(), rotation.GetRow(3).GetXYZ());
-    ExpectQuaternionNear(quaternion, expected);
+    // Checked against the rotation itself: the quaternion turns each axis onto the matching row of the rotation
+    // (points are row vectors, p' = p x M), computed here as v + 2w (q x v) + 2 q x (q x v).
+    const auto rotate = [&](const Vector3<float>& v) {
+        const Vector3<float> q(quaternion.x, quaternion.y, quaternion.z);
+        const auto cross = [](const Vector3<float>& a, const Vector3<float>& b) {
+            return Vector3<float>(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+        };
+        const Vector3<float> t = cross(q, v) * 2.0f;
+        return v + t * quaternion.w + cross(q, t);
+    };
+    const Vector3<float> axes[3] = { { 1, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 } };
+    for (int row = 1; row <= 3; ++row)
+    {
+        const Vector3<float> turned = rotate(axes[row - 1]);
+        EXPECT_NEAR(turned.x, rotation(row, 1), 1e-5f) << row;
+        EXPECT_NEAR(turned.y, rotation(row, 2), 1e-5f) << row;
+        EXPECT_NEAR(turned.z, rotation(row, 3), 1e-5f) << row;
+    }
+}
+
+TEST(DecomposeMatrix, NinetyDegreesAboutZIsAKnownQuaternion)
+{
+    const auto matrix = Matrix4x4<float>::CreateScale({ 2, 3, 4 }) * RotationMatrix({ 0, 0, 90 });
+    Vector3<float> translation, scale;
+    Quaternion quaternion;
+    Vela::DecomposeMatrix(matrix, translation, quaternion, scale);
+    EXPECT_NEAR(scale.x, 2.0f, 1e-5f);
+    EXPECT_NEAR(scale.y, 3.0f, 1e-5f);
+    EXPECT_NEAR(scale.z, 4.0f, 1e-5f);
+    // cos 45 and sin 45 degrees, w first (a quaternion and its negative are the same rotation).
+    ExpectQuaternionNear(quaternion.w < 0 ? -quaternion : quaternion, { 0.70710678f, 0.0f, 0.0f, 0.70710678f });
 }
 
 TEST(DecomposeMatrix, ZeroLengthRowGivesZeroScaleAndNoNaN)

@@ -230,6 +230,40 @@ TEST_F(ModelFactoryTest, ASkeletonWithATakeButNoMeshLoadsAsAClip)
     EXPECT_GT(clip->myFramesPerSecond, 0.0f);
 }
 
+TEST_F(ModelFactoryTest, AReloadDropsTheClipsOfTheDroppedModel)
+{
+    PlaceFixture("maya_game_sausage_7500_binary_wiggle.fbx", "chars/sausage.fbx");
+    PlaceFixture("maya_game_sausage_7500_binary_wiggle.fbx", "chars/other.fbx");
+    std::shared_ptr<Vela::Model> model = Factory().GetModel("chars/sausage.fbx");
+    std::shared_ptr<Vela::Model> other = Factory().GetModel("chars/other.fbx");
+    ASSERT_TRUE(model);
+    ASSERT_TRUE(other);
+    ASSERT_EQ(myWatches.size(), 2u);
+    Vela::AnimationPlayer player = Factory().GetAnimationPlayer("chars/sausage.fbx", model);
+    ASSERT_TRUE(player.GetAnimation());
+    ASSERT_TRUE(Factory().GetAnimationPlayer("chars/other.fbx", model).GetAnimation());
+    ASSERT_TRUE(Factory().GetAnimationPlayer("chars/sausage.fbx", other).GetAnimation());
+    EXPECT_EQ(Factory().GetCachedAnimationCount(), 3u);
+
+    // The file changes: both clips converted for the dropped model go; the other model's stays.
+    myWatches[0].second();
+    EXPECT_EQ(Factory().GetCachedAnimationCount(), 1u);
+    // What holders keep stays usable.
+    EXPECT_GT(player.GetAnimation()->myFrameCount, 0u);
+
+    // The reloaded model gets its own clip; a model dropped many times does not pile clips up.
+    for (int i = 0; i < 3; ++i)
+    {
+        std::shared_ptr<Vela::Model> reloaded = Factory().GetModel("chars/sausage.fbx");
+        ASSERT_TRUE(reloaded);
+        EXPECT_NE(reloaded, model);
+        ASSERT_TRUE(Factory().GetAnimationPlayer("chars/sausage.fbx", reloaded).GetAnimation());
+        EXPECT_EQ(Factory().GetCachedAnimationCount(), 2u);
+        myWatches[0].second();
+        EXPECT_EQ(Factory().GetCachedAnimationCount(), 1u);
+    }
+}
+
 TEST_F(ModelFactoryTest, ClipsAreCachedPerModelAndNeverForAMissingModel)
 {
     const std::string path = "fbx/maya_game_sausage_7500_binary_wiggle.fbx";

@@ -82,6 +82,21 @@ TEST(PlainPropertyTypes, WrongShapesRaiseTheLibrarysErrors)
                                "type must be boolean, but is string");
 }
 
+TEST(PlainPropertyTypes, AnIntOutsideThe32BitRangeIsRejectedNotCast)
+{
+    ExpectJsonError<OutOfRange>("Int", 1e20, 406, "number overflow");
+    ExpectJsonError<OutOfRange>("Int", -1e20, 406, "number overflow");
+    ExpectJsonError<OutOfRange>("Int", 2147483648.0, 406, "number overflow");
+    ExpectJsonError<OutOfRange>("Int", 2147483648u, 406, "number overflow");
+    ExpectJsonError<OutOfRange>("Int", int64_t(-2147483649), 406, "number overflow");
+    ExpectJsonError<OutOfRange>("Int", json::parse("18446744073709551615"), 406, "number overflow");
+    // The ends of the range, and fractions inside it, still read.
+    EXPECT_EQ(*Read("Int", 2147483647).Get<int32_t>(), 2147483647);
+    EXPECT_EQ(*Read("Int", int64_t(-2147483648)).Get<int32_t>(), -2147483647 - 1);
+    EXPECT_EQ(*Read("Int", 2147483647.5).Get<int32_t>(), 2147483647);
+    EXPECT_EQ(*Read("Int", -2147483648.5).Get<int32_t>(), -2147483647 - 1);
+}
+
 TEST(PlainPropertyTypes, ShortArraysAndMissingKeysAreRejectedNotOverread)
 {
     ExpectJsonError<OutOfRange>("Float4", { 1, 2, 3 }, 401, "array index 3 is out of range");

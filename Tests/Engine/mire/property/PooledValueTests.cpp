@@ -246,6 +246,11 @@ TEST(PooledPropertyTypes, FailedReadsGiveTheirSlotBack)
     ExpectJsonError<TypeError>("Model", "m.fbx", 306, "cannot use value() with string");
     ExpectJsonError<TypeError>("Model", { { "textures", { { 1 } } } }, 302, "type must be string, but is number");
     ExpectJsonError<TypeError>("Model", { { "TransparentFlag", 1 } }, 302, "type must be boolean, but is number");
+    // "textures" is an array of meshes, each an array of names.
+    ExpectJsonError<TypeError>("Model", { { "textures", "a.dds" } }, 302, "type must be array, but is string");
+    ExpectJsonError<TypeError>("Model", { { "textures", { { "mesh", { "a.dds" } } } } }, 302, "type must be array, but is object");
+    ExpectJsonError<TypeError>("Model", { { "textures", 3 } }, 302, "type must be array, but is number");
+    ExpectJsonError<TypeError>("Model", { { "textures", json::array({ "a.dds" }) } }, 302, "type must be array, but is string");
     ExpectJsonError<TypeError>("Sprite", { { "size", 5 } }, 305, "cannot use operator[] with a numeric argument with number");
     ExpectJsonError<TypeError>("Sprite", { { "textures", { 5 } } }, 302, "type must be string, but is number");
     ExpectJsonError<json::out_of_range>("Sprite", { { "pivot", { 1 } } }, 401, "array index 1 is out of range");

@@ -101,6 +101,38 @@ TEST(ObjectDefinitions, DiscoveryKeepsTheFirstOfDuplicateNamesAndSkipsOtherExten
     EXPECT_EQ(output, "Multiple kvo files exist with same name. That is not allowed: Orb\n");
 }
 
+TEST(ObjectDefinitions, ARelativeFolderIsTakenBelowTheGameRoot)
+{
+    GameRoot root;
+    root.Write("objects/orbs/Orb.kvo", ORB_DEFINITION);
+    root.Write("elsewhere/Socket.kvo", ORB_DEFINITION);
+    SceneObjectDefinitionManager manager;
+    manager.DiscoverFiles("objects");
+    EXPECT_EQ(manager.GetCount(), 1u);
+    const SceneObjectDefinition* orb = manager.Find(Id("Orb"));
+    ASSERT_NE(orb, nullptr);
+    EXPECT_EQ(orb->relativePath, "objects/orbs/Orb.kvo");
+    EXPECT_EQ(manager.Find(Id("Socket")), nullptr);
+
+    // "." is the whole game root.
+    SceneObjectDefinitionManager everything;
+    everything.DiscoverFiles(".");
+    EXPECT_EQ(everything.GetCount(), 2u);
+    ASSERT_NE(everything.Find(Id("Socket")), nullptr);
+    EXPECT_EQ(everything.Find(Id("Socket"))->relativePath, "elsewhere/Socket.kvo");
+}
+
+TEST(ObjectDefinitions, ARelativeFolderWithoutAGameRootIsRefusedWithAMessage)
+{
+    Vela::Settings::SetAssetRootsForTesting({}, {}, {});
+    SceneObjectDefinitionManager manager;
+    testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(manager.DiscoverFiles("objects"));
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(manager.GetCount(), 0u);
+    EXPECT_NE(output.find("relative"), std::string::npos) << output;
+}
+
 TEST(ObjectDefinitions, MergeTakesPerInstanceValuesOfTheSameTypeOnly)
 {
     GameRoot root;

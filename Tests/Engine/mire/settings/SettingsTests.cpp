@@ -116,6 +116,18 @@ TEST_F(SettingsFile, MissingFileReportsAndKeepsTheConfiguration)
     EXPECT_TRUE(capture.Contains("Could not open project settings file in Vela::LoadSettings"));
 }
 
+TEST_F(SettingsFile, AFolderInPlaceOfTheFileReportsAndKeepsTheConfiguration)
+{
+    std::filesystem::create_directories(myFolder.Path() / "settings" / "Game.json");
+    VelaTest::AssertionCapture capture;
+    Config().myWindowWidth = 333;
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = Vela::LoadSettings("Game.json"));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(Config().myWindowWidth, 333u);
+    EXPECT_TRUE(capture.Contains("Could not read project settings file in Vela::LoadSettings"));
+}
+
 TEST_F(SettingsFile, MalformedFilesRaiseTheJsonLibrarysErrors)
 {
     myFolder.Write("settings/Bad.json", "{ not json");
@@ -163,4 +175,42 @@ TEST_F(SettingsFile, AmongCaseVariantsTheExactNameWinsElseTheFirstSorted)
     myFolder.Write("game/a.Txt", "mixed");
     EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("a.txt")), "lower");
     EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("a.tXt")), "upper"); // "a.TXT" sorts first
+}
+
+TEST_F(SettingsFile, DotDotMayNotLeaveTheRootItIsLookedUpIn)
+{
+    const auto game = myFolder.Path() / "game";
+    Vela::Settings::SetAssetRootsForTesting({}, game, {});
+    myFolder.Write("game/Models/box.fbx", "box");
+    myFolder.Write("secret.txt", "secret");
+    myFolder.Write("game/../outside.txt", "outside");
+
+    // Inside the root, ".." and "." are followed.
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Models/../Models/./box.fbx")), "box");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Textures/../models\\BOX.fbx")), "box");
+    // Out of it, nothing: not even a file that exists there, nor through a case-insensitive match.
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("../secret.txt"), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("../outside.txt"), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("Models/../../SECRET.txt"), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("../../../../../../../../etc/passwd"), "");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("Models/../.."), "");
+    // A leading separator does not make a path absolute: it is still looked up under the roots.
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("/Models/box.fbx")), "box");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath((myFolder.Path() / "secret.txt").string()), "");
+}
+
+TEST_F(SettingsFile, EveryFolderDifferingOnlyInCaseIsTried)
+{
+    const auto game = myFolder.Path() / "game";
+    Vela::Settings::SetAssetRootsForTesting({}, game, {});
+    // "Models" sorts before "models"; only the second holds the file.
+    std::filesystem::create_directories(game / "Models");
+    myFolder.Write("game/Models/other.fbx", "other");
+    myFolder.Write("game/models/Box.fbx", "box");
+    myFolder.Write("game/MODELS/deep/Crate.fbx", "crate");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("mOdels/box.FBX")), "box");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("Models/box.fbx")), "box");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("models/DEEP/crate.fbx")), "crate");
+    EXPECT_EQ(VelaTest::ReadFile(Vela::Settings::ResolveAssetPath("models/other.fbx")), "other");
+    EXPECT_EQ(Vela::Settings::ResolveAssetPath("models/none.fbx"), "");
 }
