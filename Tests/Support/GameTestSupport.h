@@ -5,6 +5,7 @@
 #include "Support/TestSupport.h"
 
 #include "mire/core/Engine.h"
+#include "mire/graphics/DX11.h"
 #include "mire/math/Vector.h"
 #include "mire/settings/Settings.h"
 
@@ -30,6 +31,8 @@ namespace VelaTest
         explicit HeadlessGameEngine(const std::filesystem::path& aGameRoot)
             : myPreviousConfiguration(Vela::Settings::GetEngineConfiguration())
         {
+            // Shaders cached for an earlier engine's device would draw nothing on this one.
+            Vela::DX11::ReleaseShaderCaches();
             Vela::Settings::SetAssetRootsForTesting(std::filesystem::path(VELA_RUNTIME_DIR) / "assets/engine", aGameRoot, VELA_COOKED_DIR);
             Vela::EngineConfiguration& configuration = Vela::Settings::GetEngineConfiguration();
             configuration = Vela::EngineConfiguration();
@@ -43,6 +46,7 @@ namespace VelaTest
         ~HeadlessGameEngine()
         {
             Vela::Engine::Shutdown();
+            Vela::DX11::ReleaseShaderCaches();
             Vela::Settings::GetEngineConfiguration() = myPreviousConfiguration;
             Vela::Settings::SetAssetRootsForTesting({}, {}, {});
         }

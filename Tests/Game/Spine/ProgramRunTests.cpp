@@ -7,6 +7,7 @@
 
 #include "Support/GameTestSupport.h"
 
+#include "mire/graphics/DX11.h"
 #include "mire/settings/Settings.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
@@ -77,7 +78,9 @@ TEST(ProgramRunTest, FrameLoopDrawsTheLevelAfterTheStartFade)
         }
     };
     SetFrameTestHook(&hook);
+    Vela::DX11::ReleaseShaderCaches();
     const bool ran = Go();
+    Vela::DX11::ReleaseShaderCaches();
     SetFrameTestHook(nullptr);
     Vela::Settings::SetExecutableDirectoryForTesting(previousDirectory);
     Vela::Settings::GetEngineConfiguration() = previousConfiguration;
