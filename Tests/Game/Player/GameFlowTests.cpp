@@ -212,6 +212,10 @@ TEST_F(GameFlowTest, LevelChangesLeaveNoSoundsBehind)
         Frames(5);
     }
     EXPECT_EQ(sounds.CountActiveSounds(), firstBuild);
+    // Each build started the hum after the selection's idle loop had been freed; leaving Idle must not stop it.
+    ASSERT_EQ(TheGame().GetOrbs().size(), 1u);
+    EXPECT_NE(ThePlayer().GetAnimStateMachine().GetCurrentState()->GetId(), AnimStateId::Idle);
+    EXPECT_TRUE(TheGame().GetOrbs().front().GetHum().IsActive());
 }
 
 TEST_F(GameFlowTest, AnExitToAnUnknownSceneReturnsToTheMainMenu)
