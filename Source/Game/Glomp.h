@@ -1,5 +1,6 @@
 #pragma once
-// The walking enemy: patrols a line, chases the player it sees and catches on contact.
+// The walking enemy: pauses and patrols a line, notices the player in its narrow sight fan, chases,
+// gives up and walks back, and catches the player it touches.
 #include "Enemy.h"
 #include "FlipbookEffects.h"
 #include "SightCone.h"
@@ -12,6 +13,22 @@ class Glomp : public Enemy
 {
 public:
     static constexpr float CATCH_RADIUS = 300.0f;
+    static constexpr float WALK_SPEED = 300.0f;
+    static constexpr float CONE_STEP = 2.0f;
+    static constexpr float NOTICE_DISTANCE = 1000.0f;
+    static constexpr float LOST_TIME = 3.0f;
+    static constexpr float CATCH_TIME = 0.5f;
+
+    enum : int32_t
+    {
+        PAUSE = 0,
+        PATROL = 1,
+        ALARMED = 2,
+        CHASE = 3,
+        RETURN = 4,
+        CATCHING = 5,
+        KILL_FADE = 6,
+    };
 
     Glomp(Player* aPlayer, StateStack* aStateStack, GameContext* aContext);
     ~Glomp() override;
@@ -30,8 +47,24 @@ public:
     const Vela::Vector3<float>& GetSpawnPosition() const { return mySpawnPosition; }
     Collider& GetGroundCollider() { return myGroundCollider; }
     SightCone* GetCone() const { return myCone.get(); }
+    float GetWalked() const { return myWalked; }
+    const SoundHandle& GetWalkSound() const { return myWalkSound; }
+    const FlipbookEffects& GetDust() const { return myDust; }
 
 private:
+    void StepState(float aDeltaTime);
+    void StepPause(float aDeltaTime);
+    void StepPatrol(float aDeltaTime);
+    void StepAlarmed(float aDeltaTime);
+    void StepChase(float aDeltaTime);
+    void StepReturn(float aDeltaTime);
+    void StepCatching(float aDeltaTime);
+    void StepKillFade();
+    // Back on the chase after an alarm or an escape: the alarm left to finish, the walk restarted.
+    void ResumeChase();
+    void BackAtSpawn();
+    void SpawnDust(float anInterval);
+
     float myWalked = 0.0f;
     float myBreakTime = 0.0f;
     float myLostTimer = 0.0f;
