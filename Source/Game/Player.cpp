@@ -37,6 +37,8 @@ namespace
     constexpr float SWEAT_INTERVAL = 0.5f;
     constexpr float DEATH_FADE_SPEED = 6.0f;
     constexpr float MOVE_THRESHOLD = 0.001f;
+    // The engine's frame timer caps a step at this many seconds.
+    constexpr float MAX_FRAME_SECONDS = 0.1f;
 
     bool IsPushing(int32_t aPushState) { return aPushState == 1 || aPushState == 2; }
 }
@@ -91,7 +93,10 @@ void Player::Init()
     myGroundCollider.name = Vela::StringRegistry::RegisterOrGetString("GroundCollider");
     myGroundCollider.type = ColliderType::Player;
     myGroundCollider.halfWidth = HURT_HALF_WIDTH;
-    myGroundCollider.halfHeight = 0.0f;
+    // A refused fall leaves the hurt box resting anywhere up to one gravity step above the floor, with the
+    // feet up to that much above its top; a flat line at the feet would then often miss the floor and the
+    // player could not jump. The ground probe reaches one step (at the longest frame) above and below.
+    myGroundCollider.halfHeight = myGravityFactor * GRAVITY * MAX_FRAME_SECONDS;
     PlaceColliders();
 
     if (myContext->collisionManager)

@@ -32,6 +32,24 @@ TEST(PlayerMovement, JumpFollowsTheHeightCurve)
     EXPECT_FALSE(world.myPlayer.IsJumping());
 }
 
+TEST(PlayerMovement, EveryLandingAndASpawnOnTheFloorCountAsGround)
+{
+    // A refused fall may leave the feet anywhere within one gravity step above the floor.
+    for (float height : { 0.0f, 37.3f, 100.0f, 121.9f, 243.6f, 294.7f })
+    {
+        World world;
+        world.AddFloor();
+        world.Spawn(0.0f, height);
+        world.myUpdate.deltaTime = 1.0f / 60.0f;
+        world.Frames(300);
+        EXPECT_TRUE(world.myPlayer.IsGrounded()) << "from " << height << ", feet at " << world.myPlayer.GetPosition().y;
+        const float rest = world.myPlayer.GetPosition().y;
+        world.Press(Vela::Platform::VIRTUAL_KEY_SPACE);
+        world.Frames(3);
+        EXPECT_GT(world.myPlayer.GetPosition().y, rest + 10.0f) << "jumps from " << height;
+    }
+}
+
 TEST(PlayerMovement, FirstFallingFrameMovesByGravityPerFrame)
 {
     World world;
