@@ -207,9 +207,9 @@ TEST_F(GameFlowTest, LevelChangesLeaveNoSoundsBehind)
     {
         Stack().StartLevel("level_0"_sid);
         Press(change % 2 ? 'A' : 'D');
-        Frames(20);
+        Frames(8);
         Release(change % 2 ? 'A' : 'D');
-        Frames(5);
+        Frames(3);
     }
     EXPECT_EQ(sounds.CountActiveSounds(), firstBuild);
     // Each build started the hum after the selection's idle loop had been freed; leaving Idle must not stop it.
