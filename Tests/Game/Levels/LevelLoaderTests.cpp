@@ -1,0 +1,193 @@
+// The level loader's two threads: the ready flag that keeps every level but "level_0" out until the
+// worker has published, the join on destruction, and a broken level file on the worker. The worker is
+// held inside its first model load by the model factory's device lookup, so every step is ordered
+// without timing.
+#include "CollisionManager.h"
+#include "GameContext.h"
+#include "LevelData.h"
+#include "LevelLoader.h"
+
+#include "Support/GameTestSupport.h"
+
+#include "mire/model/ModelFactory.h"
+#include "mire/stringRegistry/StringRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace VelaTest;
+using namespace Vela::Literals;
+
+namespace
+{
+    // Stops every thread but the main one when it passes, until opened.
+    class ThreadGate
+    {
+    public:
+        void Pass()
+        {
+            if (std::this_thread::get_id() == myMainThread)
+            {
+                return;
+            }
+            std::unique_lock lock(myMutex);
+            myArrived = true;
+            myChanged.notify_all();
+            myChanged.wait(lock, [this] { return myOpen; });
+        }
+        // False when no thread came within a minute (a safety net, not a measurement).
+        bool WaitForArrival()
+        {
+            std::unique_lock lock(myMutex);
+            return myChanged.wait_for(lock, std::chrono::minutes(1), [this] { return myArrived; });
+        }
+        void Open()
+        {
+            std::lock_guard lock(myMutex);
+            myOpen = true;
+            myChanged.notify_all();
+        }
+
+    private:
+        const std::thread::id myMainThread = std::this_thread::get_id();
+        std::mutex myMutex;
+        std::condition_variable myChanged;
+        bool myArrived = false;
+        bool myOpen = false;
+    };
+
+    FixtureObject Mesh()
+    {
+        FixtureObject mesh;
+        mesh.definition = "SM_Level_Mesh";
+        return mesh;
+    }
+
+    class LevelLoaderTest : public testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            Vela::Settings::SetAssetRootsForTesting(myRoot.Path() / "engine", myRoot.Path(), myRoot.Path() / "cooked");
+            WriteEveryKindDefinitions(myRoot.Path());
+            PlaceFixtureModel(myRoot.Path());
+            for (const char* level : { "levels/Main Levels/Level 0 Tutorial", "levels/Main Levels/Level 1", "levels/Main Levels/Level 2",
+                                       "levels/Main Levels/Level 4 Final Level" })
+            {
+                WriteFixtureLevel(myRoot.Path(), level, { Mesh() });
+            }
+            // No device: every model load asks for one, and the worker waits at the gate when it does.
+            Vela::ModelFactory::DestroyInstance();
+            Vela::ModelFactoryServices services;
+            services.myGetDevice = [this]() -> Vela::Gfx::Device* {
+                myGate.Pass();
+                return nullptr;
+            };
+            Vela::ModelFactory::SetServices(services);
+            myContext.collisionManager = &myCollisions;
+        }
+
+        void TearDown() override
+        {
+            myGate.Open();
+            myLoader.reset();
+            Vela::ModelFactory::DestroyInstance();
+            Vela::ModelFactory::SetServices(Vela::GetEngineModelFactoryServices());
+            Vela::Settings::SetAssetRootsForTesting({}, {}, {});
+        }
+
+        void StartLoader()
+        {
+            myLoader = std::make_unique<LevelLoader>(&myContext, nullptr);
+            myContext.levelLoader = myLoader.get();
+        }
+
+        void WaitUntilReady()
+        {
+            for (int attempt = 0; attempt < 10000 && !myLoader->IsReady(); ++attempt)
+            {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ASSERT_TRUE(myLoader->IsReady());
+        }
+
+        TempDirectory myRoot;
+        ThreadGate myGate;
+        GameContext myContext;
+        CollisionManager myCollisions{ 1500.0f, &myContext };
+        std::unique_ptr<LevelLoader> myLoader;
+    };
+}
+
+TEST_F(LevelLoaderTest, OnlyLevelZeroCanBeSelectedBeforeTheWorkerHasPublished)
+{
+    StartLoader();
+    ASSERT_TRUE(myGate.WaitForArrival());
+    EXPECT_FALSE(myLoader->IsReady());
+    ASSERT_NE(myLoader->FindLevel("level_1"_sid), nullptr) << "level_1 was loaded at once";
+
+    myLoader->SetCurrentLevel("level_1"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevel(), nullptr) << "refused before the ready flag";
+    myLoader->SetCurrentLevel("level_0"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevelKey(), "level_0"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevel(), myLoader->FindLevel("level_0"_sid));
+    EXPECT_EQ(myLoader->GetCurrentLevel()->opaqueMeshes.size(), 1u);
+    EXPECT_EQ(myLoader->FindLevel("level_2"_sid), nullptr) << "the worker's levels are not published yet";
+
+    myGate.Open();
+    WaitUntilReady();
+    myLoader->SetCurrentLevel("level_1"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevelKey(), "level_1"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevel(), myLoader->FindLevel("level_1"_sid));
+    myLoader->SetCurrentLevel("no_such_level"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevelKey(), "level_1"_sid) << "an unknown key is ignored";
+
+    // Every key of the table is there, a level without files as an empty one.
+    for (const char* key : { "level_2", "level_3", "level_4", "gym", "scene", "mr", "selke", "orlos" })
+    {
+        ASSERT_NE(myLoader->FindLevel(Vela::StringRegistry::RegisterOrGetString(key)), nullptr) << key;
+    }
+    EXPECT_EQ(myLoader->FindLevel("level_2"_sid)->opaqueMeshes.size(), 1u);
+    EXPECT_TRUE(myLoader->FindLevel("level_3"_sid)->opaqueMeshes.empty());
+}
+
+TEST_F(LevelLoaderTest, DestroyingTheLoaderWhileTheWorkerLoadsWaitsForIt)
+{
+    StartLoader();
+    ASSERT_TRUE(myGate.WaitForArrival());
+
+    std::atomic<bool> destroyed = false;
+    std::thread destroyer([&] {
+        myLoader.reset();
+        destroyed = true;
+    });
+    // The worker is still held, so the destructor cannot have returned; a loader that did not wait
+    // would also leave the worker writing into a freed object, which the sanitizer builds report.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(destroyed);
+    myGate.Open();
+    destroyer.join();
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(LevelLoaderTest, ABrokenLevelFileOnTheWorkerIsReportedAndLeavesThatLevelEmpty)
+{
+    myRoot.Write("levels/Main Levels/Level 3.leveldata/" + FixtureUuid(0), "{ this is not JSON");
+    myGate.Open();
+    testing::internal::CaptureStderr();
+    StartLoader();
+    WaitUntilReady();
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    EXPECT_NE(errors.find("levels/Main Levels/Level 3"), std::string::npos) << errors;
+    LevelData* broken = myLoader->FindLevel("level_3"_sid);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_TRUE(broken->opaqueMeshes.empty());
+    ASSERT_NE(myLoader->FindLevel("level_4"_sid), nullptr);
+    EXPECT_EQ(myLoader->FindLevel("level_4"_sid)->opaqueMeshes.size(), 1u) << "the levels after it still load";
+}
