@@ -102,6 +102,10 @@ TEST(PlayerMovement, CrouchingHidesInGrassUntilSpottedAndStandsOnlyWhereItFits)
     world.myPlayer.SetSpotted(true);
     world.Frame();
     EXPECT_FALSE(world.myPlayer.IsHidden());
+    // Caught: the respawn clears the Glomp's sighting, so the grass hides the player again.
+    world.myPlayer.Respawn();
+    world.Frame();
+    EXPECT_TRUE(world.myPlayer.IsHidden());
 
     // A ceiling between the crouched (top 48.1) and the standing (top 95.9) hurt box.
     world.AddStatic(MakeBox(ColliderType::Level, 0.0f, 100.0f, 100.0f, 30.0f));
