@@ -153,7 +153,10 @@ void Game::Render()
     }
     for (Eyecorn& eyecorn : someEyecorns)
     {
-        eyecorn.GetCone()->RenderScannerPlane();
+        if (SightCone* cone = eyecorn.GetCone())
+        {
+            cone->RenderScannerPlane();
+        }
     }
     for (Orb& orb : someOrbs)
     {
