@@ -386,12 +386,17 @@ void LevelLoader::BuildCameraZone(const PropertyList& someProperties, const Vela
     aLevelData.cameraColliders.push_back(std::move(zone));
 }
 
+void LevelLoader::GiveStaticModel(const PropertyList& someProperties, GameObject& anObjectToGive, const Vela::SceneObject& anObject)
+{
+    ModelInstanceRecord scratch;
+    BuildStaticModel(someProperties, scratch, anObject);
+    anObjectToGive.GetModelInstance() = scratch.model;
+}
+
 void LevelLoader::BuildOrb(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)
 {
     Orb orb;
-    ModelInstanceRecord scratch;
-    BuildStaticModel(someProperties, scratch, anObject);
-    orb.GetModelInstance() = scratch.model;
+    GiveStaticModel(someProperties, orb, anObject);
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
         if (GetBoxCollider(entry))
@@ -405,9 +410,7 @@ void LevelLoader::BuildOrb(const PropertyList& someProperties, const Vela::Scene
 void LevelLoader::BuildSocket(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)
 {
     Socket socket;
-    ModelInstanceRecord scratch;
-    BuildStaticModel(someProperties, scratch, anObject);
-    socket.GetModelInstance() = scratch.model;
+    GiveStaticModel(someProperties, socket, anObject);
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
         if (GetBoxCollider(entry))

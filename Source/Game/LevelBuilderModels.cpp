@@ -84,6 +84,38 @@ namespace
         aRecord.hasOwnShader = aRecord.shader.Init(WithoutExtension(vertexShader).c_str(), WithoutExtension(pixelShader).c_str());
     }
 
+    // The steps that the static and the animated model share: false when the object has no model
+    // property or its model file does not exist; true with the instance untouched when the factory
+    // cannot make the model.
+    template <typename Instance, typename MakeInstance>
+    bool BuildRecordModel(const LevelLoader::PropertyList& someProperties, ModelInstanceRecord& aRecord, Instance& anInstance,
+                          const Vela::Matrix4x4<float>& aTransform, bool aReadsTransparency, MakeInstance&& aMakeInstance)
+    {
+        const Vela::SceneModel* sceneModel = FindModelProperty(someProperties);
+        if (sceneModel == nullptr)
+        {
+            return false;
+        }
+        if (aReadsTransparency)
+        {
+            aRecord.transparent = sceneModel->TransparentFlag;
+        }
+        const std::string path = ResolvedModelPath(*sceneModel);
+        if (path.empty())
+        {
+            return false;
+        }
+        if (Vela::ModelFactory::GetInstance().GetModel(path) == nullptr)
+        {
+            return true;
+        }
+        anInstance = aMakeInstance(path);
+        anInstance.SetTransform(aTransform);
+        ApplySceneTextures(anInstance, *sceneModel);
+        InitOwnShader(aRecord, *sceneModel);
+        return true;
+    }
+
     // A quarter turn about an axis swaps the two extents that it exchanges; the count ignores direction.
     bool IsOddQuarterTurn(float anAngle)
     {
@@ -94,51 +126,14 @@ namespace
 
 bool LevelLoader::BuildStaticModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject)
 {
-    const Vela::SceneModel* sceneModel = FindModelProperty(someProperties);
-    if (sceneModel == nullptr)
-    {
-        return false;
-    }
-    aRecord.transparent = sceneModel->TransparentFlag;
-    const std::string path = ResolvedModelPath(*sceneModel);
-    if (path.empty())
-    {
-        return false;
-    }
-    Vela::ModelFactory& factory = Vela::ModelFactory::GetInstance();
-    if (factory.GetModel(path) == nullptr)
-    {
-        return true;
-    }
-    aRecord.model = factory.GetModelInstance(path);
-    aRecord.model.SetTransform(MakeTransform(anObject));
-    ApplySceneTextures(aRecord.model, *sceneModel);
-    InitOwnShader(aRecord, *sceneModel);
-    return true;
+    return BuildRecordModel(someProperties, aRecord, aRecord.model, MakeTransform(anObject), true,
+                            [](const std::string& aPath) { return Vela::ModelFactory::GetInstance().GetModelInstance(aPath); });
 }
 
 bool LevelLoader::BuildAnimatedModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject)
 {
-    const Vela::SceneModel* sceneModel = FindModelProperty(someProperties);
-    if (sceneModel == nullptr)
-    {
-        return false;
-    }
-    const std::string path = ResolvedModelPath(*sceneModel);
-    if (path.empty())
-    {
-        return false;
-    }
-    Vela::ModelFactory& factory = Vela::ModelFactory::GetInstance();
-    if (factory.GetModel(path) == nullptr)
-    {
-        return true;
-    }
-    aRecord.animatedModel = factory.GetAnimatedModelInstance(path);
-    aRecord.animatedModel.SetTransform(MakeTransform(anObject));
-    ApplySceneTextures(aRecord.animatedModel, *sceneModel);
-    InitOwnShader(aRecord, *sceneModel);
-    return true;
+    return BuildRecordModel(someProperties, aRecord, aRecord.animatedModel, MakeTransform(anObject), false,
+                            [](const std::string& aPath) { return Vela::ModelFactory::GetInstance().GetAnimatedModelInstance(aPath); });
 }
 
 std::vector<Vela::ModelInstance> LevelLoader::BuildModelInstances(const PropertyList& someProperties, const Vela::SceneObject& anObject)

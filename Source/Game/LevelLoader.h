@@ -17,6 +17,7 @@
 #include "Collider.h"
 
 class Game;
+class GameObject;
 struct GameContext;
 struct LevelData;
 struct LevelEnemyRecipe;
@@ -57,7 +58,8 @@ public:
     LevelData* GetCurrentLevel() const { return myCurrentLevel; }
     Vela::Scene* GetCurrentScene() const { return myCurrentScene; }
     Vela::StringId GetCurrentLevelKey() const { return myCurrentLevelKey; }
-    // The published level of aKey, or null; takes the lock.
+    // The published level of aKey, or null. Takes the lock, so nothing that SetCurrentLevel calls
+    // (the game's rebuild) may use it.
     LevelData* FindLevel(Vela::StringId aKey);
 
     // Turns a loaded scene into level data; pure construction, safe on the worker thread.
@@ -79,6 +81,8 @@ private:
     void BuildMovableBox(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildEnemy(const PropertyList& someProperties, const Vela::SceneObject& anObject, const LevelEnemyRecipe& aRecipe, LevelData& aLevelData);
     void BuildCameraZone(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
+    // An orb's or socket's model: the object's static model, whatever became of it.
+    void GiveStaticModel(const PropertyList& someProperties, GameObject& anObjectToGive, const Vela::SceneObject& anObject);
     void BuildOrb(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildSocket(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildEndTrigger(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
