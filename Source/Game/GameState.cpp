@@ -74,10 +74,6 @@ bool GameState::OnInput(InputAction anAction, const InputEvent&)
         return false;
     }
     myStateStack->Push(StateId::InGameMenu);
-    // The pause screen's slot may still hold a stand-in until the menus are part of the build.
-    if (InGameMenuState* menu = dynamic_cast<InGameMenuState*>(myStateStack->GetState(StateId::InGameMenu)))
-    {
-        menu->ShowMain();
-    }
+    static_cast<InGameMenuState*>(myStateStack->GetState(StateId::InGameMenu))->ShowMain();
     return true;
 }

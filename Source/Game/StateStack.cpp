@@ -16,15 +16,6 @@
 
 namespace
 {
-    // Stands in for a screen that is not part of the build: shows nothing, consumes nothing.
-    class EmptyState : public State
-    {
-    public:
-        void Update(const UpdateContext&) override {}
-        void Render(uint32_t) override {}
-        bool OnInput(InputAction, const InputEvent&) override { return false; }
-    };
-
     bool ShowsCursor(int anId)
     {
         switch (static_cast<StateId>(anId))
@@ -45,7 +36,6 @@ StateStack::StateStack(GameContext* aContext, InputMapper* anInputMapper)
 {
     GameContext& context = *aContext;
     auto build = [this](StateId anId, std::unique_ptr<State> aState) { someOwnedStates[static_cast<size_t>(anId)] = std::move(aState); };
-    // The menu screens' slots; each is replaced by its own screen class.
     build(StateId::MainMenu, std::make_unique<MainMenuState>(this, context));
     build(StateId::InGameMenu, std::make_unique<InGameMenuState>(this, context));
     build(StateId::Options, std::make_unique<OptionsState>(this, context));
