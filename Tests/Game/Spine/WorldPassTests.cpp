@@ -112,7 +112,7 @@ TEST_F(WorldPassTest, TransparentMeshesAreBlendedFarToNear)
         description.dxgiFormat = 28;
         std::vector<uint8_t> file = MakeDdsHeader(description);
         for (int i = 0; i < 4; ++i)
-            file.insert(file.end(), { uint8_t(red), 0, uint8_t(blue), 200 });
+            file.insert(file.end(), { uint8_t(red), 0, uint8_t(blue), 128 });
         myRoot.Write(name, std::string(file.begin(), file.end()));
     }
     StartOn({ LevelCube({ 0.0f, 0.0f, 400.0f }, true), LevelCube({ 0.0f, 0.0f, 0.0f }, true) });
