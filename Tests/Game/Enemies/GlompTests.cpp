@@ -1,0 +1,106 @@
+// Glomps in a running game: the patrol, the catch that ends in a black fade and a respawn, and a
+// player hidden in grass.
+#include "EnemyTestGame.h"
+#include "TransitionState.h"
+
+using namespace EnemyTest;
+
+namespace
+{
+    class GlompTest : public EnemyGameTest
+    {
+    protected:
+        Glomp& TheGlomp() { return TheGame().GetGlomps().front(); }
+    };
+}
+
+TEST_F(GlompTest, AnUnrotatedGlompFacesLeftPausesThenPatrolsRightAndBack)
+{
+    // The player is far out of sight.
+    Start({ Floor(), ThePlayerAt(-1800), GlompAt(0, 0.5f, 300) });
+    // Straight from the build, with the frames of the start-up fade replaced by frames of our own.
+    Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
+    ASSERT_EQ(TheGame().GetGlomps().size(), 1u);
+    EXPECT_TRUE(TheGlomp().FacesLeft());
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+
+    // Break 0.5 s = 32 frames; then 300 units at 300 per second = 64 frames of 4.6875.
+    Frames(31);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+    Frames(1);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PATROL);
+    EXPECT_FALSE(TheGlomp().FacesLeft());
+    EXPECT_TRUE(TheGlomp().GetWalkSound().IsActive());
+    Frames(63);
+    EXPECT_NEAR(TheGlomp().GetPosition().x, 63 * 4.6875f, 1e-3f);
+    EXPECT_FALSE(TheGlomp().GetDust().IsEmpty());
+    Frames(1);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+    EXPECT_NEAR(TheGlomp().GetPosition().x, 300.0f, 1e-3f);
+    EXPECT_FALSE(TheGlomp().GetWalkSound().IsActive());
+
+    Frames(32);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PATROL);
+    EXPECT_TRUE(TheGlomp().FacesLeft());
+    Frames(64);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+    EXPECT_NEAR(TheGlomp().GetPosition().x, 0.0f, 1e-3f);
+}
+
+TEST_F(GlompTest, ACaughtPlayerFadesToBlackAndRespawnsWithTheGlompBackAtItsSpawn)
+{
+    Start({ Floor(), ThePlayerAt(300), GlompAt(0, 2.0f, 400) });
+    ASSERT_TRUE(RunUntil([this] { return TheGlomp().GetState() == Glomp::CHASE; }, 300));
+    Frames(1);
+    EXPECT_TRUE(ThePlayer().IsSpotted());
+    ASSERT_TRUE(RunUntil([this] { return TheGlomp().GetState() == Glomp::CATCHING; }, 120));
+    EXPECT_GT(TheGlomp().GetPosition().x, 200.0f) << "chased up to the player";
+
+    // The player stands inside the Glomp: the collision pass reports the contact every frame from now on.
+    ThePlayer().SetPosition({ TheGlomp().GetPosition().x, FEET, 0.0f });
+    ASSERT_TRUE(RunUntil([this] { return ThePlayer().GetAnimFlags().dead; }, 64));
+    EXPECT_TRUE(ThePlayer().IsLocked());
+    ASSERT_TRUE(RunUntil([this] { return IsTop(StateId::Transition); }, 10)) << "the kill fade starts despite the contact";
+    const TransitionState& fade = static_cast<const TransitionState&>(*Stack().Top());
+    EXPECT_TRUE(fade.myCover);
+    EXPECT_EQ(fade.GetSprite().myColor.r, 0.0f);
+    EXPECT_EQ(fade.GetSprite().myColor.g, 0.0f);
+    EXPECT_EQ(fade.GetSprite().myColor.b, 0.0f);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+    EXPECT_EQ(TheGlomp().GetPosition().x, 0.0f);
+
+    ASSERT_TRUE(WaitForPlay());
+    EXPECT_FALSE(ThePlayer().IsLocked());
+    EXPECT_FALSE(ThePlayer().GetAnimFlags().dead);
+    EXPECT_FLOAT_EQ(ThePlayer().GetPosition().x, 300.0f) << "back at the level's spawn";
+    EXPECT_FLOAT_EQ(TheGlomp().GetPosition().x, 0.0f);
+    EXPECT_FALSE(ThePlayer().IsSpotted());
+
+    // Playable again: the player walks away and nothing catches them.
+    Press('D');
+    Frames(32);
+    Release('D');
+    EXPECT_GT(ThePlayer().GetPosition().x, 350.0f);
+    EXPECT_FALSE(ThePlayer().GetAnimFlags().dead);
+    EXPECT_TRUE(IsTop(StateId::Game));
+}
+
+TEST_F(GlompTest, APlayerCrouchedInGrassIsNeitherSeenNorCaught)
+{
+    // A player model that stands on its feet, so that the player is grounded and can crouch.
+    FixtureObject player = ThePlayerAt(200);
+    player.translation.y = 0.0f;
+    player.properties.push_back(FixtureProperty("Model", "Model", FixtureModel(TALL_PLAYER_MODEL)));
+    Start({ Floor(), player, GlompAt(0, 2.0f, 400), Placed("SM_EN_Grass_1", { 200, 50, 0 }, { 200, 120, 200 }) }, WriteTallPlayerModel);
+    Press('S');
+    ASSERT_TRUE(RunUntil([this] { return ThePlayer().IsHidden(); }, 10));
+    bool noticed = false;
+    for (int frame = 0; frame < 256 && !noticed; ++frame)
+    {
+        Frames(1);
+        noticed = TheGlomp().GetState() > Glomp::PATROL || TheGlomp().GetCone()->IsAlert() || ThePlayer().GetAnimFlags().dead;
+    }
+    Release('S');
+    EXPECT_FALSE(noticed);
+    EXPECT_GT(TheGlomp().GetPosition().x, 250.0f) << "walked right through the hidden player";
+}
