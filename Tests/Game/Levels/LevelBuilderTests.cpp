@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 using namespace VelaTest;
 using namespace Vela::Literals;
@@ -273,4 +275,28 @@ TEST_F(LevelBuilderTest, AnEnemyMissingParametersAndClipsIsNamedAndReadsZeroAndN
     EXPECT_FLOAT_EQ(enemy.GetParameter(0), 250.0f);
     EXPECT_FLOAT_EQ(enemy.GetParameter(1), 0.0f);
     EXPECT_EQ(enemy.GetClip(0), nullptr);
+}
+
+TEST_F(LevelBuilderTest, TheWorkerBuildsTheSameLevelAsTheMainThread)
+{
+    WriteFixtureLevel(myRoot.Path(), "levels/Main Levels/Level 2", EveryKindObjects());
+    LevelData& first = Build(EveryKindObjects());
+    for (int attempt = 0; attempt < 10000 && !myLoader->IsReady(); ++attempt)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(myLoader->IsReady());
+    LevelData* worker = myLoader->FindLevel("level_2"_sid);
+    ASSERT_NE(worker, nullptr);
+
+    const auto counts = [](const LevelData& aLevel) {
+        return std::vector<size_t>{ aLevel.opaqueMeshes.size(), aLevel.transparentMeshes.size(), aLevel.grassMeshes.size(), aLevel.stairs.size(),
+                                    aLevel.floors.size(), aLevel.enemyTemplates.size(), aLevel.movableBoxes.size(), aLevel.cameraColliders.size(),
+                                    aLevel.orbs.size(), aLevel.sockets.size(), aLevel.endTriggers.size(), aLevel.deathBoxes.size(),
+                                    aLevel.checkPoints.size() };
+    };
+    EXPECT_EQ(counts(*worker), counts(first));
+    ASSERT_EQ(worker->opaqueMeshes.size(), 1u);
+    EXPECT_EQ(worker->opaqueMeshes[0].model.GetModel(), first.opaqueMeshes[0].model.GetModel()) << "both threads share the cached model";
+    EXPECT_FLOAT_EQ(worker->opaqueMeshes[0].collider.halfWidth, first.opaqueMeshes[0].collider.halfWidth);
 }
