@@ -31,9 +31,6 @@ namespace
         {
             std::filesystem::remove_all(myPath);
             VelaTest::PlaceFixtureModel(myPath);
-            // A cube with texture coordinates, which the model import requires.
-            std::filesystem::copy_file(std::filesystem::path(VELA_FIXTURES_DIR) / "fbx/maya_cube_7500_binary.fbx", myPath / VelaTest::FIXTURE_MODEL,
-                                       std::filesystem::copy_options::overwrite_existing);
             VelaTest::WriteEveryKindDefinitions(myPath);
             std::vector<VelaTest::FixtureObject> objects;
             for (int set = 0; set < OBJECT_SETS; ++set)

@@ -10,8 +10,7 @@
 namespace VelaTest
 {
     constexpr const char* LEVEL_0_SCENE = "levels/Main Levels/Level 0 Tutorial";
-    // The cube model these levels use (one mesh with UVs), written over the shared fixture model's path.
-    constexpr const char* SPINE_CUBE_SOURCE = "fbx/maya_cube_7500_binary.fbx";
+    // The fixture cube is 1 unit wide; scaled by this it is 100.
     constexpr float FIXTURE_SCALE = 100.0f;
 
     inline FixtureObject LevelCube(Vela::Vector3<float> aPosition, bool aTransparent = false)
@@ -31,8 +30,6 @@ namespace VelaTest
     inline void WriteLevel0(const std::filesystem::path& aRoot, const std::vector<FixtureObject>& someObjects)
     {
         PlaceFixtureModel(aRoot);
-        std::filesystem::copy_file(std::filesystem::path(VELA_FIXTURES_DIR) / SPINE_CUBE_SOURCE, aRoot / FIXTURE_MODEL,
-                                   std::filesystem::copy_options::overwrite_existing);
         WriteEveryKindDefinitions(aRoot);
         WriteFixtureLevel(aRoot, LEVEL_0_SCENE, someObjects);
     }
