@@ -115,3 +115,21 @@ TEST_F(EyecornTest, DetectionsAndKillsLeaveNoSoundSlotsBehindAndSoundsPanOnTheir
     Frames(4);
     EXPECT_EQ(sounds.CountActiveSounds(), before);
 }
+
+TEST_F(EyecornTest, ZeroDurationsAreRaisedSoNothingDividesByZero)
+{
+    FixtureObject eyecorn = Placed("SK_Enemy_flying", { EYE.x, EYE.y, 0 }, { 1, 1, 1 },
+                                   { { "scanning angle", 0.0f }, { "time to before killing player", 0.0f }, { "time to do a full scan", 0.0f } });
+    testing::internal::CaptureStdout();
+    Start({ Floor(), ThePlayerAt(OUT_OF_SIGHT), eyecorn });
+    const std::string trace = testing::internal::GetCapturedStdout();
+    EXPECT_NE(trace.find("Eyecorn at (0.0, 400.0): time to do a full scan of 0 raised to 0.01"), std::string::npos);
+    EXPECT_NE(trace.find("Eyecorn at (0.0, 400.0): time to before killing player of 0 raised to 0.01"), std::string::npos);
+    EXPECT_EQ(TheEyecorn().GetKillTime(), Enemy::MIN_DURATION);
+    EXPECT_EQ(TheEyecorn().GetFullScanTime(), Enemy::MIN_DURATION);
+
+    MovePlayerTo(0.0f);
+    ASSERT_TRUE(RunUntil([this] { return ThePlayer().GetAnimFlags().dead; }, 200));
+    EXPECT_TRUE(std::isfinite(TheEyecorn().GetSweepAngle()));
+    EXPECT_TRUE(std::isfinite(TheEyecorn().GetCone()->myDetection));
+}
