@@ -6,6 +6,9 @@
 #include "mire/scene/SceneObjectDefinition.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
+#include <array>
+#include <cstddef>
+
 namespace LevelProperties
 {
     // The value of anEntry when it is named aName and holds a T; null otherwise.
@@ -30,5 +33,43 @@ namespace LevelProperties
     inline const Vela::AnimationClipValue* GetClip(const Vela::DefinitionPropertyEntry& anEntry, Vela::StringId aName)
     {
         return GetNamed<Vela::AnimationClipValue>(anEntry, aName);
+    }
+
+    inline Vela::StringId Id(const char* aText) { return Vela::StringRegistry::RegisterOrGetString(aText); }
+
+    // A clip property's name and whether its player loops.
+    struct ClipSlot
+    {
+        const char* name;
+        bool loops;
+    };
+
+    struct NamedClip
+    {
+        Vela::StringId name;
+        bool loops;
+    };
+
+    // Interned once, so that matching a property is a comparison of ids.
+    template <size_t COUNT>
+    std::array<NamedClip, COUNT> Intern(const ClipSlot (&someSlots)[COUNT])
+    {
+        std::array<NamedClip, COUNT> clips{};
+        for (size_t index = 0; index < COUNT; ++index)
+        {
+            clips[index] = { Id(someSlots[index].name), someSlots[index].loops };
+        }
+        return clips;
+    }
+
+    template <size_t COUNT>
+    std::array<Vela::StringId, COUNT> Intern(const char* const (&someNames)[COUNT])
+    {
+        std::array<Vela::StringId, COUNT> names{};
+        for (size_t index = 0; index < COUNT; ++index)
+        {
+            names[index] = Id(someNames[index]);
+        }
+        return names;
     }
 }

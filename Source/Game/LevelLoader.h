@@ -20,7 +20,6 @@ class Game;
 class GameObject;
 struct GameContext;
 struct LevelData;
-struct LevelEnemyRecipe;
 struct ModelInstanceRecord;
 
 // Owns every loaded level: the scene read from disk and the level data built from it, both keyed by the
@@ -79,7 +78,8 @@ private:
     void BuildObject(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildPlayer(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildMovableBox(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
-    void BuildEnemy(const PropertyList& someProperties, const Vela::SceneObject& anObject, const LevelEnemyRecipe& aRecipe, LevelData& aLevelData);
+    // A glomp, or with aFlying an eyecorn.
+    void BuildEnemy(const PropertyList& someProperties, const Vela::SceneObject& anObject, bool aFlying, LevelData& aLevelData);
     void BuildCameraZone(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     // An orb's or socket's model: the object's static model, whatever became of it.
     void GiveStaticModel(const PropertyList& someProperties, GameObject& anObjectToGive, const Vela::SceneObject& anObject);
