@@ -7,12 +7,7 @@
 
 #include "mire/settings/Settings.h"
 
-using LevelProperties::ClipSlot;
-using LevelProperties::GetBoxCollider;
-using LevelProperties::GetClip;
-using LevelProperties::GetNamed;
-using LevelProperties::Id;
-using LevelProperties::Intern;
+using namespace LevelProperties;
 using Vela::DefinitionPropertyEntry;
 
 namespace

@@ -6,13 +6,7 @@
 #include <cstdio>
 #include <span>
 
-using LevelProperties::ClipSlot;
-using LevelProperties::GetBoxCollider;
-using LevelProperties::GetClip;
-using LevelProperties::GetNamed;
-using LevelProperties::Id;
-using LevelProperties::Intern;
-using LevelProperties::NamedClip;
+using namespace LevelProperties;
 using Vela::DefinitionPropertyEntry;
 
 namespace

@@ -139,22 +139,26 @@ namespace VelaTest
     }
 
     // One object of every definition of WriteEveryKindDefinitions, side by side along x (the player
-    // first), each with the definition's default values.
-    inline std::vector<FixtureObject> EveryKindObjects()
+    // first), each with the definition's default values; with aSets above 1 that row again and again,
+    // each 300 units above the last.
+    inline std::vector<FixtureObject> EveryKindObjects(int aSets = 1)
     {
         const char* definitions[] = { "TOB", "Interactable_Box_Snail", "SK_Enemy_Test", "SK_Enemy_flying", "Template_CameraCollider", "Orb", "Socket",
                                       "Template_EndTrigger", "SM_A_RotatingStair", "CheckPoints", "DeathBox", "BreakableFloor", "ScriptedEventFloor",
                                       "SM_EN_Grass_1", "SM_Level_Mesh" };
         std::vector<FixtureObject> objects;
-        float x = 0.0f;
-        for (const char* definition : definitions)
+        for (int set = 0; set < aSets; ++set)
         {
-            FixtureObject object;
-            object.definition = definition;
-            object.name = definition;
-            object.translation = { x, 0.0f, 0.0f };
-            objects.push_back(object);
-            x += 400.0f;
+            float x = 0.0f;
+            for (const char* definition : definitions)
+            {
+                FixtureObject object;
+                object.definition = definition;
+                object.name = definition;
+                object.translation = { x, 300.0f * static_cast<float>(set), 0.0f };
+                objects.push_back(object);
+                x += 400.0f;
+            }
         }
         return objects;
     }

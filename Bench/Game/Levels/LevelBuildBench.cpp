@@ -29,16 +29,7 @@ namespace
             std::filesystem::remove_all(myPath);
             VelaTest::PlaceFixtureModel(myPath);
             VelaTest::WriteEveryKindDefinitions(myPath);
-            std::vector<VelaTest::FixtureObject> objects;
-            for (int copy = 0; copy < aCopies; ++copy)
-            {
-                for (VelaTest::FixtureObject object : VelaTest::EveryKindObjects())
-                {
-                    object.translation.y = 300.0f * static_cast<float>(copy);
-                    objects.push_back(object);
-                }
-            }
-            VelaTest::WriteFixtureLevel(myPath, SCENE_PATH, objects);
+            VelaTest::WriteFixtureLevel(myPath, SCENE_PATH, VelaTest::EveryKindObjects(aCopies));
             const std::filesystem::path cooked = VELA_COOKED_DIR;
             Vela::Settings::SetAssetRootsForTesting(cooked.parent_path() / "assets/engine", myPath, cooked);
         }
