@@ -10,6 +10,7 @@
 #include "mire/math/MathFunctions.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Vela::Literals;
@@ -81,7 +82,9 @@ void Glomp::Update(float aDeltaTime)
     myGroundCollider.y = myPosition.y;
     if (!myGrounded)
     {
-        myPosition.y -= myGravityFactor * GRAVITY * aDeltaTime;
+        // Never further in one frame than the ground probe reaches: a long frame (a level load) would
+        // otherwise sink the body box into the floor, and every chase step would be blocked from then on.
+        myPosition.y -= std::min(myGravityFactor * GRAVITY * aDeltaTime, GROUND_HALF_SIZE);
     }
 
     const Vela::Vector3<float> facing{ 0.0f, myFacesLeft ? 180.0f : 0.0f, 0.0f };

@@ -50,6 +50,12 @@ TEST_F(GlompTest, AnUnrotatedGlompFacesLeftPausesThenPatrolsRightAndBack)
 TEST_F(GlompTest, ACaughtPlayerFadesToBlackAndRespawnsWithTheGlompBackAtItsSpawn)
 {
     Start({ Floor(), ThePlayerAt(300), GlompAt(0, 2.0f, 400) });
+    // Built again and given a long first frame, as the frame that loads a level is: the Glomp's fall
+    // must not sink its body into the floor.
+    Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
+    Frames(1, 0.1f);
+    ASSERT_TRUE(WaitForPlay());
+    EXPECT_GE(TheGlomp().GetEnemyBox()->y - TheGlomp().GetEnemyBox()->halfHeight, 0.0f);
     ASSERT_TRUE(RunUntil([this] { return TheGlomp().GetState() == Glomp::CHASE; }, 300));
     Frames(1);
     EXPECT_TRUE(ThePlayer().IsSpotted());
