@@ -177,7 +177,10 @@ namespace Vela::Fbx
     {
         if (!myTangents.empty() && !myBinormals.empty() && !aOverwrite)
             return true;
-        if (!GetElementUV(aUvSet) || GetPolygonCount() == 0)
+        // An edge-only mesh (a curve helper) has nothing to generate, which is not a failure.
+        if (GetPolygonCount() == 0)
+            return true;
+        if (!GetElementUV(aUvSet))
             return false;
         if (myNormals.empty())
             GenerateNormals(false);
