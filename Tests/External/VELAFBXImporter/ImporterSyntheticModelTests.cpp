@@ -96,6 +96,28 @@ TEST_F(SyntheticModel, AllSameOrMissingMaterialElementPutsEveryPolygonOnTheFirst
     }
 }
 
+TEST_F(SyntheticModel, PolygonsOfAMissingMaterialSlotAndEdgeOnlyMeshesLoseNothing)
+{
+    // The second quad names slot 5 of a node with two materials: it goes to the first slot.
+    FbxTestWriter writer;
+    const int64_t node = writer.AddModel("Quads", "Mesh", 0);
+    FbxTestWriter::MeshOptions options;
+    options.polygonMaterials = {1, 5};
+    writer.AddMesh(node, TWO_QUADS, TWO_QUAD_POLYGONS, options);
+    writer.AddMaterial("Red", node);
+    writer.AddMaterial("Blue", node);
+    // A curve helper: points but no polygons.
+    writer.AddMesh(writer.AddModel("Curve", "Mesh", 0), TWO_QUADS, {});
+    const VelaFBX::ImportedModel model = Load(writer);
+    ASSERT_EQ(model.meshes.size(), 2u);
+    EXPECT_EQ(model.meshes[0].materialIndex, 0u);
+    EXPECT_EQ(TriangleCount(model.meshes[0]) + TriangleCount(model.meshes[1]), 4u);
+    for (const VelaFBX::Vertex& vertex : model.meshes[0].vertices)
+        EXPECT_GE(vertex.position[0], 1.0f - 1e-5f);
+    for (const VelaFBX::ImportedMesh& part : model.meshes)
+        EXPECT_EQ(part.name, "Quads");
+}
+
 TEST_F(SyntheticModel, NodeWithoutMaterialsGivesOnePartWithEveryTriangle)
 {
     FbxTestWriter writer;

@@ -14,22 +14,24 @@ namespace VelaFBX
         // A damaged time span must not allocate without bound (about nine hours at 30 fps).
         constexpr int64_t MAX_FRAME_COUNT = 1000000;
 
+        // someGlobals is scratch space for the bones' global transforms, kept across frames.
         void SampleFrame(const Scene& aScene, const Skeleton& aSkeleton, const std::vector<Bone>& someEvents,
-                         const std::vector<Socket>& someSockets, Time aTime, AnimationFrame& aFrame)
+                         const std::vector<Socket>& someSockets, Time aTime, std::vector<AMatrix>& someGlobals, AnimationFrame& aFrame)
         {
             aFrame.globalTransforms.reserve(aSkeleton.bones.size());
             aFrame.localTransforms.reserve(aSkeleton.bones.size());
-            for (const Bone& bone : aSkeleton.bones)
+            someGlobals.assign(aSkeleton.bones.size(), AMatrix());
+            for (size_t b = 0; b < aSkeleton.bones.size(); ++b)
             {
-                Matrix4x4f local;
-                Matrix4x4f global;
+                const Bone& bone = aSkeleton.bones[b];
                 if (const Node* node = aScene.FindNodeByName(bone.nodeName))
-                {
-                    ConvertMatrix(node->EvaluateLocalTransform(aTime), local);
-                    ConvertMatrix(node->EvaluateGlobalTransform(aTime), global);
-                }
-                aFrame.localTransforms[bone.name] = local;
-                aFrame.globalTransforms[bone.name] = global;
+                    someGlobals[b] = node->EvaluateGlobalTransform(aTime);
+                // Relative to the parent bone, not the parent node: nulls between bones (an armature
+                // above the root, a group between two joints) then stay in the chained skeleton pose.
+                const bool hasParentBone = bone.parent >= 0 && static_cast<size_t>(bone.parent) < b;
+                const AMatrix local = hasParentBone ? someGlobals[static_cast<size_t>(bone.parent)].Inverse() * someGlobals[b] : someGlobals[b];
+                ConvertMatrix(local, aFrame.localTransforms[bone.name]);
+                ConvertMatrix(someGlobals[b], aFrame.globalTransforms[bone.name]);
             }
             for (const Socket& socket : someSockets)
             {
@@ -89,11 +91,12 @@ namespace VelaFBX
             aOut.frames.resize(static_cast<size_t>(frameCount));
             aOut.duration = frameCount > 0 ? stop.GetSecondDouble() - start.GetSecondDouble() : 0.0;
 
+            std::vector<AMatrix> globals;
             for (int64_t frame = first; frame <= last; ++frame)
             {
                 Time time;
                 time.SetFrame(frame, mode, customRate);
-                SampleFrame(aScene, aSkeleton, someEvents, someSockets, time, aOut.frames[static_cast<size_t>(frame - first)]);
+                SampleFrame(aScene, aSkeleton, someEvents, someSockets, time, globals, aOut.frames[static_cast<size_t>(frame - first)]);
             }
         }
     }

@@ -23,7 +23,7 @@ namespace VelaFBX
     };
     ImporterState& GetImporterState();
 
-    // Runtime error raised the way every import failure is raised.
+    // Every import failure is raised as a runtime error carrying its message.
     [[noreturn]] void ThrowImportError(const std::string& aMessage);
 
     // Creates the per-import importer and scene and destroys them again when the import ends,

@@ -67,15 +67,15 @@ namespace VelaFBX
             }
         }
 
-        // -1 when the corner's polygon belongs to no material slot of the node.
-        int PolygonMaterialSlot(const Mesh* aMesh, int aPolygon)
+        // The node material slot of a polygon. Unmapped, or beyond the node's materials, reads as the
+        // first slot, like a mesh without the element, so no geometry is lost.
+        int PolygonMaterialSlot(const Node* aNode, const Mesh* aMesh, int aPolygon)
         {
             const LayerElementMaterial* element = aMesh->GetElementMaterial(0);
             if (!element)
                 return 0;
             const int index = element->GetMaterialIndex(aPolygon);
-            // Unmapped or out of range reads as the node's first material, like a mesh without the element.
-            return index < 0 ? 0 : index;
+            return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
         void ReadColor(const LayerElementVertexColor* aElement, int aControlPoint, int aPolygonVertex, float aOut[4])
@@ -225,7 +225,7 @@ namespace VelaFBX
         {
             polygonMaterials.resize(static_cast<size_t>(polygonCount));
             for (int p = 0; p < polygonCount; ++p)
-                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(mesh, p));
+                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, p));
         }
 
         const int partCount = std::max(materialCount, 1);
