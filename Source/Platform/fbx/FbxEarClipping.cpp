@@ -47,16 +47,23 @@ namespace Vela::Fbx
                     {
                         someOut.push_back({previous, ear, next});
                         Remove(ear);
-                        // Moving on past the next corner avoids long slivers around one corner.
-                        ear = myCorners[static_cast<size_t>(next)].next;
+                        // The next corner may have just become an ear: trying it at once sweeps a run of them
+                        // in one lap rather than one per lap around a long outline.
+                        ear = next;
                         stop = ear;
                         continue;
                     }
                     ear = next;
                     if (ear == stop)
                     {
-                        // No clean ear left (self-intersection or degenerate remainder): cut a convex
-                        // corner anyway, or any corner when none is convex.
+                        // No clean ear left. Corners on a straight line (or tips of zero-width spikes)
+                        // go first, all in one lap, as triangles of no area: the outline keeps its shape.
+                        if (CutFlatCorners(ear, someOut))
+                        {
+                            stop = ear = myCorners[static_cast<size_t>(ear)].next;
+                            continue;
+                        }
+                        // Otherwise (self-intersection): cut a convex corner anyway, or any corner when none is convex.
                         ear = ForcedEar(ear);
                         const int forcedPrevious = myCorners[static_cast<size_t>(ear)].prev;
                         const int forcedNext = myCorners[static_cast<size_t>(ear)].next;
@@ -168,6 +175,28 @@ namespace Vela::Fbx
                     if (inBox(PointOf(other)) && Blocks(other, ear.prev, ear.next, a, b, c))
                         return false;
                 return true;
+            }
+
+            // Cuts every flat corner met in one lap from aEar (which stays in the ring and may move); true when any was cut.
+            bool CutFlatCorners(int& aEar, std::vector<std::array<int, 3>>& someOut)
+            {
+                bool cut = false;
+                int corner = aEar;
+                int remaining = static_cast<int>(myCorners.size());
+                while (remaining-- > 0 && myCorners[static_cast<size_t>(corner)].prev != myCorners[static_cast<size_t>(corner)].next)
+                {
+                    const Corner& candidate = myCorners[static_cast<size_t>(corner)];
+                    const int next = candidate.next;
+                    if (Cross(PointOf(candidate.prev), PointOf(corner), PointOf(next)) == 0.0)
+                    {
+                        someOut.push_back({candidate.prev, corner, next});
+                        Remove(corner);
+                        cut = true;
+                    }
+                    corner = next;
+                }
+                aEar = corner;
+                return cut;
             }
 
             int ForcedEar(int aStart) const
