@@ -66,6 +66,18 @@ namespace Vela::Fbx
             aRotation.SetRow(2, {z.x, z.y, z.z, 0.0});
         }
 
+        // Orthogonal linear rows of one length: a rotation with a uniform scale, which commutes with
+        // any rotation, so there is no per-axis scale or shear to split off.
+        bool IsUniformlyScaledRotation(const AMatrix& aMatrix)
+        {
+            const Vector4 x = aMatrix.GetRow(0), y = aMatrix.GetRow(1), z = aMatrix.GetRow(2);
+            const double length = x.Dot3(x);
+            const double tolerance = 1e-12 * length;
+            return length > 0.0 && std::abs(y.Dot3(y) - length) < tolerance && std::abs(z.Dot3(z) - length) < tolerance &&
+                   std::abs(x.Dot3(y)) < tolerance && std::abs(x.Dot3(z)) < tolerance && std::abs(y.Dot3(z)) < tolerance &&
+                   x.Cross3(y).Dot3(z) > 0.0;
+        }
+
         const char* const CHANNEL_NAMES[3] = {"X", "Y", "Z"};
 
         // The first channel named for aAxis, or -1.
@@ -421,6 +433,15 @@ namespace Vela::Fbx
     {
         if (myValues.inherit == InheritType::RSrs)
             return aParentGlobal * aLocal;
+        // The parent's own animated scale: Rrs leaves it out (and only it; what the parent inherited stays).
+        Vector4 parentOwnScale(1.0, 1.0, 1.0);
+        if (myValues.inherit == InheritType::Rrs && myParent)
+            parentOwnScale = ApplyChannels(myParent->myCurveNodes[2], myParent->myCurveChannels[2], myParent->myValues.scaling, aTime);
+        // Under a parent with at most a uniform scale (the usual joint), and with no own parent scale to
+        // leave out, both are the plain product.
+        const bool noOwnScale = parentOwnScale.x == 1.0 && parentOwnScale.y == 1.0 && parentOwnScale.z == 1.0;
+        if (noOwnScale && IsUniformlyScaledRotation(aParentGlobal))
+            return aParentGlobal * aLocal;
 
         AMatrix parentRotation, localRotation;
         Vector4 parentScale, localScale;
@@ -429,15 +450,12 @@ namespace Vela::Fbx
         Vector4 scale = localScale;
         if (myValues.inherit == InheritType::RrSs)
             scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
-        else if (myParent)
+        else
         {
-            // Rrs leaves out the parent's own scale only; what the parent inherited from above stays.
-            AMatrix parentOwnRotation;
-            Vector4 parentOwnScale;
-            SplitRotationScale(myParent->ComputeLocal(aTime), parentOwnRotation, parentOwnScale);
             for (int axis = 0; axis < 3; ++axis)
             {
-                const double inherited = parentOwnScale[axis] != 0.0 ? parentScale[axis] / parentOwnScale[axis] : 1.0;
+                const double own = std::abs(parentOwnScale[axis]);
+                const double inherited = own != 0.0 ? std::abs(parentScale[axis]) / own : 1.0;
                 scale[axis] = inherited * localScale[axis];
             }
         }
