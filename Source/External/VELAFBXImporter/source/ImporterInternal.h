@@ -4,6 +4,7 @@
 
 #include "Platform/fbx/FbxScene.h"
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -51,6 +52,26 @@ namespace VelaFBX
 
     bool ExtractMesh(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
                      std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+    // Extracts mesh nodes' parts, once for geometry that several nodes share (keyed by the geometry
+    // and the node's material list); every node still gets its own copy of the parts, under its name.
+    class SharedMeshParts
+    {
+    public:
+        explicit SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes);
+        void Extract(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
+                     std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+
+    private:
+        struct Key
+        {
+            const Vela::Fbx::Mesh* mesh;
+            std::vector<const Vela::Fbx::Material*> materials;
+            bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
+        };
+        std::map<const Vela::Fbx::Mesh*, int> myUsers;
+        std::map<Key, std::vector<ImportedMesh>> myParts;
+    };
+
     void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
                               uint32_t aPolygonVertex, Vela::Fbx::Vector4& aValue);
     uint64_t VertexHash(const Vertex& aVertex);
