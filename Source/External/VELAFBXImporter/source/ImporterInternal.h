@@ -4,6 +4,7 @@
 
 #include "Platform/fbx/FbxScene.h"
 
+#include <array>
 #include <map>
 #include <mutex>
 #include <string>
@@ -70,6 +71,39 @@ namespace VelaFBX
         };
         std::map<const Vela::Fbx::Mesh*, int> myUsers;
         std::map<Key, std::vector<ImportedMesh>> myParts;
+    };
+
+    // The de-duplication of one part's vertices: a vertex whose VertexHash is already known takes
+    // that vertex's index (equal hashes are equal vertices). Corners with the same hashed values are
+    // recognised by a cheaper hash of those values first, so VertexHash runs once per distinct vertex.
+    class VertexDeduplicator
+    {
+    public:
+        static constexpr size_t HASHED_VALUES = 44;
+        using Values = std::array<uint32_t, HASHED_VALUES>;
+        // The hashed four-byte values in layout order (position x, y, z, then all after the position's w),
+        // with -0.0 read as +0.0 (bone indices as they are).
+        static void GetHashedValues(const Vertex& aVertex, Values& aOut);
+        static uint64_t HashValues(const Values& someValues);
+
+        // Empties the tables, sized for up to aCorners corners.
+        void Reset(size_t aCorners);
+        // The index of aVertex in someVertices, appended there when it is new.
+        uint32_t Add(const Vertex& aVertex, std::vector<Vertex>& someVertices);
+
+    private:
+        static constexpr uint32_t EMPTY = UINT32_MAX;
+        void Rebuild(size_t aCapacity);  // power of two
+
+        // Open addressing with linear probing; slots hold entry numbers.
+        std::vector<uint32_t> myByValues;      // -> entry of myValues
+        std::vector<uint32_t> myByHash;        // -> entry of myHashes
+        std::vector<Values> myValues;          // each distinct set of values met
+        std::vector<uint64_t> myValueKeys;     // their cheap hashes
+        std::vector<uint32_t> myValueIndices;  // their vertex indices
+        std::vector<uint64_t> myHashes;        // each distinct VertexHash met
+        std::vector<uint32_t> myHashIndices;   // the index of its vertex
+        uint64_t myMask = 0;
     };
 
     void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
