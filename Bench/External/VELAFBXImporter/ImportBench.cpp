@@ -1,6 +1,8 @@
-// LoadModel and LoadAnimation on the largest real files, beside an independent reader's import of
-// the same files in the same run.
+// LoadModel and LoadAnimation on every real file and on large written ones, beside an independent
+// reader's import of the same files in the same run.
 #include "VelaFBXImporter.h"
+
+#include "../../../Tests/External/VELAFBXImporter/FbxTestWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,77 +12,192 @@
 #include <assimp/scene.h>
 #endif
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 
 namespace
 {
-    std::string Fixture(const char* aName)
-    {
-        return (std::filesystem::path(VELA_FIXTURES_DIR) / "fbx" / aName).string();
-    }
+    using VelaTest::FbxTestWriter;
 
-    void VelaLoadModel(benchmark::State& aState, const char* aName)
+    void VelaLoadModel(benchmark::State& aState, const std::string& aPath)
     {
         VelaFBX::InitImporter();
-        const std::string path = Fixture(aName);
-        for (auto _ : aState)
+        try
         {
-            VelaFBX::ImportedModel model;
-            benchmark::DoNotOptimize(VelaFBX::LoadModel(path, model, false, true));
+            for (auto _ : aState)
+            {
+                VelaFBX::ImportedModel model;
+                if (!VelaFBX::LoadModel(aPath, model, false, true))
+                {
+                    aState.SkipWithError(VelaFBX::GetLastError().c_str());
+                    break;
+                }
+            }
+        }
+        catch (const std::exception& aError)
+        {
+            aState.SkipWithError(aError.what());
         }
         VelaFBX::UninitImporter();
     }
 
-    void VelaLoadAnimation(benchmark::State& aState, const char* aName)
+    void VelaLoadAnimation(benchmark::State& aState, const std::string& aPath)
     {
         VelaFBX::InitImporter();
-        const std::string path = Fixture(aName);
-        for (auto _ : aState)
+        try
         {
-            VelaFBX::ImportedAnimation animation;
-            benchmark::DoNotOptimize(VelaFBX::LoadAnimation(path, animation));
+            for (auto _ : aState)
+            {
+                VelaFBX::ImportedAnimation animation;
+                if (!VelaFBX::LoadAnimation(aPath, animation))
+                {
+                    aState.SkipWithError(VelaFBX::GetLastError().c_str());
+                    break;
+                }
+            }
+        }
+        catch (const std::exception& aError)
+        {
+            aState.SkipWithError(aError.what());
         }
         VelaFBX::UninitImporter();
     }
 
 #ifdef VELA_HAVE_ASSIMP
-    // Triangulated and with tangents, as the model import produces.
-    void AssimpModel(benchmark::State& aState, const char* aName)
+    // Triangulated, with tangents and joined vertices, as the model import produces.
+    void AssimpModel(benchmark::State& aState, const std::string& aPath)
     {
-        const std::string path = Fixture(aName);
         for (auto _ : aState)
         {
             Assimp::Importer importer;
-            benchmark::DoNotOptimize(importer.ReadFile(path, aiProcess_Triangulate | aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices));
+            if (!importer.ReadFile(aPath, aiProcess_Triangulate | aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices))
+            {
+                aState.SkipWithError(importer.GetErrorString());
+                break;
+            }
         }
     }
 
     // The scene with its animations, no mesh processing.
-    void AssimpAnimation(benchmark::State& aState, const char* aName)
+    void AssimpAnimation(benchmark::State& aState, const std::string& aPath)
     {
-        const std::string path = Fixture(aName);
         for (auto _ : aState)
         {
             Assimp::Importer importer;
-            benchmark::DoNotOptimize(importer.ReadFile(path, 0));
+            const aiScene* scene = importer.ReadFile(aPath, 0);
+            if (!scene || scene->mNumAnimations == 0)
+            {
+                aState.SkipWithError(scene ? "no animation" : importer.GetErrorString());
+                break;
+            }
         }
     }
 #endif
-}
 
-BENCHMARK_CAPTURE(VelaLoadModel, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadModel, LodGroupBinary, "maya_lod_group_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadModel, LodGroupAscii, "maya_lod_group_7500_ascii.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadModel, SkinnedSausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadModel, Multimaterial, "blender_suzanne_multimaterial_7400_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadAnimation, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(VelaLoadAnimation, Sausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
+    // A wavy grid of aSide x aSide quads.
+    void AddGrid(FbxTestWriter& aWriter, int64_t aModel, int aSide, std::vector<int64_t>* someGeometry = nullptr)
+    {
+        std::vector<FbxTestWriter::Vec3> points;
+        for (int y = 0; y <= aSide; ++y)
+            for (int x = 0; x <= aSide; ++x)
+                points.push_back({x * 0.1, y * 0.1, 0.2 * std::sin(x * 0.3) * std::cos(y * 0.2)});
+        std::vector<std::vector<int>> polygons;
+        for (int y = 0; y < aSide; ++y)
+            for (int x = 0; x < aSide; ++x)
+            {
+                const int corner = y * (aSide + 1) + x;
+                polygons.push_back({corner, corner + 1, corner + aSide + 2, corner + aSide + 1});
+            }
+        const int64_t geometry = aWriter.AddMesh(aModel, points, polygons);
+        if (someGeometry)
+            someGeometry->push_back(geometry);
+    }
+
+    // Combs: one polygon each, a row of aNotches narrow notches cut into a bar (4 x aNotches + 4 corners).
+    void AddMaze(FbxTestWriter& aWriter, int64_t aModel, int aCombs, int aNotches)
+    {
+        std::vector<FbxTestWriter::Vec3> points;
+        std::vector<std::vector<int>> polygons;
+        for (int comb = 0; comb < aCombs; ++comb)
+        {
+            std::vector<int>& polygon = polygons.emplace_back();
+            const double z = comb * 2.0;
+            auto add = [&](double aX, double aY) {
+                polygon.push_back(static_cast<int>(points.size()));
+                points.push_back({aX, aY, z});
+            };
+            add(0, 0);
+            add(aNotches * 2.0, 0);
+            add(aNotches * 2.0, 10);
+            for (int cell = aNotches - 1; cell >= 0; --cell)
+            {
+                add(cell * 2.0 + 1.5, 10);
+                add(cell * 2.0 + 1.5, 1);
+                add(cell * 2.0 + 0.5, 1);
+                add(cell * 2.0 + 0.5, 10);
+            }
+            add(0, 10);
+        }
+        aWriter.AddMesh(aModel, points, polygons);
+    }
+
+    std::vector<std::pair<std::string, std::string>> WriteLargeFiles()
+    {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vela_import_bench";
+        std::filesystem::create_directories(folder);
+        std::vector<std::pair<std::string, std::string>> files;
+        auto keep = [&](const std::string& aName, const FbxTestWriter& aWriter) {
+            const std::filesystem::path path = folder / (aName + ".fbx");
+            std::ofstream(path) << aWriter.Build();
+            files.emplace_back(aName, path.string());
+        };
+        {
+            FbxTestWriter writer;  // 180 x 180 quads: 64,800 triangles
+            AddGrid(writer, writer.AddModel("Grid", "Mesh", 0), 180);
+            writer.AddMaterial("Ground", writer.AddModel("Unused", "Null", 0));
+            keep("Grid64800", writer);
+        }
+        {
+            FbxTestWriter writer;  // one 50 x 50 grid under eight nodes: 40,000 triangles
+            std::vector<int64_t> geometry;
+            const int64_t first = writer.AddModel("Instance0", "Mesh", 0, {0, 0, 0});
+            AddGrid(writer, first, 50, &geometry);
+            for (int i = 1; i < 8; ++i)
+                writer.ShareMesh(geometry.front(), writer.AddModel("Instance" + std::to_string(i), "Mesh", 0, {i * 6.0, 0, 0}));
+            keep("EightInstances40000", writer);
+        }
+        {
+            FbxTestWriter writer;  // four combs of 6,000 notches (24,004 corners each): 96,008 triangles
+            AddMaze(writer, writer.AddModel("Maze", "Mesh", 0), 4, 6000);
+            keep("Maze96008", writer);
+        }
+        return files;
+    }
+
+    bool RegisterEverything()
+    {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(VELA_FIXTURES_DIR) / "fbx"))
+            if (entry.path().extension() == ".fbx")
+                files.emplace_back(entry.path().stem().string(), entry.path().string());
+        std::sort(files.begin(), files.end());
+        for (const auto& file : WriteLargeFiles())
+            files.push_back(file);
+        for (const auto& [name, path] : files)
+        {
+            benchmark::RegisterBenchmark(("LoadModel/Vela/" + name).c_str(), VelaLoadModel, path)->Unit(benchmark::kMillisecond);
 #ifdef VELA_HAVE_ASSIMP
-BENCHMARK_CAPTURE(AssimpModel, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpModel, LodGroupBinary, "maya_lod_group_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpModel, LodGroupAscii, "maya_lod_group_7500_ascii.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpModel, SkinnedSausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpModel, Multimaterial, "blender_suzanne_multimaterial_7400_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpAnimation, Character, "maya_character_7500_binary.fbx")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AssimpAnimation, Sausage, "maya_game_sausage_7500_binary_wiggle.fbx")->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("LoadModel/Assimp/" + name).c_str(), AssimpModel, path)->Unit(benchmark::kMillisecond);
 #endif
+            benchmark::RegisterBenchmark(("LoadAnimation/Vela/" + name).c_str(), VelaLoadAnimation, path)->Unit(benchmark::kMillisecond);
+#ifdef VELA_HAVE_ASSIMP
+            benchmark::RegisterBenchmark(("LoadAnimation/Assimp/" + name).c_str(), AssimpAnimation, path)->Unit(benchmark::kMillisecond);
+#endif
+        }
+        return true;
+    }
+
+    const bool REGISTERED = RegisterEverything();
+}

@@ -170,6 +170,9 @@ namespace Vela::Fbx
                     for (Vector4& tangent : element->myValues)
                         tangent.w *= handedness;
                 }
+                // A mirror turns counter-clockwise faces clockwise around their (mirrored) normals.
+                if (handedness < 0.0)
+                    mesh->ReverseCornerOrder();
             }
         }
     }

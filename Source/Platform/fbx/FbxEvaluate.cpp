@@ -66,6 +66,18 @@ namespace Vela::Fbx
             aRotation.SetRow(2, {z.x, z.y, z.z, 0.0});
         }
 
+        // Orthogonal linear rows of one length: a rotation with a uniform scale, which commutes with
+        // any rotation, so there is no per-axis scale or shear to split off.
+        bool IsUniformlyScaledRotation(const AMatrix& aMatrix)
+        {
+            const Vector4 x = aMatrix.GetRow(0), y = aMatrix.GetRow(1), z = aMatrix.GetRow(2);
+            const double length = x.Dot3(x);
+            const double tolerance = 1e-12 * length;
+            return length > 0.0 && std::abs(y.Dot3(y) - length) < tolerance && std::abs(z.Dot3(z) - length) < tolerance &&
+                   std::abs(x.Dot3(y)) < tolerance && std::abs(x.Dot3(z)) < tolerance && std::abs(y.Dot3(z)) < tolerance &&
+                   x.Cross3(y).Dot3(z) > 0.0;
+        }
+
         const char* const CHANNEL_NAMES[3] = {"X", "Y", "Z"};
 
         // The first channel named for aAxis, or -1.
@@ -171,7 +183,7 @@ namespace Vela::Fbx
             {
                 Entry& entry = myEntries[(*node)->myEvaluationSlot];
                 const AMatrix& local = Local(**node);
-                entry.global = parent ? (*node)->CombineWithParent(*parent, local) : local;
+                entry.global = parent ? (*node)->CombineWithParent(*parent, local, Time(myTime)) : local;
                 entry.globalStamp = myStamp;
                 parent = &entry.global;
             }
@@ -263,20 +275,29 @@ namespace Vela::Fbx
         if (myKeys.empty())
             return myDefault;
         const int64_t time = aTime.Get();
-        if (time <= myKeys.front().time)
+        if (time < myKeys.front().time)
+            return Extrapolate(time, true);
+        if (time > myKeys.back().time)
+            return Extrapolate(time, false);
+        return EvaluateInside(time);
+    }
+
+    double AnimCurve::EvaluateInside(int64_t aTime) const
+    {
+        if (aTime <= myKeys.front().time)
             return myKeys.front().value;
-        if (time >= myKeys.back().time)
+        if (aTime >= myKeys.back().time)
             return myKeys.back().value;
-        const auto right = std::upper_bound(myKeys.begin(), myKeys.end(), time,
+        const auto right = std::upper_bound(myKeys.begin(), myKeys.end(), aTime,
                                             [](int64_t aTime, const Key& aKey) { return aTime < aKey.time; });
         const Key& next = *right;
         const Key& key = *(right - 1);
-        if (time == key.time)
+        if (aTime == key.time)
             return key.value;  // a key holds its own value at its time, whatever follows it
         const double span = static_cast<double>(next.time - key.time);
         if (span <= 0.0)
             return next.value;
-        const double fraction = static_cast<double>(time - key.time) / span;
+        const double fraction = static_cast<double>(aTime - key.time) / span;
         switch (key.interpolation)
         {
         case Interpolation::Constant: return key.constantNext ? next.value : key.value;
@@ -284,6 +305,57 @@ namespace Vela::Fbx
         case Interpolation::Cubic:
         default: return EvaluateCubic(key, next, fraction);
         }
+    }
+
+    double AnimCurve::EndSlope(bool aBefore) const
+    {
+        if (myKeys.size() < 2)
+            return 0.0;
+        const Key& left = aBefore ? myKeys[0] : myKeys[myKeys.size() - 2];
+        const Key& right = aBefore ? myKeys[1] : myKeys.back();
+        const double seconds = static_cast<double>(right.time - left.time) / static_cast<double>(Time::TICKS_PER_SECOND);
+        switch (left.interpolation)
+        {
+        case Interpolation::Constant: return 0.0;
+        case Interpolation::Linear: return seconds > 0.0 ? (right.value - left.value) / seconds : 0.0;
+        case Interpolation::Cubic:
+        default: return aBefore ? left.rightSlope : left.nextLeftSlope;
+        }
+    }
+
+    double AnimCurve::Extrapolate(int64_t aTime, bool aBefore) const
+    {
+        const Key& end = aBefore ? myKeys.front() : myKeys.back();
+        const ExtrapolationMode& mode = aBefore ? myPreExtrapolation : myPostExtrapolation;
+        const int64_t first = myKeys.front().time;
+        const int64_t last = myKeys.back().time;
+        const int64_t period = last - first;
+        if (mode.type == Extrapolation::KeepSlope)
+        {
+            const double seconds = static_cast<double>(aTime - end.time) / static_cast<double>(Time::TICKS_PER_SECOND);
+            return end.value + EndSlope(aBefore) * seconds;
+        }
+        if (mode.type == Extrapolation::Constant || period <= 0)
+            return end.value;
+
+        // How far outside the keyed span, and which repetition (1, 2, ...) that falls in; u is the
+        // distance travelled into that repetition, in (0, period].
+        const uint64_t distance = aBefore ? static_cast<uint64_t>(first) - static_cast<uint64_t>(aTime)
+                                          : static_cast<uint64_t>(aTime) - static_cast<uint64_t>(last);
+        const uint64_t span = static_cast<uint64_t>(period);
+        uint64_t repetition = (distance - 1) / span + 1;
+        uint64_t travelled = distance - (repetition - 1) * span;
+        if (mode.repetitions > 0 && repetition > static_cast<uint64_t>(mode.repetitions))
+        {
+            repetition = static_cast<uint64_t>(mode.repetitions);
+            travelled = span;  // the end of the last repetition holds
+        }
+        const auto offset = static_cast<int64_t>(travelled);
+        // A plain repetition restarts from the far end; a mirrored one runs back on odd repetitions.
+        const bool backwards = mode.type == Extrapolation::MirrorRepetition && repetition % 2 == 1;
+        if (aBefore)
+            return EvaluateInside(backwards ? first + offset : last - offset);
+        return EvaluateInside(backwards ? last - offset : first + offset);
     }
 
     Vector4 Node::EvaluateProperty(std::string_view aProperty, Time aTime, const Vector4& aDefault) const
@@ -353,13 +425,22 @@ namespace Vela::Fbx
             chain.push_back(node);
         AMatrix global = chain.back()->ComputeLocal(aTime);
         for (auto node = chain.rbegin() + 1; node != chain.rend(); ++node)
-            global = (*node)->CombineWithParent(global, (*node)->ComputeLocal(aTime));
+            global = (*node)->CombineWithParent(global, (*node)->ComputeLocal(aTime), aTime);
         return global;
     }
 
-    AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal) const
+    AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal, Time aTime) const
     {
         if (myValues.inherit == InheritType::RSrs)
+            return aParentGlobal * aLocal;
+        // The parent's own animated scale: Rrs leaves it out (and only it; what the parent inherited stays).
+        Vector4 parentOwnScale(1.0, 1.0, 1.0);
+        if (myValues.inherit == InheritType::Rrs && myParent)
+            parentOwnScale = ApplyChannels(myParent->myCurveNodes[2], myParent->myCurveChannels[2], myParent->myValues.scaling, aTime);
+        // Under a parent with at most a uniform scale (the usual joint), and with no own parent scale to
+        // leave out, both are the plain product.
+        const bool noOwnScale = parentOwnScale.x == 1.0 && parentOwnScale.y == 1.0 && parentOwnScale.z == 1.0;
+        if (noOwnScale && IsUniformlyScaledRotation(aParentGlobal))
             return aParentGlobal * aLocal;
 
         AMatrix parentRotation, localRotation;
@@ -369,6 +450,15 @@ namespace Vela::Fbx
         Vector4 scale = localScale;
         if (myValues.inherit == InheritType::RrSs)
             scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
+        else
+        {
+            for (int axis = 0; axis < 3; ++axis)
+            {
+                const double own = std::abs(parentOwnScale[axis]);
+                const double inherited = own != 0.0 ? std::abs(parentScale[axis]) / own : 1.0;
+                scale[axis] = inherited * localScale[axis];
+            }
+        }
         // Translation(t) * parentRotation * localRotation * Scaling(scale), written out: the three
         // factors are pure, so each element keeps only the terms that are not zero.
         AMatrix result;
@@ -404,7 +494,7 @@ namespace Vela::Fbx
         else
         {
             const AMatrix parent = myParent->ComputeGlobal(aTime);
-            local = parent.Inverse() * CombineWithParent(parent, ComputeLocal(aTime));
+            local = parent.Inverse() * CombineWithParent(parent, ComputeLocal(aTime), aTime);
         }
         const Scene* scene = GetScene();
         if (cache)

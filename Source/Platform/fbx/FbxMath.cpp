@@ -121,6 +121,33 @@ namespace Vela::Fbx
 
     AMatrix AMatrix::Inverse() const
     {
+        // Transforms (linear rows, translation row, last column 0 0 0 1) invert by their 3x3 part:
+        // [A 0; t 1]^-1 = [A^-1 0; -t A^-1 1]. Anything else goes through elimination.
+        if (myData[0][3] == 0.0 && myData[1][3] == 0.0 && myData[2][3] == 0.0 && myData[3][3] == 1.0)
+        {
+            const double(&a)[4][4] = myData;
+            const double c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+            const double c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+            const double c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+            const double determinant = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+            if (!(std::abs(determinant) > 1e-300))
+                return AMatrix();
+            const double inverse = 1.0 / determinant;
+            AMatrix result;
+            double(&r)[4][4] = result.myData;
+            r[0][0] = c00 * inverse;
+            r[1][0] = c01 * inverse;
+            r[2][0] = c02 * inverse;
+            r[0][1] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inverse;
+            r[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inverse;
+            r[2][1] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inverse;
+            r[0][2] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inverse;
+            r[1][2] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inverse;
+            r[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inverse;
+            for (int column = 0; column < 3; ++column)
+                r[3][column] = -(a[3][0] * r[0][column] + a[3][1] * r[1][column] + a[3][2] * r[2][column]);
+            return result;
+        }
         // Gauss-Jordan with partial pivoting on [M | I], each row held as four pairs of doubles so
         // the row operations go two elements at a time.
         using Pair = double __attribute__((vector_size(16)));

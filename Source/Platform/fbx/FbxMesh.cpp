@@ -1,7 +1,7 @@
 #include "Platform/fbx/FbxScene.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <cstring>
 
 namespace Vela::Fbx
 {
@@ -177,7 +177,10 @@ namespace Vela::Fbx
     {
         if (!myTangents.empty() && !myBinormals.empty() && !aOverwrite)
             return true;
-        if (!GetElementUV(aUvSet) || GetPolygonCount() == 0)
+        // An edge-only mesh (a curve helper) has nothing to generate, which is not a failure.
+        if (GetPolygonCount() == 0)
+            return true;
+        if (!GetElementUV(aUvSet))
             return false;
         if (myNormals.empty())
             GenerateNormals(false);
@@ -195,14 +198,6 @@ namespace Vela::Fbx
                        normal.y == aOther.normal.y && normal.z == aOther.normal.z;
             }
         };
-        struct KeyHash
-        {
-            size_t operator()(const Key& aKey) const
-            {
-                size_t hash = std::hash<int>()(aKey.controlPoint) * 31u + std::hash<int>()(aKey.uv);
-                return hash * 31u + std::hash<double>()(aKey.normal.x + aKey.normal.y * 3.0 + aKey.normal.z * 7.0);
-            }
-        };
         struct Frame
         {
             Vector4 tangent;
@@ -210,8 +205,38 @@ namespace Vela::Fbx
         };
         const size_t cornerCount = myPolygonVertices.size();
         std::vector<Key> keys(cornerCount);
-        std::unordered_map<Key, Frame, KeyHash> frames;
-        frames.reserve(cornerCount);
+        // Each corner's frame, found through an open-addressed table of the distinct keys.
+        std::vector<uint32_t> frameOf(cornerCount);
+        std::vector<Frame> frames;
+        std::vector<size_t> keyOfFrame;  // a corner holding the frame's key
+        constexpr uint32_t EMPTY = UINT32_MAX;
+        size_t capacity = 16;
+        while (capacity < cornerCount * 2)
+            capacity *= 2;
+        std::vector<uint32_t> slots(capacity, EMPTY);
+        auto hashOf = [](const Key& aKey) {
+            uint64_t hash = (static_cast<uint64_t>(static_cast<uint32_t>(aKey.controlPoint)) << 32) ^ static_cast<uint32_t>(aKey.uv);
+            for (double value : {aKey.normal.x, aKey.normal.y, aKey.normal.z})
+            {
+                const double positiveZero = value + 0.0;  // -0 and +0 are equal keys
+                uint64_t bits;
+                std::memcpy(&bits, &positiveZero, sizeof(bits));
+                hash = (hash ^ bits) * 0x9E3779B97F4A7C15ull;
+                hash ^= hash >> 29;
+            }
+            return hash;
+        };
+        auto frameFor = [&](size_t aCorner) {
+            const Key& key = keys[aCorner];
+            size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
+            for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
+                if (keys[keyOfFrame[slots[slot]]] == key)
+                    return slots[slot];
+            slots[slot] = static_cast<uint32_t>(frames.size());
+            frames.emplace_back();
+            keyOfFrame.push_back(aCorner);
+            return slots[slot];
+        };
 
         const auto& uvs = myUVs[static_cast<size_t>(aUvSet)]->GetDirectArray();
         for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
@@ -225,6 +250,7 @@ namespace Vela::Fbx
                 normals->GetValue(controlPoint, start + corner, polygon, normal);
                 normal.w = 0.0;
                 keys[static_cast<size_t>(start + corner)] = {controlPoint, GetTextureUVIndex(polygon, corner, aUvSet), normal};
+                frameOf[static_cast<size_t>(start + corner)] = frameFor(static_cast<size_t>(start + corner));
             }
             // Each fan triangle adds its UV-space directions to its three corners.
             for (int corner = 1; corner + 1 < size; ++corner)
@@ -255,7 +281,7 @@ namespace Vela::Fbx
                 const Vector4 binormal = (edge2 * du1 - edge1 * du2) * inverse;
                 for (int i = 0; i < 3; ++i)
                 {
-                    Frame& frame = frames[keys[static_cast<size_t>(start + triangle[i])]];
+                    Frame& frame = frames[frameOf[static_cast<size_t>(start + triangle[i])]];
                     frame.tangent = frame.tangent + tangent;
                     frame.binormal = frame.binormal + binormal;
                 }
@@ -275,8 +301,7 @@ namespace Vela::Fbx
         {
             const Key& key = keys[corner];
             const Vector4 normal = key.normal.Normalized3();
-            const auto found = frames.find(key);
-            const Frame frame = found != frames.end() ? found->second : Frame{};
+            const Frame& frame = frames[frameOf[corner]];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
             Vector4 tangent = (frame.tangent - normal * normal.Dot3(frame.tangent)).Normalized3();
             if (tangent.Length3() == 0.0)

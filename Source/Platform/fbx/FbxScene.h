@@ -375,10 +375,17 @@ namespace Vela::Fbx
         bool GenerateNormals(bool aOverwrite = false);
         // Tangents and binormals from UV set aUvSet and the normals (smooth normals are generated
         // first when the mesh has none), by polygon vertex, direct. Keeps existing ones unless
-        // aOverwrite. False (nothing changed) when the mesh has no such UV set or no polygons.
+        // aOverwrite. True with nothing done for a mesh without polygons; false (nothing changed)
+        // when the mesh has no such UV set.
         bool GenerateTangentsData(int aUvSet = 0, bool aOverwrite = false, bool aIgnoredLegacy = false);
 
     private:
+        // Layer data mapped by polygon vertex follows the new corners (new corner i came from old
+        // corner someCornerSources[i]); data mapped by polygon follows somePolygonSources when given.
+        void RemapCornerData(const std::vector<int>& someCornerSources, const std::vector<int>* somePolygonSources);
+        // Reverses the corner order of every polygon, with its corner data.
+        void ReverseCornerOrder();
+
         friend class SceneBuilder;
         friend class Scene;
         friend class GeometryConverter;
@@ -474,10 +481,24 @@ namespace Vela::Fbx
         double KeyGetValue(int aIndex) const;          // 0 when out of range
         Interpolation KeyGetInterpolation(int aIndex) const;
         double GetDefaultValue() const { return myDefault; }
-        // Value at a time: the first key's value before it, the last key's after it; between keys by
-        // the left key's interpolation (constant: left value, or the right one for "constant next";
-        // linear; cubic: Bezier from the stored slopes and weights). "Default" when there are no keys.
+        // Value at a time: between keys by the left key's interpolation (constant: left value, or the
+        // right one for "constant next"; linear; cubic: Bezier from the stored slopes and weights);
+        // before the first key and after the last by the curve's pre- and post-extrapolation.
+        // "Default" when there are no keys.
         double Evaluate(Time aTime) const;
+
+        // How a curve goes on outside its keys ("Pre-Extrapolation", "Post-Extrapolation": "Type" C, R, M
+        // or K, "Repetition"): holding the end key, repeating the keyed span, repeating it mirrored
+        // back and forth, or carrying on along the end key's slope. A repetition count of 0 or less
+        // repeats without end; after a limited count the value of the last repetition's end holds.
+        enum class Extrapolation { Constant, Repetition, MirrorRepetition, KeepSlope };
+        struct ExtrapolationMode
+        {
+            Extrapolation type = Extrapolation::Constant;
+            int64_t repetitions = 0;
+        };
+        const ExtrapolationMode& GetPreExtrapolation() const { return myPreExtrapolation; }
+        const ExtrapolationMode& GetPostExtrapolation() const { return myPostExtrapolation; }
 
         struct Key
         {
@@ -495,6 +516,12 @@ namespace Vela::Fbx
         friend class Scene;
         std::vector<Key> myKeys;  // sorted by time
         double myDefault = 0.0;
+        ExtrapolationMode myPreExtrapolation;
+        ExtrapolationMode myPostExtrapolation;
+
+        double EvaluateInside(int64_t aTime) const;       // aTime within the keyed span
+        double Extrapolate(int64_t aTime, bool aBefore) const;
+        double EndSlope(bool aBefore) const;              // value per second at the first or last key
     };
 
     // Animates one property (e.g. "Lcl Translation"); channels "d|X", "d|Y", "d|Z" (or one, "d|...").
@@ -640,7 +667,8 @@ namespace Vela::Fbx
 
         AMatrix ComputeLocal(Time aTime) const;   // file space
         AMatrix ComputeGlobal(Time aTime) const;  // file space, without the cache
-        AMatrix CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal) const;  // file space, by inherit type
+        // File space, by inherit type; aTime is needed only to find the parent's own scale (Rrs).
+        AMatrix CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal, Time aTime) const;
     };
 
     // ---- Settings and conversions ------------------------------------------------------------
@@ -702,8 +730,9 @@ namespace Vela::Fbx
         AMatrix GetConversionFrom(const AxisSystem& aFrom) const;
         // Converts the whole scene into this system, deep: node transforms (evaluated), animation,
         // cluster matrices, geometric transforms, and every mesh's control points, normals, tangents
-        // and binormals, by the one change of basis above. Polygon corner order is kept, so a
-        // mirrored scene's counter-clockwise faces become clockwise. The scene's axis system is this one afterwards.
+        // and binormals, by the one change of basis above. When the change mirrors, every polygon's
+        // corner order is reversed with its corner data, so faces keep winding the same way around
+        // their normals. The scene's axis system is this one afterwards.
         void DeepConvertScene(Scene* aScene) const;
 
     private:
@@ -896,7 +925,7 @@ namespace Vela::Fbx
     public:
         explicit GeometryConverter(Manager* aManager) : myManager(aManager) {}
         // Triangulates every mesh of the scene. Always succeeds: convex polygons as fans, others by
-        // ear clipping (degenerate ones as fans). Every layer element mapped by polygon vertex or by
+        // ear clipping, whatever their size (a self-intersecting remainder is finished as a fan). Every layer element mapped by polygon vertex or by
         // polygon (and every index array) is carried over to the new corners and triangles, so
         // per-corner data and per-polygon materials stay with their triangles. Polygons with fewer
         // than three corners are dropped. aReplace and aLegacy are accepted for the call's shape.

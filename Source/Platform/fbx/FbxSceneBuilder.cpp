@@ -678,6 +678,27 @@ namespace Vela::Fbx
         }
         std::stable_sort(aCurve.myKeys.begin(), aCurve.myKeys.end(),
                          [](const AnimCurve::Key& aLeft, const AnimCurve::Key& aRight) { return aLeft.time < aRight.time; });
+        ReadExtrapolation(aRecord.Find("Pre-Extrapolation"), aCurve.myPreExtrapolation);
+        ReadExtrapolation(aRecord.Find("Post-Extrapolation"), aCurve.myPostExtrapolation);
+    }
+
+    void SceneBuilder::ReadExtrapolation(const Record* aRecord, AnimCurve::ExtrapolationMode& aOut)
+    {
+        if (!aRecord)
+            return;
+        // The type is a letter, written as a string or (in binary files) as its character code.
+        char letter = 'C';
+        if (const Property* type = ChildValue(*aRecord, "Type"))
+            letter = type->IsString() ? (type->AsString().empty() ? 'C' : type->AsString()[0]) : static_cast<char>(type->AsInt64());
+        switch (letter)
+        {
+        case 'R': aOut.type = AnimCurve::Extrapolation::Repetition; break;
+        case 'M': aOut.type = AnimCurve::Extrapolation::MirrorRepetition; break;
+        case 'K': aOut.type = AnimCurve::Extrapolation::KeepSlope; break;
+        default: aOut.type = AnimCurve::Extrapolation::Constant; break;
+        }
+        if (const Property* repetitions = ChildValue(*aRecord, "Repetition"))
+            aOut.repetitions = repetitions->AsInt64();
     }
 
     void SceneBuilder::ReadCurveNode(AnimCurveNode& aCurveNode)

@@ -37,6 +37,7 @@ namespace Vela::Fbx
         void ReadMesh(Mesh& aMesh, const Record& aRecord);
         void ReadCluster(Cluster& aCluster, const Record& aRecord);
         void ReadCurve(AnimCurve& aCurve, const Record& aRecord);
+        void ReadExtrapolation(const Record* aRecord, AnimCurve::ExtrapolationMode& aOut);
         void ReadCurveNode(AnimCurveNode& aCurveNode);
         void ReadLodGroup(LodGroup& aGroup);
         void ReadTexture(FileTexture& aTexture, const Record& aRecord);

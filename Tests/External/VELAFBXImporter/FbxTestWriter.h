@@ -149,6 +149,9 @@ namespace VelaTest
             return id;
         }
 
+        // Another mesh node using an existing geometry (an instance).
+        void ShareMesh(int64_t aGeometry, int64_t aModel) { Connect(aGeometry, aModel); }
+
         int64_t AddMaterial(const std::string& aName, int64_t aModel)
         {
             const int64_t id = NextId();

@@ -2,6 +2,8 @@
 #include "FbxTestWriter.h"
 #include "ImporterTestSupport.h"
 
+#include <exception>
+
 using VelaTest::FbxTestWriter;
 using VelaTest::ImporterTest;
 
@@ -127,4 +129,66 @@ TEST_F(SyntheticAnimation, FileInMetresKeepsItsOwnUnit)
     const VelaFBX::ImportedAnimation animation = Load(writer);
     ASSERT_FALSE(animation.frames.empty());
     EXPECT_NEAR(animation.frames[0].localTransforms.at("Hips")[13], 2.0f, 1e-4f);
+}
+
+TEST_F(SyntheticAnimation, NullsAboveAndBetweenBonesStayInTheChainedPose)
+{
+    // Armature null at x = 10 > Root bone > Group null at y = 5 > Arm bone at x = 1 > Hand bone at y = 2.
+    FbxTestWriter writer;
+    const int64_t armature = writer.AddModel("Armature", "Null", 0, {10, 0, 0});
+    const int64_t root = writer.AddModel("Root", "LimbNode", armature);
+    const int64_t group = writer.AddModel("Group", "Null", root, {0, 5, 0});
+    const int64_t arm = writer.AddModel("Arm", "LimbNode", group, {1, 0, 0});
+    writer.AddModel("Hand", "LimbNode", arm, {0, 2, 0});
+    const int64_t layer = writer.AddAnimStack("Move");
+    writer.AddTranslationCurves(layer, root, {0.0, 1.0}, {{0, 0, 0}, {0, 3, 0}});
+    writer.AddTake("Move", 0.0, 1.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+    ASSERT_EQ(animation.frames.size(), 31u);
+
+    // The skeleton chains locals along bone parents from identity (row vectors: global = local x parent global).
+    auto multiply = [](const VelaFBX::Matrix4x4f& aLeft, const VelaFBX::Matrix4x4f& aRight) {
+        VelaFBX::Matrix4x4f product;
+        for (size_t row = 0; row < 4; ++row)
+            for (size_t column = 0; column < 4; ++column)
+            {
+                float sum = 0.0f;
+                for (size_t k = 0; k < 4; ++k)
+                    sum += aLeft[row * 4 + k] * aRight[k * 4 + column];
+                product[row * 4 + column] = sum;
+            }
+        return product;
+    };
+    for (size_t frame : {size_t{0}, size_t{15}, size_t{30}})
+    {
+        const VelaFBX::AnimationFrame& sample = animation.frames[frame];
+        const VelaFBX::Matrix4x4f root = sample.localTransforms.at("Root");
+        const VelaFBX::Matrix4x4f arm = multiply(sample.localTransforms.at("Arm"), root);
+        const VelaFBX::Matrix4x4f hand = multiply(sample.localTransforms.at("Hand"), arm);
+        for (const auto& [name, chained] : {std::pair{"Root", root}, std::pair{"Arm", arm}, std::pair{"Hand", hand}})
+            for (size_t i = 0; i < 16; ++i)
+                EXPECT_NEAR(chained[i], sample.globalTransforms.at(name)[i], 1e-4f) << name << " element " << i << " frame " << frame;
+        // By hand: the hand sits at (10 + 1, root's y + 5 + 2).
+        EXPECT_NEAR(hand[12], 11.0f, 1e-4f);
+        EXPECT_NEAR(hand[13], static_cast<float>(frame) / 10.0f + 7.0f, 1e-4f);
+    }
+}
+
+TEST_F(SyntheticAnimation, ErrorsArePlainAndCarryTheirMessage)
+{
+    FbxTestWriter writer;
+    writer.AddModel("Lonely", "Null", 0);
+    const auto path = myFolder.Write("clip.fbx", writer.Build());
+    VelaFBX::ImportedAnimation animation;
+    try
+    {
+        VelaFBX::LoadAnimation(path.string(), animation);
+        FAIL() << "a file without bones was accepted";
+    }
+    catch (const std::runtime_error& aError)
+    {
+        EXPECT_EQ(std::string(aError.what()), "The file [" + path.string() + "] has no skeleton!");
+        // No empty nested part that would end the program of a caller unwrapping it.
+        EXPECT_EQ(dynamic_cast<const std::nested_exception*>(&aError), nullptr);
+    }
 }

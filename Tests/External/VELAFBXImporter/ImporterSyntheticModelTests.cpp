@@ -5,6 +5,8 @@
 #include "ImporterTestSupport.h"
 
 #include <cmath>
+#include <cstring>
+#include <unordered_map>
 
 using VelaTest::FbxTestWriter;
 using VelaTest::ImporterTest;
@@ -94,6 +96,28 @@ TEST_F(SyntheticModel, AllSameOrMissingMaterialElementPutsEveryPolygonOnTheFirst
         EXPECT_EQ(model.meshes[0].materialIndex, 0u);
         EXPECT_EQ(TriangleCount(model.meshes[0]), 4u);
     }
+}
+
+TEST_F(SyntheticModel, PolygonsOfAMissingMaterialSlotAndEdgeOnlyMeshesLoseNothing)
+{
+    // The second quad names slot 5 of a node with two materials: it goes to the first slot.
+    FbxTestWriter writer;
+    const int64_t node = writer.AddModel("Quads", "Mesh", 0);
+    FbxTestWriter::MeshOptions options;
+    options.polygonMaterials = {1, 5};
+    writer.AddMesh(node, TWO_QUADS, TWO_QUAD_POLYGONS, options);
+    writer.AddMaterial("Red", node);
+    writer.AddMaterial("Blue", node);
+    // A curve helper: points but no polygons.
+    writer.AddMesh(writer.AddModel("Curve", "Mesh", 0), TWO_QUADS, {});
+    const VelaFBX::ImportedModel model = Load(writer);
+    ASSERT_EQ(model.meshes.size(), 2u);
+    EXPECT_EQ(model.meshes[0].materialIndex, 0u);
+    EXPECT_EQ(TriangleCount(model.meshes[0]) + TriangleCount(model.meshes[1]), 4u);
+    for (const VelaFBX::Vertex& vertex : model.meshes[0].vertices)
+        EXPECT_GE(vertex.position[0], 1.0f - 1e-5f);
+    for (const VelaFBX::ImportedMesh& part : model.meshes)
+        EXPECT_EQ(part.name, "Quads");
 }
 
 TEST_F(SyntheticModel, NodeWithoutMaterialsGivesOnePartWithEveryTriangle)
@@ -315,4 +339,51 @@ TEST(ImporterRecords, BoxesMatricesAndHashesFollowTheirLayout)
     EXPECT_EQ(VelaFBX::VertexHash(first), VelaFBX::VertexHash(second));
     second.boneIndices[3] = 1;
     EXPECT_NE(VelaFBX::VertexHash(first), VelaFBX::VertexHash(second));
+}
+
+TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
+{
+    // The plain formula, value by value: FNV-1a 64 of each value's bytes, combined in layout order.
+    auto referenceHash = [](const VelaFBX::Vertex& aVertex) {
+        std::vector<uint32_t> values(44);
+        std::memcpy(values.data(), aVertex.position, 12);
+        std::memcpy(values.data() + 3, aVertex.colors, 164);
+        uint64_t seed = 0;
+        for (size_t i = 0; i < values.size(); ++i)
+        {
+            uint32_t value = values[i];
+            float asFloat;
+            std::memcpy(&asFloat, &value, 4);
+            if ((i < 36 || i >= 40) && asFloat == 0.0f)
+                value = 0;
+            uint64_t hash = 0xcbf29ce484222325ull;
+            for (int byte = 0; byte < 4; ++byte)
+                hash = (hash ^ ((value >> (8 * byte)) & 0xFF)) * 0x100000001b3ull;
+            seed ^= hash + 0x9e3779b9ull + (seed << 6) + (seed >> 2);
+        }
+        return seed;
+    };
+    // Many corners over few distinct vertices, some differing only in w or in the sign of a zero.
+    std::vector<VelaFBX::Vertex> corners;
+    for (int i = 0; i < 5000; ++i)
+    {
+        VelaFBX::Vertex vertex;
+        vertex.position[0] = static_cast<float>(i % 13);
+        vertex.position[3] = static_cast<float>(i % 3);
+        vertex.uvs[1][0] = i % 5 == 0 ? -0.0f : 0.0f;
+        vertex.boneIndices[0] = static_cast<uint32_t>(i % 7);
+        vertex.boneWeights[2] = static_cast<float>(i % 2) * 0.25f;
+        corners.push_back(vertex);
+    }
+    VelaFBX::VertexDeduplicator deduplicator;
+    deduplicator.Reset(100);  // fewer than it gets: the tables must grow
+    std::vector<VelaFBX::Vertex> vertices;
+    std::unordered_map<uint64_t, uint32_t> reference;
+    for (const VelaFBX::Vertex& corner : corners)
+    {
+        EXPECT_EQ(VelaFBX::VertexHash(corner), referenceHash(corner));
+        const auto [entry, inserted] = reference.try_emplace(referenceHash(corner), static_cast<uint32_t>(reference.size()));
+        ASSERT_EQ(deduplicator.Add(corner, vertices), entry->second);
+    }
+    EXPECT_EQ(vertices.size(), 13u * 7u * 2u);
 }

@@ -175,14 +175,28 @@ TEST(SceneAxes, DeepConversionMovesEverythingByOneBasisChange)
                 continue;
             for (int i = 0; i < meshBefore->GetControlPointsCount(); ++i)
                 ExpectNear(meshAfter->GetControlPointAt(i), basis.MultR(meshBefore->GetControlPointAt(i)), 1e-12);
-            for (size_t i = 0; i < meshBefore->GetElementNormal(0)->GetDirectArray().size(); ++i)
-                ExpectNear(meshAfter->GetElementNormal(0)->GetDirectArray()[i], basis.MultR(meshBefore->GetElementNormal(0)->GetDirectArray()[i]), 1e-12);
-            if (meshBefore->GetElementTangentCount() > 0)
+            // A mirror reverses each polygon's corners, and their normals and tangents go with them.
+            for (int polygon = 0; polygon < meshBefore->GetPolygonCount(); ++polygon)
             {
-                const Vector4 tangentBefore = meshBefore->GetElementTangent(0)->GetDirectArray()[0];
-                const Vector4 tangentAfter = meshAfter->GetElementTangent(0)->GetDirectArray()[0];
-                ExpectNear(tangentAfter, basis.MultR(tangentBefore), 1e-12);
-                EXPECT_EQ(tangentAfter.w, tangentBefore.w * mirror);
+                const int size = meshBefore->GetPolygonSize(polygon);
+                const int start = meshBefore->GetPolygonVertexIndex(polygon);
+                for (int k = 0; k < size; ++k)
+                {
+                    const int cornerAfter = mirror < 0.0 ? size - 1 - k : k;
+                    EXPECT_EQ(meshAfter->GetPolygonVertex(polygon, cornerAfter), meshBefore->GetPolygonVertex(polygon, k));
+                    Vector4 normalBefore, normalAfter;
+                    meshBefore->GetElementNormal(0)->GetValue(meshBefore->GetPolygonVertex(polygon, k), start + k, polygon, normalBefore);
+                    meshAfter->GetElementNormal(0)->GetValue(meshAfter->GetPolygonVertex(polygon, cornerAfter), start + cornerAfter, polygon, normalAfter);
+                    ExpectNear(normalAfter, basis.MultR(normalBefore), 1e-12);
+                    if (meshBefore->GetElementTangentCount() > 0)
+                    {
+                        Vector4 tangentBefore, tangentAfter;
+                        meshBefore->GetElementTangent(0)->GetValue(-1, start + k, polygon, tangentBefore);
+                        meshAfter->GetElementTangent(0)->GetValue(-1, start + cornerAfter, polygon, tangentAfter);
+                        ExpectNear(tangentAfter, basis.MultR(tangentBefore), 1e-12);
+                        EXPECT_EQ(tangentAfter.w, tangentBefore.w * mirror);
+                    }
+                }
             }
             // Skinning gives the converted result of the unconverted skinning.
             for (int d = 0; d < meshBefore->GetDeformerCount(DeformerType::Skin); ++d)
@@ -210,12 +224,12 @@ TEST(SceneAxes, DeepConversionMovesEverythingByOneBasisChange)
     }
 }
 
-TEST(SceneAxes, MirroredFacesKeepTheirCornerOrderAndTurnClockwise)
+TEST(SceneAxes, MirroredFacesKeepWindingAroundTheirNormalsWithTheirCornerData)
 {
     Loaded loaded;
     ASSERT_TRUE(loaded.LoadFixture("maya_cube_7500_binary.fbx"));
-    auto windingAgreesWithNormal = [&loaded](int aPolygon) {
-        const Mesh* mesh = loaded.Node("pCube1").GetMesh();
+    const Mesh* mesh = loaded.Node("pCube1").GetMesh();
+    auto windingAgreesWithNormal = [mesh](int aPolygon) {
         const Vector4 a = mesh->GetControlPointAt(mesh->GetPolygonVertex(aPolygon, 0));
         const Vector4 b = mesh->GetControlPointAt(mesh->GetPolygonVertex(aPolygon, 1));
         const Vector4 c = mesh->GetControlPointAt(mesh->GetPolygonVertex(aPolygon, 2));
@@ -223,12 +237,20 @@ TEST(SceneAxes, MirroredFacesKeepTheirCornerOrderAndTurnClockwise)
         mesh->GetElementNormal(0)->GetValue(-1, mesh->GetPolygonVertexIndex(aPolygon), aPolygon, normal);
         return (b - a).Cross3(c - a).Dot3(normal) > 0.0;
     };
-    const Mesh* mesh = loaded.Node("pCube1").GetMesh();
-    const std::vector<int> cornersBefore = mesh->GetPolygonVertices();
+    auto uvOfCorner = [mesh](int aPolygon, int aCorner) {
+        Vector2 uv;
+        mesh->GetPolygonVertexUV(aPolygon, aCorner, 0, uv);
+        return uv;
+    };
+    const Vector2 lastUvBefore = uvOfCorner(0, mesh->GetPolygonSize(0) - 1);
+    const int lastCornerBefore = mesh->GetPolygonVertex(0, mesh->GetPolygonSize(0) - 1);
     for (int polygon = 0; polygon < mesh->GetPolygonCount(); ++polygon)
         EXPECT_TRUE(windingAgreesWithNormal(polygon));
+    // Maya's Y-up right-handed axes into Direct3D's left-handed ones: a mirror.
     AxisSystem(AxisSystem::Preset::DirectX).DeepConvertScene(&loaded.Scene());
-    EXPECT_EQ(mesh->GetPolygonVertices(), cornersBefore);
     for (int polygon = 0; polygon < mesh->GetPolygonCount(); ++polygon)
-        EXPECT_FALSE(windingAgreesWithNormal(polygon));
+        EXPECT_TRUE(windingAgreesWithNormal(polygon));
+    EXPECT_EQ(mesh->GetPolygonVertex(0, 0), lastCornerBefore);
+    EXPECT_EQ(uvOfCorner(0, 0).x, lastUvBefore.x);
+    EXPECT_EQ(uvOfCorner(0, 0).y, lastUvBefore.y);
 }

@@ -362,3 +362,54 @@ TEST(SceneTransforms, ThreadsSamplingScenesAtOnceAgreeWithOneThread)
     for (size_t i = 0; i < results.size(); ++i)
         EXPECT_TRUE(results[i] == (i % 2 == 0 ? expectedFirst : expectedSecond)) << "thread " << i;
 }
+
+TEST(SceneTransforms, IgnoringTheParentScaleKeepsTheScaleInheritedAboveIt)
+{
+    // Root scaled (1, 1, 2) > Middle scaled 2 > Leaf (Rrs) at z = 1 > Tip at z = 1.
+    const std::string objects =
+        SceneTest::Model(10, "Root", "Null", SceneTest::P("Lcl Scaling", "Lcl Scaling", "1,1,2")) +
+        SceneTest::Model(11, "Middle", "Null", SceneTest::P("Lcl Scaling", "Lcl Scaling", "2,2,2")) +
+        SceneTest::Model(12, "Leaf", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "0,0,1") + SceneTest::P("InheritType", "enum", "2")) +
+        SceneTest::Model(13, "Tip", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "0,0,1") + SceneTest::P("InheritType", "enum", "1"));
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects, SceneTest::OO(10, 0) + SceneTest::OO(11, 10) + SceneTest::OO(12, 11) + SceneTest::OO(13, 12))));
+    // By hand: the leaf sits at Middle's global of (0, 0, 1) = (0, 0, 4); its axes drop Middle's 2 but keep Root's (1, 1, 2).
+    const AMatrix leaf = loaded.Node("Leaf").EvaluateGlobalTransform();
+    ExpectNear(leaf.GetT(), {0, 0, 4}, 1e-9);
+    ExpectNear(leaf.MultR({1, 0, 0}), {1, 0, 0}, 1e-9);
+    ExpectNear(leaf.MultR({0, 0, 1}), {0, 0, 2}, 1e-9);
+    ExpectNear(loaded.Node("Tip").EvaluateGlobalTransform().GetT(), {0, 0, 6}, 1e-9);
+}
+
+TEST(SceneCurves, ExtrapolationRepeatsMirrorsOrCarriesOnAlongTheSlope)
+{
+    // Linear keys 0 at 0 s and 1 at 1 s, with the given extrapolation on both sides.
+    auto curveFile = [](const std::string& aType, int aRepetitions) {
+        const std::string extrapolation = "\t\t{\n\t\t\tType: \"" + aType + "\"\n\t\t\tRepetition: " + std::to_string(aRepetitions) + "\n\t\t}\n";
+        const std::string curve = "\tAnimationCurve: 30, \"AnimCurve::\", \"\" {\n\t\tDefault: 0\n\t\tKeyVer: 4009\n" +
+                                  SceneTest::Array("KeyTime", std::vector<int64_t>{0, Time::TICKS_PER_SECOND}) +
+                                  SceneTest::Array("KeyValueFloat", std::vector<double>{0, 1}) + SceneTest::Array("KeyAttrFlags", std::vector<int>{4}) +
+                                  SceneTest::Array("KeyAttrRefCount", std::vector<int>{2}) + "\t\tPre-Extrapolation: " + extrapolation +
+                                  "\t\tPost-Extrapolation: " + extrapolation + "\t}\n";
+        const std::string objects = SceneTest::Model(10, "Moving", "Null") +
+                                    "\tAnimationCurveNode: 20, \"AnimCurveNode::T\", \"\" {\n\t}\n" + curve +
+                                    "\tAnimationStack: 40, \"AnimStack::Take\", \"\" {\n\t}\n\tAnimationLayer: 41, \"AnimLayer::Base\", \"\" {\n\t}\n";
+        return SceneTest::File(objects, SceneTest::OO(10, 0) + SceneTest::OO(41, 40) + SceneTest::OO(20, 41) +
+                                            SceneTest::OP(20, 10, "Lcl Translation") + SceneTest::OP(30, 20, "d|X"));
+    };
+    struct Case { std::string type; int repetitions; double seconds; double value; };
+    const Case cases[] = {
+        {"C", 0, 2.5, 1.0},   {"C", 0, -2.0, 0.0},                        // holds the end keys
+        {"R", 0, 1.25, 0.25}, {"R", 0, 7.5, 0.5},   {"R", 0, -0.25, 0.75}, // repeats the second
+        {"R", 2, 2.5, 0.5},   {"R", 2, 3.5, 1.0},                         // then holds after two repetitions
+        {"M", 0, 1.25, 0.75}, {"M", 0, 2.25, 0.25}, {"M", 0, -0.25, 0.25}, // runs back and forth
+        {"K", 0, 3.0, 3.0},   {"K", 0, -1.5, -1.5},                       // carries on at one per second
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(testing::Message() << test.type << " " << test.repetitions << " at " << test.seconds << " s");
+        Loaded loaded;
+        ASSERT_TRUE(loaded.LoadText(curveFile(test.type, test.repetitions)));
+        EXPECT_NEAR(loaded.Node("Moving").EvaluateProperty("Lcl Translation", Seconds(test.seconds)).x, test.value, 1e-9);
+    }
+}

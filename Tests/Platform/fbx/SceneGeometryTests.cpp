@@ -290,6 +290,14 @@ TEST(SceneTangents, MeshesWithoutNormalsOrUvs)
                                                     SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
         Mesh* mesh = const_cast<Node&>(loaded.Node("Cube")).GetMesh();
         ASSERT_EQ(mesh->GetElementNormalCount(), 0);
+        if (hasUvs)
+        {
+            // An edge-only mesh (no polygons) has nothing to generate, which is no failure.
+            Loaded edgesOnly;
+            ASSERT_TRUE(edgesOnly.LoadText(SceneTest::File(SceneTest::Model(10, "Curve", "Mesh") + SceneTest::MeshGeometry(20, "", vertices, {}, withUvs),
+                                                           SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+            EXPECT_TRUE(const_cast<Node&>(edgesOnly.Node("Curve")).GetMesh()->GenerateTangentsData(0, false));
+        }
         EXPECT_EQ(mesh->GenerateTangentsData(0, false), hasUvs);
         if (!hasUvs)
         {
@@ -314,5 +322,42 @@ TEST(SceneTangents, MeshesWithoutNormalsOrUvs)
                 EXPECT_NEAR(binormal.Dot3(normal), 0.0, 1e-9);
                 EXPECT_NEAR(std::abs(tangent.w), 1.0, 0.0);
             }
+    }
+}
+
+TEST(SceneTriangulation, ConcavePolygonsOfThousandsOfCornersAreCutIntoTheirOwnArea)
+{
+    // A comb of 1,500 notches (6,004 corners) and a staircase of 2,000 steps (4,002 corners).
+    std::vector<Point> comb = {{0, 0}, {3000, 0}, {3000, 10}};
+    for (int cell = 1499; cell >= 0; --cell)
+        comb.insert(comb.end(), {{cell * 2.0 + 1.5, 10.0}, {cell * 2.0 + 1.5, 1.0}, {cell * 2.0 + 0.5, 1.0}, {cell * 2.0 + 0.5, 10.0}});
+    comb.push_back({0, 10});
+    std::vector<Point> stairs = {{0, 0}};
+    for (int step = 0; step < 2000; ++step)
+        stairs.insert(stairs.end(), {{step + 1.0, step * 1.0}, {step + 1.0, step + 1.0}});
+    stairs.push_back({0, 2000});
+    for (const std::vector<Point>* shape : {&comb, &stairs})
+    {
+        Loaded loaded;
+        ASSERT_TRUE(loaded.LoadText(PolygonFile(*shape)));
+        GeometryConverter converter(loaded.GetManager());
+        ASSERT_TRUE(converter.Triangulate(&loaded.Scene(), true, true));
+        const Mesh* mesh = loaded.Node("Shape").GetMesh();
+        ASSERT_EQ(mesh->GetPolygonCount(), static_cast<int>(shape->size()) - 2);
+        const double area = SignedArea(*shape);
+        double sum = 0.0;
+        int wrongWay = 0;
+        for (int triangle = 0; triangle < mesh->GetPolygonCount(); ++triangle)
+        {
+            std::vector<Point> corners;
+            for (int k = 0; k < 3; ++k)
+                corners.push_back((*shape)[static_cast<size_t>(mesh->GetPolygonVertex(triangle, k))]);
+            const double triangleArea = SignedArea(corners);
+            wrongWay += triangleArea * area < 0.0 ? 1 : 0;
+            sum += triangleArea;
+        }
+        // Triangles all turning the polygon's way and adding up to its area cover it exactly once.
+        EXPECT_EQ(wrongWay, 0);
+        EXPECT_NEAR(sum, area, 1e-6 * std::abs(area));
     }
 }

@@ -123,6 +123,7 @@ namespace VelaFBX
             skeleton.sockets[socket.nodeName] = socket;
 
         BoundingBox bounds;
+        SharedMeshParts shared(meshNodes);
         std::vector<std::vector<LodLevel>> lodGroups;
         for (Node* groupNode : lodNodes)
         {
@@ -141,7 +142,7 @@ namespace VelaFBX
                 {
                     RemoveNode(meshNodes, meshNode);
                     const size_t firstPart = level.meshes.size();
-                    ExtractMesh(&scene, meshNode, skeleton, level.meshes, aDeduplicate);
+                    shared.Extract(&scene, meshNode, skeleton, level.meshes, aDeduplicate);
                     for (size_t i = firstPart; i < level.meshes.size(); ++i)
                         bounds = CombineBounds(bounds, level.meshes[i].bounds);
                 }
@@ -153,7 +154,7 @@ namespace VelaFBX
         for (Node* meshNode : meshNodes)
         {
             const size_t firstPart = meshes.size();
-            ExtractMesh(&scene, meshNode, skeleton, meshes, aDeduplicate);
+            shared.Extract(&scene, meshNode, skeleton, meshes, aDeduplicate);
             for (size_t i = firstPart; i < meshes.size(); ++i)
                 bounds = CombineBounds(bounds, meshes[i].bounds);
         }

@@ -4,6 +4,8 @@
 
 #include "Platform/fbx/FbxScene.h"
 
+#include <array>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,7 +25,7 @@ namespace VelaFBX
     };
     ImporterState& GetImporterState();
 
-    // Runtime error raised the way every import failure is raised.
+    // Every import failure is raised as a runtime error carrying its message.
     [[noreturn]] void ThrowImportError(const std::string& aMessage);
 
     // Creates the per-import importer and scene and destroys them again when the import ends,
@@ -51,6 +53,59 @@ namespace VelaFBX
 
     bool ExtractMesh(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
                      std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+    // Extracts mesh nodes' parts, once for geometry that several nodes share (keyed by the geometry
+    // and the node's material list); every node still gets its own copy of the parts, under its name.
+    class SharedMeshParts
+    {
+    public:
+        explicit SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes);
+        void Extract(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
+                     std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+
+    private:
+        struct Key
+        {
+            const Vela::Fbx::Mesh* mesh;
+            std::vector<const Vela::Fbx::Material*> materials;
+            bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
+        };
+        std::map<const Vela::Fbx::Mesh*, int> myUsers;
+        std::map<Key, std::vector<ImportedMesh>> myParts;
+    };
+
+    // The de-duplication of one part's vertices: a vertex whose VertexHash is already known takes
+    // that vertex's index (equal hashes are equal vertices). Corners with the same hashed values are
+    // recognised by a cheaper hash of those values first, so VertexHash runs once per distinct vertex.
+    class VertexDeduplicator
+    {
+    public:
+        static constexpr size_t HASHED_VALUES = 44;
+        using Values = std::array<uint32_t, HASHED_VALUES>;
+        // The hashed four-byte values in layout order (position x, y, z, then all after the position's w),
+        // with -0.0 read as +0.0 (bone indices as they are).
+        static void GetHashedValues(const Vertex& aVertex, Values& aOut);
+        static uint64_t HashValues(const Values& someValues);
+
+        // Empties the tables, sized for up to aCorners corners.
+        void Reset(size_t aCorners);
+        // The index of aVertex in someVertices, appended there when it is new.
+        uint32_t Add(const Vertex& aVertex, std::vector<Vertex>& someVertices);
+
+    private:
+        static constexpr uint32_t EMPTY = UINT32_MAX;
+        void Rebuild(size_t aCapacity);  // power of two
+
+        // Open addressing with linear probing; slots hold entry numbers.
+        std::vector<uint32_t> myByValues;      // -> entry of myValues
+        std::vector<uint32_t> myByHash;        // -> entry of myHashes
+        std::vector<Values> myValues;          // each distinct set of values met
+        std::vector<uint64_t> myValueKeys;     // their cheap hashes
+        std::vector<uint32_t> myValueIndices;  // their vertex indices
+        std::vector<uint64_t> myHashes;        // each distinct VertexHash met
+        std::vector<uint32_t> myHashIndices;   // the index of its vertex
+        uint64_t myMask = 0;
+    };
+
     void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
                               uint32_t aPolygonVertex, Vela::Fbx::Vector4& aValue);
     uint64_t VertexHash(const Vertex& aVertex);

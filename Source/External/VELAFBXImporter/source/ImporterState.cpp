@@ -1,7 +1,6 @@
 #include "ImporterInternal.h"
 #include "VelaFBXImporter.h"
 
-#include <exception>
 #include <filesystem>
 #include <stdexcept>
 
@@ -15,7 +14,8 @@ namespace VelaFBX
 
     void ThrowImportError(const std::string& aMessage)
     {
-        std::throw_with_nested(std::runtime_error(aMessage));
+        // A plain error: there is no exception in flight to nest, and callers read only the message.
+        throw std::runtime_error(aMessage);
     }
 
     void InitImporter()

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <algorithm>
-#include <unordered_map>
 
 namespace VelaFBX
 {
@@ -67,15 +66,15 @@ namespace VelaFBX
             }
         }
 
-        // -1 when the corner's polygon belongs to no material slot of the node.
-        int PolygonMaterialSlot(const Mesh* aMesh, int aPolygon)
+        // The node material slot of a polygon. Unmapped, or beyond the node's materials, reads as the
+        // first slot, like a mesh without the element, so no geometry is lost.
+        int PolygonMaterialSlot(const Node* aNode, const Mesh* aMesh, int aPolygon)
         {
             const LayerElementMaterial* element = aMesh->GetElementMaterial(0);
             if (!element)
                 return 0;
             const int index = element->GetMaterialIndex(aPolygon);
-            // Unmapped or out of range reads as the node's first material, like a mesh without the element.
-            return index < 0 ? 0 : index;
+            return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
         void ReadColor(const LayerElementVertexColor* aElement, int aControlPoint, int aPolygonVertex, float aOut[4])
@@ -123,31 +122,6 @@ namespace VelaFBX
                 return bounds;
             }
         };
-
-        uint64_t Fnv1a(uint32_t aBits)
-        {
-            uint64_t hash = 0xcbf29ce484222325ull;
-            for (int i = 0; i < 4; ++i)
-            {
-                hash ^= (aBits >> (8 * i)) & 0xFFu;
-                hash *= 0x100000001b3ull;
-            }
-            return hash;
-        }
-
-        uint32_t FloatBits(float aValue)
-        {
-            if (aValue == 0.0f)
-                aValue = 0.0f;  // -0 hashes like +0
-            uint32_t bits;
-            std::memcpy(&bits, &aValue, sizeof(bits));
-            return bits;
-        }
-
-        void HashCombine(uint64_t& aSeed, uint64_t aHash)
-        {
-            aSeed ^= aHash + 0x9e3779b9ull + (aSeed << 6) + (aSeed >> 2);
-        }
     }
 
     void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
@@ -164,31 +138,6 @@ namespace VelaFBX
         aValue.x = read.x;
         aValue.y = read.y;
         aValue.z = read.z;
-    }
-
-    uint64_t VertexHash(const Vertex& aVertex)
-    {
-        uint64_t seed = 0;
-        auto addFloat = [&seed](float aValue) { HashCombine(seed, Fnv1a(FloatBits(aValue))); };
-        for (int i = 0; i < 3; ++i)
-            addFloat(aVertex.position[i]);
-        for (const auto& color : aVertex.colors)
-            for (float value : color)
-                addFloat(value);
-        for (const auto& uv : aVertex.uvs)
-            for (float value : uv)
-                addFloat(value);
-        for (float value : aVertex.normal)
-            addFloat(value);
-        for (float value : aVertex.tangent)
-            addFloat(value);
-        for (float value : aVertex.binormal)
-            addFloat(value);
-        for (uint32_t index : aVertex.boneIndices)
-            HashCombine(seed, Fnv1a(index));
-        for (float value : aVertex.boneWeights)
-            addFloat(value);
-        return seed;
     }
 
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
@@ -216,8 +165,7 @@ namespace VelaFBX
 
         // Shared by all parts of the node, so every part's box spans the whole node.
         RunningBox box;
-        std::unordered_map<uint64_t, uint32_t> seen;
-        seen.max_load_factor(1.0f);
+        VertexDeduplicator seen;
 
         // Each polygon's material, looked up once; parts then reserve exactly their own share.
         std::vector<const Vela::Fbx::Material*> polygonMaterials;
@@ -225,7 +173,7 @@ namespace VelaFBX
         {
             polygonMaterials.resize(static_cast<size_t>(polygonCount));
             for (int p = 0; p < polygonCount; ++p)
-                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(mesh, p));
+                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, p));
         }
 
         const int partCount = std::max(materialCount, 1);
@@ -240,9 +188,8 @@ namespace VelaFBX
                                                           : static_cast<size_t>(polygonCount);
             part.vertices.reserve(partPolygons * 3);
             part.indices.reserve(partPolygons * 3);
-            seen.clear();
-            seen.reserve(partPolygons * 3);
-            uint32_t vertexCount = 0;
+            if (aDeduplicate)
+                seen.Reset(partPolygons * 3);
 
             for (int p = 0; p < polygonCount; ++p)
             {
@@ -306,17 +253,11 @@ namespace VelaFBX
 
                     if (!aDeduplicate)
                     {
+                        part.indices.push_back(static_cast<uint32_t>(part.vertices.size()));
                         part.vertices.push_back(vertex);
-                        part.indices.push_back(vertexCount++);
                         continue;
                     }
-                    const auto [entry, inserted] = seen.try_emplace(VertexHash(vertex), vertexCount);
-                    if (inserted)
-                    {
-                        part.vertices.push_back(vertex);
-                        ++vertexCount;
-                    }
-                    part.indices.push_back(entry->second);
+                    part.indices.push_back(seen.Add(vertex, part.vertices));
                 }
             }
 

@@ -1,0 +1,23 @@
+#pragma once
+// Ear clipping of one simple polygon projected onto a plane, fast on polygons of many thousand corners.
+#include <array>
+#include <vector>
+
+namespace Vela::Fbx
+{
+    struct Point2
+    {
+        double x, y;
+    };
+
+    // Twice the signed area of a, b, c: positive when they turn counter-clockwise.
+    inline double Cross(const Point2& aA, const Point2& aB, const Point2& aC)
+    {
+        return (aB.x - aA.x) * (aC.y - aA.y) - (aB.y - aA.y) * (aC.x - aA.x);
+    }
+
+    // Appends n - 2 triangles (indices into somePoints, counter-clockwise) covering the polygon
+    // somePoints, which runs counter-clockwise. A self-intersecting or degenerate remainder is
+    // finished with forced cuts, so every corner is used and the count is always n - 2.
+    void ClipEars(const std::vector<Point2>& somePoints, std::vector<std::array<int, 3>>& someOut);
+}

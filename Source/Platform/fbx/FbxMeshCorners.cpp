@@ -1,0 +1,99 @@
+// Moving a mesh's per-corner and per-polygon layer data along with re-ordered corners and polygons.
+#include "Platform/fbx/FbxScene.h"
+
+#include <algorithm>
+
+namespace Vela::Fbx
+{
+    namespace
+    {
+        // The new corners or polygons a layer element follows; null for data mapped by control
+        // point or all-same (which stays as it is), or by polygon when polygons keep their order.
+        const std::vector<int>* SourcesFor(const LayerElement& aElement, const std::vector<int>& someCornerSources,
+                                           const std::vector<int>* somePolygonSources)
+        {
+            if (aElement.GetMappingMode() == MappingMode::ByPolygonVertex)
+                return &someCornerSources;
+            if (aElement.GetMappingMode() == MappingMode::ByPolygon)
+                return somePolygonSources;
+            return nullptr;
+        }
+
+        std::vector<int> GatherIndices(const std::vector<int>& someIndices, const std::vector<int>& someSources)
+        {
+            std::vector<int> made;
+            made.reserve(someSources.size());
+            for (int source : someSources)
+                made.push_back(source >= 0 && static_cast<size_t>(source) < someIndices.size() ? someIndices[static_cast<size_t>(source)] : -1);
+            return made;
+        }
+
+        // Direct data that covers every source stays direct; otherwise it becomes indexed with -1 for the gaps.
+        template <class T>
+        void Remap(std::vector<T>& someValues, std::vector<int>& someIndices, ReferenceMode& aMode, const std::vector<int>& someSources)
+        {
+            if (aMode != ReferenceMode::Direct)
+            {
+                someIndices = GatherIndices(someIndices, someSources);
+                return;
+            }
+            bool complete = true;
+            for (int source : someSources)
+                complete = complete && source >= 0 && static_cast<size_t>(source) < someValues.size();
+            if (complete)
+            {
+                std::vector<T> gathered;
+                gathered.reserve(someSources.size());
+                for (int source : someSources)
+                    gathered.push_back(someValues[static_cast<size_t>(source)]);
+                someValues = std::move(gathered);
+                return;
+            }
+            aMode = ReferenceMode::IndexToDirect;
+            std::vector<int> made;
+            made.reserve(someSources.size());
+            for (int source : someSources)
+                made.push_back(source >= 0 && static_cast<size_t>(source) < someValues.size() ? source : -1);
+            someIndices = std::move(made);
+        }
+    }
+
+    void Mesh::RemapCornerData(const std::vector<int>& someCornerSources, const std::vector<int>* somePolygonSources)
+    {
+        auto remapAll = [&](auto& someElements) {
+            for (auto& element : someElements)
+                if (const std::vector<int>* sources = SourcesFor(*element, someCornerSources, somePolygonSources))
+                    Remap(element->myValues, element->myIndices, element->myReferenceMode, *sources);
+        };
+        remapAll(myNormals);
+        remapAll(myTangents);
+        remapAll(myBinormals);
+        remapAll(myUVs);
+        remapAll(myColors);
+        // Material indices live in the index array only.
+        for (auto& element : myMaterials)
+            if (const std::vector<int>* sources = SourcesFor(*element, someCornerSources, somePolygonSources))
+                element->myIndices = GatherIndices(element->myIndices, *sources);
+    }
+
+    void Mesh::ReverseCornerOrder()
+    {
+        // Corner k of a polygon of n corners takes corner n - 1 - k: every polygon keeps its first
+        // corner number and size, so polygon starts and per-polygon data are unchanged.
+        std::vector<int> sources(myPolygonVertices.size());
+        for (size_t corner = 0; corner < sources.size(); ++corner)
+            sources[corner] = static_cast<int>(corner);
+        for (size_t polygon = 0; polygon < myPolygonStarts.size(); ++polygon)
+        {
+            const size_t start = static_cast<size_t>(myPolygonStarts[polygon]);
+            const size_t end = polygon + 1 < myPolygonStarts.size() ? static_cast<size_t>(myPolygonStarts[polygon + 1]) : myPolygonVertices.size();
+            if (start < end && end <= sources.size())
+                std::reverse(sources.begin() + static_cast<std::ptrdiff_t>(start), sources.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        std::vector<int> corners(myPolygonVertices.size());
+        for (size_t corner = 0; corner < corners.size(); ++corner)
+            corners[corner] = myPolygonVertices[static_cast<size_t>(sources[corner])];
+        myPolygonVertices = std::move(corners);
+        RemapCornerData(sources, nullptr);
+    }
+}
