@@ -88,11 +88,7 @@ TEST_F(MaterialTextureRenderTest, TheColourTextureBesideTheModelIsLoadedAndDrawn
     EXPECT_EQ(plain[1], plain[2]);
 }
 
-// Off for now: imported faces reach the engine counter-clockwise as seen from outside (the import's change to the
-// left-handed axis system mirrors the positions but keeps the corner order), so back-face culling (rasterizer state 0,
-// the game's 3D pass) removes the near faces of the cube and shows the far ones from inside (red 137 here, against
-// 255 for the near face). To be turned on once imported triangles are wound clockwise.
-TEST_F(MaterialTextureRenderTest, DISABLED_WithBackFacesCulledTheNearFacesAreTheOnesDrawn)
+TEST_F(MaterialTextureRenderTest, WithBackFacesCulledTheNearFacesAreTheOnesDrawn)
 {
     // With the depth buffer, drawing every face shows the near ones; culling must leave exactly those.
     const VelaTest::Rgba culled = DrawAndReadCentre("models/red.fbx", Vela::RasterizerState_Default);
