@@ -71,7 +71,7 @@ namespace Vela::Content
             mesh.SetShade(Cream);
             mesh.Ellipsoid({ 0, 78, 0 }, { 17, 18.2, 16 }); // the top of the head is the model's top: 96.2
             mesh.SetShade(Orange);
-            mesh.Ellipsoid({ -4, 84, 0 }, { 16, 11, 16.5 }); // the hood
+            mesh.Ellipsoid({ -7, 85, 0 }, { 14.5, 11, 16.5 }); // the hood
             mesh.SetShade(Ink);
             mesh.Ellipsoid({ 14.5, 78, 5.5 }, { 2.6, 4.2, 2.6 }, 8, 6);
             mesh.Ellipsoid({ 14.5, 78, -5.5 }, { 2.6, 4.2, 2.6 }, 8, 6);
@@ -81,6 +81,7 @@ namespace Vela::Content
             return mesh;
         }
 
+        // A turn about z: positive swings a hanging limb forward (+x), negative tips an upright bone forward.
         BonePose Turn(double aDegrees) { return { { 0, 0, 0 }, { 0, 0, aDegrees } }; }
         BonePose Move(double aY, double aDegrees = 0.0) { return { { 0, aY, 0 }, { 0, 0, aDegrees } }; }
 
@@ -92,8 +93,8 @@ namespace Vela::Content
                      { "Head", Turn(10 * anAmount) },
                      { "Leg_L", Turn(55 * anAmount + aLegSwing) },
                      { "Leg_R", Turn(-35 * anAmount - aLegSwing) },
-                     { "Arm_L", Turn(-30 * anAmount) },
-                     { "Arm_R", Turn(-30 * anAmount) } };
+                     { "Arm_L", Turn(30 * anAmount) },
+                     { "Arm_R", Turn(30 * anAmount) } };
         }
 
         Pose Walking(double aTime, double aPeriod, double aLegs, double aArms, double aLean, double aBob)
@@ -125,11 +126,11 @@ namespace Vela::Content
                                                        { "Leg_L", Turn(30 * squash) }, { "Leg_R", Turn(-25 * squash) },
                                                        { "Arm_L", Turn(-40 * squash) }, { "Arm_R", Turn(-40 * squash) } }; } },
                 { "", 0.8, [](double t) { Pose pose = Walking(t, 0.8, 26, 0, -24, 1.5);
-                                          pose["Arm_L"] = Turn(-80); pose["Arm_R"] = Turn(-80); return pose; } },
+                                          pose["Arm_L"] = Turn(80); pose["Arm_R"] = Turn(80); return pose; } },
                 { "", 0.8, [](double t) { Pose pose = Walking(t, 0.8, 20, 0, 16, 1.5);
-                                          pose["Arm_L"] = Turn(-95); pose["Arm_R"] = Turn(-95); return pose; } },
+                                          pose["Arm_L"] = Turn(95); pose["Arm_R"] = Turn(95); return pose; } },
                 { "", 0.6, [](double t) { const double reach = std::sin(3.14159265 * std::clamp(t / 0.6, 0.0, 1.0));
-                                          return Pose{ { "Arm_R", Turn(-100 * reach) }, { "Spine", Turn(-10 * reach) } }; } },
+                                          return Pose{ { "Arm_R", Turn(100 * reach) }, { "Spine", Turn(-10 * reach) } }; } },
                 // Death: a spin and a fall onto the back, held at the end.
                 { "", 1.5, [](double t) { const double fall = Ease(0, 1, t, 0.9);
                                           return Pose{ { "Hips", { { -10 * fall, -26 * fall, 0 }, { 0, 360 * Ease(0, 1, t, 0.6), 90 * fall } } },

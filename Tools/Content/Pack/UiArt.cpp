@@ -38,19 +38,20 @@ namespace Vela::Content
         }
 
         // A slider's label: the name above, and a frame whose open middle shows the fill drawn beneath it.
-        // The fill's left edge sits 240 left of the centre and its middle 40 below it.
+        // The fill's left edge sits 240 left of the centre and its middle 40 below it; the edges stay
+        // clear so that wrapped sampling brings nothing in from the opposite side.
         Image SliderLabel(Pack& aPack, const std::string& aText, const Rgba& anInk)
         {
-            Image image(520, 120);
-            aPack.BoldFont().DrawCentred(image, aText, 260, 38, 34, anInk);
-            image.FillRoundRect(14, 80, 506, 120, 14, anInk, 5);
+            Image image(520, 128);
+            aPack.BoldFont().DrawCentred(image, aText, 260, 42, 34, anInk);
+            image.FillRoundRect(14, 84, 506, 124, 14, anInk, 5);
             return image;
         }
 
-        Image Toggle(bool aChecked, const Rgba& anInk)
+        Image Toggle(bool aChecked)
         {
             Image image(64, 64);
-            image.FillRoundRect(4, 4, 60, 60, 12, anInk, 5);
+            image.FillRoundRect(4, 4, 60, 60, 12, Color(Gold), 6);
             if (aChecked)
             {
                 image.Line(16, 33, 28, 46, 7, Color(Teal));
@@ -69,15 +70,18 @@ namespace Vela::Content
             anImage.FillRoundRect(aLeft, 8, aRight, height - 8, 18, Color(ParchmentDark), 10);
         }
 
-        // The open book: two pages meeting at the spine in the middle.
+        // The open book, drawn centred on the canvas. Its spine lies left of the middle, at canvas x 688,
+        // so that the buttons fill the left page and the options' sliders (from x 700) the right one.
+        constexpr float SPINE = 608.0f, LEFT_PAGE_CENTRE = 318.0f, RIGHT_PAGE_CENTRE = 1010.0f;
+
         Image OpenBook()
         {
             Image image(1440, 820, Color(Leather));
             image.FillRoundRect(0, 0, 1440, 820, 28, Color(Gold), 6);
-            Paper(image, 36, 716);
-            Paper(image, 724, 1404);
-            image.FillRect(712, 10, 728, 810, Color(ParchmentDark));
-            image.Line(720, 12, 720, 808, 3, WithAlpha(Color(Ink), 120));
+            Paper(image, 36, SPINE - 8);
+            Paper(image, SPINE + 8, 1404);
+            image.FillRect(SPINE - 8, 10, SPINE + 8, 810, Color(ParchmentDark));
+            image.Line(SPINE, 12, SPINE, 808, 3, WithAlpha(Color(Ink), 120));
             return image;
         }
 
@@ -96,15 +100,14 @@ namespace Vela::Content
             background.FillEllipse(400, 520, 520, 160, Mix(Color(Night), Color(Moss), 0.35f));
             aPack.SaveDds(UI + "T_UI_Book_Background.DDS", background, DdsFormat::Bc1Srgb);
 
+            // The right page stays bare below its title: the options page lays its sliders there.
             Image pages = OpenBook();
-            aPack.BoldFont().DrawCentred(pages, "Mire", 376, 110, 64, Color(Ink));
-            Orb(pages, 1064, 330, 46);
-            aPack.RegularFont().DrawCentred(pages, "Carry the light home.", 1064, 470, 30, Color(Ink));
+            aPack.BoldFont().DrawCentred(pages, "Mire", RIGHT_PAGE_CENTRE - 40, 80, 56, Color(Ink));
+            Orb(pages, RIGHT_PAGE_CENTRE + 70, 76, 16);
             aPack.SaveDds(UI + "T_UI_Book_Pages.DDS", pages, DdsFormat::Bc1Srgb);
 
             // The level map on the right page: a winding path past five seals where the level buttons sit.
             Image map = OpenBook();
-            aPack.BoldFont().DrawCentred(map, "Mire", 376, 110, 64, Color(Ink));
             const float seals[][2] = { { 930, 161 }, { 1239, 317 }, { 936, 416 }, { 1196, 635 }, { 973, 761 } };
             // Canvas y runs up; the page is centred on (800, 450), so its top row lies at canvas y 860.
             auto pageX = [](float aX) { return aX - 80.0f; };
@@ -114,9 +117,9 @@ namespace Vela::Content
             aPack.SaveDds(UI + "T_UI_Book_Page_Level_Select.DDS", map, DdsFormat::Bc1Srgb);
 
             Image intro = OpenBook();
-            Player(intro, 300, 560, 2.2f);
-            Orb(intro, 480, 300, 30);
-            TextLines(aPack, intro, 1064, 170,
+            Player(intro, LEFT_PAGE_CENTRE - 60, 560, 2.2f);
+            Orb(intro, LEFT_PAGE_CENTRE + 120, 300, 30);
+            TextLines(aPack, intro, RIGHT_PAGE_CENTRE, 170,
                       { "Long ago the lights of the Mire", "went out one by one.", "", "A small wanderer set out", "to carry them home again,",
                         "past the Glomps that walk", "and the Eyecorns that watch." },
                       30);
@@ -124,9 +127,9 @@ namespace Vela::Content
 
             Image outro = OpenBook();
             for (int i = 0; i < 5; ++i)
-                Orb(outro, 180.0f + i * 110.0f, 260.0f - 40.0f * std::sin(i * 0.8f), 22);
-            Player(outro, 380, 620, 2.0f);
-            TextLines(aPack, outro, 1064, 200,
+                Orb(outro, 100.0f + i * 100.0f, 260.0f - 40.0f * std::sin(i * 0.8f), 22);
+            Player(outro, LEFT_PAGE_CENTRE, 620, 2.0f);
+            TextLines(aPack, outro, RIGHT_PAGE_CENTRE, 200,
                       { "And so the tower shone again,", "and the Mire was never dark", "for long after.", "", "The End" }, 32);
             aPack.SaveDds(UI + "T_UI_Book_Pages_Outro.DDS", outro, DdsFormat::Bc1Srgb);
 
@@ -168,16 +171,18 @@ namespace Vela::Content
             aPack.SaveDds(UI + "T_UI_Menu_Main_Volume.DDS", SliderLabel(aPack, "Master Volume", Color(Ink)), DdsFormat::Bc3Srgb);
             aPack.SaveDds(UI + "T_UI_Menu_Music.DDS", SliderLabel(aPack, "Music", Color(Ink)), DdsFormat::Bc3Srgb);
             aPack.SaveDds(UI + "T_UI_Menu_SFX_Audio.DDS", SliderLabel(aPack, "Sound Effects", Color(Ink)), DdsFormat::Bc3Srgb);
-            aPack.SaveDds(UI + "T_UI_Fullscreen_Toogle.DDS", Toggle(false, Color(Ink)), DdsFormat::Bc3Srgb);
-            aPack.SaveDds(UI + "T_UI_Fullscreen_Toogle_Button.DDS", Toggle(true, Color(Ink)), DdsFormat::Bc3Srgb);
+            // Gold reads on the book's paper and on the pause menu's dark box alike.
+            aPack.SaveDds(UI + "T_UI_Fullscreen_Toogle.DDS", Toggle(false), DdsFormat::Bc3Srgb);
+            aPack.SaveDds(UI + "T_UI_Fullscreen_Toogle_Button.DDS", Toggle(true), DdsFormat::Bc3Srgb);
         }
 
         void PauseMenu(Pack& aPack)
         {
-            Image box(760, 720);
-            box.FillRoundRect(8, 8, 752, 712, 40, WithAlpha(Color(Night), 235));
-            box.FillRoundRect(8, 8, 752, 712, 40, Color(Gold), 6);
-            box.FillRoundRect(26, 26, 734, 694, 28, WithAlpha(Color(Gold), 120), 2);
+            // Drawn at 0.85: 646 x 680 on the canvas, round the pause widgets from y 133 to 692.
+            Image box(760, 800);
+            box.FillRoundRect(8, 8, 752, 792, 40, WithAlpha(Color(Night), 235));
+            box.FillRoundRect(8, 8, 752, 792, 40, Color(Gold), 6);
+            box.FillRoundRect(26, 26, 734, 774, 28, WithAlpha(Color(Gold), 120), 2);
             aPack.SaveDds(UI + "T_UI_Menu_BackgroundBox.DDS", box, DdsFormat::Bc3Srgb);
             const std::pair<const char*, const char*> buttons[] = {
                 { "T_UI_Resume.DDS", "Resume" }, { "T_UI_Main_Menu.DDS", "Main Menu" }, { "T_UI_Options.DDS", "Options" },

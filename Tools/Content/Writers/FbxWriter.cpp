@@ -57,6 +57,18 @@ namespace Vela::Content
         }
     }
 
+    FbxMatrix FbxWriter::RigidInverse(const FbxMatrix& aMatrix)
+    {
+        // Rotation transposed; the translation moved back through it.
+        FbxMatrix inverse = Translation({ 0, 0, 0 });
+        for (size_t row = 0; row < 3; ++row)
+            for (size_t column = 0; column < 3; ++column)
+                inverse[row * 4 + column] = aMatrix[column * 4 + row];
+        for (size_t column = 0; column < 3; ++column)
+            inverse[12 + column] = -(aMatrix[12] * inverse[column] + aMatrix[13] * inverse[4 + column] + aMatrix[14] * inverse[8 + column]);
+        return inverse;
+    }
+
     FbxMatrix FbxWriter::Translation(const FbxVector& aTranslation)
     {
         return { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, aTranslation[0], aTranslation[1], aTranslation[2], 1 };
@@ -182,7 +194,8 @@ namespace Vela::Content
         myObjects << "\tDeformer: " << id << ", \"SubDeformer::\", \"Cluster\" {\n\t\tVersion: 100\n\t\tUserData: \"\", \"\"\n";
         Array(myObjects, "\t\t", "Indexes", someIndices.size(), someIndices, [](int aValue) { return std::to_string(aValue); });
         Array(myObjects, "\t\t", "Weights", someWeights.size(), someWeights, Num);
-        myObjects << "\t\tTransform: *16 {\n\t\t\ta: " << Matrix(Translation({ 0, 0, 0 })) << "\n\t\t}\n"
+        // "Transform" is the mesh relative to the bone at bind time; the mesh node sits at the origin.
+        myObjects << "\t\tTransform: *16 {\n\t\t\ta: " << Matrix(RigidInverse(aBoneBindGlobal)) << "\n\t\t}\n"
                   << "\t\tTransformLink: *16 {\n\t\t\ta: " << Matrix(aBoneBindGlobal) << "\n\t\t}\n\t}\n";
         Connect(id, aSkin);
         Connect(aBone, id);

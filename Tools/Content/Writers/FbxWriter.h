@@ -52,7 +52,8 @@ namespace Vela::Content
         // Materials are numbered per node in the order they are added.
         int64_t AddMaterial(const std::string& aName, int64_t aMeshNode);
         int64_t AddSkin(int64_t aGeometry);
-        // aBoneBindGlobal: the bone's global matrix at bind time (the mesh node itself is at the origin).
+        // aBoneBindGlobal: the bone's global matrix at bind time, rotation and translation only (the mesh
+        // node itself is at the origin).
         void AddCluster(int64_t aSkin, int64_t aBone, const std::vector<int>& someIndices, const std::vector<double>& someWeights,
                         const FbxMatrix& aBoneBindGlobal);
         // A bind pose listing nodes with their global matrices.
@@ -66,6 +67,8 @@ namespace Vela::Content
         std::string Build() const;
 
         static FbxMatrix Translation(const FbxVector& aTranslation);
+        // The inverse of a rotation-and-translation matrix.
+        static FbxMatrix RigidInverse(const FbxMatrix& aMatrix);
 
     private:
         int64_t NextId() { return myNextId++; }

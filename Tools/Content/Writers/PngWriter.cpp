@@ -31,6 +31,8 @@ namespace Vela::Content
             png_set_write_fn(png, &someBytes, AppendBytes, Flush);
             png_set_IHDR(png, info, anImage.Width(), anImage.Height(), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                          PNG_FILTER_TYPE_DEFAULT);
+            // The pictures are sRGB colour art; the sRGB chunk lets readers know.
+            png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
             png_set_compression_level(png, 6);
             png_write_info(png, info);
             for (uint32_t row = 0; row < anImage.Height(); ++row)

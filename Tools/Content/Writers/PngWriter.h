@@ -1,5 +1,5 @@
 #pragma once
-// PNG encoding through libpng: 8-bit RGBA, no time stamp, so equal pictures give equal bytes.
+// PNG encoding through libpng: 8-bit RGBA marked as sRGB, no time stamp, so equal pictures give equal bytes.
 #include "Image.h"
 
 #include <vector>
