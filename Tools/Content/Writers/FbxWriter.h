@@ -46,6 +46,7 @@ namespace Vela::Content
 
         int64_t AddNode(const std::string& aName, FbxNodeKind aKind, int64_t aParent, FbxVector aTranslation = { 0, 0, 0 },
                         FbxVector aRotationDegrees = { 0, 0, 0 }, FbxVector aScaling = { 1, 1, 1 });
+        // Each child of the group is one level: a node (a null) holding that level's mesh nodes.
         int64_t AddLodGroup(const std::string& aName, int64_t aParent, const std::vector<double>& someThresholds);
         // Geometry of a mesh node; returns the geometry id (for a skin).
         int64_t AddGeometry(int64_t aMeshNode, const FbxMesh& aMesh);
