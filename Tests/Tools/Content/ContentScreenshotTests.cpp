@@ -98,6 +98,19 @@ namespace
             batch.Draw(sprite);
         }
 
+        struct PlacedSprite
+        {
+            const char* myTexture;
+            float myX, myY;
+            float myScale = 1.0f;
+        };
+
+        void DrawSprites(std::initializer_list<PlacedSprite> someSprites)
+        {
+            for (const PlacedSprite& sprite : someSprites)
+                DrawSprite(sprite.myTexture, sprite.myX, sprite.myY, sprite.myScale);
+        }
+
         // A slider as the menus build it: the fill first, its left edge at (-240, -40) from the label, then the label.
         void DrawSlider(const char* aLabel, float aX, float aY, float aScale, float aValue)
         {
@@ -237,15 +250,16 @@ TEST_F(ContentScreenshotTest, BookMenusOnTheCanvas)
     UseCanvas();
     DrawSprite("sprites/UI/T_UI_Book_Background.DDS", 800, 450, 2.0f);
     DrawSprite("sprites/UI/T_UI_Book_Page_Level_Select.DDS", 800, 450);
-    const std::pair<const char*, Vela::Vector2<float>> buttons[] = {
-        { "sprites/UI/T_UI_Menu_NewGame.DDS", { 490, 735 } },   { "sprites/UI/T_UI_Menu_LevelSelect.DDS", { 500, 590 } },
-        { "sprites/UI/T_UI_Menu_options.DDS", { 505, 445 } },   { "sprites/UI/T_UI_Menu_Credits.DDS", { 500, 305 } },
-        { "sprites/UI/T_UI_Menu_Quit.DDS", { 485, 165 } },      { "sprites/UI/T_UI_LevelSelect_Level1.DDS", { 930, 161 } },
-        { "sprites/UI/T_UI_LevelSelect_Level2.DDS", { 1239, 317 } }, { "sprites/UI/T_UI_LevelSelect_Level3.DDS", { 936, 416 } },
-        { "sprites/UI/T_UI_LevelSelect_Level4.DDS", { 1196, 635 } }, { "sprites/UI/T_UI_LevelSelect_Level5.DDS", { 973, 761 } },
-    };
-    for (const auto& [texture, position] : buttons)
-        DrawSprite(texture, position.x, position.y);
+    DrawSprites({ { "sprites/UI/T_UI_Menu_NewGame.DDS", 490, 735 },
+                  { "sprites/UI/T_UI_Menu_LevelSelect.DDS", 500, 590 },
+                  { "sprites/UI/T_UI_Menu_options.DDS", 505, 445 },
+                  { "sprites/UI/T_UI_Menu_Credits.DDS", 500, 305 },
+                  { "sprites/UI/T_UI_Menu_Quit.DDS", 485, 165 },
+                  { "sprites/UI/T_UI_LevelSelect_Level1.DDS", 930, 161 },
+                  { "sprites/UI/T_UI_LevelSelect_Level2.DDS", 1239, 317 },
+                  { "sprites/UI/T_UI_LevelSelect_Level3.DDS", 936, 416 },
+                  { "sprites/UI/T_UI_LevelSelect_Level4.DDS", 1196, 635 },
+                  { "sprites/UI/T_UI_LevelSelect_Level5.DDS", 973, 761 } });
     States().Pop();
     const std::vector<uint8_t> menu = ReadBackBuffer();
     SaveScreenshot("content_ui_main_menu.png", menu);
@@ -283,30 +297,32 @@ TEST_F(ContentScreenshotTest, PauseMenuEndingAndLogosOnTheCanvas)
     DrawSlider("sprites/UI/T_UI_Main_Volume.png", 800, 900 / 1.37f, 0.7f, 1.0f);
     DrawSlider("sprites/UI/T_UI_Music.png", 800, 900 / 1.69f, 0.7f, 0.6f);
     DrawSlider("sprites/UI/T_UI_SFX_Audio.png", 800, 400, 0.7f, 0.3f);
-    DrawSprite("sprites/UI/T_UI_Fullscreen.DDS", 820, 300, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Fullscreen_Toogle.DDS", 620, 300, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Back.DDS", 800, 175, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Resume.DDS", 1380, 650, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Main_Menu.DDS", 1380, 500, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Options.DDS", 1380, 350, 0.7f);
-    DrawSprite("sprites/UI/T_UI_Exit.DDS", 1380, 200, 0.7f);
-    DrawSprite("Sprites/UI/T_UI_Options_BackgroundBox.png", 220, 450, 0.4f);
+    DrawSprites({ { "sprites/UI/T_UI_Fullscreen.DDS", 820, 300, 0.7f },
+                  { "sprites/UI/T_UI_Fullscreen_Toogle.DDS", 620, 300, 0.7f },
+                  { "sprites/UI/T_UI_Back.DDS", 800, 175, 0.7f },
+                  // The main page's buttons, set aside to the right.
+                  { "sprites/UI/T_UI_Resume.DDS", 1380, 650, 0.7f },
+                  { "sprites/UI/T_UI_Main_Menu.DDS", 1380, 500, 0.7f },
+                  { "sprites/UI/T_UI_Options.DDS", 1380, 350, 0.7f },
+                  { "sprites/UI/T_UI_Exit.DDS", 1380, 200, 0.7f },
+                  { "Sprites/UI/T_UI_Options_BackgroundBox.png", 220, 450, 0.4f } });
     States().Pop();
     SaveScreenshot("content_ui_pause.png", ReadBackBuffer());
 
     BeginFrame();
     States().Push();
     UseCanvas();
-    DrawSprite("sprites/UI/T_UI_Book_Background.DDS", 800, 450, 2.0f);
-    DrawSprite("sprites/UI/T_UI_Book_Pages_Intro.DDS", 800, 450, 0.5f);
-    DrawSprite("sprites/UI/T_UI_Book_Pages_Outro.DDS", 800, 230, 0.5f);
-    DrawSprite("sprites/UI/T_UI_Book_Back.DDS", 1350, 450, 0.5f);
-    DrawSprite("sprites/UI/T_UI_Book_Front.DDS", 250, 450, 0.5f);
-    DrawSprite("sprites/UI/LOGO_VELA.png", 400, 800, 0.5f);
-    DrawSprite("sprites/UI/LOGO_GLOMP.png", 800, 780, 0.25f);
-    DrawSprite("sprites/UI/LOGO_invert.png", 1200, 790, 0.125f);
-    DrawSprite("visual effects/textures/T_flipbook_orb_glow.DDS", 1450, 130, 0.4f);
-    DrawSprite("visual effects/textures/T_S_Player_MovePoof.DDS", 120, 130, 0.8f);
+    // The ending's pages, the covers, the logos and two flipbook sheets, at reduced sizes.
+    DrawSprites({ { "sprites/UI/T_UI_Book_Background.DDS", 800, 450, 2.0f },
+                  { "sprites/UI/T_UI_Book_Pages_Intro.DDS", 800, 450, 0.5f },
+                  { "sprites/UI/T_UI_Book_Pages_Outro.DDS", 800, 230, 0.5f },
+                  { "sprites/UI/T_UI_Book_Back.DDS", 1350, 450, 0.5f },
+                  { "sprites/UI/T_UI_Book_Front.DDS", 250, 450, 0.5f },
+                  { "sprites/UI/LOGO_VELA.png", 400, 800, 0.5f },
+                  { "sprites/UI/LOGO_GLOMP.png", 800, 780, 0.25f },
+                  { "sprites/UI/LOGO_invert.png", 1200, 790, 0.125f },
+                  { "visual effects/textures/T_flipbook_orb_glow.DDS", 1450, 130, 0.4f },
+                  { "visual effects/textures/T_S_Player_MovePoof.DDS", 120, 130, 0.8f } });
     States().Pop();
     SaveScreenshot("content_ui_book_and_logos.png", ReadBackBuffer());
 }

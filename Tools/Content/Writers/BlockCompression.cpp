@@ -1,5 +1,7 @@
 #include "BlockCompression.h"
 
+#include "ByteOutput.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -18,11 +20,6 @@ namespace Vela::Content
             return { (r * 255 + 15) / 31, (g * 255 + 31) / 63, (b * 255 + 15) / 31 };
         }
 
-        void Put16(std::vector<uint8_t>& someBytes, uint16_t aValue)
-        {
-            someBytes.push_back(uint8_t(aValue));
-            someBytes.push_back(uint8_t(aValue >> 8));
-        }
 
         // The 4-colour block: end points from the colour range of the pixels that count.
         void EncodeColorBlock(const Rgba (&somePixels)[16], bool aSkipTransparent, std::vector<uint8_t>& someBytes)

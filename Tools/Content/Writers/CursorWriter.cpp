@@ -1,22 +1,9 @@
 #include "CursorWriter.h"
 
+#include "ByteOutput.h"
+
 namespace Vela::Content
 {
-    namespace
-    {
-        void Put16(std::vector<uint8_t>& someBytes, uint32_t aValue)
-        {
-            someBytes.push_back(uint8_t(aValue));
-            someBytes.push_back(uint8_t(aValue >> 8));
-        }
-
-        void Put32(std::vector<uint8_t>& someBytes, uint32_t aValue)
-        {
-            Put16(someBytes, aValue & 0xFFFF);
-            Put16(someBytes, aValue >> 16);
-        }
-    }
-
     std::vector<uint8_t> EncodeCursor(const Image& anImage, uint16_t aHotspotX, uint16_t aHotspotY)
     {
         const uint32_t width = anImage.Width(), height = anImage.Height();

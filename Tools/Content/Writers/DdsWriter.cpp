@@ -1,5 +1,7 @@
 #include "DdsWriter.h"
 
+#include "ByteOutput.h"
+
 #include "BlockCompression.h"
 
 #include <algorithm>
@@ -8,12 +10,6 @@ namespace Vela::Content
 {
     namespace
     {
-        void Put32(std::vector<uint8_t>& someBytes, uint32_t aValue)
-        {
-            for (int i = 0; i < 4; ++i)
-                someBytes.push_back(uint8_t(aValue >> (8 * i)));
-        }
-
         uint32_t DxgiFormat(DdsFormat aFormat)
         {
             switch (aFormat)

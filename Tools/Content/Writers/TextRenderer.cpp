@@ -7,6 +7,30 @@
 
 namespace Vela::Content
 {
+    namespace
+    {
+        // Loads the glyphs of a line in turn and hands each to aVisit with the pen position (in 1/64 pixels)
+        // where it starts, kerning included; answers the pen position after the last one.
+        template <typename Visit>
+        long WalkGlyphs(FT_Face aFace, std::string_view aText, FT_Int32 aLoadFlags, long aPen, Visit aVisit)
+        {
+            FT_UInt previous = 0;
+            for (char character : aText)
+            {
+                const FT_UInt glyph = FT_Get_Char_Index(aFace, FT_ULong(static_cast<unsigned char>(character)));
+                FT_Vector kerning{};
+                if (previous && FT_Get_Kerning(aFace, previous, glyph, FT_KERNING_DEFAULT, &kerning) == 0)
+                    aPen += kerning.x;
+                previous = glyph;
+                if (FT_Load_Glyph(aFace, glyph, aLoadFlags) != 0)
+                    continue;
+                aVisit(aFace->glyph, aPen);
+                aPen += aFace->glyph->advance.x;
+            }
+            return aPen;
+        }
+    }
+
     TextRenderer::TextRenderer(const std::filesystem::path& aFontFile)
     {
         if (FT_Init_FreeType(&myLibrary) != 0)
@@ -34,19 +58,7 @@ namespace Vela::Content
     {
         if (!myFace || FT_Set_Pixel_Sizes(myFace, 0, aPixelSize) != 0)
             return 0.0f;
-        long advance = 0;
-        FT_UInt previous = 0;
-        for (char character : aText)
-        {
-            const FT_UInt glyph = FT_Get_Char_Index(myFace, FT_ULong(static_cast<unsigned char>(character)));
-            FT_Vector kerning{};
-            if (previous && FT_Get_Kerning(myFace, previous, glyph, FT_KERNING_DEFAULT, &kerning) == 0)
-                advance += kerning.x;
-            if (FT_Load_Glyph(myFace, glyph, FT_LOAD_DEFAULT) == 0)
-                advance += myFace->glyph->advance.x;
-            previous = glyph;
-        }
-        return float(advance) / 64.0f;
+        return float(WalkGlyphs(myFace, aText, FT_LOAD_DEFAULT, 0, [](FT_GlyphSlot, long) {})) / 64.0f;
     }
 
     void TextRenderer::DrawCentred(Image& anImage, std::string_view aText, float aCentreX, float aCentreY, uint32_t aPixelSize, const Rgba& aColor)
@@ -66,21 +78,10 @@ namespace Vela::Content
         const float ascender = float(myFace->size->metrics.ascender) / 64.0f;
         const float descender = float(myFace->size->metrics.descender) / 64.0f;
         const int baseline = int(aCentreY + (ascender + descender) * 0.5f + 0.5f);
-        long penX = long(aLeft * 64.0f);
-        FT_UInt previous = 0;
-        for (char character : aText)
-        {
-            const FT_UInt glyph = FT_Get_Char_Index(myFace, FT_ULong(static_cast<unsigned char>(character)));
-            FT_Vector kerning{};
-            if (previous && FT_Get_Kerning(myFace, previous, glyph, FT_KERNING_DEFAULT, &kerning) == 0)
-                penX += kerning.x;
-            previous = glyph;
-            if (FT_Load_Glyph(myFace, glyph, FT_LOAD_RENDER) != 0)
-                continue;
-            const FT_GlyphSlot slot = myFace->glyph;
-            const FT_Bitmap& bitmap = slot->bitmap;
-            const int left = int(penX / 64) + slot->bitmap_left;
-            const int top = baseline - slot->bitmap_top;
+        WalkGlyphs(myFace, aText, FT_LOAD_RENDER, long(aLeft * 64.0f), [&](FT_GlyphSlot aSlot, long aPen) {
+            const FT_Bitmap& bitmap = aSlot->bitmap;
+            const int left = int(aPen / 64) + aSlot->bitmap_left;
+            const int top = baseline - aSlot->bitmap_top;
             for (unsigned row = 0; row < bitmap.rows; ++row)
                 for (unsigned column = 0; column < bitmap.width; ++column)
                 {
@@ -88,7 +89,6 @@ namespace Vela::Content
                     if (coverage)
                         anImage.Blend(left + int(column), top + int(row), aColor, coverage / 255.0f);
                 }
-            penX += slot->advance.x;
-        }
+        });
     }
 }

@@ -1,5 +1,7 @@
 #include "WavWriter.h"
 
+#include "ByteOutput.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -7,18 +9,6 @@ namespace Vela::Content
 {
     namespace
     {
-        void Put16(std::vector<uint8_t>& someBytes, uint32_t aValue)
-        {
-            someBytes.push_back(uint8_t(aValue));
-            someBytes.push_back(uint8_t(aValue >> 8));
-        }
-
-        void Put32(std::vector<uint8_t>& someBytes, uint32_t aValue)
-        {
-            Put16(someBytes, aValue & 0xFFFF);
-            Put16(someBytes, aValue >> 16);
-        }
-
         // Linear up to 0.8, then bending smoothly towards 1 so peaks never wrap around.
         float Limit(float aValue)
         {
