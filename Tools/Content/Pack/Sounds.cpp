@@ -81,7 +81,7 @@ namespace Vela::Content
             Track track(RATE, seconds + 1.0f);
             for (int tone : { 0, 7, 12 })
                 track.AddTone(0.0f, seconds + 1.0f, LoopFrequency(NoteFrequency(aRootNote + tone), seconds), 0.05f, Wave::Sine, { 0.0f, 0.0f, 0.0f });
-            track.AddNoise(0.0f, seconds + 1.0f, 0.05f, aBrightness, { 1.0f, 1.0f, 0.0f }, aSeed);
+            track.AddNoise(0.0f, seconds + 1.0f, 0.02f, aBrightness, { 1.0f, 1.0f, 0.0f }, aSeed);
             for (int drip = 0; drip < aDrips; ++drip)
             {
                 const float at = seconds * float(drip) / float(aDrips) + 0.37f * float(drip % 3);
@@ -98,7 +98,7 @@ namespace Vela::Content
             for (int step = 0; step < aSteps; ++step)
             {
                 const float at = aSeconds * float(step) / float(aSteps);
-                track.AddNoise(at, 0.09f, aLoudness, aBrightness, { 0.004f, 0.06f, 0.0f }, aSeed + uint32_t(step));
+                track.AddNoise(at, 0.09f, aLoudness * 0.4f, aBrightness, { 0.004f, 0.06f, 0.0f }, aSeed + uint32_t(step));
                 track.AddTone(at, 0.08f, 110.0f - 15.0f * float(step % 2), aLoudness * 0.8f, Wave::Sine, { 0.003f, 0.05f, 0.0f }, 60.0f);
             }
             track.WrapInto(size_t(aSeconds * RATE));
@@ -125,7 +125,7 @@ namespace Vela::Content
         Track Swish(float aSeconds, float aBrightness, uint32_t aSeed)
         {
             Track track(RATE, aSeconds);
-            track.AddNoise(0.0f, aSeconds, 0.3f, aBrightness, { aSeconds * 0.4f, aSeconds * 0.5f, 0.0f }, aSeed);
+            track.AddNoise(0.0f, aSeconds, 0.07f, aBrightness, { aSeconds * 0.4f, aSeconds * 0.5f, 0.0f }, aSeed);
             return track;
         }
 
@@ -133,7 +133,7 @@ namespace Vela::Content
         {
             Track track(RATE, aSeconds);
             track.AddTone(0.0f, aSeconds, aFrequency, aLoudness, Wave::Sine, { 0.003f, aSeconds * 0.5f, 8.0f }, aFrequency * 0.5f);
-            track.AddNoise(0.0f, aSeconds * 0.5f, aLoudness * 0.6f, 0.15f, { 0.002f, aSeconds * 0.4f, 10.0f }, aSeed);
+            track.AddNoise(0.0f, aSeconds * 0.5f, aLoudness * 0.25f, 0.15f, { 0.002f, aSeconds * 0.4f, 10.0f }, aSeed);
             return track;
         }
 
@@ -190,12 +190,12 @@ namespace Vela::Content
             save("Player/Vevo_Idle.wav", Breath(2.0f, 0.05f, 21));
             save("Player/Vevo_Idle_Crouch.wav", Breath(1.6f, 0.035f, 22));
             save("Player/Vevo_Crouch_Walk_Stone.wav", Steps(1.0f, 4, 0.12f, 0.2f, 23));
-            save("Player/Vevo_Jog_Plain_Loop.wav", Steps(0.6f, 2, 0.22f, 0.3f, 24));
+            save("Player/Vevo_Jog_Plain_Loop.wav", Steps(0.6f, 2, 0.16f, 0.3f, 24));
             Track jump(RATE, 0.3f);
             jump.AddTone(0.0f, 0.25f, 300.0f, 0.25f, Wave::Triangle, { 0.005f, 0.12f, 0.0f }, 720.0f);
             jump.AddNoise(0.0f, 0.2f, 0.08f, 0.4f, { 0.01f, 0.15f, 0.0f }, 25);
             save("Player/Vevo_Jump.wav", jump);
-            save("Player/Vevo_Landing_Stone.1.wav", Thud(0.3f, 120.0f, 0.5f, 26));
+            save("Player/Vevo_Landing_Stone.1.wav", Thud(0.3f, 120.0f, 0.3f, 26));
             save("Player/Vevo_Lose.wav", Notes({ 67, 63, 60, 55 }, 0.28f, 0.5f, 0.22f, Wave::Triangle, { 0.01f, 0.2f, 1.5f }));
 
             Track alarm(RATE, 0.8f);
@@ -215,7 +215,7 @@ namespace Vela::Content
             Track blorp(RATE, 0.9f);
             blorp.AddTone(0.0f, 0.8f, 320.0f, 0.3f, Wave::Triangle, { 0.01f, 0.3f, 1.0f }, 70.0f, 0.06f);
             save("Glomp/Glomp_Death.wav", blorp);
-            save("Glomp/Glomp_Walking.wav", Steps(0.8f, 2, 0.18f, 0.06f, 40));
+            save("Glomp/Glomp_Walking.wav", Steps(0.8f, 2, 0.14f, 0.06f, 40));
 
             save("Orb/Events_MagicOrb_level_0-3-4_(C)_Loop.wav", OrbHum(72));
             save("Orb/Events_MagicOrb_level_1_(Bb)_Loop.wav", OrbHum(70));
@@ -229,23 +229,23 @@ namespace Vela::Content
             save("Orb/Orb_PickUp_Fadeout Db.wav", fade);
 
             Track drop(RATE, 1.0f);
-            drop.AddNoise(0.0f, 1.2f, 0.1f, 0.12f, { 0.2f, 0.2f, 0.0f }, 50);
+            drop.AddNoise(0.0f, 1.2f, 0.04f, 0.12f, { 0.2f, 0.2f, 0.0f }, 50);
             drop.WrapInto(RATE);
             save("Snail/Snail_Droping.4.wav", drop);
             Track slurp(RATE, 0.5f);
             slurp.AddTone(0.0f, 0.45f, 500.0f, 0.2f, Wave::Sine, { 0.01f, 0.15f, 0.0f }, 150.0f, 0.08f);
             save("Snail/Snail_EnteringShell.wav", slurp);
             Track shellHum(RATE, 2.0f);
-            shellHum.AddTone(0.0f, 2.0f, LoopFrequency(98.0f, 2.0f), 0.05f, Wave::Sine, { 0.0f, 0.0f, 0.0f });
+            shellHum.AddTone(0.0f, 2.0f, LoopFrequency(98.0f, 2.0f), 0.08f, Wave::Sine, { 0.0f, 0.0f, 0.0f });
             save("Snail/Snail_IdleShell.wav", shellHum);
             Track gurgle(RATE, 2.0f);
             for (int bubble = 0; bubble < 5; ++bubble)
-                gurgle.AddTone(0.4f * float(bubble), 0.12f, 300.0f + 60.0f * float(bubble % 3), 0.07f, Wave::Sine, PLUCK, 500.0f);
+                gurgle.AddTone(0.4f * float(bubble), 0.12f, 300.0f + 60.0f * float(bubble % 3), 0.2f, Wave::Sine, PLUCK, 500.0f);
             gurgle.WrapInto(2 * RATE);
             save("Snail/Snail_Idle.wav", gurgle);
-            save("Snail/Snail_Landing.wav", Thud(0.4f, 80.0f, 0.6f, 51));
+            save("Snail/Snail_Landing.wav", Thud(0.4f, 80.0f, 0.35f, 51));
             Track scrape(RATE, 1.0f);
-            scrape.AddNoise(0.0f, 1.2f, 0.12f, 0.35f, { 0.2f, 0.2f, 0.0f }, 52);
+            scrape.AddNoise(0.0f, 1.2f, 0.05f, 0.35f, { 0.2f, 0.2f, 0.0f }, 52);
             scrape.WrapInto(RATE);
             save("Snail/Snail_Pushing.wav", scrape);
             save("Snail/Snail_PushLeft.wav", Notes({ 48, 45 }, 0.08f, 0.2f, 0.2f, Wave::Triangle, SOFT));
@@ -256,7 +256,7 @@ namespace Vela::Content
             save("Ui/UI_Confirm.wav", Notes({ 76, 83 }, 0.09f, 0.18f, 0.16f, Wave::Bell, BELL));
             save("Ui/UI_Deny.wav", Notes({ 76, 69 }, 0.09f, 0.18f, 0.16f, Wave::Bell, BELL));
             save("Ui/ui_start_game.wav", Notes({ 72, 76, 79, 84, 88 }, 0.08f, 0.6f, 0.14f, Wave::Bell, BELL));
-            Track close = Thud(0.4f, 90.0f, 0.4f, 60);
+            Track close = Thud(0.4f, 90.0f, 0.3f, 60);
             close.Mix(Swish(0.25f, 0.3f, 61), 0.0f, 0.6f);
             save("Ui/Book_UI/Book_Close.wav", close);
             Track open = Swish(0.5f, 0.25f, 62);
@@ -266,12 +266,12 @@ namespace Vela::Content
                 save("Ui/Book_UI/Book_Page_Flip_" + std::to_string(flip) + ".wav", Swish(0.3f + 0.03f * float(flip), 0.3f + 0.08f * float(flip), 70 + uint32_t(flip)));
 
             Track crash(RATE, 1.3f);
-            crash.AddNoise(0.0f, 1.2f, 0.35f, 0.5f, { 0.002f, 0.9f, 2.5f }, 80);
+            crash.AddNoise(0.0f, 1.2f, 0.16f, 0.5f, { 0.002f, 0.9f, 2.5f }, 80);
             for (int piece = 0; piece < 4; ++piece)
-                crash.Mix(Thud(0.3f, 100.0f - 12.0f * float(piece), 0.35f, 81 + uint32_t(piece)), 0.15f * float(piece) + 0.05f);
+                crash.Mix(Thud(0.3f, 100.0f - 12.0f * float(piece), 0.25f, 81 + uint32_t(piece)), 0.15f * float(piece) + 0.05f);
             save("Other/Bridge_Crash.wav", crash);
             Track stair(RATE, 2.6f);
-            stair.AddNoise(0.0f, 2.5f, 0.12f, 0.04f, { 0.3f, 0.8f, 0.0f }, 90);
+            stair.AddNoise(0.0f, 2.5f, 0.03f, 0.04f, { 0.3f, 0.8f, 0.0f }, 90);
             stair.Mix(Notes({ 60, 64, 67, 72, 76, 79, 84 }, 0.25f, 0.8f, 0.1f, Wave::Bell, BELL), 0.2f);
             save("Other/Staircase.wav", stair);
         }
