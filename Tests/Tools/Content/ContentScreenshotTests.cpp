@@ -8,6 +8,7 @@
 #include "mire/drawers/ModelDrawer.h"
 #include "mire/drawers/SpriteDrawer.h"
 #include "mire/graphics/Camera.h"
+#include "mire/math/MathFunctions.h"
 
 #include <cmath>
 
@@ -241,6 +242,53 @@ TEST_F(ContentScreenshotTest, PropsAndFacesWoundTowardsTheCamera)
     };
     EXPECT_TRUE(backdropCovers(0.0f));
     EXPECT_FALSE(backdropCovers(3.14159265f));
+}
+
+TEST_F(ContentScreenshotTest, TheScannerPlaneReachesFromTheEyecornAlongItsSweep)
+{
+    // Placed as the sight cone places it: turned by Euler (-90, 0, sweep - 90) and scaled by
+    // (s, 0, s) with s = sight distance x 0.011, here a sweep of 30 degrees and a sight of 300.
+    const float sweep = 30.0f, sight = 300.0f, scale = sight * 0.011f;
+    const Vela::Vector3<float> eye = { 0.0f, 0.0f, 0.0f };
+    Vela::Matrix4x4<float> transform = Vela::Matrix4x4<float>::CreateTranslation(eye);
+    Vela::RotationFromEulerDegrees(transform, { -90.0f, 0.0f, sweep - 90.0f });
+    for (int column = 1; column <= 3; ++column)
+    {
+        transform(1, column) *= scale;
+        transform(2, column) = 0.0f;
+        transform(3, column) *= scale;
+    }
+    // Lit by its own colour, whatever the lights: the effects slot takes a white texture.
+    const char* plane = "visual effects/models/SM_ScannerPlane.fbx";
+    std::shared_ptr<Vela::Model> model = Vela::ModelFactory::GetInstance().GetModel(plane);
+    ASSERT_TRUE(model);
+    Vela::MeshTextures textures = model->GetTextures()[0];
+    textures[0] = Textures().GetTexture("visual effects/models/M_Scanner_C.dds", Vela::TextureSrgbMode::ForceSrgb);
+    textures[3] = Textures().GetTexture("models/Props/M_Glow_FX.dds");
+    model->SetMeshTextures(0, textures);
+
+    BeginFrame();
+    States().Push();
+    UsePerspective({ 0.0f, -100.0f, -400.0f });
+    DrawPosed("models/Eyecorn/SK_Eyecorn.fbx", "models/Eyecorn/Anim_Eyecorn_Idle.fbx", eye);
+    Vela::ModelInstance instance = Vela::ModelFactory::GetInstance().GetModelInstance(plane);
+    instance.SetTransform(transform);
+    Graphics().GetModelDrawer()->Draw(instance);
+    States().Pop();
+    const std::vector<uint8_t> pixels = ReadBackBuffer();
+    SaveScreenshot("content_scanner_plane.png", pixels);
+
+    // The sight rays of a sweep of 30 degrees leave at -60 degrees: down and to the right of the eye.
+    auto litAt = [&](float aX, float aY) {
+        // The camera looks along +z from 400 in front, 100 below the eye, with a 90-degree field of view.
+        const float column = WIDTH * 0.5f + aX / 400.0f * WIDTH * 0.5f;
+        const float row = HEIGHT * 0.5f - (aY + 100.0f) / 400.0f * WIDTH * 0.5f;
+        const VelaTest::Rgba pixel = Pixel(pixels, uint32_t(column), uint32_t(row));
+        return pixel[0] + pixel[1] + pixel[2] > 0;
+    };
+    const float along = 0.5f * sight;
+    EXPECT_TRUE(litAt(along * 0.5f, -along * 0.866f));
+    EXPECT_FALSE(litAt(-along * 0.5f, -along * 0.866f));
 }
 
 TEST_F(ContentScreenshotTest, BookMenusOnTheCanvas)
