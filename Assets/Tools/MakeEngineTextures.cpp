@@ -1,73 +1,23 @@
 // Writes the engine's default textures as DDS files into the folder given on the command line:
 //   Textures/T_Default_c.dds, _n, _m, _fx (4 x 4 with mips), Textures/whiteCubeMap.dds and
 //   Textures/horizonCubeMap.dds (32 x 32 cube maps with full mip chains).
-// The output depends only on this file, so every build makes the same bytes.
+// The output depends only on this program, so every build makes the same bytes.
+#include "Writers/DdsWriter.h"
+#include "Writers/FileOutput.h"
+
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <vector>
 
 namespace
 {
-    constexpr uint32_t FORMAT_RGBA8_UNORM = 28;
-    constexpr uint32_t FORMAT_RGBA8_SRGB = 29;
-
-    using Pixel = std::array<uint8_t, 4>;
+    using Pixel = Vela::Content::Rgba;
     // Direction (x, y, z) of the texel centre -> colour.
     using CubeShader = std::function<Pixel(float, float, float)>;
-
-    void Put32(std::vector<uint8_t>& someBytes, uint32_t aValue)
-    {
-        for (int i = 0; i < 4; ++i)
-            someBytes.push_back(uint8_t(aValue >> (8 * i)));
-    }
-
-    // DDS header with the DX10 extension: one 2D texture or one cube map.
-    std::vector<uint8_t> Header(uint32_t aSize, uint32_t aMipCount, uint32_t aFormat, bool aCube)
-    {
-        std::vector<uint8_t> bytes = { 'D', 'D', 'S', ' ' };
-        Put32(bytes, 124);
-        Put32(bytes, 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000); // caps, height, width, pixel format, mip count
-        Put32(bytes, aSize);
-        Put32(bytes, aSize);
-        Put32(bytes, aSize * 4); // pitch
-        Put32(bytes, 0);
-        Put32(bytes, aMipCount);
-        for (int i = 0; i < 11; ++i)
-            Put32(bytes, 0);
-        Put32(bytes, 32);    // pixel format size
-        Put32(bytes, 0x4);   // four-cc
-        bytes.insert(bytes.end(), { 'D', 'X', '1', '0' });
-        for (int i = 0; i < 5; ++i)
-            Put32(bytes, 0);
-        Put32(bytes, 0x1000 | 0x400000 | (aCube ? 0x8 : 0)); // texture, mipmap, complex
-        Put32(bytes, aCube ? 0xFE00 : 0);                    // cube map with all faces
-        Put32(bytes, 0);
-        Put32(bytes, 0);
-        Put32(bytes, 0);
-        Put32(bytes, aFormat);
-        Put32(bytes, 3); // 2D
-        Put32(bytes, aCube ? 0x4 : 0);
-        Put32(bytes, 1);
-        Put32(bytes, 0);
-        return bytes;
-    }
-
-    uint32_t MipCount(uint32_t aSize)
-    {
-        uint32_t count = 1;
-        while (aSize > 1)
-        {
-            aSize /= 2;
-            ++count;
-        }
-        return count;
-    }
 
     // Face directions in the usual cube order +X, -X, +Y, -Y, +Z, -Z; u right, v down on each face.
     void FaceDirection(int aFace, float aU, float aV, float& aX, float& aY, float& aZ)
@@ -87,37 +37,35 @@ namespace
         aZ /= length;
     }
 
+    // Every mip level is drawn from the directions of its own texels.
     std::vector<uint8_t> CubeMap(uint32_t aSize, const CubeShader& aShader)
     {
-        const uint32_t mips = MipCount(aSize);
-        std::vector<uint8_t> bytes = Header(aSize, mips, FORMAT_RGBA8_SRGB, true);
+        std::vector<std::vector<Vela::Content::Image>> faces(6);
         for (int face = 0; face < 6; ++face)
         {
-            for (uint32_t mip = 0, size = aSize; mip < mips; ++mip, size = std::max(1u, size / 2))
+            for (uint32_t size = aSize;; size /= 2)
             {
+                Vela::Content::Image level(size, size);
                 for (uint32_t y = 0; y < size; ++y)
                 {
                     for (uint32_t x = 0; x < size; ++x)
                     {
                         float dx, dy, dz;
                         FaceDirection(face, 2.0f * (x + 0.5f) / size - 1.0f, 2.0f * (y + 0.5f) / size - 1.0f, dx, dy, dz);
-                        const Pixel pixel = aShader(dx, dy, dz);
-                        bytes.insert(bytes.end(), pixel.begin(), pixel.end());
+                        level.Set(x, y, aShader(dx, dy, dz));
                     }
                 }
+                faces[size_t(face)].push_back(level);
+                if (size == 1)
+                    break;
             }
         }
-        return bytes;
+        return Vela::Content::EncodeDds(faces, Vela::Content::DdsFormat::Rgba8Srgb);
     }
 
-    std::vector<uint8_t> Flat(uint32_t aSize, uint32_t aFormat, const Pixel& aPixel)
+    std::vector<uint8_t> Flat(Vela::Content::DdsFormat aFormat, const Pixel& aPixel)
     {
-        const uint32_t mips = MipCount(aSize);
-        std::vector<uint8_t> bytes = Header(aSize, mips, aFormat, false);
-        for (uint32_t mip = 0, size = aSize; mip < mips; ++mip, size = std::max(1u, size / 2))
-            for (uint32_t i = 0; i < size * size; ++i)
-                bytes.insert(bytes.end(), aPixel.begin(), aPixel.end());
-        return bytes;
+        return Vela::Content::EncodeDds({ Vela::Content::MipChain(Vela::Content::Image(4, 4, aPixel)) }, aFormat);
     }
 
     uint8_t Mix(uint8_t aFrom, uint8_t aTo, float aT)
@@ -135,18 +83,6 @@ namespace
         const float t = std::pow(std::fabs(aY), 0.6f);
         return { Mix(HORIZON[0], target[0], t), Mix(HORIZON[1], target[1], t), Mix(HORIZON[2], target[2], t), 255 };
     }
-
-    bool Write(const std::filesystem::path& aPath, const std::vector<uint8_t>& someBytes)
-    {
-        std::ofstream file(aPath, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(someBytes.data()), std::streamsize(someBytes.size()));
-        if (!file)
-        {
-            printf("cannot write %s\n", aPath.string().c_str());
-            return false;
-        }
-        return true;
-    }
 }
 
 int main(int aCount, char** someArguments)
@@ -157,16 +93,15 @@ int main(int aCount, char** someArguments)
         return 1;
     }
     const std::filesystem::path folder = std::filesystem::path(someArguments[1]) / "Textures";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-
+    using Vela::Content::DdsFormat;
+    using Vela::Content::WriteFileBytes;
     bool ok = true;
-    ok &= Write(folder / "T_Default_c.dds", Flat(4, FORMAT_RGBA8_SRGB, { 255, 255, 255, 255 }));
-    ok &= Write(folder / "T_Default_n.dds", Flat(4, FORMAT_RGBA8_UNORM, { 128, 128, 255, 255 }));
+    ok &= WriteFileBytes(folder / "T_Default_c.dds", Flat(DdsFormat::Rgba8Srgb, { 255, 255, 255, 255 }));
+    ok &= WriteFileBytes(folder / "T_Default_n.dds", Flat(DdsFormat::Rgba8, { 128, 128, 255, 255 }));
     // Occlusion 1, roughness 0.8, metalness 0.
-    ok &= Write(folder / "T_Default_m.dds", Flat(4, FORMAT_RGBA8_UNORM, { 255, 204, 0, 255 }));
-    ok &= Write(folder / "T_Default_fx.dds", Flat(4, FORMAT_RGBA8_UNORM, { 0, 0, 0, 255 }));
-    ok &= Write(folder / "whiteCubeMap.dds", CubeMap(32, [](float, float, float) { return Pixel{ 255, 255, 255, 255 }; }));
-    ok &= Write(folder / "horizonCubeMap.dds", CubeMap(32, Horizon));
+    ok &= WriteFileBytes(folder / "T_Default_m.dds", Flat(DdsFormat::Rgba8, { 255, 204, 0, 255 }));
+    ok &= WriteFileBytes(folder / "T_Default_fx.dds", Flat(DdsFormat::Rgba8, { 0, 0, 0, 255 }));
+    ok &= WriteFileBytes(folder / "whiteCubeMap.dds", CubeMap(32, [](float, float, float) { return Pixel{ 255, 255, 255, 255 }; }));
+    ok &= WriteFileBytes(folder / "horizonCubeMap.dds", CubeMap(32, Horizon));
     return ok ? 0 : 1;
 }

@@ -47,10 +47,10 @@ namespace VelaTest
             myPreviousConfiguration = Vela::Settings::GetEngineConfiguration();
             Vela::EngineConfiguration& configuration = Vela::Settings::GetEngineConfiguration();
             configuration = Vela::EngineConfiguration();
-            configuration.myWindowWidth = RENDER_WIDTH;
-            configuration.myWindowHeight = RENDER_HEIGHT;
-            configuration.myRenderWidth = RENDER_WIDTH;
-            configuration.myRenderHeight = RENDER_HEIGHT;
+            configuration.myWindowWidth = RenderWidth();
+            configuration.myWindowHeight = RenderHeight();
+            configuration.myRenderWidth = RenderWidth();
+            configuration.myRenderHeight = RenderHeight();
             configuration.myClearColor = { 0.0f, 0.0f, 0.0f, 1.0f };
             configuration.myDebugFeatures = DebugFeatures();
             myStarted = Vela::Engine::Start();
@@ -67,6 +67,9 @@ namespace VelaTest
         }
 
         virtual uint32_t DebugFeatures() const { return 0; }
+        // Window and render size; tests that look at whole screens ask for more.
+        virtual uint32_t RenderWidth() const { return RENDER_WIDTH; }
+        virtual uint32_t RenderHeight() const { return RENDER_HEIGHT; }
 
         Vela::Engine& TheEngine() { return *Vela::Engine::GetInstance(); }
         Vela::GraphicsEngine& Graphics() { return *TheEngine().myGraphicsEngine; }
