@@ -47,6 +47,23 @@ namespace
         { "orlos", "levels/OrloLevel/OrloLevel" },
     };
 
+    // Guarded by its own mutex: a test may install or remove it while a worker runs.
+    std::mutex thePublishGateMutex;
+    std::function<void()> thePublishGate;
+
+    void PassPublishGate()
+    {
+        std::function<void()> gate;
+        {
+            std::lock_guard lock(thePublishGateMutex);
+            gate = thePublishGate;
+        }
+        if (gate)
+        {
+            gate();
+        }
+    }
+
     Vela::StringId Key(const char* aKey) { return Vela::StringRegistry::RegisterOrGetString(aKey); }
 
     // An empty level under aKey, for a level whose file could not be read.
@@ -152,6 +169,7 @@ void LevelLoader::LoadRemainingLevels()
         loadPrivately(row);
     }
 
+    PassPublishGate();
     {
         // A level already published under a key keeps its place: the game may point into it.
         std::lock_guard lock(myMutex);
@@ -196,6 +214,12 @@ void LevelLoader::SetCurrentLevel(Vela::StringId aKey)
     {
         myGame->ClearAndLoad();
     }
+}
+
+void LevelLoader::SetPublishGateForTesting(std::function<void()> aGate)
+{
+    std::lock_guard lock(thePublishGateMutex);
+    thePublishGate = std::move(aGate);
 }
 
 LevelData* LevelLoader::FindLevel(Vela::StringId aKey)

@@ -8,6 +8,7 @@
 #include "mire/stringRegistry/StringId.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -60,6 +61,10 @@ public:
     // The published level of aKey, or null. Takes the lock, so nothing that SetCurrentLevel calls
     // (the game's rebuild) may use it.
     LevelData* FindLevel(Vela::StringId aKey);
+
+    // Tests only: while set, every worker calls aGate just before it publishes its levels, so a test can
+    // hold them back for as long as it needs. Null (the program) calls nothing.
+    static void SetPublishGateForTesting(std::function<void()> aGate);
 
     // Turns a loaded scene into level data; pure construction, safe on the worker thread.
     void BuildLevelObjects(const Vela::Scene& aScene, LevelData& aLevelData);

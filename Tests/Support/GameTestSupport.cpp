@@ -2,6 +2,7 @@
 
 #include "Game.h"
 #include "GameGlobals.h"
+#include "LevelLoader.h"
 
 #include "mire/graphics/DX11.h"
 #include "mire/input/InputManager.h"
@@ -49,6 +50,37 @@ namespace VelaTest
         myInputManager->Update();
         engine.EndFrame();
         return true;
+    }
+
+    LevelWorkerGate::LevelWorkerGate()
+    {
+        LevelLoader::SetPublishGateForTesting([shared = myShared] {
+            std::unique_lock lock(shared->mutex);
+            shared->waiting = true;
+            shared->opened.wait(lock, [&] { return shared->open; });
+            shared->waiting = false;
+        });
+    }
+
+    LevelWorkerGate::~LevelWorkerGate()
+    {
+        Release();
+        LevelLoader::SetPublishGateForTesting(nullptr);
+    }
+
+    void LevelWorkerGate::Release()
+    {
+        {
+            std::lock_guard lock(myShared->mutex);
+            myShared->open = true;
+        }
+        myShared->opened.notify_all();
+    }
+
+    bool LevelWorkerGate::IsWorkerWaiting() const
+    {
+        std::lock_guard lock(myShared->mutex);
+        return myShared->waiting;
     }
 
     std::vector<uint8_t> ReadBackBufferRgba(uint32_t& aWidthOut, uint32_t& aHeightOut)

@@ -9,9 +9,11 @@
 #include "mire/math/Vector.h"
 #include "mire/settings/Settings.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class Game;
@@ -82,6 +84,31 @@ namespace VelaTest
         HeadlessGameEngine myEngine;
         std::unique_ptr<Vela::InputManager> myInputManager;
         std::unique_ptr<Game> myGame;
+    };
+
+    // Holds every level loader's worker just before it publishes its levels (so the ready flag stays
+    // clear) from construction until Release or destruction.
+    class LevelWorkerGate
+    {
+    public:
+        LevelWorkerGate();
+        ~LevelWorkerGate();
+        LevelWorkerGate(const LevelWorkerGate&) = delete;
+        LevelWorkerGate& operator=(const LevelWorkerGate&) = delete;
+
+        void Release();
+        // True once a worker has finished loading and waits at the gate.
+        bool IsWorkerWaiting() const;
+
+    private:
+        struct Shared
+        {
+            mutable std::mutex mutex;
+            std::condition_variable opened;
+            bool open = false;
+            bool waiting = false;
+        };
+        std::shared_ptr<Shared> myShared = std::make_shared<Shared>();
     };
 
     // The back buffer as RGBA bytes (as shown, sRGB), rows from the top; its width and height come back too.

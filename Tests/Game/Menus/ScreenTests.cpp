@@ -2,6 +2,8 @@
 // opening video and ending, driven by window-system input with a fixed frame step.
 #include "MenuTestGame.h"
 
+#include "Support/GameTestSupport.h"
+
 #include "EndingState.h"
 #include "InGameMenuState.h"
 #include "LevelLoader.h"
@@ -19,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <optional>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -44,24 +45,6 @@ namespace
         return aText.size() >= anEnd.size() && aText.compare(aText.size() - anEnd.size(), anEnd.size(), anEnd) == 0;
     }
 
-    // Stops the level loader's worker at its first trace until released: it writes to standard
-    // output, whose lock this thread holds (the main thread's own writes still pass).
-    class StandardOutputGate
-    {
-    public:
-        StandardOutputGate() { flockfile(stdout); }
-        ~StandardOutputGate() { Release(); }
-        void Release()
-        {
-            if (myHeld)
-                funlockfile(stdout);
-            myHeld = false;
-        }
-
-    private:
-        bool myHeld = true;
-    };
-
     // Plays into level_0 and waits until its reveal fade has gone.
     void StartLevelZero(MenuGame& aGame)
     {
@@ -74,10 +57,8 @@ namespace
 
 TEST(MenuScreensTest, TitleBookSelectionAndLevelSelectWaitingForTheLoader)
 {
-    std::optional<StandardOutputGate> gate;
-    gate.emplace();
-    // An entry of the second level that is no file: the worker reports it on standard output.
-    MenuGame game([](const std::filesystem::path& aRoot) { std::filesystem::create_directories(aRoot / "levels/Main Levels/Level 2.leveldata/gate"); });
+    VelaTest::LevelWorkerGate gate;
+    MenuGame game;
     ASSERT_TRUE(game.IsStarted());
     game.ShowMainMenu();
     MainMenuState& menu = game.Screen<MainMenuState>(StateId::MainMenu);
@@ -101,7 +82,7 @@ TEST(MenuScreensTest, TitleBookSelectionAndLevelSelectWaitingForTheLoader)
     game.ClickCanvas(1239.0f, 317.0f); // "level_1"
     EXPECT_EQ(game.StackIds(), MAIN_MENU) << "later levels wait for the background loading";
 
-    gate->Release();
+    gate.Release();
     for (int wait = 0; wait < 1000 && !game.TheGame().GetLevelLoader().IsReady(); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(game.TheGame().GetLevelLoader().IsReady());
