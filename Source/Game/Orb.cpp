@@ -106,8 +106,7 @@ void Orb::SetPosition(const Vela::Vector3<float>& aPosition)
     myPosition = aPosition;
     myCollider.x = aPosition.x;
     myCollider.y = aPosition.y;
-    Vela::Vector3<float> translation = myModelInstance.GetTransform().GetTranslation();
-    myModelInstance.GetTransform().SetTranslation({ aPosition.x, aPosition.y, translation.z });
+    myModelInstance.GetTransform().SetTranslation(aPosition);
 }
 
 void Orb::Init()
@@ -228,8 +227,8 @@ void Orb::UpdatePickup(const UpdateContext& aContext)
     Move();
     myCollider.x = myPosition.x;
     myCollider.y = myPosition.y;
-    const Vela::Vector3<float> translation = myModelInstance.GetTransform().GetTranslation();
-    myModelInstance.GetTransform().SetTranslation({ myPosition.x, myPosition.y, translation.z });
+    // The model follows the position in depth too: the play plane, or the socket's depth once pulled in.
+    myModelInstance.GetTransform().SetTranslation(myPosition);
 }
 
 void Orb::PickUp()

@@ -2,6 +2,7 @@
 // the orb when the game's vector moves it.
 #include "Orb.h"
 #include "PlayerTestWorld.h"
+#include "Socket.h"
 
 #include <gtest/gtest.h>
 
@@ -42,4 +43,37 @@ TEST(Orbs, PickUpCarriesTheOrbAndAMovedOrbKeepsItsHumUntilItIsDestroyed)
         EXPECT_TRUE(moved.IsCarried());
     }
     EXPECT_EQ(sounds.CountActiveSounds(), playing - 1) << "destroying the orb stops its hum";
+}
+
+TEST(Orbs, TheOrbIsDrawnInThePlayPlaneAndTakesItsSocketsDepthWhenPulledIn)
+{
+    World world;
+    world.AddFloor();
+    world.Spawn(-500.0f, -0.1f);
+    Orb orb(&world.myPlayer, &world.myContext, &world.myInput);
+    // Placed off the play plane: its position is (x, y, 0) and the model follows the position.
+    orb.GetModelInstance().GetTransform().SetTranslation({ 100.0f, 40.0f, 30.0f });
+    orb.SetCollider(MakeBox(ColliderType::Orb, 0.0f, 0.0f, 50.0f, 50.0f));
+    orb.Init();
+    orb.Update(world.myUpdate);
+    EXPECT_FLOAT_EQ(orb.GetModelInstance().GetTransform().GetTranslation().z, 0.0f);
+
+    Socket socket;
+    socket.GetModelInstance().GetTransform().SetTranslation({ 124.0f, 40.0f, -24.0f });
+    socket.SetCollider(MakeBox(ColliderType::Trigger, 124.0f, 40.0f, 30.0f, 30.0f));
+    socket.Init();
+    socket.SetOrb(&orb);
+    Collider orbCollider = orb.GetCollider();
+    socket.OnCollision({ 1.0f, 0.0f }, 1.0f, &socket.GetCollider(), &orbCollider);
+    ASSERT_TRUE(socket.IsFilled());
+    // Half of the way to the socket per frame, in x 12, 6, 3, 1.5, 0.75 short (seated, x decides) and in
+    // depth 0 -> -12 -> -18 -> -21 -> -22.5 -> -23.25.
+    const float depths[] = { -12.0f, -18.0f, -21.0f, -22.5f, -23.25f };
+    for (float depth : depths)
+    {
+        orb.Update(world.myUpdate);
+        socket.Update(world.myUpdate);
+        EXPECT_FLOAT_EQ(orb.GetModelInstance().GetTransform().GetTranslation().z, depth);
+    }
+    EXPECT_TRUE(socket.IsSeated());
 }
