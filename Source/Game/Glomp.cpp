@@ -170,10 +170,10 @@ void Glomp::StepAlarmed(float aDeltaTime)
 
 void Glomp::StepChase(float aDeltaTime)
 {
-    myClipIndex = CLIP_WALK;
-    SpawnDust(CHASE_DUST_INTERVAL);
     if (!myPlayer || !myCone)
     {
+        myClipIndex = CLIP_WALK;
+        SpawnDust(CHASE_DUST_INTERVAL);
         return;
     }
     const Vela::Vector3<float> toPlayer = myPlayer->GetPosition() - myPosition;
@@ -191,6 +191,9 @@ void Glomp::StepChase(float aDeltaTime)
     {
         myPosition.x += step;
     }
+    // The dust rises where this frame's step ended.
+    myClipIndex = CLIP_WALK;
+    SpawnDust(CHASE_DUST_INTERVAL);
 
     if (myCone->TestGlomp(*myPlayer, myModelInstance.GetTransform(), mySightOccluders))
     {

@@ -110,3 +110,34 @@ TEST_F(GlompTest, APlayerCrouchedInGrassIsNeitherSeenNorCaught)
     EXPECT_FALSE(noticed);
     EXPECT_GT(TheGlomp().GetPosition().x, 250.0f) << "walked right through the hidden player";
 }
+
+TEST(GlompChase, TheChaseDustRisesWhereTheGlompHasJustStepped)
+{
+    GameContext context;
+    Player player(context, nullptr);
+    context.player = &player;
+    player.SetPosition({ 600.0f, 0.0f, 0.0f });
+    Glomp glomp(&player, nullptr, &context);
+    glomp.SetParameters(1.0f, 300.0f);
+    glomp.Init();
+    Collider body;
+    glomp.InitEnemyBox(body);
+    glomp.SetGrounded(true);
+
+    // Touched, then escaped beyond the catch radius after half a second: back on the chase.
+    Collider hurtBox;
+    hurtBox.type = ColliderType::Player;
+    glomp.OnCollision({ 1.0f, 0.0f }, 1.0f, &body, &hurtBox);
+    for (int frame = 0; frame < 32; ++frame)
+        glomp.Update(DT);
+    ASSERT_EQ(glomp.GetState(), Glomp::CHASE);
+    ASSERT_FLOAT_EQ(glomp.GetPosition().x, 0.0f);
+    const size_t dustBefore = glomp.GetDust().Count();
+
+    // Twice the walk speed toward the player: 300 x 2 / 64 = 9.375 units, and the dust puff where it landed.
+    glomp.Update(DT);
+    EXPECT_FLOAT_EQ(glomp.GetPosition().x, 9.375f);
+    ASSERT_EQ(glomp.GetDust().Count(), dustBefore + 1);
+    EXPECT_FLOAT_EQ(glomp.GetDust().GetInstances().back().sprite.myPosition.x, 9.375f);
+    EXPECT_FLOAT_EQ(glomp.GetDust().GetInstances().back().sprite.myPosition.y, 7.0f);
+}
