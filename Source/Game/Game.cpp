@@ -119,12 +119,12 @@ void Game::Update(float aDeltaTime)
         Vela::Platform::PostQuitMessage(0);
     }
 
-    const int top = myStateStack.TopId();
-    if (top == static_cast<int>(StateId::Game))
+    if (myStateStack.TopId() == static_cast<int>(StateId::Game))
     {
         myCollisionManager.Update();
     }
-    if (top == static_cast<int>(StateId::Transition))
+    // Asked again: the collision pass may just have put a fade on top (a death box).
+    if (myStateStack.TopId() == static_cast<int>(StateId::Transition))
     {
         RespawnUnderFade();
     }

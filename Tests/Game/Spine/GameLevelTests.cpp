@@ -1,5 +1,6 @@
 // Rebuilding the live objects of a level: the same objects every time, each collider observed only by
-// objects of the current build, and a level start asked for inside an update carried out after it.
+// objects of the current build, a level start asked for inside an update carried out after it, and a
+// fade put on top by the collision pass taking over the player in the same frame.
 #include "SpineFixtures.h"
 
 #include "Game.h"
@@ -93,6 +94,31 @@ namespace
         std::vector<int> myStatesBefore;
         std::vector<int> myStatesRightAfter;
     };
+
+    // Catches the player in the collision pass as a death box does: locks it, puts it elsewhere and
+    // covers the screen.
+    class CatchInCollisionPass : public Observers::ColliderObserver
+    {
+    public:
+        CatchInCollisionPass(StateStack& aStack, Player& aPlayer, Vela::Vector3<float> aPlace)
+            : myStack(aStack), myPlayer(aPlayer), myPlace(aPlace)
+        {
+        }
+        void OnCollision(Vela::Vector2<float>, float, Collider*, Collider*) override
+        {
+            if (myStack.TopId() == int(StateId::Transition))
+                return;
+            myPlayer.SetLocked(true);
+            myPlayer.SetPosition(myPlace);
+            myStack.Push(StateId::Transition);
+            TransitionState& fade = static_cast<TransitionState&>(*myStack.GetState(StateId::Transition));
+            fade.SetCover();
+            fade.StartFade();
+        }
+        StateStack& myStack;
+        Player& myPlayer;
+        Vela::Vector3<float> myPlace;
+    };
 }
 
 TEST_F(GameLevelTest, RebuildingGivesTheSameObjectsObservedOnlyByTheCurrentBuild)
@@ -157,4 +183,35 @@ TEST_F(GameLevelTest, LevelStartAskedForDuringAnUpdateRunsWhenTheUpdateEnds)
     EXPECT_FALSE(TheGame().GetStateStack().HasDeferredLevelStart());
     EXPECT_EQ(fade.GetAlpha(), 1.0f) << "the level was rebuilt after the fade's update";
     EXPECT_EQ(TheGame().GetGlomps().size(), 1u);
+}
+
+TEST_F(GameLevelTest, AFadePushedByTheCollisionPassTakesOverThePlayerInTheSameFrame)
+{
+    ASSERT_TRUE(myGame->IsStarted());
+    StateStack& stack = TheGame().GetStateStack();
+    for (int frame = 0; frame < 300 && stack.TopId() == int(StateId::Transition); ++frame)
+    {
+        ASSERT_TRUE(myGame->RunFrame());
+    }
+    stack.Clear();
+    stack.Push(StateId::Game);
+
+    // Of the player's own type, so only the collision pass meets it, not the game screen's probes.
+    Player& player = *TheGame().GetContext().player;
+    const Vela::Vector3<float> place{ 1234.0f, 567.0f, 0.0f };
+    CatchInCollisionPass catcher(stack, player, place);
+    Collider trap;
+    trap.SetBox(player.GetHurtBox().x, player.GetHurtBox().y, 50.0f, 50.0f);
+    trap.type = ColliderType::Player;
+    trap.isTrigger = true;
+    trap.AddObserver(&catcher);
+    TheGame().GetCollisionManager().AddDynamic(&trap);
+
+    ASSERT_TRUE(myGame->RunFrame());
+    TheGame().GetCollisionManager().GetDynamics().pop_back();
+    ASSERT_EQ(stack.TopId(), int(StateId::Transition)) << "the collision pass caught the player";
+    // With the fade on top after the collision pass, the game updates the player in the same frame.
+    const Vela::Vector3<float> shown = player.GetModelTransform().GetTranslation();
+    EXPECT_FLOAT_EQ(shown.x, place.x);
+    EXPECT_FLOAT_EQ(shown.y, place.y);
 }
