@@ -16,6 +16,8 @@
 //   crouch-glomp-left X ...      any of the four waits above, crouched (hidden in grass)
 //   armed                        wait until the exit is armed
 //   exit                         walk right into the exit until it takes the player
+#include "Support/ScriptedProgramRun.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,4 +33,7 @@ namespace LevelRuns
 
     // Throws std::runtime_error naming the line of an unknown command or a missing value.
     std::vector<RouteStep> ReadRoute(const std::filesystem::path& aFile);
+
+    // Appends the route's steps to a script; a player who dies fails the step.
+    void AppendRoute(VelaTest::PlayScript& aScript, const std::vector<RouteStep>& someSteps);
 }
