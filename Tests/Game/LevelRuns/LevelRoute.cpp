@@ -18,7 +18,7 @@ namespace LevelRuns
 {
     std::vector<RouteStep> ReadRoute(const std::filesystem::path& aFile)
     {
-        static const std::set<std::string> WITHOUT_VALUE = { "jump", "interact", "armed", "exit", "to-right", "to-left", "grab-to-right", "grab-to-left" };
+        static const std::set<std::string> WITHOUT_VALUE = { "jump", "interact", "armed", "exit", "to-right", "to-left", "grab-to-right", "grab-to-left", "screenshot" };
         static const std::set<std::string> WITH_VALUE = { "right", "left", "jump-right", "jump-left", "crouch-right", "crouch-left", "grab-right",
                                                           "grab-left", "crouch", "wait", "glomp-left", "glomp-right", "sweep-left", "sweep-right",
                                                           "crouch-glomp-left", "crouch-glomp-right", "crouch-sweep-left", "crouch-sweep-right" };
@@ -153,11 +153,18 @@ namespace LevelRuns
         }
     }
 
-    void AppendRoute(VelaTest::PlayScript& aScript, const std::vector<RouteStep>& someSteps)
+    void AppendRoute(VelaTest::PlayScript& aScript, const std::vector<RouteStep>& someSteps, const std::string& aLevelKey,
+                     const std::function<void(const std::string&)>& aScreenshot)
     {
         auto state = std::make_shared<RouteState>();
         for (const RouteStep& step : someSteps)
         {
+            if (step.myCommand == "screenshot")
+            {
+                const std::string name = aLevelKey + "_line" + std::to_string(step.myLine);
+                aScript.Do(name, [name, aScreenshot](Game&, VelaTest::ScriptInput&) { aScreenshot(name); });
+                continue;
+            }
             char name[64];
             std::snprintf(name, sizeof(name), "line %d: %s %g", step.myLine, step.myCommand.c_str(), step.myValue);
             aScript.Add(

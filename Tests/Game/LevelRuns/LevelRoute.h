@@ -16,9 +16,11 @@
 //   crouch-glomp-left X ...      any of the four waits above, crouched (hidden in grass)
 //   armed                        wait until the exit is armed
 //   exit                         walk right into the exit until it takes the player
+//   screenshot                   save the frame as <level>_line<N>.png
 #include "Support/ScriptedProgramRun.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,8 @@ namespace LevelRuns
     // Throws std::runtime_error naming the line of an unknown command or a missing value.
     std::vector<RouteStep> ReadRoute(const std::filesystem::path& aFile);
 
-    // Appends the route's steps to a script; a player who dies fails the step.
-    void AppendRoute(VelaTest::PlayScript& aScript, const std::vector<RouteStep>& someSteps);
+    // Appends the route's steps to a script; a player who dies fails the step. aScreenshot saves the
+    // frame under the name it is given.
+    void AppendRoute(VelaTest::PlayScript& aScript, const std::vector<RouteStep>& someSteps, const std::string& aLevelKey,
+                     const std::function<void(const std::string&)>& aScreenshot);
 }

@@ -97,7 +97,7 @@ namespace
             const std::string next = LevelContent::ReadLayout(key)["next"].get<std::string>();
             script.WaitFor(key + " plays", [key](Game& aGame) { return VelaTest::IsPlaying(aGame, key.c_str()); });
             script.Do(key + " start screenshot", [key](Game&, VelaTest::ScriptInput&) { Screenshot(key + "_start"); });
-            LevelRuns::AppendRoute(script, LevelRuns::ReadRoute(std::filesystem::path(VELA_SOURCE_DIR) / "Tests/Game/LevelRuns/Routes" / (key + ".route")));
+            LevelRuns::AppendRoute(script, LevelRuns::ReadRoute(std::filesystem::path(VELA_SOURCE_DIR) / "Tests/Game/LevelRuns/Routes" / (key + ".route")), key, Screenshot);
             script.Do("let go", [](Game&, VelaTest::ScriptInput& anInput) { anInput.ReleaseAll(); });
             script.Wait(EXIT_SCREENSHOT_DELAY);
             script.Do(key + " exit screenshot", [key](Game&, VelaTest::ScriptInput&) { Screenshot(key + "_exit"); });
