@@ -185,6 +185,9 @@ void Orb::Update(const UpdateContext& aContext)
     }
     UpdatePickup(aContext);
     UpdateHumVolume();
+    // In range only for the contacts of the frame: the player's probes and the collision pass come
+    // before the orbs' update, so each frame's contacts set it afresh and a player who left is out of range.
+    myInRange = false;
 }
 
 void Orb::AdvanceGlow()

@@ -81,7 +81,7 @@ private:
     bool myGlowAlive = false;
     bool myGlowArmed = false; // the sprite's size and place are set once per arming
     Player* myPlayer = nullptr;
-    bool myInRange = false;
+    bool myInRange = false; // the player's centre was inside the orb's rectangle in this frame's contacts
     bool myCarried = false;
     bool myLanded = false;
     float myFallSpeed = 0.0f;

@@ -1,6 +1,6 @@
-// Whole-game runs on fixture levels: a death and the respawn points, the orb carried into its socket
-// arming the exit that walks the player into the next level, the exit to the ending, and the sounds
-// left after many level changes.
+// Whole-game runs on fixture levels: a death and the respawn points, the orb picked up only where the
+// player stands in it, the orb carried into its socket arming the exit that walks the player into the
+// next level, the exit to the ending, and the sounds left after many level changes.
 #include "EndingState.h"
 #include "Game.h"
 #include "LevelData.h"
@@ -146,11 +146,11 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     Orb& orb = TheGame().GetOrbs().front();
     Socket& socket = TheGame().GetSockets().front();
     EndTrigger& exit = TheGame().GetEndTriggers().front();
-    ASSERT_TRUE(RunUntil([&] { return orb.HasLanded() && orb.IsInRange(); }, 200));
+    ASSERT_TRUE(RunUntil([&] { return orb.HasLanded(); }, 200));
     EXPECT_TRUE(orb.GetHum().IsActive());
 
     Tap('E');
-    ASSERT_TRUE(orb.IsCarried());
+    ASSERT_TRUE(orb.IsCarried()) << "the player stands in the orb: Interact picks it up";
     EXPECT_TRUE(ThePlayer().IsCarryingOrb());
     ASSERT_TRUE(RunUntil([&] { return orb.GetPosition().y > 130.0f; }, 300)) << "the carried orb floats up after the player";
     uint32_t width = 0;
@@ -175,6 +175,58 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     EXPECT_FLOAT_EQ(ThePlayer().GetPosition().x, 500.0f);
     ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::Game); }, 600, LONG_FRAME));
     EXPECT_FALSE(ThePlayer().IsLocked());
+}
+
+TEST_F(GameFlowTest, InteractPicksTheOrbUpOnlyWhereThePlayerStandsInIt)
+{
+    Start({ Floor(), Placed("TOB", { 0, FEET, 0 }), Placed("Orb", { 0, 100, 0 }, { 100, 100, 100 }) });
+    ASSERT_EQ(TheGame().GetOrbs().size(), 1u);
+    Orb& orb = TheGame().GetOrbs().front();
+    ASSERT_TRUE(RunUntil([&] { return orb.HasLanded(); }, 200));
+    // Walks with the key held until the player's centre is past the mark, then lets go.
+    const auto walkRightTo = [&](float aMark) {
+        Press('D');
+        const bool reached = RunUntil([&] { return ThePlayer().GetPosition().x > aMark; }, 600);
+        Release('D');
+        Frames(1);
+        return reached;
+    };
+    const auto walkLeftTo = [&](float aMark) {
+        Press('A');
+        const bool reached = RunUntil([&] { return ThePlayer().GetPosition().x < aMark; }, 600);
+        Release('A');
+        Frames(1);
+        return reached;
+    };
+    // The orb's rectangle is 100 wide: a player 400 away is far out of it, one 15 away is well inside.
+    constexpr float FAR = 400.0f;
+    constexpr float NEAR = 15.0f;
+
+    // Touched where the player starts, then left behind.
+    ASSERT_TRUE(walkRightTo(FAR));
+    Tap('E');
+    EXPECT_FALSE(orb.IsCarried()) << "Interact far from the orb does nothing";
+    EXPECT_FALSE(ThePlayer().IsCarryingOrb());
+    ASSERT_TRUE(walkLeftTo(orb.GetPosition().x + NEAR));
+    Tap('E');
+    ASSERT_TRUE(orb.IsCarried()) << "back in the orb, Interact picks it up";
+    EXPECT_TRUE(ThePlayer().IsCarryingOrb());
+
+    // Carried at a run the orb trails far behind; dropped there, it falls without touching the player.
+    ASSERT_TRUE(walkRightTo(1200.0f));
+    ASSERT_GT(ThePlayer().GetPosition().x - orb.GetPosition().x, FAR);
+    Tap('E');
+    ASSERT_FALSE(orb.IsCarried());
+    EXPECT_FALSE(ThePlayer().IsCarryingOrb());
+    ASSERT_TRUE(RunUntil([&] { return orb.HasLanded(); }, 300));
+    ASSERT_GT(ThePlayer().GetPosition().x - orb.GetPosition().x, FAR);
+    Tap('E');
+    EXPECT_FALSE(orb.IsCarried()) << "Interact far from the dropped orb does nothing";
+    EXPECT_FALSE(ThePlayer().IsCarryingOrb());
+    ASSERT_TRUE(walkLeftTo(orb.GetPosition().x + NEAR));
+    Tap('E');
+    EXPECT_TRUE(orb.IsCarried()) << "back at the dropped orb, Interact picks it up";
+    EXPECT_TRUE(ThePlayer().IsCarryingOrb());
 }
 
 TEST_F(GameFlowTest, TheLastExitPushesTheEndingUnderAWarmRevealFade)

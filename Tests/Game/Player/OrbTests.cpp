@@ -1,5 +1,5 @@
-// The orb's pick-up and drop through the real input mapper, its carry easing, and its hum staying with
-// the orb when the game's vector moves it.
+// The orb's pick-up and drop through the real input mapper, the player's contact that puts it in reach
+// for one frame, its carry easing, and its hum staying with the orb when the game's vector moves it.
 #include "Orb.h"
 #include "PlayerTestWorld.h"
 #include "Socket.h"
@@ -43,6 +43,48 @@ TEST(Orbs, PickUpCarriesTheOrbAndAMovedOrbKeepsItsHumUntilItIsDestroyed)
         EXPECT_TRUE(moved.IsCarried());
     }
     EXPECT_EQ(sounds.CountActiveSounds(), playing - 1) << "destroying the orb stops its hum";
+}
+
+TEST(Orbs, OnlyThePlayersContactInTheSameFrameLetsInteractPickTheOrbUp)
+{
+    World world;
+    world.AddFloor();
+    world.Spawn(100.0f, -0.1f);
+    Orb orb(&world.myPlayer, &world.myContext, &world.myInput);
+    orb.SetCollider(MakeBox(ColliderType::Orb, 0.0f, 0.0f, 50.0f, 50.0f));
+    orb.SetPosition({ 100.0f, 40.0f, 0.0f });
+    orb.Init();
+    Collider& hurtBox = world.myPlayer.GetHurtBox();
+    ASSERT_TRUE(hurtBox.isPlayer);
+    ASSERT_NEAR(hurtBox.x, 100.0f, 50.0f);
+    ASSERT_NEAR(hurtBox.y, 40.0f, 50.0f);
+
+    // As in the game's frame: contacts first, then the orb's update.
+    world.Frame();
+    orb.OnCollision({ 0.0f, 1.0f }, 1.0f, &orb.GetCollider(), &hurtBox);
+    EXPECT_TRUE(orb.IsInRange());
+    orb.Update(world.myUpdate);
+    EXPECT_FALSE(orb.IsCarried()) << "no Interact yet";
+
+    // The next frame brings Interact but no contact: last frame's touch does not count.
+    world.Press('E');
+    world.Frame();
+    world.myMapper.Update();
+    orb.Update(world.myUpdate);
+    EXPECT_FALSE(orb.IsCarried());
+    EXPECT_FALSE(world.myPlayer.IsCarryingOrb());
+    world.Release('E');
+    world.Frame();
+    orb.Update(world.myUpdate);
+
+    // Interact with a contact in the same frame picks it up.
+    world.Press('E');
+    world.Frame();
+    world.myMapper.Update();
+    orb.OnCollision({ 0.0f, 1.0f }, 1.0f, &orb.GetCollider(), &hurtBox);
+    orb.Update(world.myUpdate);
+    EXPECT_TRUE(orb.IsCarried());
+    EXPECT_TRUE(world.myPlayer.IsCarryingOrb());
 }
 
 TEST(Orbs, TheOrbIsDrawnInThePlayPlaneAndTakesItsSocketsDepthWhenPulledIn)
