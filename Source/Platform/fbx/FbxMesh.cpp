@@ -238,19 +238,27 @@ namespace Vela::Fbx
             return slots[slot];
         };
 
-        const auto& uvs = myUVs[static_cast<size_t>(aUvSet)]->GetDirectArray();
+        const LayerElementUV& uvElement = *myUVs[static_cast<size_t>(aUvSet)];
+        const auto& uvs = uvElement.GetDirectArray();
+        // Each corner's control point, -1 when out of range (as GetPolygonVertex reads it).
+        auto controlPointOf = [&](size_t aCorner) {
+            const int controlPoint = myPolygonVertices[aCorner];
+            return controlPoint >= 0 && controlPoint < GetControlPointsCount() ? controlPoint : -1;
+        };
+        auto positionOf = [&](int aControlPoint) { return aControlPoint >= 0 ? myControlPoints[static_cast<size_t>(aControlPoint)] : Vector4(); };
         for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
         {
             const int start = GetPolygonVertexIndex(polygon);
             const int size = GetPolygonSize(polygon);
             for (int corner = 0; corner < size; ++corner)
             {
-                const int controlPoint = GetPolygonVertex(polygon, corner);
+                const size_t polygonVertex = static_cast<size_t>(start + corner);
+                const int controlPoint = controlPointOf(polygonVertex);
                 Vector4 normal;
                 normals->GetValue(controlPoint, start + corner, polygon, normal);
                 normal.w = 0.0;
-                keys[static_cast<size_t>(start + corner)] = {controlPoint, GetTextureUVIndex(polygon, corner, aUvSet), normal};
-                frameOf[static_cast<size_t>(start + corner)] = frameFor(static_cast<size_t>(start + corner));
+                keys[polygonVertex] = {controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()), normal};
+                frameOf[polygonVertex] = frameFor(polygonVertex);
             }
             // Each fan triangle adds its UV-space directions to its three corners.
             for (int corner = 1; corner + 1 < size; ++corner)
@@ -263,7 +271,7 @@ namespace Vela::Fbx
                 {
                     const int uvIndex = keys[static_cast<size_t>(start + triangle[i])].uv;
                     valid = valid && uvIndex >= 0;
-                    positions[i] = GetControlPointAt(GetPolygonVertex(polygon, triangle[i]));
+                    positions[i] = positionOf(keys[static_cast<size_t>(start + triangle[i])].controlPoint);
                     if (uvIndex >= 0)
                         texture[i] = uvs[static_cast<size_t>(uvIndex)];
                 }

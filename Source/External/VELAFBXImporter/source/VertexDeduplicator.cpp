@@ -13,52 +13,73 @@ namespace VelaFBX
         static_assert(offsetof(Vertex, colors) == 16 && sizeof(Vertex) == 16 + (VertexDeduplicator::HASHED_VALUES - 3) * 4,
                       "the hashed values follow the position without gaps");
 
-        // A fast mix of the values (four independent lanes), only for finding repeats of the same values.
+        // A fast mix of the values (four independent lanes, unrolled so they stay in registers), only for
+        // finding repeats of the same values.
         uint64_t CheapHash(const VertexDeduplicator::Values& someValues)
         {
-            uint64_t words[VertexDeduplicator::HASHED_VALUES / 2];
+            constexpr size_t WORDS = VertexDeduplicator::HASHED_VALUES / 2;
+            static_assert(WORDS % 4 == 2, "four lanes of whole words, then two more words");
+            uint64_t words[WORDS];
             std::memcpy(words, someValues.data(), sizeof(words));
-            uint64_t lanes[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
-            for (size_t i = 0; i < std::size(words); ++i)
+            uint64_t lane0 = 0x243F6A8885A308D3ull, lane1 = 0x13198A2E03707344ull;
+            uint64_t lane2 = 0xA4093822299F31D0ull, lane3 = 0x082EFA98EC4E6C89ull;
+            auto mix = [](uint64_t& aLane, uint64_t aWord) {
+                aLane = (aLane ^ aWord) * 0x9E3779B97F4A7C15ull;
+                aLane ^= aLane >> 29;
+            };
+            for (size_t i = 0; i + 4 <= WORDS; i += 4)
             {
-                uint64_t& lane = lanes[i % 4];
-                lane = (lane ^ words[i]) * 0x9E3779B97F4A7C15ull;
-                lane ^= lane >> 29;
+                mix(lane0, words[i]);
+                mix(lane1, words[i + 1]);
+                mix(lane2, words[i + 2]);
+                mix(lane3, words[i + 3]);
             }
-            uint64_t hash = lanes[0] ^ (lanes[1] * 0xBF58476D1CE4E5B9ull) ^ (lanes[2] * 0x94D049BB133111EBull) ^ (lanes[3] * 0xD6E8FEB86659FD93ull);
+            mix(lane0, words[WORDS - 2]);
+            mix(lane1, words[WORDS - 1]);
+            uint64_t hash = lane0 ^ (lane1 * 0xBF58476D1CE4E5B9ull) ^ (lane2 * 0x94D049BB133111EBull) ^ (lane3 * 0xD6E8FEB86659FD93ull);
             return hash ^ (hash >> 31);
         }
 
         size_t SlotOf(uint64_t aKey, uint64_t aMask) { return static_cast<size_t>((aKey ^ (aKey >> 32)) & aMask); }
+
+        constexpr uint64_t ValueHash(uint32_t aValue)
+        {
+            uint64_t hash = 0xcbf29ce484222325ull;
+            for (int byte = 0; byte < 4; ++byte)
+            {
+                hash ^= (aValue >> (8 * byte)) & 0xFFu;
+                hash *= 0x100000001b3ull;
+            }
+            return hash;
+        }
+        constexpr uint64_t ZERO_VALUE_HASH = ValueHash(0);
+
+        constexpr std::array<uint32_t, VertexDeduplicator::HASHED_VALUES> ZERO_TEST_MASKS = [] {
+            std::array<uint32_t, VertexDeduplicator::HASHED_VALUES> masks{};
+            for (size_t i = 0; i < masks.size(); ++i)
+                masks[i] = i >= FIRST_BONE_INDEX && i < FIRST_BONE_INDEX + 4 ? 0xFFFFFFFFu : 0x7FFFFFFFu;
+            return masks;
+        }();
     }
 
     void VertexDeduplicator::GetHashedValues(const Vertex& aVertex, Values& aOut)
     {
         std::memcpy(aOut.data(), aVertex.position, 3 * sizeof(uint32_t));
         std::memcpy(aOut.data() + 3, aVertex.colors, (HASHED_VALUES - 3) * sizeof(uint32_t));
+        // A value whose bits under its mask are all zero becomes 0: the sign bit is masked off for
+        // floats (so -0.0 reads as +0.0), nothing for the bone indices. Branch-free, so it vectorises.
         for (size_t i = 0; i < HASHED_VALUES; ++i)
-        {
-            const bool isFloat = i < FIRST_BONE_INDEX || i >= FIRST_BONE_INDEX + 4;
-            if (isFloat && (aOut[i] & 0x7FFFFFFFu) == 0)
-                aOut[i] = 0;
-        }
+            aOut[i] = (aOut[i] & ZERO_TEST_MASKS[i]) == 0 ? 0 : aOut[i];
     }
 
     uint64_t VertexDeduplicator::HashValues(const Values& someValues)
     {
         // Each value's FNV-1a 64 over its little-endian bytes, all independent of one another so the
-        // processor works on several at once; then the running combination, in order.
+        // processor works on several at once (most values are zero, whose hash is known); then the
+        // running combination, in order.
         uint64_t hashes[HASHED_VALUES];
         for (size_t i = 0; i < HASHED_VALUES; ++i)
-        {
-            uint64_t hash = 0xcbf29ce484222325ull;
-            for (int byte = 0; byte < 4; ++byte)
-            {
-                hash ^= (someValues[i] >> (8 * byte)) & 0xFFu;
-                hash *= 0x100000001b3ull;
-            }
-            hashes[i] = hash;
-        }
+            hashes[i] = someValues[i] == 0 ? ZERO_VALUE_HASH : ValueHash(someValues[i]);
         uint64_t seed = 0;
         for (uint64_t hash : hashes)
             seed ^= hash + 0x9e3779b9ull + (seed << 6) + (seed >> 2);
