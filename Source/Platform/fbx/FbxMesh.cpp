@@ -226,8 +226,7 @@ namespace Vela::Fbx
             }
             return hash;
         };
-        auto frameFor = [&](size_t aCorner) {
-            const Key& key = keys[aCorner];
+        auto findFrame = [&](const Key& key, size_t aCorner) -> uint32_t {
             size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
             for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
                 if (keys[keyOfFrame[slots[slot]]] == key)
@@ -236,6 +235,19 @@ namespace Vela::Fbx
             frames.emplace_back();
             keyOfFrame.push_back(aCorner);
             return slots[slot];
+        };
+
+        // The corners of one control point mostly share a frame: its latest one is tried first.
+        std::vector<uint32_t> recentFrames(myControlPoints.size(), EMPTY);
+        auto frameFor = [&](size_t aCorner) {
+            const Key& key = keys[aCorner];
+            uint32_t* recent = key.controlPoint >= 0 ? &recentFrames[static_cast<size_t>(key.controlPoint)] : nullptr;
+            if (recent && *recent != EMPTY && keys[keyOfFrame[*recent]] == key)
+                return *recent;
+            const uint32_t frame = findFrame(key, aCorner);
+            if (recent)
+                *recent = frame;
+            return frame;
         };
 
         const LayerElementUV& uvElement = *myUVs[static_cast<size_t>(aUvSet)];
@@ -305,9 +317,19 @@ namespace Vela::Fbx
         }
         tangents->myValues.resize(cornerCount);
         binormals->myValues.resize(cornerCount);
+        // The result depends on the frame and the normal's exact bits only: corners repeating both copy it.
+        std::vector<uint32_t> madeAt(frames.size(), EMPTY);
         for (size_t corner = 0; corner < cornerCount; ++corner)
         {
             const Key& key = keys[corner];
+            uint32_t& made = madeAt[frameOf[corner]];
+            if (made != EMPTY && std::memcmp(&keys[made].normal, &key.normal, sizeof(Vector4)) == 0)
+            {
+                tangents->myValues[corner] = tangents->myValues[made];
+                binormals->myValues[corner] = binormals->myValues[made];
+                continue;
+            }
+            made = static_cast<uint32_t>(corner);
             const Vector4 normal = key.normal.Normalized3();
             const Frame& frame = frames[frameOf[corner]];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.

@@ -86,14 +86,16 @@ namespace VelaFBX
         static void GetHashedValues(const Vertex& aVertex, Values& aOut);
         static uint64_t HashValues(const Values& someValues);
 
-        // Empties the tables, sized for up to aCorners corners.
-        void Reset(size_t aCorners);
-        // The index of aVertex in someVertices, appended there when it is new.
-        uint32_t Add(const Vertex& aVertex, std::vector<Vertex>& someVertices);
+        // Empties the tables, sized for up to aCorners corners of a mesh of aControlPoints control points.
+        void Reset(size_t aCorners, size_t aControlPoints);
+        // The index of aVertex (made from control point aControlPoint) in someVertices, appended there when it is new.
+        uint32_t Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices);
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
         void Rebuild(size_t aCapacity);  // power of two
+        // The entry of these values, made (with its vertex index) when they are new.
+        uint32_t FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices);
 
         // Open addressing with linear probing; slots hold entry numbers.
         std::vector<uint32_t> myByValues;      // -> entry of myValues
@@ -103,6 +105,7 @@ namespace VelaFBX
         std::vector<uint32_t> myValueIndices;  // their vertex indices
         std::vector<uint64_t> myHashes;        // each distinct VertexHash met
         std::vector<uint32_t> myHashIndices;   // the index of its vertex
+        std::vector<uint32_t> myRecentEntries; // by control point: the entry its latest corner had
         uint64_t myMask = 0;
     };
 

@@ -197,7 +197,7 @@ namespace VelaFBX
             part.vertices.reserve(partPolygons * 3);
             part.indices.reserve(partPolygons * 3);
             if (aDeduplicate)
-                seen.Reset(partPolygons * 3);
+                seen.Reset(partPolygons * 3, controlPoints.size());
 
             for (int p = 0; p < polygonCount; ++p)
             {
@@ -263,7 +263,7 @@ namespace VelaFBX
                         part.vertices.push_back(vertex);
                         continue;
                     }
-                    part.indices.push_back(seen.Add(vertex, part.vertices));
+                    part.indices.push_back(seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices));
                 }
             }
 

@@ -93,7 +93,7 @@ namespace VelaFBX
         return VertexDeduplicator::HashValues(values);
     }
 
-    void VertexDeduplicator::Reset(size_t aCorners)
+    void VertexDeduplicator::Reset(size_t aCorners, size_t aControlPoints)
     {
         size_t capacity = 16;
         while (capacity < aCorners * 2)
@@ -103,6 +103,7 @@ namespace VelaFBX
         myValueIndices.clear();
         myHashes.clear();
         myHashIndices.clear();
+        myRecentEntries.assign(aControlPoints, EMPTY);
         Rebuild(capacity);
     }
 
@@ -127,24 +128,36 @@ namespace VelaFBX
         }
     }
 
-    uint32_t VertexDeduplicator::Add(const Vertex& aVertex, std::vector<Vertex>& someVertices)
+    uint32_t VertexDeduplicator::Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices)
+    {
+        Values values;
+        GetHashedValues(aVertex, values);
+        // The corners of one control point mostly carry the same values: try its latest entry first.
+        uint32_t* recent = aControlPoint < myRecentEntries.size() ? &myRecentEntries[aControlPoint] : nullptr;
+        if (recent && *recent != EMPTY && myValues[*recent] == values)
+            return myValueIndices[*recent];
+        const uint32_t entry = FindEntry(values, aVertex, someVertices);
+        if (recent)
+            *recent = entry;
+        return myValueIndices[entry];
+    }
+
+    uint32_t VertexDeduplicator::FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices)
     {
         // At most half full, so probes stay short (and always end).
         if ((myValues.size() + 1) * 2 > myByValues.size())
             Rebuild(std::max<size_t>(16, myByValues.size() * 2));
-        Values values;
-        GetHashedValues(aVertex, values);
-        const uint64_t cheap = CheapHash(values);
+        const uint64_t cheap = CheapHash(someValues);
         size_t slot = SlotOf(cheap, myMask);
         for (; myByValues[slot] != EMPTY; slot = (slot + 1) & myMask)
         {
             const uint32_t entry = myByValues[slot];
-            if (myValueKeys[entry] == cheap && myValues[entry] == values)
-                return myValueIndices[entry];
+            if (myValueKeys[entry] == cheap && myValues[entry] == someValues)
+                return entry;
         }
 
         // Values not met before: their vertex is the first with an equal VertexHash, or a new one.
-        const uint64_t hash = HashValues(values);
+        const uint64_t hash = HashValues(someValues);
         size_t hashSlot = SlotOf(hash, myMask);
         while (myByHash[hashSlot] != EMPTY && myHashes[myByHash[hashSlot]] != hash)
             hashSlot = (hashSlot + 1) & myMask;
@@ -155,11 +168,11 @@ namespace VelaFBX
             myHashIndices.push_back(static_cast<uint32_t>(someVertices.size()));
             someVertices.push_back(aVertex);
         }
-        const uint32_t index = myHashIndices[myByHash[hashSlot]];
-        myByValues[slot] = static_cast<uint32_t>(myValues.size());
-        myValues.push_back(values);
+        const uint32_t entry = static_cast<uint32_t>(myValues.size());
+        myByValues[slot] = entry;
+        myValues.push_back(someValues);
         myValueKeys.push_back(cheap);
-        myValueIndices.push_back(index);
-        return index;
+        myValueIndices.push_back(myHashIndices[myByHash[hashSlot]]);
+        return entry;
     }
 }
