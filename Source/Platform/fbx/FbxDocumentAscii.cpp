@@ -63,6 +63,37 @@ namespace Vela::Fbx::impl
             return true;
         }
 
+        // Plain decimals ("-12.375") of at most 15 digits, read directly: both the digits as an integer and
+        // the power of ten are exact doubles, so their one division is the correctly rounded value, the same
+        // that from_chars gives. False for anything else (exponents, longer numbers), which from_chars reads.
+        bool ReadShortDecimal(std::string_view aText, double& aOut)
+        {
+            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            const bool negative = !aText.empty() && aText.front() == '-';
+            aText.remove_prefix(negative);
+            int64_t digits = 0;
+            int digitCount = 0;
+            int fractionDigits = -1;  // -1 until the point
+            for (const char character : aText)
+            {
+                if (character == '.' && fractionDigits < 0)
+                    fractionDigits = 0;
+                else if (character >= '0' && character <= '9' && digitCount < 15)
+                {
+                    digits = digits * 10 + (character - '0');
+                    ++digitCount;
+                    fractionDigits += fractionDigits >= 0;
+                }
+                else
+                    return false;
+            }
+            if (digitCount == 0)
+                return false;
+            const double value = static_cast<double>(digits) / POWERS_OF_TEN[std::max(fractionDigits, 0)];
+            aOut = negative ? -value : value;
+            return true;
+        }
+
         class Tokenizer
         {
         public:
@@ -397,9 +428,12 @@ namespace Vela::Fbx::impl
                             }
                         }
                         double real = 0.0;
-                        const auto [stop, error] = std::from_chars(begin, end, real);
-                        if (error != std::errc() || stop != end)
-                            return Fail("Malformed number in array");
+                        if (!ReadShortDecimal(text, real))
+                        {
+                            const auto [stop, error] = std::from_chars(begin, end, real);
+                            if (error != std::errc() || stop != end)
+                                return Fail("Malformed number in array");
+                        }
                         if (allIntegers)
                         {
                             reals.reserve(integers.capacity());
