@@ -105,7 +105,7 @@ namespace VelaFBX
         std::vector<uint32_t> myValueIndices;  // their vertex indices
         std::vector<uint64_t> myHashes;        // each distinct VertexHash met
         std::vector<uint32_t> myHashIndices;   // the index of its vertex
-        std::vector<uint32_t> myRecentEntries; // by control point: the entry its latest corner had
+        std::vector<uint32_t> myRecentIndices; // by control point: the vertex index its latest corner got
         uint64_t myMask = 0;
     };
 

@@ -103,7 +103,7 @@ namespace VelaFBX
         myValueIndices.clear();
         myHashes.clear();
         myHashIndices.clear();
-        myRecentEntries.assign(aControlPoints, EMPTY);
+        myRecentIndices.assign(aControlPoints, EMPTY);
         Rebuild(capacity);
     }
 
@@ -130,16 +130,17 @@ namespace VelaFBX
 
     uint32_t VertexDeduplicator::Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices)
     {
+        // The corners of one control point mostly repeat the vertex its latest corner got. A corner whose
+        // bytes equal a kept vertex takes that vertex's index, as every kept vertex is the first with its hash.
+        uint32_t* recent = aControlPoint < myRecentIndices.size() ? &myRecentIndices[aControlPoint] : nullptr;
+        if (recent && *recent != EMPTY && std::memcmp(&someVertices[*recent], &aVertex, sizeof(Vertex)) == 0)
+            return *recent;
         Values values;
         GetHashedValues(aVertex, values);
-        // The corners of one control point mostly carry the same values: try its latest entry first.
-        uint32_t* recent = aControlPoint < myRecentEntries.size() ? &myRecentEntries[aControlPoint] : nullptr;
-        if (recent && *recent != EMPTY && myValues[*recent] == values)
-            return myValueIndices[*recent];
-        const uint32_t entry = FindEntry(values, aVertex, someVertices);
+        const uint32_t index = myValueIndices[FindEntry(values, aVertex, someVertices)];
         if (recent)
-            *recent = entry;
-        return myValueIndices[entry];
+            *recent = index;
+        return index;
     }
 
     uint32_t VertexDeduplicator::FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices)
