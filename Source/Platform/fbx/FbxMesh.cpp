@@ -23,30 +23,6 @@ namespace Vela::Fbx
 
     // ---- Layer elements ----
 
-    int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
-    {
-        int index = -1;
-        switch (myMappingMode)
-        {
-        case MappingMode::ByControlPoint: index = aControlPoint; break;
-        case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
-        case MappingMode::ByPolygon: index = aPolygon; break;
-        case MappingMode::AllSame: index = 0; break;
-        default: return -1;
-        }
-        if (index < 0)
-            return -1;
-        if (myReferenceMode != ReferenceMode::Direct)
-        {
-            if (static_cast<size_t>(index) >= myIndices.size())
-                return -1;
-            index = myIndices[static_cast<size_t>(index)];
-            if (index < 0)
-                return -1;
-        }
-        return static_cast<size_t>(index) < aDirectCount ? index : -1;
-    }
-
     int LayerElementMaterial::GetMaterialIndex(int aPolygon) const
     {
         size_t entry = 0;

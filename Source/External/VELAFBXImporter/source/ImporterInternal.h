@@ -109,8 +109,6 @@ namespace VelaFBX
         uint64_t myMask = 0;
     };
 
-    void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
-                              uint32_t aPolygonVertex, Vela::Fbx::Vector4& aValue);
     uint64_t VertexHash(const Vertex& aVertex);
 
     void ConvertMatrix(const Vela::Fbx::AMatrix& aMatrix, Matrix4x4f& aOut);

@@ -96,6 +96,22 @@ namespace VelaFBX
             aOut[2] = static_cast<float>(aValue.z);
         }
 
+        void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
+                                  Vector4& aValue)
+        {
+            if (!aElement)
+                return;
+            const MappingMode mapping = aElement->GetMappingMode();
+            if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
+                return;
+            Vector4 read;
+            if (!aElement->GetValue(static_cast<int>(aControlPoint), static_cast<int>(aPolygonVertex), -1, read))
+                return;
+            aValue.x = read.x;
+            aValue.y = read.y;
+            aValue.z = read.z;
+        }
+
         struct RunningBox
         {
             float minimum[3] = {};
@@ -122,22 +138,6 @@ namespace VelaFBX
                 return bounds;
             }
         };
-    }
-
-    void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
-                              Vector4& aValue)
-    {
-        if (!aElement)
-            return;
-        const MappingMode mapping = aElement->GetMappingMode();
-        if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
-            return;
-        Vector4 read;
-        if (!aElement->GetValue(static_cast<int>(aControlPoint), static_cast<int>(aPolygonVertex), -1, read))
-            return;
-        aValue.x = read.x;
-        aValue.y = read.y;
-        aValue.z = read.z;
     }
 
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
