@@ -167,12 +167,22 @@ namespace Vela::Fbx
         {
             int controlPoint;
             int uv;
-            Vector4 normal;
-            bool operator==(const Key& aOther) const
-            {
-                return controlPoint == aOther.controlPoint && uv == aOther.uv && normal.x == aOther.normal.x &&
-                       normal.y == aOther.normal.y && normal.z == aOther.normal.z;
-            }
+            int normal;  // index into the normals' direct array, -1 for none
+        };
+        const std::vector<Vector4>& normalValues = normals->GetDirectArray();
+        // A corner's normal without w; zero when it has none.
+        auto normalOf = [&](const Key& aKey) {
+            if (aKey.normal < 0)
+                return Vector4();
+            const Vector4& normal = normalValues[static_cast<size_t>(aKey.normal)];
+            return Vector4(normal.x, normal.y, normal.z, 0.0);
+        };
+        auto sameKey = [&](const Key& aFirst, const Key& aSecond) {
+            if (aFirst.controlPoint != aSecond.controlPoint || aFirst.uv != aSecond.uv)
+                return false;
+            const Vector4 first = normalOf(aFirst);
+            const Vector4 second = normalOf(aSecond);
+            return first.x == second.x && first.y == second.y && first.z == second.z;
         };
         struct Frame
         {
@@ -190,9 +200,10 @@ namespace Vela::Fbx
         while (capacity < cornerCount * 2)
             capacity *= 2;
         std::vector<uint32_t> slots(capacity, EMPTY);
-        auto hashOf = [](const Key& aKey) {
+        auto hashOf = [&](const Key& aKey) {
             uint64_t hash = (static_cast<uint64_t>(static_cast<uint32_t>(aKey.controlPoint)) << 32) ^ static_cast<uint32_t>(aKey.uv);
-            for (double value : {aKey.normal.x, aKey.normal.y, aKey.normal.z})
+            const Vector4 normal = normalOf(aKey);
+            for (double value : {normal.x, normal.y, normal.z})
             {
                 const double positiveZero = value + 0.0;  // -0 and +0 are equal keys
                 uint64_t bits;
@@ -205,7 +216,7 @@ namespace Vela::Fbx
         auto findFrame = [&](const Key& key, size_t aCorner) -> uint32_t {
             size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
             for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
-                if (keys[keyOfFrame[slots[slot]]] == key)
+                if (sameKey(keys[keyOfFrame[slots[slot]]], key))
                     return slots[slot];
             slots[slot] = static_cast<uint32_t>(frames.size());
             frames.emplace_back();
@@ -218,7 +229,7 @@ namespace Vela::Fbx
         auto frameFor = [&](size_t aCorner) {
             const Key& key = keys[aCorner];
             uint32_t* recent = key.controlPoint >= 0 ? &recentFrames[static_cast<size_t>(key.controlPoint)] : nullptr;
-            if (recent && *recent != EMPTY && keys[keyOfFrame[*recent]] == key)
+            if (recent && *recent != EMPTY && sameKey(keys[keyOfFrame[*recent]], key))
                 return *recent;
             const uint32_t frame = findFrame(key, aCorner);
             if (recent)
@@ -242,10 +253,8 @@ namespace Vela::Fbx
             {
                 const size_t polygonVertex = static_cast<size_t>(start + corner);
                 const int controlPoint = controlPointOf(polygonVertex);
-                Vector4 normal;
-                normals->GetValue(controlPoint, start + corner, polygon, normal);
-                normal.w = 0.0;
-                keys[polygonVertex] = {controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()), normal};
+                keys[polygonVertex] = {controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()),
+                                       normals->GetDirectIndex(controlPoint, start + corner, polygon, normalValues.size())};
                 frameOf[polygonVertex] = frameFor(polygonVertex);
             }
             // Each fan triangle adds its UV-space directions to its three corners.
@@ -291,22 +300,25 @@ namespace Vela::Fbx
             element->myMappingMode = MappingMode::ByPolygonVertex;
             element->myReferenceMode = ReferenceMode::Direct;
         }
-        tangents->myValues.resize(cornerCount);
-        binormals->myValues.resize(cornerCount);
+        tangents->myValues.reserve(cornerCount);
+        binormals->myValues.reserve(cornerCount);
         // The result depends on the frame and the normal's exact bits only: corners repeating both copy it.
         std::vector<uint32_t> madeAt(frames.size(), EMPTY);
         for (size_t corner = 0; corner < cornerCount; ++corner)
         {
-            const Key& key = keys[corner];
+            const Vector4 keyNormal = normalOf(keys[corner]);
             uint32_t& made = madeAt[frameOf[corner]];
-            if (made != EMPTY && std::memcmp(&keys[made].normal, &key.normal, sizeof(Vector4)) == 0)
+            const Vector4 madeNormal = made != EMPTY ? normalOf(keys[made]) : Vector4();
+            if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
             {
-                tangents->myValues[corner] = tangents->myValues[made];
-                binormals->myValues[corner] = binormals->myValues[made];
+                const Vector4 tangent = tangents->myValues[made];
+                const Vector4 binormal = binormals->myValues[made];
+                tangents->myValues.push_back(tangent);
+                binormals->myValues.push_back(binormal);
                 continue;
             }
             made = static_cast<uint32_t>(corner);
-            const Vector4 normal = key.normal.Normalized3();
+            const Vector4 normal = keyNormal.Normalized3();
             const Frame& frame = frames[frameOf[corner]];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
             Vector4 tangent = (frame.tangent - normal * normal.Dot3(frame.tangent)).Normalized3();
@@ -314,8 +326,8 @@ namespace Vela::Fbx
                 tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
             const double handedness = normal.Cross3(tangent).Dot3(frame.binormal) < 0.0 ? -1.0 : 1.0;
             const Vector4 binormal = normal.Cross3(tangent) * handedness;
-            tangents->myValues[corner] = {tangent.x, tangent.y, tangent.z, handedness};
-            binormals->myValues[corner] = {binormal.x, binormal.y, binormal.z, 0.0};
+            tangents->myValues.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
+            binormals->myValues.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
         }
         if (myTangents.empty())
             myTangents.push_back(std::move(tangents));

@@ -95,10 +95,18 @@ namespace VelaFBX
 
     void VertexDeduplicator::Reset(size_t aCorners, size_t aControlPoints)
     {
+        // Most meshes have about one distinct vertex per control point (more at seams, never more than
+        // corners): sized for that, the tables stay small and grow in the rare case they must.
+        const size_t expected = std::min(aCorners, aControlPoints);
         size_t capacity = 16;
-        while (capacity < aCorners * 2)
+        while (capacity < expected * 2)
             capacity *= 2;
         myValues.clear();
+        myValues.reserve(expected);
+        myValueKeys.reserve(expected);
+        myValueIndices.reserve(expected);
+        myHashes.reserve(expected);
+        myHashIndices.reserve(expected);
         myValueKeys.clear();
         myValueIndices.clear();
         myHashes.clear();
