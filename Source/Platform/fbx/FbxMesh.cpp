@@ -1,5 +1,6 @@
 #include "Platform/fbx/FbxScene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -196,8 +197,9 @@ namespace Vela::Fbx
         std::vector<Frame> frames;
         std::vector<size_t> keyOfFrame;  // a corner holding the frame's key
         constexpr uint32_t EMPTY = UINT32_MAX;
+        // Sized for about one frame per control point; grown (kept at most half full) when there are more.
         size_t capacity = 16;
-        while (capacity < cornerCount * 2)
+        while (capacity < std::min(cornerCount, myControlPoints.size()) * 2)
             capacity *= 2;
         std::vector<uint32_t> slots(capacity, EMPTY);
         auto hashOf = [&](const Key& aKey) {
@@ -214,6 +216,18 @@ namespace Vela::Fbx
             return hash;
         };
         auto findFrame = [&](const Key& key, size_t aCorner) -> uint32_t {
+            if ((frames.size() + 1) * 2 > capacity)
+            {
+                capacity *= 2;
+                slots.assign(capacity, EMPTY);
+                for (uint32_t frame = 0; frame < frames.size(); ++frame)
+                {
+                    size_t slot = static_cast<size_t>(hashOf(keys[keyOfFrame[frame]])) & (capacity - 1);
+                    while (slots[slot] != EMPTY)
+                        slot = (slot + 1) & (capacity - 1);
+                    slots[slot] = frame;
+                }
+            }
             size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
             for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
                 if (sameKey(keys[keyOfFrame[slots[slot]]], key))
