@@ -97,12 +97,14 @@ namespace VelaFBX
         // The entry of these values, made (with its vertex index) when they are new.
         uint32_t FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices);
 
-        // Open addressing with linear probing; slots hold entry numbers.
-        std::vector<uint32_t> myByValues;      // -> entry of myValues
+        // Open addressing with linear probing; slots hold entry numbers. An entry is one distinct set of
+        // values met; they are those of its vertex unless they collided with another vertex's hash.
+        std::vector<uint32_t> myByValues;      // -> entry
         std::vector<uint32_t> myByHash;        // -> entry of myHashes
-        std::vector<Values> myValues;          // each distinct set of values met
-        std::vector<uint64_t> myValueKeys;     // their cheap hashes
-        std::vector<uint32_t> myValueIndices;  // their vertex indices
+        std::vector<uint64_t> myValueKeys;     // by entry: the cheap hash of its values
+        std::vector<uint32_t> myValueIndices;  // by entry: its vertex index
+        std::vector<uint32_t> myCollisionOf;   // by entry: its values in myCollidedValues, or EMPTY
+        std::vector<Values> myCollidedValues;
         std::vector<uint64_t> myHashes;        // each distinct VertexHash met
         std::vector<uint32_t> myHashIndices;   // the index of its vertex
         std::vector<uint32_t> myRecentIndices; // by control point: the vertex index its latest corner got

@@ -101,16 +101,17 @@ namespace VelaFBX
         size_t capacity = 16;
         while (capacity < expected * 2)
             capacity *= 2;
-        myValues.clear();
-        myValues.reserve(expected);
+        myValueKeys.clear();
+        myCollisionOf.clear();
+        myValueIndices.clear();
+        myCollidedValues.clear();
+        myHashes.clear();
+        myHashIndices.clear();
         myValueKeys.reserve(expected);
+        myCollisionOf.reserve(expected);
         myValueIndices.reserve(expected);
         myHashes.reserve(expected);
         myHashIndices.reserve(expected);
-        myValueKeys.clear();
-        myValueIndices.clear();
-        myHashes.clear();
-        myHashIndices.clear();
         myRecentIndices.assign(aControlPoints, EMPTY);
         Rebuild(capacity);
     }
@@ -154,14 +155,24 @@ namespace VelaFBX
     uint32_t VertexDeduplicator::FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices)
     {
         // At most half full, so probes stay short (and always end).
-        if ((myValues.size() + 1) * 2 > myByValues.size())
+        if ((myValueKeys.size() + 1) * 2 > myByValues.size())
             Rebuild(std::max<size_t>(16, myByValues.size() * 2));
         const uint64_t cheap = CheapHash(someValues);
         size_t slot = SlotOf(cheap, myMask);
         for (; myByValues[slot] != EMPTY; slot = (slot + 1) & myMask)
         {
             const uint32_t entry = myByValues[slot];
-            if (myValueKeys[entry] == cheap && myValues[entry] == someValues)
+            if (myValueKeys[entry] != cheap)
+                continue;
+            if (myCollisionOf[entry] != EMPTY)
+            {
+                if (myCollidedValues[myCollisionOf[entry]] == someValues)
+                    return entry;
+                continue;
+            }
+            Values kept;
+            GetHashedValues(someVertices[myValueIndices[entry]], kept);
+            if (kept == someValues)
                 return entry;
         }
 
@@ -170,6 +181,7 @@ namespace VelaFBX
         size_t hashSlot = SlotOf(hash, myMask);
         while (myByHash[hashSlot] != EMPTY && myHashes[myByHash[hashSlot]] != hash)
             hashSlot = (hashSlot + 1) & myMask;
+        uint32_t collision = EMPTY;
         if (myByHash[hashSlot] == EMPTY)
         {
             myByHash[hashSlot] = static_cast<uint32_t>(myHashes.size());
@@ -177,9 +189,15 @@ namespace VelaFBX
             myHashIndices.push_back(static_cast<uint32_t>(someVertices.size()));
             someVertices.push_back(aVertex);
         }
-        const uint32_t entry = static_cast<uint32_t>(myValues.size());
+        else
+        {
+            // Other values with the hash of a kept vertex: they must be kept themselves to be recognised.
+            collision = static_cast<uint32_t>(myCollidedValues.size());
+            myCollidedValues.push_back(someValues);
+        }
+        const uint32_t entry = static_cast<uint32_t>(myValueKeys.size());
         myByValues[slot] = entry;
-        myValues.push_back(someValues);
+        myCollisionOf.push_back(collision);
         myValueKeys.push_back(cheap);
         myValueIndices.push_back(myHashIndices[myByHash[hashSlot]]);
         return entry;
