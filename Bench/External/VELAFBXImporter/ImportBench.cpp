@@ -3,6 +3,8 @@
 #include "VelaFBXImporter.h"
 
 #include "../../../Tests/External/VELAFBXImporter/FbxTestWriter.h"
+#include "../../../Tests/Platform/fbx/DocumentBinaryWriter.h"
+#include "Platform/fbx/FbxDocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -143,6 +145,82 @@ namespace
         aWriter.AddMesh(aModel, points, polygons);
     }
 
+    // One record of a text file in binary form, typed the way exporters type them: object ids and
+    // connection ids 64-bit, numeric values of "int"/"enum"/"bool" properties 32-bit integers and of
+    // other properties doubles, other integers 32-bit; index arrays of 32-bit integers, other arrays of
+    // doubles, compressed; "Class::Name" object names as "Name\0\1Class".
+    void WriteBinaryRecord(VelaTest::FbxBinaryWriter& aWriter, const Vela::Fbx::Record& aRecord, bool aIsObject)
+    {
+        using Vela::Fbx::Property;
+        aWriter.Begin(aRecord.name);
+        const bool isProperty = aRecord.name == "P";
+        const std::string_view propertyType = isProperty && aRecord.properties.size() > 1 ? aRecord.properties[1].AsString() : "";
+        const bool integerProperty = propertyType == "int" || propertyType == "enum" || propertyType == "bool";
+        for (size_t i = 0; i < aRecord.properties.size(); ++i)
+        {
+            const Property& property = aRecord.properties[i];
+            switch (property.GetType())
+            {
+            case Property::Type::Int64:
+                if ((aIsObject && i == 0) || aRecord.name == "C")
+                    aWriter.Int64(property.AsInt64());
+                else if (isProperty && !integerProperty)
+                    aWriter.Float64(property.AsDouble());
+                else
+                    aWriter.Int32(static_cast<int32_t>(property.AsInt64()));
+                break;
+            case Property::Type::Float64:
+                aWriter.Float64(property.AsDouble());
+                break;
+            case Property::Type::Bool:
+                aWriter.Bool(static_cast<char>(property.AsInt64()));
+                break;
+            case Property::Type::Int64Array:
+            case Property::Type::Float64Array:
+                if (aRecord.name.ends_with("Index"))
+                {
+                    std::vector<int32_t> values;
+                    property.ToInt32s(values);
+                    aWriter.Array('i', values, true);
+                }
+                else
+                {
+                    std::vector<double> values;
+                    property.ToDoubles(values);
+                    aWriter.Array('d', values, true);
+                }
+                break;
+            default:
+            {
+                std::string text(property.AsString());
+                const size_t separator = text.find("::");
+                if (aIsObject && i == 1 && separator != std::string::npos)
+                    text = text.substr(separator + 2) + std::string("\0\1", 2) + text.substr(0, separator);
+                aWriter.String(text);
+            }
+            }
+        }
+        if (!aRecord.children.empty())
+        {
+            aWriter.Children();
+            for (const Vela::Fbx::Record& child : aRecord.children)
+                WriteBinaryRecord(aWriter, child, aRecord.name == "Objects");
+        }
+        aWriter.End();
+    }
+
+    std::string ToBinary(const std::string& aText)
+    {
+        Vela::Fbx::Document document;
+        std::string error;
+        if (!Vela::Fbx::ParseDocument(std::as_bytes(std::span(aText.data(), aText.size())), document, error))
+            return {};
+        VelaTest::FbxBinaryWriter writer(document.version);
+        for (const Vela::Fbx::Record& record : document.root.children)
+            WriteBinaryRecord(writer, record, false);
+        return writer.Finish();
+    }
+
     std::vector<std::pair<std::string, std::string>> WriteLargeFiles()
     {
         const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vela_import_bench";
@@ -158,6 +236,9 @@ namespace
             AddGrid(writer, writer.AddModel("Grid", "Mesh", 0), 180);
             writer.AddMaterial("Ground", writer.AddModel("Unused", "Null", 0));
             keep("Grid64800", writer);
+            const std::filesystem::path binary = folder / "Grid64800Binary.fbx";
+            std::ofstream(binary, std::ios::binary) << ToBinary(writer.Build());
+            files.emplace_back("Grid64800Binary", binary.string());
         }
         {
             FbxTestWriter writer;  // one 50 x 50 grid under eight nodes: 40,000 triangles

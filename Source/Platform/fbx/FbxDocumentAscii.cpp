@@ -2,6 +2,8 @@
 // "Key: *N { a: v,v,... }" holds an array.
 #include "Platform/fbx/FbxDocumentParsers.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace Vela::Fbx::impl
@@ -19,15 +21,77 @@ namespace Vela::Fbx::impl
             std::string_view text;
         };
 
-        bool IsSpace(char aChar)
+        // Character classes, looked up in one table since the tokenizer asks for every byte of the file.
+        constexpr uint8_t SPACE = 1;
+        constexpr uint8_t DELIMITER = 2;
+        constexpr uint8_t NOT_INTEGER = 4;  // marks a number as real (or as no number)
+        constexpr std::array<uint8_t, 256> CHARACTER_CLASSES = [] {
+            std::array<uint8_t, 256> classes{};
+            for (const char space : {' ', '\t', '\r', '\n', '\f', '\v'})
+                classes[static_cast<uint8_t>(space)] = SPACE | DELIMITER;
+            for (const char delimiter : {',', '{', '}', ';', '"', ':', '*'})
+                classes[static_cast<uint8_t>(delimiter)] = DELIMITER;
+            for (const char real : {'.', 'e', 'E', 'n', 'N'})
+                classes[static_cast<uint8_t>(real)] = NOT_INTEGER;
+            return classes;
+        }();
+
+        bool IsSpace(char aChar) { return CHARACTER_CLASSES[static_cast<uint8_t>(aChar)] & SPACE; }
+        bool IsDelimiter(char aChar) { return CHARACTER_CLASSES[static_cast<uint8_t>(aChar)] & DELIMITER; }
+        bool StartsNumber(char aChar) { return (aChar >= '0' && aChar <= '9') || aChar == '-' || aChar == '+' || aChar == '.'; }
+
+        bool IsIntegerText(std::string_view aText)
         {
-            return aChar == ' ' || aChar == '\t' || aChar == '\r' || aChar == '\n' || aChar == '\f' || aChar == '\v';
+            return aText.find_first_of(".eEnN") == std::string_view::npos;
         }
 
-        bool IsDelimiter(char aChar)
+        // Plain decimal integers short enough not to overflow, read directly; false for anything else.
+        bool ReadShortInteger(std::string_view aText, int64_t& aOut)
         {
-            return IsSpace(aChar) || aChar == ',' || aChar == '{' || aChar == '}' || aChar == ';' || aChar == '"' ||
-                   aChar == ':' || aChar == '*';
+            const bool negative = !aText.empty() && aText.front() == '-';
+            aText.remove_prefix(negative);
+            if (aText.empty() || aText.size() > 18)
+                return false;
+            int64_t value = 0;
+            for (const char digit : aText)
+            {
+                if (digit < '0' || digit > '9')
+                    return false;
+                value = value * 10 + (digit - '0');
+            }
+            aOut = negative ? -value : value;
+            return true;
+        }
+
+        // Plain decimals ("-12.375") of at most 15 digits, read directly: both the digits as an integer and
+        // the power of ten are exact doubles, so their one division is the correctly rounded value, the same
+        // that from_chars gives. False for anything else (exponents, longer numbers), which from_chars reads.
+        bool ReadShortDecimal(std::string_view aText, double& aOut)
+        {
+            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            const bool negative = !aText.empty() && aText.front() == '-';
+            aText.remove_prefix(negative);
+            int64_t digits = 0;
+            int digitCount = 0;
+            int fractionDigits = -1;  // -1 until the point
+            for (const char character : aText)
+            {
+                if (character == '.' && fractionDigits < 0)
+                    fractionDigits = 0;
+                else if (character >= '0' && character <= '9' && digitCount < 15)
+                {
+                    digits = digits * 10 + (character - '0');
+                    ++digitCount;
+                    fractionDigits += fractionDigits >= 0;
+                }
+                else
+                    return false;
+            }
+            if (digitCount == 0)
+                return false;
+            const double value = static_cast<double>(digits) / POWERS_OF_TEN[std::max(fractionDigits, 0)];
+            aOut = negative ? -value : value;
+            return true;
         }
 
         class Tokenizer
@@ -51,6 +115,52 @@ namespace Vela::Fbx::impl
                 myHasPeeked = false;
                 return token;
             }
+
+            // The next token when it is a number, read as Scan would read it, together with whether it is
+            // written as an integer and whether a comma follows it (consumed too); false, with nothing but
+            // space consumed, for any other token. The hot path of number arrays, which make up most of a
+            // large file.
+            bool NextNumber(std::string_view& aNumber, bool& aIsInteger, bool& aCommaFollows)
+            {
+                if (myHasPeeked)
+                {
+                    if (myPeeked.kind != TokenKind::Number)
+                        return false;
+                    aNumber = Next().text;
+                    aIsInteger = IsIntegerText(aNumber);
+                }
+                else
+                {
+                    SkipSpaceAndComments();
+                    const size_t start = myPosition;
+                    if (start >= myText.size() || !StartsNumber(myText[start]))
+                        return false;
+                    uint8_t seen = CHARACTER_CLASSES[static_cast<uint8_t>(myText[start])];
+                    size_t stop = start + 1;
+                    for (; stop < myText.size(); ++stop)
+                    {
+                        const uint8_t characterClass = CHARACTER_CLASSES[static_cast<uint8_t>(myText[stop])];
+                        if (characterClass & DELIMITER)
+                            break;
+                        seen |= characterClass;
+                    }
+                    aIsInteger = !(seen & NOT_INTEGER);
+                    // A number directly followed by ':' is a record name.
+                    size_t look = stop;
+                    while (look < myText.size() && (myText[look] == ' ' || myText[look] == '\t'))
+                        ++look;
+                    if (look < myText.size() && myText[look] == ':')
+                        return false;
+                    aNumber = myText.substr(start, stop - start);
+                    myPosition = stop;
+                }
+                SkipSpaceAndComments();
+                aCommaFollows = myPosition < myText.size() && myText[myPosition] == ',';
+                myPosition += aCommaFollows;
+                return true;
+            }
+
+            size_t Remaining() const { return myText.size() - std::min(myPosition, myText.size()); }
 
             size_t Line() const
             {
@@ -117,8 +227,7 @@ namespace Vela::Fbx::impl
                     myPosition = look + 1;
                     return {TokenKind::Key, word};
                 }
-                const bool numeric = (first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.';
-                return {numeric ? TokenKind::Number : TokenKind::Word, word};
+                return {StartsNumber(first) ? TokenKind::Number : TokenKind::Word, word};
             }
 
             void SkipSpaceAndComments()
@@ -143,11 +252,6 @@ namespace Vela::Fbx::impl
             Token myPeeked;
             bool myHasPeeked = false;
         };
-
-        bool IsIntegerText(std::string_view aText)
-        {
-            return aText.find_first_of(".eEnN") == std::string_view::npos;
-        }
 
         // Integers as Int64, other numbers as Float64; false when the text is no number at all.
         bool ParseNumber(std::string_view aText, Property& aOut)
@@ -217,9 +321,10 @@ namespace Vela::Fbx::impl
             {
                 aRecord.name.assign(aName);
                 bool isArray = false;
+                std::string_view count;
                 if (myTokens.Peek().kind == TokenKind::Star)
                 {
-                    myTokens.Next();
+                    count = myTokens.Next().text;
                     isArray = true;
                 }
                 else if (!ParseValues(aRecord))
@@ -235,7 +340,7 @@ namespace Vela::Fbx::impl
                 if (aDepth + 1 >= MAX_RECORD_DEPTH)
                     return Fail("Records nested too deeply");
                 if (isArray)
-                    return ParseArrayBody(aRecord);
+                    return ParseArrayBody(aRecord, count);
                 return ParseBody(aRecord, aDepth + 1, false);
             }
 
@@ -278,11 +383,15 @@ namespace Vela::Fbx::impl
                 }
             }
 
-            // "{ a: v,v,... }": the values become one array property of the enclosing record.
-            bool ParseArrayBody(Record& aRecord)
+            // "{ a: v,v,... }": the values become one array property of the enclosing record. aCount is the
+            // count after '*', only a hint for reserving (never more than the text left could hold).
+            bool ParseArrayBody(Record& aRecord, std::string_view aCount)
             {
                 std::vector<int64_t> integers;
                 std::vector<double> reals;
+                size_t expected = 0;
+                std::from_chars(aCount.data(), aCount.data() + aCount.size(), expected);
+                integers.reserve(std::min(expected, myTokens.Remaining() / 2 + 1));
                 bool allIntegers = true;
                 while (true)
                 {
@@ -291,30 +400,48 @@ namespace Vela::Fbx::impl
                         break;
                     if (token.kind != TokenKind::Key)
                         return Fail(token.kind == TokenKind::End ? "Unexpected end of file inside an array" : "Malformed array");
-                    while (true)
+                    std::string_view text;
+                    bool isInteger = false;
+                    bool commaFollows = true;
+                    while (commaFollows && myTokens.NextNumber(text, isInteger, commaFollows))
                     {
-                        const Token value = myTokens.Peek();
-                        if (value.kind != TokenKind::Number)
-                            break;
-                        myTokens.Next();
-                        Property number;
-                        if (!ParseNumber(value.text, number))
-                            return Fail("Malformed number in array");
-                        if (allIntegers && number.GetType() == Property::Type::Int64)
-                            integers.push_back(number.AsInt64());
-                        else
+                        if (!text.empty() && text.front() == '+')
+                            text.remove_prefix(1);
+                        const char* begin = text.data();
+                        const char* end = begin + text.size();
+                        if (isInteger)
                         {
-                            if (allIntegers)
+                            int64_t integer = 0;
+                            bool read = ReadShortInteger(text, integer);
+                            if (!read)
                             {
-                                reals.assign(integers.begin(), integers.end());
-                                integers.clear();
-                                allIntegers = false;
+                                const auto [stop, error] = std::from_chars(begin, end, integer);
+                                read = error == std::errc() && stop == end;
                             }
-                            reals.push_back(number.AsDouble());
+                            if (read)
+                            {
+                                if (allIntegers)
+                                    integers.push_back(integer);
+                                else
+                                    reals.push_back(static_cast<double>(integer));
+                                continue;
+                            }
                         }
-                        if (myTokens.Peek().kind != TokenKind::Comma)
-                            break;
-                        myTokens.Next();
+                        double real = 0.0;
+                        if (!ReadShortDecimal(text, real))
+                        {
+                            const auto [stop, error] = std::from_chars(begin, end, real);
+                            if (error != std::errc() || stop != end)
+                                return Fail("Malformed number in array");
+                        }
+                        if (allIntegers)
+                        {
+                            reals.reserve(integers.capacity());
+                            reals.assign(integers.begin(), integers.end());
+                            integers = {};
+                            allIntegers = false;
+                        }
+                        reals.push_back(real);
                     }
                 }
                 if (allIntegers)

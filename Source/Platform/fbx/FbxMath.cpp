@@ -202,22 +202,4 @@ namespace Vela::Fbx
                 result.myData[row][column] = myData[column][row];
         return result;
     }
-
-    Vector4 AMatrix::MultT(const Vector4& aPoint) const
-    {
-        Vector4 result;
-        for (int column = 0; column < 3; ++column)
-            result[column] = aPoint.x * myData[0][column] + aPoint.y * myData[1][column] + aPoint.z * myData[2][column] + myData[3][column];
-        result.w = 1.0;
-        return result;
-    }
-
-    Vector4 AMatrix::MultR(const Vector4& aDirection) const
-    {
-        Vector4 result;
-        for (int column = 0; column < 3; ++column)
-            result[column] = aDirection.x * myData[0][column] + aDirection.y * myData[1][column] + aDirection.z * myData[2][column];
-        result.w = aDirection.w;
-        return result;
-    }
 }

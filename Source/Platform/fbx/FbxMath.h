@@ -116,10 +116,27 @@ namespace Vela::Fbx
         bool operator==(const AMatrix& aOther) const;
         AMatrix Inverse() const;                    // general 4x4 inverse; a singular matrix gives identity
         AMatrix Transpose() const;
+        // Inline: they run for every vector of a converted mesh.
         Vector4 MultT(const Vector4& aPoint) const;  // transforms a point (w ignored, result w = 1)
         Vector4 MultR(const Vector4& aDirection) const;  // rotates/scales a direction (no translation), w kept
 
     private:
         double myData[4][4];
     };
+
+    inline Vector4 AMatrix::MultT(const Vector4& aPoint) const
+    {
+        const Vector4& p = aPoint;
+        return {p.x * myData[0][0] + p.y * myData[1][0] + p.z * myData[2][0] + myData[3][0],
+                p.x * myData[0][1] + p.y * myData[1][1] + p.z * myData[2][1] + myData[3][1],
+                p.x * myData[0][2] + p.y * myData[1][2] + p.z * myData[2][2] + myData[3][2], 1.0};
+    }
+
+    inline Vector4 AMatrix::MultR(const Vector4& aDirection) const
+    {
+        const Vector4& d = aDirection;
+        return {d.x * myData[0][0] + d.y * myData[1][0] + d.z * myData[2][0],
+                d.x * myData[0][1] + d.y * myData[1][1] + d.z * myData[2][1],
+                d.x * myData[0][2] + d.y * myData[1][2] + d.z * myData[2][2], d.w};
+    }
 }

@@ -1,5 +1,6 @@
 #include "Platform/fbx/FbxScene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,30 +23,6 @@ namespace Vela::Fbx
     }
 
     // ---- Layer elements ----
-
-    int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
-    {
-        int index = -1;
-        switch (myMappingMode)
-        {
-        case MappingMode::ByControlPoint: index = aControlPoint; break;
-        case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
-        case MappingMode::ByPolygon: index = aPolygon; break;
-        case MappingMode::AllSame: index = 0; break;
-        default: return -1;
-        }
-        if (index < 0)
-            return -1;
-        if (myReferenceMode != ReferenceMode::Direct)
-        {
-            if (static_cast<size_t>(index) >= myIndices.size())
-                return -1;
-            index = myIndices[static_cast<size_t>(index)];
-            if (index < 0)
-                return -1;
-        }
-        return static_cast<size_t>(index) < aDirectCount ? index : -1;
-    }
 
     int LayerElementMaterial::GetMaterialIndex(int aPolygon) const
     {
@@ -191,12 +168,22 @@ namespace Vela::Fbx
         {
             int controlPoint;
             int uv;
-            Vector4 normal;
-            bool operator==(const Key& aOther) const
-            {
-                return controlPoint == aOther.controlPoint && uv == aOther.uv && normal.x == aOther.normal.x &&
-                       normal.y == aOther.normal.y && normal.z == aOther.normal.z;
-            }
+            int normal;  // index into the normals' direct array, -1 for none
+        };
+        const std::vector<Vector4>& normalValues = normals->GetDirectArray();
+        // A corner's normal without w; zero when it has none.
+        auto normalOf = [&](const Key& aKey) {
+            if (aKey.normal < 0)
+                return Vector4();
+            const Vector4& normal = normalValues[static_cast<size_t>(aKey.normal)];
+            return Vector4(normal.x, normal.y, normal.z, 0.0);
+        };
+        auto sameKey = [&](const Key& aFirst, const Key& aSecond) {
+            if (aFirst.controlPoint != aSecond.controlPoint || aFirst.uv != aSecond.uv)
+                return false;
+            const Vector4 first = normalOf(aFirst);
+            const Vector4 second = normalOf(aSecond);
+            return first.x == second.x && first.y == second.y && first.z == second.z;
         };
         struct Frame
         {
@@ -210,13 +197,15 @@ namespace Vela::Fbx
         std::vector<Frame> frames;
         std::vector<size_t> keyOfFrame;  // a corner holding the frame's key
         constexpr uint32_t EMPTY = UINT32_MAX;
+        // Sized for about one frame per control point; grown (kept at most half full) when there are more.
         size_t capacity = 16;
-        while (capacity < cornerCount * 2)
+        while (capacity < std::min(cornerCount, myControlPoints.size()) * 2)
             capacity *= 2;
         std::vector<uint32_t> slots(capacity, EMPTY);
-        auto hashOf = [](const Key& aKey) {
+        auto hashOf = [&](const Key& aKey) {
             uint64_t hash = (static_cast<uint64_t>(static_cast<uint32_t>(aKey.controlPoint)) << 32) ^ static_cast<uint32_t>(aKey.uv);
-            for (double value : {aKey.normal.x, aKey.normal.y, aKey.normal.z})
+            const Vector4 normal = normalOf(aKey);
+            for (double value : {normal.x, normal.y, normal.z})
             {
                 const double positiveZero = value + 0.0;  // -0 and +0 are equal keys
                 uint64_t bits;
@@ -226,11 +215,22 @@ namespace Vela::Fbx
             }
             return hash;
         };
-        auto frameFor = [&](size_t aCorner) {
-            const Key& key = keys[aCorner];
+        auto findFrame = [&](const Key& key, size_t aCorner) -> uint32_t {
+            if ((frames.size() + 1) * 2 > capacity)
+            {
+                capacity *= 2;
+                slots.assign(capacity, EMPTY);
+                for (uint32_t frame = 0; frame < frames.size(); ++frame)
+                {
+                    size_t slot = static_cast<size_t>(hashOf(keys[keyOfFrame[frame]])) & (capacity - 1);
+                    while (slots[slot] != EMPTY)
+                        slot = (slot + 1) & (capacity - 1);
+                    slots[slot] = frame;
+                }
+            }
             size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
             for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
-                if (keys[keyOfFrame[slots[slot]]] == key)
+                if (sameKey(keys[keyOfFrame[slots[slot]]], key))
                     return slots[slot];
             slots[slot] = static_cast<uint32_t>(frames.size());
             frames.emplace_back();
@@ -238,19 +238,38 @@ namespace Vela::Fbx
             return slots[slot];
         };
 
-        const auto& uvs = myUVs[static_cast<size_t>(aUvSet)]->GetDirectArray();
+        // The corners of one control point mostly share a frame: its latest one is tried first.
+        std::vector<uint32_t> recentFrames(myControlPoints.size(), EMPTY);
+        auto frameFor = [&](size_t aCorner) {
+            const Key& key = keys[aCorner];
+            uint32_t* recent = key.controlPoint >= 0 ? &recentFrames[static_cast<size_t>(key.controlPoint)] : nullptr;
+            if (recent && *recent != EMPTY && sameKey(keys[keyOfFrame[*recent]], key))
+                return *recent;
+            const uint32_t frame = findFrame(key, aCorner);
+            if (recent)
+                *recent = frame;
+            return frame;
+        };
+
+        const LayerElementUV& uvElement = *myUVs[static_cast<size_t>(aUvSet)];
+        const auto& uvs = uvElement.GetDirectArray();
+        // Each corner's control point, -1 when out of range (as GetPolygonVertex reads it).
+        auto controlPointOf = [&](size_t aCorner) {
+            const int controlPoint = myPolygonVertices[aCorner];
+            return controlPoint >= 0 && controlPoint < GetControlPointsCount() ? controlPoint : -1;
+        };
+        auto positionOf = [&](int aControlPoint) { return aControlPoint >= 0 ? myControlPoints[static_cast<size_t>(aControlPoint)] : Vector4(); };
         for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
         {
             const int start = GetPolygonVertexIndex(polygon);
             const int size = GetPolygonSize(polygon);
             for (int corner = 0; corner < size; ++corner)
             {
-                const int controlPoint = GetPolygonVertex(polygon, corner);
-                Vector4 normal;
-                normals->GetValue(controlPoint, start + corner, polygon, normal);
-                normal.w = 0.0;
-                keys[static_cast<size_t>(start + corner)] = {controlPoint, GetTextureUVIndex(polygon, corner, aUvSet), normal};
-                frameOf[static_cast<size_t>(start + corner)] = frameFor(static_cast<size_t>(start + corner));
+                const size_t polygonVertex = static_cast<size_t>(start + corner);
+                const int controlPoint = controlPointOf(polygonVertex);
+                keys[polygonVertex] = {controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()),
+                                       normals->GetDirectIndex(controlPoint, start + corner, polygon, normalValues.size())};
+                frameOf[polygonVertex] = frameFor(polygonVertex);
             }
             // Each fan triangle adds its UV-space directions to its three corners.
             for (int corner = 1; corner + 1 < size; ++corner)
@@ -263,7 +282,7 @@ namespace Vela::Fbx
                 {
                     const int uvIndex = keys[static_cast<size_t>(start + triangle[i])].uv;
                     valid = valid && uvIndex >= 0;
-                    positions[i] = GetControlPointAt(GetPolygonVertex(polygon, triangle[i]));
+                    positions[i] = positionOf(keys[static_cast<size_t>(start + triangle[i])].controlPoint);
                     if (uvIndex >= 0)
                         texture[i] = uvs[static_cast<size_t>(uvIndex)];
                 }
@@ -295,12 +314,25 @@ namespace Vela::Fbx
             element->myMappingMode = MappingMode::ByPolygonVertex;
             element->myReferenceMode = ReferenceMode::Direct;
         }
-        tangents->myValues.resize(cornerCount);
-        binormals->myValues.resize(cornerCount);
+        tangents->myValues.reserve(cornerCount);
+        binormals->myValues.reserve(cornerCount);
+        // The result depends on the frame and the normal's exact bits only: corners repeating both copy it.
+        std::vector<uint32_t> madeAt(frames.size(), EMPTY);
         for (size_t corner = 0; corner < cornerCount; ++corner)
         {
-            const Key& key = keys[corner];
-            const Vector4 normal = key.normal.Normalized3();
+            const Vector4 keyNormal = normalOf(keys[corner]);
+            uint32_t& made = madeAt[frameOf[corner]];
+            const Vector4 madeNormal = made != EMPTY ? normalOf(keys[made]) : Vector4();
+            if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
+            {
+                const Vector4 tangent = tangents->myValues[made];
+                const Vector4 binormal = binormals->myValues[made];
+                tangents->myValues.push_back(tangent);
+                binormals->myValues.push_back(binormal);
+                continue;
+            }
+            made = static_cast<uint32_t>(corner);
+            const Vector4 normal = keyNormal.Normalized3();
             const Frame& frame = frames[frameOf[corner]];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
             Vector4 tangent = (frame.tangent - normal * normal.Dot3(frame.tangent)).Normalized3();
@@ -308,8 +340,8 @@ namespace Vela::Fbx
                 tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
             const double handedness = normal.Cross3(tangent).Dot3(frame.binormal) < 0.0 ? -1.0 : 1.0;
             const Vector4 binormal = normal.Cross3(tangent) * handedness;
-            tangents->myValues[corner] = {tangent.x, tangent.y, tangent.z, handedness};
-            binormals->myValues[corner] = {binormal.x, binormal.y, binormal.z, 0.0};
+            tangents->myValues.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
+            binormals->myValues.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
         }
         if (myTangents.empty())
             myTangents.push_back(std::move(tangents));

@@ -80,17 +80,64 @@ namespace Vela::Fbx
     {
         // Corner k of a polygon of n corners takes corner n - 1 - k: every polygon keeps its first
         // corner number and size, so polygon starts and per-polygon data are unchanged.
-        std::vector<int> sources(myPolygonVertices.size());
+        const size_t cornerCount = myPolygonVertices.size();
+        auto reverseEachPolygon = [&](auto& someCornerValues) {
+            for (size_t polygon = 0; polygon < myPolygonStarts.size(); ++polygon)
+            {
+                const size_t start = static_cast<size_t>(myPolygonStarts[polygon]);
+                const size_t end = polygon + 1 < myPolygonStarts.size() ? static_cast<size_t>(myPolygonStarts[polygon + 1]) : cornerCount;
+                if (start < end && end <= cornerCount)
+                    std::reverse(someCornerValues.begin() + static_cast<std::ptrdiff_t>(start), someCornerValues.begin() + static_cast<std::ptrdiff_t>(end));
+            }
+        };
+
+        // Corner data holding exactly one entry per corner is simply reversed in place, as the general
+        // remapping would reverse it; anything else (short or long arrays) goes through that remapping.
+        auto exactlyPerCorner = [&](const auto& someElements) {
+            for (const auto& element : someElements)
+            {
+                if (element->GetMappingMode() != MappingMode::ByPolygonVertex)
+                    continue;
+                const size_t entries = element->myReferenceMode == ReferenceMode::Direct ? element->myValues.size() : element->myIndices.size();
+                if (entries != cornerCount)
+                    return false;
+            }
+            return true;
+        };
+        bool inPlace = exactlyPerCorner(myNormals) && exactlyPerCorner(myTangents) && exactlyPerCorner(myBinormals) &&
+                       exactlyPerCorner(myUVs) && exactlyPerCorner(myColors);
+        for (const auto& element : myMaterials)
+            inPlace = inPlace && (element->GetMappingMode() != MappingMode::ByPolygonVertex || element->myIndices.size() == cornerCount);
+        if (inPlace)
+        {
+            reverseEachPolygon(myPolygonVertices);
+            auto reverseAll = [&](auto& someElements) {
+                for (auto& element : someElements)
+                {
+                    if (element->GetMappingMode() != MappingMode::ByPolygonVertex)
+                        continue;
+                    if (element->myReferenceMode == ReferenceMode::Direct)
+                        reverseEachPolygon(element->myValues);
+                    else
+                        reverseEachPolygon(element->myIndices);
+                }
+            };
+            reverseAll(myNormals);
+            reverseAll(myTangents);
+            reverseAll(myBinormals);
+            reverseAll(myUVs);
+            reverseAll(myColors);
+            for (auto& element : myMaterials)
+                if (element->GetMappingMode() == MappingMode::ByPolygonVertex)
+                    reverseEachPolygon(element->myIndices);
+            return;
+        }
+
+        std::vector<int> sources(cornerCount);
         for (size_t corner = 0; corner < sources.size(); ++corner)
             sources[corner] = static_cast<int>(corner);
-        for (size_t polygon = 0; polygon < myPolygonStarts.size(); ++polygon)
-        {
-            const size_t start = static_cast<size_t>(myPolygonStarts[polygon]);
-            const size_t end = polygon + 1 < myPolygonStarts.size() ? static_cast<size_t>(myPolygonStarts[polygon + 1]) : myPolygonVertices.size();
-            if (start < end && end <= sources.size())
-                std::reverse(sources.begin() + static_cast<std::ptrdiff_t>(start), sources.begin() + static_cast<std::ptrdiff_t>(end));
-        }
-        std::vector<int> corners(myPolygonVertices.size());
+        reverseEachPolygon(sources);
+        std::vector<int> corners(cornerCount);
         for (size_t corner = 0; corner < corners.size(); ++corner)
             corners[corner] = myPolygonVertices[static_cast<size_t>(sources[corner])];
         myPolygonVertices = std::move(corners);

@@ -274,6 +274,31 @@ namespace Vela::Fbx
         std::vector<int> myIndices;
     };
 
+    // Inline: it runs for every corner of every layer.
+    inline int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
+    {
+        int index = -1;
+        switch (myMappingMode)
+        {
+        case MappingMode::ByControlPoint: index = aControlPoint; break;
+        case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
+        case MappingMode::ByPolygon: index = aPolygon; break;
+        case MappingMode::AllSame: index = 0; break;
+        default: return -1;
+        }
+        if (index < 0)
+            return -1;
+        if (myReferenceMode != ReferenceMode::Direct)
+        {
+            if (static_cast<size_t>(index) >= myIndices.size())
+                return -1;
+            index = myIndices[static_cast<size_t>(index)];
+            if (index < 0)
+                return -1;
+        }
+        return static_cast<size_t>(index) < aDirectCount ? index : -1;
+    }
+
     template <class T>
     class LayerElementOf : public LayerElement
     {

@@ -73,6 +73,20 @@ namespace Vela::Fbx
                 value->ToDoubles(someOut);
         }
 
+        // A child's numbers as doubles: the stored array itself when it holds doubles (large arrays are
+        // not copied), else converted into someScratch.
+        const std::vector<double>& ChildDoublesView(const Record& aRecord, std::string_view aName, std::vector<double>& someScratch)
+        {
+            someScratch.clear();
+            const Property* value = ChildValue(aRecord, aName);
+            if (!value)
+                return someScratch;
+            if (const std::vector<double>* held = std::get_if<std::vector<double>>(&value->GetValue()))
+                return *held;
+            value->ToDoubles(someScratch);
+            return someScratch;
+        }
+
         void ChildInts(const Record& aRecord, std::string_view aName, std::vector<int32_t>& someOut)
         {
             someOut.clear();
@@ -500,11 +514,11 @@ namespace Vela::Fbx
 
     void SceneBuilder::ReadMesh(Mesh& aMesh, const Record& aRecord)
     {
-        std::vector<double> numbers;
-        ChildDoubles(aRecord, "Vertices", numbers);
-        aMesh.myControlPoints.reserve(numbers.size() / 3);
-        for (size_t i = 0; i + 2 < numbers.size(); i += 3)
-            aMesh.myControlPoints.emplace_back(numbers[i], numbers[i + 1], numbers[i + 2], 0.0);
+        std::vector<double> scratch;
+        const std::vector<double>& points = ChildDoublesView(aRecord, "Vertices", scratch);
+        aMesh.myControlPoints.reserve(points.size() / 3);
+        for (size_t i = 0; i + 2 < points.size(); i += 3)
+            aMesh.myControlPoints.emplace_back(points[i], points[i + 1], points[i + 2], 0.0);
 
         // The last corner of each polygon is stored as ~index; a final polygon without the
         // marker is closed anyway.
@@ -543,10 +557,10 @@ namespace Vela::Fbx
                                  std::initializer_list<std::string_view> someIndexNames) {
             auto element = std::make_unique<LayerElementOf<Vector4>>();
             common(*element, aElementRecord, someIndexNames);
-            std::vector<double> values;
-            std::vector<double> w;
-            ChildDoubles(aElementRecord, aArray, values);
-            ChildDoubles(aElementRecord, aWArray, w);
+            std::vector<double> valuesScratch;
+            std::vector<double> wScratch;
+            const std::vector<double>& values = ChildDoublesView(aElementRecord, aArray, valuesScratch);
+            const std::vector<double>& w = ChildDoublesView(aElementRecord, aWArray, wScratch);
             element->myValues.reserve(values.size() / 3);
             for (size_t i = 0; i + 2 < values.size(); i += 3)
             {
@@ -568,7 +582,7 @@ namespace Vela::Fbx
             {
                 auto element = std::make_unique<LayerElementUV>();
                 common(*element, child, {"UVIndex", "UVsIndex"});
-                ChildDoubles(child, "UV", numbers);
+                const std::vector<double>& numbers = ChildDoublesView(child, "UV", scratch);
                 element->myValues.reserve(numbers.size() / 2);
                 for (size_t i = 0; i + 1 < numbers.size(); i += 2)
                     element->myValues.push_back({numbers[i], numbers[i + 1]});
@@ -578,7 +592,7 @@ namespace Vela::Fbx
             {
                 auto element = std::make_unique<LayerElementVertexColor>();
                 common(*element, child, {"ColorIndex", "ColorsIndex"});
-                ChildDoubles(child, "Colors", numbers);
+                const std::vector<double>& numbers = ChildDoublesView(child, "Colors", scratch);
                 element->myValues.reserve(numbers.size() / 4);
                 for (size_t i = 0; i + 3 < numbers.size(); i += 4)
                     element->myValues.push_back({numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]});

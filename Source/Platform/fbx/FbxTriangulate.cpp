@@ -10,19 +10,18 @@ namespace Vela::Fbx
     {
         using Triangle = std::array<int, 3>;  // corners of one polygon, in its own winding
 
-        void Fan(const std::vector<int>& someCorners, std::vector<Triangle>& someOut)
+        // The fan of the polygon's corners 0 .. aCount - 1 around corner 0.
+        void Fan(int aCount, std::vector<Triangle>& someOut)
         {
-            for (size_t i = 1; i + 1 < someCorners.size(); ++i)
-                someOut.push_back({someCorners[0], someCorners[i], someCorners[i + 1]});
+            for (int i = 1; i + 1 < aCount; ++i)
+                someOut.push_back({0, i, i + 1});
         }
 
         // Splits one polygon (n > 3) into n - 2 triangles: a fan when convex, ear clipping otherwise.
-        void TriangulatePolygon(const std::vector<Vector4>& somePositions, std::vector<Triangle>& someOut)
+        // somePoints is scratch space, kept between polygons to spare allocations.
+        void TriangulatePolygon(const std::vector<Vector4>& somePositions, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
         {
             const int count = static_cast<int>(somePositions.size());
-            std::vector<int> corners(static_cast<size_t>(count));
-            for (int i = 0; i < count; ++i)
-                corners[static_cast<size_t>(i)] = i;
 
             // Newell normal; project onto the plane of its largest component.
             Vector4 normal;
@@ -37,7 +36,7 @@ namespace Vela::Fbx
             const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
             if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
             {
-                Fan(corners, someOut);
+                Fan(count, someOut);
                 return;
             }
             const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
@@ -45,7 +44,8 @@ namespace Vela::Fbx
             const int v = (dropped + 2) % 3;
             // Orient so the polygon runs counter-clockwise in the projection.
             const double flip = normal[dropped] < 0.0 ? -1.0 : 1.0;
-            std::vector<Point2> points(static_cast<size_t>(count));
+            std::vector<Point2>& points = somePoints;
+            points.resize(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
                 points[static_cast<size_t>(i)] = {somePositions[static_cast<size_t>(i)][u], somePositions[static_cast<size_t>(i)][v] * flip};
 
@@ -55,7 +55,7 @@ namespace Vela::Fbx
                                points[static_cast<size_t>((i + 2) % count)]) >= 0.0;
             if (convex)
             {
-                Fan(corners, someOut);
+                Fan(count, someOut);
                 return;
             }
             ClipEars(points, someOut);
@@ -86,8 +86,12 @@ namespace Vela::Fbx
         std::vector<int> cornerSources;       // old corner number of every new corner
         std::vector<int> polygonSources;      // old polygon of every new triangle
         newCorners.reserve(aMesh->myPolygonVertices.size() * 2);
+        cornerSources.reserve(aMesh->myPolygonVertices.size() * 2);
+        newStarts.reserve(aMesh->myPolygonVertices.size());
+        polygonSources.reserve(aMesh->myPolygonVertices.size());
         std::vector<Triangle> triangles;
         std::vector<Vector4> positions;
+        std::vector<Point2> points;
         for (int polygon = 0; polygon < aMesh->GetPolygonCount(); ++polygon)
         {
             const int size = aMesh->GetPolygonSize(polygon);
@@ -101,8 +105,14 @@ namespace Vela::Fbx
             {
                 positions.resize(static_cast<size_t>(size));
                 for (int corner = 0; corner < size; ++corner)
-                    positions[static_cast<size_t>(corner)] = aMesh->GetControlPointAt(aMesh->GetPolygonVertex(polygon, corner));
-                TriangulatePolygon(positions, triangles);
+                {
+                    // A corner naming no control point sits at the origin.
+                    const int controlPoint = aMesh->myPolygonVertices[static_cast<size_t>(start + corner)];
+                    positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < aMesh->GetControlPointsCount()
+                                                                 ? aMesh->myControlPoints[static_cast<size_t>(controlPoint)]
+                                                                 : Vector4();
+                }
+                TriangulatePolygon(positions, points, triangles);
             }
             for (const Triangle& triangle : triangles)
             {

@@ -376,14 +376,16 @@ TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
         corners.push_back(vertex);
     }
     VelaFBX::VertexDeduplicator deduplicator;
-    deduplicator.Reset(100);  // fewer than it gets: the tables must grow
+    deduplicator.Reset(100, 11);  // fewer than it gets: the tables must grow
     std::vector<VelaFBX::Vertex> vertices;
     std::unordered_map<uint64_t, uint32_t> reference;
-    for (const VelaFBX::Vertex& corner : corners)
+    for (size_t i = 0; i < corners.size(); ++i)
     {
+        const VelaFBX::Vertex& corner = corners[i];
         EXPECT_EQ(VelaFBX::VertexHash(corner), referenceHash(corner));
         const auto [entry, inserted] = reference.try_emplace(referenceHash(corner), static_cast<uint32_t>(reference.size()));
-        ASSERT_EQ(deduplicator.Add(corner, vertices), entry->second);
+        // Control points that share some values and not others, a few beyond the stated count.
+        ASSERT_EQ(deduplicator.Add(corner, static_cast<uint32_t>(i % 17), vertices), entry->second);
     }
     EXPECT_EQ(vertices.size(), 13u * 7u * 2u);
 }

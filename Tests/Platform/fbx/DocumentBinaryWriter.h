@@ -36,6 +36,7 @@ namespace VelaTest
         void Int32(int32_t aValue) { Scalar('I', aValue); }
         void Int64(int64_t aValue) { Scalar('L', aValue); }
         void Float64(double aValue) { Scalar('D', aValue); }
+        void Bool(char aValue) { Scalar('C', aValue); }
         void String(const std::string& aText)
         {
             ++myOpen.back().propertyCount;

@@ -86,28 +86,31 @@ namespace VelaFBX
         static void GetHashedValues(const Vertex& aVertex, Values& aOut);
         static uint64_t HashValues(const Values& someValues);
 
-        // Empties the tables, sized for up to aCorners corners.
-        void Reset(size_t aCorners);
-        // The index of aVertex in someVertices, appended there when it is new.
-        uint32_t Add(const Vertex& aVertex, std::vector<Vertex>& someVertices);
+        // Empties the tables, sized for up to aCorners corners of a mesh of aControlPoints control points.
+        void Reset(size_t aCorners, size_t aControlPoints);
+        // The index of aVertex (made from control point aControlPoint) in someVertices, appended there when it is new.
+        uint32_t Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices);
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
         void Rebuild(size_t aCapacity);  // power of two
+        // The entry of these values, made (with its vertex index) when they are new.
+        uint32_t FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices);
 
-        // Open addressing with linear probing; slots hold entry numbers.
-        std::vector<uint32_t> myByValues;      // -> entry of myValues
+        // Open addressing with linear probing; slots hold entry numbers. An entry is one distinct set of
+        // values met; they are those of its vertex unless they collided with another vertex's hash.
+        std::vector<uint32_t> myByValues;      // -> entry
         std::vector<uint32_t> myByHash;        // -> entry of myHashes
-        std::vector<Values> myValues;          // each distinct set of values met
-        std::vector<uint64_t> myValueKeys;     // their cheap hashes
-        std::vector<uint32_t> myValueIndices;  // their vertex indices
+        std::vector<uint64_t> myValueKeys;     // by entry: the cheap hash of its values
+        std::vector<uint32_t> myValueIndices;  // by entry: its vertex index
+        std::vector<uint32_t> myCollisionOf;   // by entry: its values in myCollidedValues, or EMPTY
+        std::vector<Values> myCollidedValues;
         std::vector<uint64_t> myHashes;        // each distinct VertexHash met
         std::vector<uint32_t> myHashIndices;   // the index of its vertex
+        std::vector<uint32_t> myRecentIndices; // by control point: the vertex index its latest corner got
         uint64_t myMask = 0;
     };
 
-    void GetLayerElementValue(const Vela::Fbx::LayerElementOf<Vela::Fbx::Vector4>* aElement, uint32_t aControlPoint,
-                              uint32_t aPolygonVertex, Vela::Fbx::Vector4& aValue);
     uint64_t VertexHash(const Vertex& aVertex);
 
     void ConvertMatrix(const Vela::Fbx::AMatrix& aMatrix, Matrix4x4f& aOut);

@@ -96,6 +96,22 @@ namespace VelaFBX
             aOut[2] = static_cast<float>(aValue.z);
         }
 
+        void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
+                                  Vector4& aValue)
+        {
+            if (!aElement)
+                return;
+            const MappingMode mapping = aElement->GetMappingMode();
+            if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
+                return;
+            Vector4 read;
+            if (!aElement->GetValue(static_cast<int>(aControlPoint), static_cast<int>(aPolygonVertex), -1, read))
+                return;
+            aValue.x = read.x;
+            aValue.y = read.y;
+            aValue.z = read.z;
+        }
+
         struct RunningBox
         {
             float minimum[3] = {};
@@ -124,22 +140,6 @@ namespace VelaFBX
         };
     }
 
-    void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
-                              Vector4& aValue)
-    {
-        if (!aElement)
-            return;
-        const MappingMode mapping = aElement->GetMappingMode();
-        if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
-            return;
-        Vector4 read;
-        if (!aElement->GetValue(static_cast<int>(aControlPoint), static_cast<int>(aPolygonVertex), -1, read))
-            return;
-        aValue.x = read.x;
-        aValue.y = read.y;
-        aValue.z = read.z;
-    }
-
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
                      bool aDeduplicate)
     {
@@ -162,6 +162,14 @@ namespace VelaFBX
         const LayerElementNormal* normals = mesh->GetElementNormal(0);
         const LayerElementTangent* tangents = mesh->GetElementTangent(0);
         const LayerElementBinormal* binormals = mesh->GetElementBinormal(0);
+        const LayerElementUV* uvSets[4] = {};
+        const LayerElementVertexColor* colorSets[4] = {};
+        for (int set = 0; set < uvSetCount; ++set)
+            uvSets[set] = mesh->GetElementUV(set);
+        for (int set = 0; set < colorSetCount; ++set)
+            colorSets[set] = mesh->GetElementVertexColor(set);
+        const std::vector<Vector4>& controlPoints = mesh->GetControlPoints();
+        const std::vector<int>& cornerControlPoints = mesh->GetPolygonVertices();
 
         // Shared by all parts of the node, so every part's box spans the whole node.
         RunningBox box;
@@ -189,7 +197,7 @@ namespace VelaFBX
             part.vertices.reserve(partPolygons * 3);
             part.indices.reserve(partPolygons * 3);
             if (aDeduplicate)
-                seen.Reset(partPolygons * 3);
+                seen.Reset(partPolygons * 3, controlPoints.size());
 
             for (int p = 0; p < polygonCount; ++p)
             {
@@ -200,13 +208,14 @@ namespace VelaFBX
                 const int firstCorner = mesh->GetPolygonVertexIndex(p);
                 for (int k = 0; k < 3; ++k)
                 {
-                    const int controlPoint = mesh->GetPolygonVertex(p, k);
-                    if (controlPoint < 0)
-                        continue;
                     const int polygonVertex = firstCorner + k;
+                    // Corners naming no control point of the mesh are left out.
+                    const int controlPoint = cornerControlPoints[static_cast<size_t>(polygonVertex)];
+                    if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPoints.size())
+                        continue;
                     Vertex vertex;
 
-                    const Vector4 position = mesh->GetControlPointAt(controlPoint);
+                    const Vector4& position = controlPoints[static_cast<size_t>(controlPoint)];
                     vertex.position[0] = static_cast<float>(position.x);
                     vertex.position[1] = static_cast<float>(position.y);
                     vertex.position[2] = static_cast<float>(position.z);
@@ -215,7 +224,7 @@ namespace VelaFBX
                     for (int set = 0; set < uvSetCount; ++set)
                     {
                         Vector2 uv;
-                        if (mesh->GetPolygonVertexUV(p, k, set, uv))
+                        if (uvSets[set]->GetValue(controlPoint, polygonVertex, p, uv))
                         {
                             vertex.uvs[set][0] = static_cast<float>(uv.x);
                             vertex.uvs[set][1] = static_cast<float>(1.0 - uv.y);
@@ -233,10 +242,7 @@ namespace VelaFBX
                     StoreDirection(direction, vertex.binormal);
 
                     for (int set = 0; set < colorSetCount; ++set)
-                    {
-                        if (const LayerElementVertexColor* colors = mesh->GetElementVertexColor(set))
-                            ReadColor(colors, controlPoint, polygonVertex, vertex.colors[set]);
-                    }
+                        ReadColor(colorSets[set], controlPoint, polygonVertex, vertex.colors[set]);
 
                     // Weights as stored; no renormalisation.
                     if (static_cast<size_t>(controlPoint) < influences.size())
@@ -257,7 +263,7 @@ namespace VelaFBX
                         part.vertices.push_back(vertex);
                         continue;
                     }
-                    part.indices.push_back(seen.Add(vertex, part.vertices));
+                    part.indices.push_back(seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices));
                 }
             }
 
