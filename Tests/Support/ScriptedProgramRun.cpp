@@ -3,10 +3,12 @@
 #include "Support/TestSupport.h"
 
 #include "Game.h"
+#include "GameGlobals.h"
 #include "Player.h"
 #include "ProgramEntry.h"
 
 #include "mire/core/Engine.h"
+#include "mire/core/WindowsWindow.h"
 #include "mire/graphics/DX11.h"
 #include "mire/settings/Settings.h"
 
@@ -14,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 namespace VelaTest
@@ -187,6 +190,8 @@ namespace VelaTest
 
     PlayScript& PlayScript::Append(const PlayScript& anOther)
     {
+        if (anOther.myQuitAllowedFrom != SIZE_MAX)
+            myQuitAllowedFrom = std::min(myQuitAllowedFrom, someSteps.size() + anOther.myQuitAllowedFrom);
         someSteps.insert(someSteps.end(), anOther.someSteps.begin(), anOther.someSteps.end());
         return *this;
     }
@@ -242,13 +247,19 @@ namespace VelaTest
         FrameTestHook hook;
         hook.fixedDeltaTime = aSettings.frameTime;
         hook.afterRender = [&](Game& aGame) {
-            ++result.frames;
+            if (++result.frames == 1 && aSettings.windowed)
+            {
+                Vela::Engine::GetInstance()->myWindow->SetFullscreen(false);
+                GameGlobals::isFullscreen = false;
+            }
             if (aSettings.everyFrame)
                 aSettings.everyFrame(aGame);
             if (quitPosted || aScript.Advance(aGame, input, aSettings.frameTime))
                 return;
             if (!aScript.GetFailure().empty())
             {
+                if (aSettings.onFailure)
+                    aSettings.onFailure();
                 quitPosted = true;
                 return Vela::Platform::PostQuitMessage(0);
             }

@@ -110,11 +110,20 @@ namespace VelaTest
 
     struct ProgramRunSettings
     {
-        uint32_t width = 320;
-        uint32_t height = 180;
+        // The render size the program starts with. The menus' camera is set up for it at start: only
+        // the canvas size shows the whole 1600 x 900 menu canvas.
+        uint32_t width = 1600;
+        uint32_t height = 900;
         float frameTime = SCRIPT_FRAME_TIME;
+        // The program goes fullscreen at start (the offscreen display is 1024 x 768); this turns it back
+        // to its window after the first frame, as the options' toggle does, so the run keeps the window's
+        // size.
+        bool windowed = false;
         // Called after every drawn frame, before the script (screenshots, measurements).
         std::function<void(Game&)> everyFrame;
+        // Called when the script fails, before the program is ended: lets go of what the program's end
+        // would wait for (a held level worker).
+        std::function<void()> onFailure;
     };
 
     struct ProgramRunResult
