@@ -234,6 +234,8 @@ namespace VelaTest
         executable.Write("settings/Game.json", SettingsFor(aSettings));
         const std::filesystem::path previousDirectory = Vela::Settings::ExecutableDirectory();
         const Vela::EngineConfiguration previousConfiguration = Vela::Settings::GetEngineConfiguration();
+        // Process-wide, like the program's own start value; the next run starts from it again.
+        const bool wasFullscreen = GameGlobals::isFullscreen;
         Vela::Settings::SetExecutableDirectoryForTesting(executable.Path());
         Vela::Platform::ClearMessageQueue();
 
@@ -279,6 +281,7 @@ namespace VelaTest
         Vela::Platform::SetGamepadSource(nullptr);
         Vela::Settings::SetExecutableDirectoryForTesting(previousDirectory);
         Vela::Settings::GetEngineConfiguration() = previousConfiguration;
+        GameGlobals::isFullscreen = wasFullscreen;
         Vela::Platform::ClearMessageQueue();
 
         if (!aScript.GetFailure().empty())

@@ -107,7 +107,7 @@ TEST(FocusedRunTest, EachHazardKillsAndThePlayerRespawnsAtTheLastCheckPoint)
         script.Append(PlayLevelUntil(MAIN_LEVELS[hazard.level], hazard.routeUntilX));
         script.Append(DieAndRespawn(hazard.held, hazard.checkPointX));
         script.Append(QuitThroughThePauseMenu());
-        ExpectFinished(RunProgram(script));
+        ExpectFinished(RunProgram(script, SmallWindow()));
     }
 }
 
@@ -136,7 +136,7 @@ TEST(FocusedRunTest, PauseHoldsThePlayerAndResumeLetsItGoOn)
         return aContext.game.GetContext().player->GetPosition().x > *x + 50.0f ? StepStatus::Done : StepStatus::Failed;
     });
     script.Append(QuitThroughThePauseMenu());
-    ExpectFinished(RunProgram(script));
+    ExpectFinished(RunProgram(script, SmallWindow()));
 }
 
 // The title book's options page turns each volume down a step and the window to windowed; the pause

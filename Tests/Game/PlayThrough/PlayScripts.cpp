@@ -90,6 +90,15 @@ namespace PlayThrough
         return script;
     }
 
+    ProgramRunSettings SmallWindow()
+    {
+        ProgramRunSettings settings;
+        settings.width = 480;
+        settings.height = 270;
+        settings.windowed = true;
+        return settings;
+    }
+
     PlayScript Screenshot(const std::string& aName)
     {
         PlayScript script;

@@ -29,6 +29,9 @@ namespace PlayThrough
     // Holds aKeys until the player dies, then waits for the respawn fade to end; the player must then
     // stand at the check point at aCheckPointX.
     VelaTest::PlayScript DieAndRespawn(const std::set<SDL_Keycode>& aKeys, float aCheckPointX);
+    // A small window for long runs: cheap under the sanitizers. The menus then show only part of their
+    // canvas; the mouse still finds every button.
+    VelaTest::ProgramRunSettings SmallWindow();
     // With VELA_SCREENSHOT_DIR set, writes the frame just drawn there as aName.png; else nothing.
     VelaTest::PlayScript Screenshot(const std::string& aName);
 }
