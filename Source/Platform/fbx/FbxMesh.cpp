@@ -307,31 +307,34 @@ namespace Vela::Fbx
             }
         }
 
+        // One entry per distinct result, indexed by corner: far less memory than a frame per corner.
         auto tangents = std::make_unique<LayerElementTangent>();
         auto binormals = std::make_unique<LayerElementBinormal>();
         for (LayerElement* element : {static_cast<LayerElement*>(tangents.get()), static_cast<LayerElement*>(binormals.get())})
         {
             element->myMappingMode = MappingMode::ByPolygonVertex;
-            element->myReferenceMode = ReferenceMode::Direct;
+            element->myReferenceMode = ReferenceMode::IndexToDirect;
         }
-        tangents->myValues.reserve(cornerCount);
-        binormals->myValues.reserve(cornerCount);
-        // The result depends on the frame and the normal's exact bits only: corners repeating both copy it.
+        tangents->myValues.reserve(frames.size());
+        binormals->myValues.reserve(frames.size());
+        tangents->myIndices.reserve(cornerCount);
+        std::vector<size_t> madeBy;  // the corner whose normal made each result
+        madeBy.reserve(frames.size());
+        // The result depends on the frame and the normal's exact bits only: corners repeating both share it.
         std::vector<uint32_t> madeAt(frames.size(), EMPTY);
         for (size_t corner = 0; corner < cornerCount; ++corner)
         {
             const Vector4 keyNormal = normalOf(keys[corner]);
             uint32_t& made = madeAt[frameOf[corner]];
-            const Vector4 madeNormal = made != EMPTY ? normalOf(keys[made]) : Vector4();
+            const Vector4 madeNormal = made != EMPTY ? normalOf(keys[madeBy[made]]) : Vector4();
             if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
             {
-                const Vector4 tangent = tangents->myValues[made];
-                const Vector4 binormal = binormals->myValues[made];
-                tangents->myValues.push_back(tangent);
-                binormals->myValues.push_back(binormal);
+                tangents->myIndices.push_back(static_cast<int>(made));
                 continue;
             }
-            made = static_cast<uint32_t>(corner);
+            made = static_cast<uint32_t>(tangents->myValues.size());
+            tangents->myIndices.push_back(static_cast<int>(made));
+            madeBy.push_back(corner);
             const Vector4 normal = keyNormal.Normalized3();
             const Frame& frame = frames[frameOf[corner]];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
@@ -343,6 +346,7 @@ namespace Vela::Fbx
             tangents->myValues.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
             binormals->myValues.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
         }
+        binormals->myIndices = tangents->myIndices;
         if (myTangents.empty())
             myTangents.push_back(std::move(tangents));
         else
