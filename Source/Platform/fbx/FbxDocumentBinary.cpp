@@ -261,28 +261,20 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
-            // The zlib header is checked here and its raw deflate body inflated: the trailing checksum
-            // is not recomputed (it cost as much as a third of the inflation), a bad body still fails
-            // to decode or to end at exactly the promised size.
             bool Inflate(const uint8_t* aSource, size_t aSourceBytes, void* aTarget, size_t aTargetBytes)
             {
-                constexpr size_t ZLIB_HEADER = 2;
-                constexpr uint8_t DEFLATE = 8, PRESET_DICTIONARY = 0x20;
-                if (aSourceBytes < ZLIB_HEADER || (aSource[0] & 0x0F) != DEFLATE || (aSource[0] >> 4) > 7 ||
-                    (aSource[1] & PRESET_DICTIONARY) != 0 || ((aSource[0] << 8) | aSource[1]) % 31 != 0)
-                    return false;
                 if (!myInflaterReady)
                 {
                     std::memset(&myInflater, 0, sizeof(myInflater));
-                    if (inflateInit2(&myInflater, -MAX_WBITS) != Z_OK)
+                    if (inflateInit(&myInflater) != Z_OK)
                         return false;
                     myInflaterReady = true;
                 }
                 else if (inflateReset(&myInflater) != Z_OK)
                     return false;
 
-                myInflater.next_in = const_cast<Bytef*>(aSource + ZLIB_HEADER);
-                myInflater.avail_in = static_cast<uInt>(aSourceBytes - ZLIB_HEADER);
+                myInflater.next_in = const_cast<Bytef*>(aSource);
+                myInflater.avail_in = static_cast<uInt>(aSourceBytes);
                 myInflater.next_out = static_cast<Bytef*>(aTarget);
                 myInflater.avail_out = static_cast<uInt>(aTargetBytes);
                 const int result = inflate(&myInflater, Z_FINISH);
