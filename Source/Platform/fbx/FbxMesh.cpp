@@ -191,11 +191,11 @@ namespace Vela::Fbx
             Vector4 binormal;
         };
         const size_t cornerCount = myPolygonVertices.size();
-        std::vector<Key> keys(cornerCount);
         // Each corner's frame, found through an open-addressed table of the distinct keys.
-        std::vector<uint32_t> frameOf(cornerCount);
+        // Later each corner's result instead, which becomes the tangents' index array.
+        std::vector<int> frameOf(cornerCount);
         std::vector<Frame> frames;
-        std::vector<size_t> keyOfFrame;  // a corner holding the frame's key
+        std::vector<Key> frameKeys;  // the key of every frame
         constexpr uint32_t EMPTY = UINT32_MAX;
         // Sized for about one frame per control point; grown (kept at most half full) when there are more.
         size_t capacity = 16;
@@ -215,14 +215,14 @@ namespace Vela::Fbx
             }
             return hash;
         };
-        auto findFrame = [&](const Key& key, size_t aCorner) -> uint32_t {
+        auto findFrame = [&](const Key& key) -> uint32_t {
             if ((frames.size() + 1) * 2 > capacity)
             {
                 capacity *= 2;
                 slots.assign(capacity, EMPTY);
                 for (uint32_t frame = 0; frame < frames.size(); ++frame)
                 {
-                    size_t slot = static_cast<size_t>(hashOf(keys[keyOfFrame[frame]])) & (capacity - 1);
+                    size_t slot = static_cast<size_t>(hashOf(frameKeys[frame])) & (capacity - 1);
                     while (slots[slot] != EMPTY)
                         slot = (slot + 1) & (capacity - 1);
                     slots[slot] = frame;
@@ -230,22 +230,21 @@ namespace Vela::Fbx
             }
             size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
             for (; slots[slot] != EMPTY; slot = (slot + 1) & (capacity - 1))
-                if (sameKey(keys[keyOfFrame[slots[slot]]], key))
+                if (sameKey(frameKeys[slots[slot]], key))
                     return slots[slot];
             slots[slot] = static_cast<uint32_t>(frames.size());
             frames.emplace_back();
-            keyOfFrame.push_back(aCorner);
+            frameKeys.push_back(key);
             return slots[slot];
         };
 
         // The corners of one control point mostly share a frame: its latest one is tried first.
         std::vector<uint32_t> recentFrames(myControlPoints.size(), EMPTY);
-        auto frameFor = [&](size_t aCorner) {
-            const Key& key = keys[aCorner];
+        auto frameFor = [&](const Key& key) {
             uint32_t* recent = key.controlPoint >= 0 ? &recentFrames[static_cast<size_t>(key.controlPoint)] : nullptr;
-            if (recent && *recent != EMPTY && sameKey(keys[keyOfFrame[*recent]], key))
+            if (recent && *recent != EMPTY && sameKey(frameKeys[*recent], key))
                 return *recent;
-            const uint32_t frame = findFrame(key, aCorner);
+            const uint32_t frame = findFrame(key);
             if (recent)
                 *recent = frame;
             return frame;
@@ -259,17 +258,20 @@ namespace Vela::Fbx
             return controlPoint >= 0 && controlPoint < GetControlPointsCount() ? controlPoint : -1;
         };
         auto positionOf = [&](int aControlPoint) { return aControlPoint >= 0 ? myControlPoints[static_cast<size_t>(aControlPoint)] : Vector4(); };
+        std::vector<Key> polygonKeys;  // the keys of the current polygon's corners
         for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
         {
             const int start = GetPolygonVertexIndex(polygon);
             const int size = GetPolygonSize(polygon);
+            polygonKeys.resize(static_cast<size_t>(size));
             for (int corner = 0; corner < size; ++corner)
             {
                 const size_t polygonVertex = static_cast<size_t>(start + corner);
                 const int controlPoint = controlPointOf(polygonVertex);
-                keys[polygonVertex] = {controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()),
-                                       normals->GetDirectIndex(controlPoint, start + corner, polygon, normalValues.size())};
-                frameOf[polygonVertex] = frameFor(polygonVertex);
+                const Key& key = polygonKeys[static_cast<size_t>(corner)] = {
+                    controlPoint, uvElement.GetDirectIndex(controlPoint, start + corner, polygon, uvs.size()),
+                    normals->GetDirectIndex(controlPoint, start + corner, polygon, normalValues.size())};
+                frameOf[polygonVertex] = static_cast<int>(frameFor(key));
             }
             // Each fan triangle adds its UV-space directions to its three corners.
             for (int corner = 1; corner + 1 < size; ++corner)
@@ -280,9 +282,9 @@ namespace Vela::Fbx
                 bool valid = true;
                 for (int i = 0; i < 3; ++i)
                 {
-                    const int uvIndex = keys[static_cast<size_t>(start + triangle[i])].uv;
+                    const int uvIndex = polygonKeys[static_cast<size_t>(triangle[i])].uv;
                     valid = valid && uvIndex >= 0;
-                    positions[i] = positionOf(keys[static_cast<size_t>(start + triangle[i])].controlPoint);
+                    positions[i] = positionOf(polygonKeys[static_cast<size_t>(triangle[i])].controlPoint);
                     if (uvIndex >= 0)
                         texture[i] = uvs[static_cast<size_t>(uvIndex)];
                 }
@@ -300,40 +302,37 @@ namespace Vela::Fbx
                 const Vector4 binormal = (edge2 * du1 - edge1 * du2) * inverse;
                 for (int i = 0; i < 3; ++i)
                 {
-                    Frame& frame = frames[frameOf[static_cast<size_t>(start + triangle[i])]];
+                    Frame& frame = frames[static_cast<size_t>(frameOf[static_cast<size_t>(start + triangle[i])])];
                     frame.tangent = frame.tangent + tangent;
                     frame.binormal = frame.binormal + binormal;
                 }
             }
         }
 
+        // One entry per distinct result, indexed by corner: far less memory than a frame per corner.
         auto tangents = std::make_unique<LayerElementTangent>();
         auto binormals = std::make_unique<LayerElementBinormal>();
         for (LayerElement* element : {static_cast<LayerElement*>(tangents.get()), static_cast<LayerElement*>(binormals.get())})
         {
             element->myMappingMode = MappingMode::ByPolygonVertex;
-            element->myReferenceMode = ReferenceMode::Direct;
+            element->myReferenceMode = ReferenceMode::IndexToDirect;
         }
-        tangents->myValues.reserve(cornerCount);
-        binormals->myValues.reserve(cornerCount);
-        // The result depends on the frame and the normal's exact bits only: corners repeating both copy it.
+        tangents->myValues.reserve(frames.size());
+        binormals->myValues.reserve(frames.size());
+        std::vector<int> madeWith;  // the normal index each result was made with
+        madeWith.reserve(frames.size());
+        // The result depends on the frame and the normal's exact bits only: corners repeating both share it.
         std::vector<uint32_t> madeAt(frames.size(), EMPTY);
-        for (size_t corner = 0; corner < cornerCount; ++corner)
-        {
-            const Vector4 keyNormal = normalOf(keys[corner]);
-            uint32_t& made = madeAt[frameOf[corner]];
-            const Vector4 madeNormal = made != EMPTY ? normalOf(keys[made]) : Vector4();
+        auto resultFor = [&](uint32_t aFrame, int aNormal) {
+            const Vector4 keyNormal = normalOf({0, 0, aNormal});
+            uint32_t& made = madeAt[aFrame];
+            const Vector4 madeNormal = made != EMPTY ? normalOf({0, 0, madeWith[made]}) : Vector4();
             if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
-            {
-                const Vector4 tangent = tangents->myValues[made];
-                const Vector4 binormal = binormals->myValues[made];
-                tangents->myValues.push_back(tangent);
-                binormals->myValues.push_back(binormal);
-                continue;
-            }
-            made = static_cast<uint32_t>(corner);
+                return made;
+            made = static_cast<uint32_t>(tangents->myValues.size());
+            madeWith.push_back(aNormal);
             const Vector4 normal = keyNormal.Normalized3();
-            const Frame& frame = frames[frameOf[corner]];
+            const Frame& frame = frames[aFrame];
             // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
             Vector4 tangent = (frame.tangent - normal * normal.Dot3(frame.tangent)).Normalized3();
             if (tangent.Length3() == 0.0)
@@ -342,7 +341,22 @@ namespace Vela::Fbx
             const Vector4 binormal = normal.Cross3(tangent) * handedness;
             tangents->myValues.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
             binormals->myValues.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
+            return made;
+        };
+        for (int polygon = 0; polygon < GetPolygonCount(); ++polygon)
+        {
+            const int start = GetPolygonVertexIndex(polygon);
+            const int size = GetPolygonSize(polygon);
+            for (int corner = 0; corner < size; ++corner)
+            {
+                const size_t polygonVertex = static_cast<size_t>(start + corner);
+                const int normal = normals->GetDirectIndex(controlPointOf(polygonVertex), start + corner, polygon, normalValues.size());
+                int& result = frameOf[polygonVertex];
+                result = static_cast<int>(resultFor(static_cast<uint32_t>(result), normal));
+            }
         }
+        tangents->myIndices = std::move(frameOf);
+        binormals->myIndices = tangents->myIndices;
         if (myTangents.empty())
             myTangents.push_back(std::move(tangents));
         else

@@ -28,25 +28,14 @@ namespace Vela::Fbx
             return made;
         }
 
-        // Direct data that covers every source stays direct; otherwise it becomes indexed with -1 for the gaps.
+        // Direct data becomes indexed (-1 for the gaps): indices into the values as they stand are much
+        // smaller than moved copies of them.
         template <class T>
-        void Remap(std::vector<T>& someValues, std::vector<int>& someIndices, ReferenceMode& aMode, const std::vector<int>& someSources)
+        void Remap(const std::vector<T>& someValues, std::vector<int>& someIndices, ReferenceMode& aMode, const std::vector<int>& someSources)
         {
             if (aMode != ReferenceMode::Direct)
             {
                 someIndices = GatherIndices(someIndices, someSources);
-                return;
-            }
-            bool complete = true;
-            for (int source : someSources)
-                complete = complete && source >= 0 && static_cast<size_t>(source) < someValues.size();
-            if (complete)
-            {
-                std::vector<T> gathered;
-                gathered.reserve(someSources.size());
-                for (int source : someSources)
-                    gathered.push_back(someValues[static_cast<size_t>(source)]);
-                someValues = std::move(gathered);
                 return;
             }
             aMode = ReferenceMode::IndexToDirect;

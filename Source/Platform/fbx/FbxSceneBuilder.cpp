@@ -1,10 +1,14 @@
 #include "Platform/fbx/FbxSceneBuilder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <unordered_set>
+#include <type_traits>
+#include <variant>
+#include <span>
 
 namespace Vela::Fbx
 {
@@ -85,6 +89,31 @@ namespace Vela::Fbx
                 return *held;
             value->ToDoubles(someScratch);
             return someScratch;
+        }
+
+        // Calls aRead with a child's number array as it is held, without a converted copy (a large
+        // array of whole numbers in a text file is held as integers); a scalar number reads as one
+        // element, anything else as none.
+        template <class Read>
+        void ReadChildNumbers(const Record& aRecord, std::string_view aName, Read&& aRead)
+        {
+            const Property* value = ChildValue(aRecord, aName);
+            if (!value)
+            {
+                aRead(std::span<const double>());
+                return;
+            }
+            std::visit(
+                [&](const auto& aHeld) {
+                    using Held = std::decay_t<decltype(aHeld)>;
+                    if constexpr (std::is_same_v<Held, std::string>)
+                        aRead(std::span<const double>());
+                    else if constexpr (std::is_arithmetic_v<Held>)
+                        aRead(std::span<const Held>(&aHeld, 1));
+                    else
+                        aRead(std::span<const typename Held::value_type>(aHeld));
+                },
+                value->GetValue());
         }
 
         void ChildInts(const Record& aRecord, std::string_view aName, std::vector<int32_t>& someOut)
@@ -553,31 +582,60 @@ namespace Vela::Fbx
                     break;
                 }
         };
-        auto vectors = [&common](const Record& aElementRecord, std::string_view aArray, std::string_view aWArray,
-                                 std::initializer_list<std::string_view> someIndexNames) {
+        // Normals stored per corner mostly repeat at every corner of a control point; with
+        // aShareRepeats each distinct one is kept once and indexed, a fraction of the memory of a
+        // copy per corner.
+        auto vectors = [&common, &aMesh](const Record& aElementRecord, std::string_view aArray, std::string_view aWArray,
+                                         std::initializer_list<std::string_view> someIndexNames, bool aShareRepeats) {
             auto element = std::make_unique<LayerElementOf<Vector4>>();
             common(*element, aElementRecord, someIndexNames);
-            std::vector<double> valuesScratch;
             std::vector<double> wScratch;
-            const std::vector<double>& values = ChildDoublesView(aElementRecord, aArray, valuesScratch);
             const std::vector<double>& w = ChildDoublesView(aElementRecord, aWArray, wScratch);
-            element->myValues.reserve(values.size() / 3);
-            for (size_t i = 0; i + 2 < values.size(); i += 3)
-            {
-                const size_t index = i / 3;
-                element->myValues.emplace_back(values[i], values[i + 1], values[i + 2], index < w.size() ? w[index] : 0.0);
-            }
+            ReadChildNumbers(aElementRecord, aArray, [&](auto someValues) {
+                const size_t count = someValues.size() / 3;
+                const bool share = aShareRepeats && element->myMappingMode == MappingMode::ByPolygonVertex &&
+                                   element->myReferenceMode == ReferenceMode::Direct;
+                constexpr int NONE = -1;
+                std::vector<int> latest;  // each control point's latest kept value
+                if (share)
+                {
+                    element->myReferenceMode = ReferenceMode::IndexToDirect;
+                    element->myIndices.resize(count);
+                    latest.assign(aMesh.myControlPoints.size(), NONE);
+                }
+                else
+                    element->myValues.reserve(count);
+                for (size_t index = 0; index < count; ++index)
+                {
+                    const Vector4 value(static_cast<double>(someValues[index * 3]), static_cast<double>(someValues[index * 3 + 1]),
+                                        static_cast<double>(someValues[index * 3 + 2]), index < w.size() ? w[index] : 0.0);
+                    if (!share)
+                    {
+                        element->myValues.push_back(value);
+                        continue;
+                    }
+                    const int controlPoint = index < aMesh.myPolygonVertices.size() ? aMesh.myPolygonVertices[index] : NONE;
+                    const bool known = controlPoint >= 0 && static_cast<size_t>(controlPoint) < latest.size();
+                    int& kept = known ? latest[static_cast<size_t>(controlPoint)] : element->myIndices[index];
+                    if (!known || kept == NONE || std::memcmp(&element->myValues[static_cast<size_t>(kept)], &value, sizeof(Vector4)) != 0)
+                    {
+                        kept = static_cast<int>(element->myValues.size());
+                        element->myValues.push_back(value);
+                    }
+                    element->myIndices[index] = kept;
+                }
+            });
             return element;
         };
 
         for (const Record& child : aRecord.children)
         {
             if (child.name == "LayerElementNormal")
-                aMesh.myNormals.push_back(vectors(child, "Normals", "NormalsW", {"NormalsIndex", "NormalIndex"}));
+                aMesh.myNormals.push_back(vectors(child, "Normals", "NormalsW", {"NormalsIndex", "NormalIndex"}, true));
             else if (child.name == "LayerElementTangent")
-                aMesh.myTangents.push_back(vectors(child, "Tangents", "TangentsW", {"TangentsIndex", "TangentIndex"}));
+                aMesh.myTangents.push_back(vectors(child, "Tangents", "TangentsW", {"TangentsIndex", "TangentIndex"}, false));
             else if (child.name == "LayerElementBinormal")
-                aMesh.myBinormals.push_back(vectors(child, "Binormals", "BinormalsW", {"BinormalsIndex", "BinormalIndex"}));
+                aMesh.myBinormals.push_back(vectors(child, "Binormals", "BinormalsW", {"BinormalsIndex", "BinormalIndex"}, false));
             else if (child.name == "LayerElementUV")
             {
                 auto element = std::make_unique<LayerElementUV>();

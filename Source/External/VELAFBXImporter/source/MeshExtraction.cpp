@@ -77,39 +77,39 @@ namespace VelaFBX
             return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
-        void ReadColor(const LayerElementVertexColor* aElement, int aControlPoint, int aPolygonVertex, float aOut[4])
-        {
-            Color color;
-            const MappingMode mapping = aElement->GetMappingMode();
-            if (mapping == MappingMode::ByControlPoint || mapping == MappingMode::ByPolygonVertex)
-                aElement->GetValue(aControlPoint, aPolygonVertex, -1, color);
-            aOut[0] = static_cast<float>(color.r);
-            aOut[1] = static_cast<float>(color.g);
-            aOut[2] = static_cast<float>(color.b);
-            aOut[3] = static_cast<float>(color.a);
-        }
-
-        void StoreDirection(const Vector4& aValue, float aOut[3])
-        {
-            aOut[0] = static_cast<float>(aValue.x);
-            aOut[1] = static_cast<float>(aValue.y);
-            aOut[2] = static_cast<float>(aValue.z);
-        }
-
-        void GetLayerElementValue(const LayerElementOf<Vector4>* aElement, uint32_t aControlPoint, uint32_t aPolygonVertex,
-                                  Vector4& aValue)
+        // The direct-array index a by-control-point or by-polygon-vertex layer gives one corner; -1
+        // for none (other mappings are not read per vertex).
+        template <class T>
+        int VertexLayerIndex(const LayerElementOf<T>* aElement, int aControlPoint, int aPolygonVertex)
         {
             if (!aElement)
-                return;
+                return -1;
             const MappingMode mapping = aElement->GetMappingMode();
             if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
+                return -1;
+            return aElement->GetDirectIndex(aControlPoint, aPolygonVertex, -1, aElement->GetDirectArray().size());
+        }
+
+        // Everything a corner's vertex is read from besides its control point: corners of one control
+        // point with equal sources make equal vertices.
+        struct CornerSources
+        {
+            int uvs[4] = {-1, -1, -1, -1};
+            int normal = -1;
+            int tangent = -1;
+            int binormal = -1;
+            int colors[4] = {-1, -1, -1, -1};
+            bool operator==(const CornerSources& aOther) const = default;
+        };
+
+        void StoreDirection(const LayerElementOf<Vector4>* aElement, int aIndex, float aOut[3])
+        {
+            if (aIndex < 0)
                 return;
-            Vector4 read;
-            if (!aElement->GetValue(static_cast<int>(aControlPoint), static_cast<int>(aPolygonVertex), -1, read))
-                return;
-            aValue.x = read.x;
-            aValue.y = read.y;
-            aValue.z = read.z;
+            const Vector4& value = aElement->GetDirectArray()[static_cast<size_t>(aIndex)];
+            aOut[0] = static_cast<float>(value.x);
+            aOut[1] = static_cast<float>(value.y);
+            aOut[2] = static_cast<float>(value.z);
         }
 
         struct RunningBox
@@ -174,6 +174,13 @@ namespace VelaFBX
         // Shared by all parts of the node, so every part's box spans the whole node.
         RunningBox box;
         VertexDeduplicator seen;
+        constexpr uint32_t NO_INDEX = UINT32_MAX;
+        struct LatestCorner
+        {
+            CornerSources sources;
+            uint32_t index = NO_INDEX;
+        };
+        std::vector<LatestCorner> latestCorners;  // by control point, within the current part
 
         // Each polygon's material, looked up once; parts then reserve exactly their own share.
         std::vector<const Vela::Fbx::Material*> polygonMaterials;
@@ -197,7 +204,10 @@ namespace VelaFBX
             part.vertices.reserve(partPolygons * 3);
             part.indices.reserve(partPolygons * 3);
             if (aDeduplicate)
+            {
                 seen.Reset(partPolygons * 3, controlPoints.size());
+                latestCorners.assign(controlPoints.size(), LatestCorner());
+            }
 
             for (int p = 0; p < polygonCount; ++p)
             {
@@ -213,8 +223,23 @@ namespace VelaFBX
                     const int controlPoint = cornerControlPoints[static_cast<size_t>(polygonVertex)];
                     if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPoints.size())
                         continue;
-                    Vertex vertex;
+                    CornerSources sources;
+                    for (int set = 0; set < uvSetCount; ++set)
+                        sources.uvs[set] = uvSets[set]->GetDirectIndex(controlPoint, polygonVertex, p, uvSets[set]->GetDirectArray().size());
+                    sources.normal = VertexLayerIndex(normals, controlPoint, polygonVertex);
+                    sources.tangent = VertexLayerIndex(tangents, controlPoint, polygonVertex);
+                    sources.binormal = VertexLayerIndex(binormals, controlPoint, polygonVertex);
+                    for (int set = 0; set < colorSetCount; ++set)
+                        sources.colors[set] = VertexLayerIndex(colorSets[set], controlPoint, polygonVertex);
+                    // A corner repeating its control point's latest sources repeats its vertex and index.
+                    LatestCorner* latest = aDeduplicate ? &latestCorners[static_cast<size_t>(controlPoint)] : nullptr;
+                    if (latest && latest->index != NO_INDEX && latest->sources == sources)
+                    {
+                        part.indices.push_back(latest->index);
+                        continue;
+                    }
 
+                    Vertex vertex;
                     const Vector4& position = controlPoints[static_cast<size_t>(controlPoint)];
                     vertex.position[0] = static_cast<float>(position.x);
                     vertex.position[1] = static_cast<float>(position.y);
@@ -222,27 +247,25 @@ namespace VelaFBX
                     vertex.position[3] = static_cast<float>(position.w);
 
                     for (int set = 0; set < uvSetCount; ++set)
-                    {
-                        Vector2 uv;
-                        if (uvSets[set]->GetValue(controlPoint, polygonVertex, p, uv))
+                        if (sources.uvs[set] >= 0)
                         {
+                            const Vector2& uv = uvSets[set]->GetDirectArray()[static_cast<size_t>(sources.uvs[set])];
                             vertex.uvs[set][0] = static_cast<float>(uv.x);
                             vertex.uvs[set][1] = static_cast<float>(1.0 - uv.y);
                         }
-                    }
 
-                    Vector4 direction;
-                    GetLayerElementValue(normals, static_cast<uint32_t>(controlPoint), static_cast<uint32_t>(polygonVertex), direction);
-                    StoreDirection(direction, vertex.normal);
-                    direction = {};
-                    GetLayerElementValue(tangents, static_cast<uint32_t>(controlPoint), static_cast<uint32_t>(polygonVertex), direction);
-                    StoreDirection(direction, vertex.tangent);
-                    direction = {};
-                    GetLayerElementValue(binormals, static_cast<uint32_t>(controlPoint), static_cast<uint32_t>(polygonVertex), direction);
-                    StoreDirection(direction, vertex.binormal);
+                    StoreDirection(normals, sources.normal, vertex.normal);
+                    StoreDirection(tangents, sources.tangent, vertex.tangent);
+                    StoreDirection(binormals, sources.binormal, vertex.binormal);
 
                     for (int set = 0; set < colorSetCount; ++set)
-                        ReadColor(colorSets[set], controlPoint, polygonVertex, vertex.colors[set]);
+                    {
+                        const Color color = sources.colors[set] >= 0 ? colorSets[set]->GetDirectArray()[static_cast<size_t>(sources.colors[set])] : Color();
+                        vertex.colors[set][0] = static_cast<float>(color.r);
+                        vertex.colors[set][1] = static_cast<float>(color.g);
+                        vertex.colors[set][2] = static_cast<float>(color.b);
+                        vertex.colors[set][3] = static_cast<float>(color.a);
+                    }
 
                     // Weights as stored; no renormalisation.
                     if (static_cast<size_t>(controlPoint) < influences.size())
@@ -263,7 +286,9 @@ namespace VelaFBX
                         part.vertices.push_back(vertex);
                         continue;
                     }
-                    part.indices.push_back(seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices));
+                    const uint32_t index = seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices);
+                    part.indices.push_back(index);
+                    *latest = {sources, index};
                 }
             }
 
