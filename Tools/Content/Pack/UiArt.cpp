@@ -100,10 +100,10 @@ namespace Vela::Content
             background.FillEllipse(400, 520, 520, 160, Mix(Color(Night), Color(Moss), 0.35f));
             aPack.SaveDds(UI + "T_UI_Book_Background.DDS", background, DdsFormat::Bc1Srgb);
 
-            // The right page stays bare below its title: the options page lays its sliders there.
+            // The title sits at the foot of the right page: the options page lays its sliders from the top line down.
             Image pages = OpenBook();
-            aPack.BoldFont().DrawCentred(pages, "Mire", RIGHT_PAGE_CENTRE - 40, 80, 56, Color(Ink));
-            Orb(pages, RIGHT_PAGE_CENTRE + 70, 76, 16);
+            aPack.BoldFont().DrawCentred(pages, "Mire", RIGHT_PAGE_CENTRE - 30, 752, 48, Color(Ink));
+            Orb(pages, RIGHT_PAGE_CENTRE + 60, 748, 14);
             aPack.SaveDds(UI + "T_UI_Book_Pages.DDS", pages, DdsFormat::Bc1Srgb);
 
             // The level map on the right page: a winding path past five seals where the level buttons sit.
