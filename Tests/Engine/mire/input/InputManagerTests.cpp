@@ -13,6 +13,31 @@ using namespace Vela::Platform;
 
 namespace
 {
+    // A 64 x 64 window with an empty message queue.
+    WindowHandle MakeSmallWindow()
+    {
+        WindowCreateInfo info;
+        info.clientWidth = 64;
+        info.clientHeight = 64;
+        WindowHandle window = CreateNativeWindow(info);
+        ClearMessageQueue();
+        return window;
+    }
+
+    // Queues raw mouse motion as the system would deliver it, one event per step.
+    void PushRawMotion(WindowHandle aWindow, int aCount, int anXStep, int aYStep)
+    {
+        for (int i = 0; i < aCount; ++i)
+        {
+            SDL_Event motion{};
+            motion.type = SDL_MOUSEMOTION;
+            motion.motion.windowID = aWindow->sdlWindowId;
+            motion.motion.xrel = anXStep;
+            motion.motion.yrel = aYStep;
+            SDL_PushEvent(&motion);
+        }
+    }
+
     constexpr int KEY_SPACE = 0x20;
 }
 
@@ -120,23 +145,10 @@ TEST(InputManagerTest, MousePositionWheelAndSnapshot)
 
 TEST(InputManagerTest, RawMotionIsSummedOverTheFrame)
 {
-    WindowCreateInfo info;
-    info.clientWidth = 64;
-    info.clientHeight = 64;
-    WindowHandle window = CreateNativeWindow(info);
+    WindowHandle window = MakeSmallWindow();
     ASSERT_NE(window, nullptr);
-    ClearMessageQueue();
-
     InputManager input(window);
-    for (int i = 0; i < 3; ++i)
-    {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.windowID = window->sdlWindowId;
-        motion.motion.xrel = 2;
-        motion.motion.yrel = -1;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1);
-    }
+    PushRawMotion(window, 3, 2, -1);
     Message message;
     while (PeekMessage(message))
     {
@@ -154,23 +166,10 @@ TEST(InputManagerTest, RawMotionIsSummedOverTheFrame)
 
 TEST(InputManagerTest, RawMotionOfHundredsOfEventsInOneFrameIsAllCounted)
 {
-    WindowCreateInfo info;
-    info.clientWidth = 64;
-    info.clientHeight = 64;
-    WindowHandle window = CreateNativeWindow(info);
+    WindowHandle window = MakeSmallWindow();
     ASSERT_NE(window, nullptr);
-    ClearMessageQueue();
-
     InputManager input(window);
-    for (int i = 0; i < 400; ++i)
-    {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.windowID = window->sdlWindowId;
-        motion.motion.xrel = 1;
-        motion.motion.yrel = -2;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1);
-    }
+    PushRawMotion(window, 400, 1, -2);
     // As the engine pumps: every pending event becomes a message before the first is handled.
     Message message;
     int rawMessages = 0;
