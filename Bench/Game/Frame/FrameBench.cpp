@@ -32,15 +32,7 @@ namespace
             std::filesystem::remove_all(myPath);
             VelaTest::PlaceFixtureModel(myPath);
             VelaTest::WriteEveryKindDefinitions(myPath);
-            std::vector<VelaTest::FixtureObject> objects;
-            for (int set = 0; set < OBJECT_SETS; ++set)
-            {
-                for (VelaTest::FixtureObject object : VelaTest::EveryKindObjects())
-                {
-                    object.translation.y = 300.0f * static_cast<float>(set);
-                    objects.push_back(object);
-                }
-            }
+            std::vector<VelaTest::FixtureObject> objects = VelaTest::EveryKindObjects(OBJECT_SETS);
             // Level cubes to either side of the view, most of them outside it.
             for (int row = 0; row < CUBE_ROWS; ++row)
             {
