@@ -4,11 +4,9 @@
 
 #include "FlipbookEffects.h"
 
-#include "mire/graphics/GraphicsEngine.h"
+#include "Support/GameTestSupport.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#include "mire/graphics/GraphicsEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -116,8 +114,7 @@ TEST_F(FlipbookRenderTest, TheCurrentFrameIsDrawnWhereTheEffectWasSpawned)
                 for (int channel = 0; channel < 4; ++channel)
                     rgba[(size_t(row) * VelaTest::RENDER_WIDTH + column) * 4 + size_t(channel)] = uint8_t(pixel[size_t(channel)]);
             }
-        const std::string path = std::string(directory) + "/flipbook.png";
-        stbi_write_png(path.c_str(), VelaTest::RENDER_WIDTH, VelaTest::RENDER_HEIGHT, 4, rgba.data(), VelaTest::RENDER_WIDTH * 4);
+        VelaTest::WritePng(std::filesystem::path(directory) / "flipbook.png", rgba, VelaTest::RENDER_WIDTH, VelaTest::RENDER_HEIGHT);
     }
 
     // y up: the 40 x 40 effect centred on (100, 90) covers columns 80..119 and rows 70..109 from the top.
