@@ -84,9 +84,6 @@ namespace EnemyTest
         void Start(const std::vector<FixtureObject>& someObjects, const std::function<void(const std::filesystem::path&)>& aBeforeStart = {})
         {
             PlaceFixtureModel(myRoot.Path());
-            // A cube with UVs, which the model factory takes, over the shared fixture model's path.
-            std::filesystem::copy_file(FixturePath("fbx/maya_cube_7500_binary.fbx"), myRoot.Path() / FIXTURE_MODEL,
-                                       std::filesystem::copy_options::overwrite_existing);
             WriteEveryKindDefinitions(myRoot.Path());
             WriteFixtureLevel(myRoot.Path(), LEVEL_0, someObjects);
             WriteFixtureLevel(myRoot.Path(), LEVEL_1, { Floor() });

@@ -68,9 +68,6 @@ namespace
         void Start(const std::vector<FixtureObject>& someLevel0, const std::vector<FixtureObject>& someLevel1 = { Floor() })
         {
             PlaceFixtureModel(myRoot.Path());
-            // A cube with UVs, which the model factory takes, over the shared fixture model's path.
-            std::filesystem::copy_file(FixturePath("fbx/maya_cube_7500_binary.fbx"), myRoot.Path() / FIXTURE_MODEL,
-                                       std::filesystem::copy_options::overwrite_existing);
             // Boxes are skinned models.
             std::filesystem::copy_file(FixturePath("fbx/max_transformed_skin_7500_binary.fbx"), myRoot.Path() / "models/Skinned.fbx");
             WriteEveryKindDefinitions(myRoot.Path());
