@@ -19,7 +19,6 @@ namespace Vela
         VideoPlayerStatus_Finished = 2,
     };
 
-    // Stands where a texture is expected: its only field is the view of the video texture.
     class VideoPlayer
     {
     public:
