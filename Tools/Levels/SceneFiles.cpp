@@ -1,10 +1,10 @@
 #include "SceneFiles.h"
 
 #include "Definitions.h"
+#include "Writers/FileOutput.h"
 
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 
 namespace Levels
@@ -23,9 +23,7 @@ namespace Levels
 
         void WriteText(const std::filesystem::path& aPath, const std::string& aText)
         {
-            std::ofstream file(aPath, std::ios::binary | std::ios::trunc);
-            file << aText;
-            if (!file)
+            if (!Vela::Content::WriteFileText(aPath, aText))
             {
                 throw std::runtime_error("cannot write " + aPath.string());
             }
