@@ -113,17 +113,17 @@ namespace Levels
                                   aRect.HalfHeight() - model.myFirstMeshHalfHeight * scaleY));
         }
 
-        void AddZone(Builder& aBuilder, const std::string& aDefinition, const Rect& aRect)
+        PlacedObject& AddZone(Builder& aBuilder, const std::string& aDefinition, const Rect& aRect)
         {
             PlacedObject& zone = aBuilder.Add(aDefinition, aRect.CentreX(), aRect.CentreY());
             aBuilder.Set(zone, "Collider - Box", "Collider - Box", BoxValue(0.0f, 0.0f, aRect.HalfWidth(), aRect.HalfHeight()));
+            return zone;
         }
 
         void AddCameraZone(Builder& aBuilder, const nlohmann::json& aZone, bool aRoom)
         {
             const Rect rect = ReadRect(aZone.at("rect"));
-            PlacedObject& zone = aBuilder.Add("Template_CameraCollider", rect.CentreX(), rect.CentreY());
-            aBuilder.Set(zone, "Collider - Box", "Collider - Box", BoxValue(0.0f, 0.0f, rect.HalfWidth(), rect.HalfHeight()));
+            PlacedObject& zone = AddZone(aBuilder, "Template_CameraCollider", rect);
             aBuilder.Set(zone, "Fov/Zoom", "Float", aZone.at("fov").get<float>());
             aBuilder.Set(zone, "Camera Speed", "Float", aZone.value("speed", 0.04f));
             aBuilder.Set(zone, "Fov/Zoom Speed", "Float", aZone.value("speed", 0.04f));
