@@ -142,16 +142,6 @@ namespace MenuTest
             Put(file, 0, 2);
     }
 
-    namespace
-    {
-        // The shader caches outlive a device: every game starts from fresh ones.
-        void ForgetShaders()
-        {
-            Vela::DX11::VertexShaderCache.clear();
-            Vela::DX11::PixelShaderCache.clear();
-        }
-    }
-
     MenuGame::MenuGame(const std::function<void(const std::filesystem::path&)>& aPrepareRoot)
         : myPreviousConfiguration(Vela::Settings::GetEngineConfiguration())
     {
@@ -159,7 +149,7 @@ namespace MenuTest
         if (aPrepareRoot)
             aPrepareRoot(myRoot.Path());
 
-        ForgetShaders();
+        Vela::DX11::ReleaseShaderCaches();
         Vela::Platform::ClearMessageQueue();
         Vela::Settings::SetAssetRootsForTesting(std::filesystem::path(VELA_RUNTIME_DIR) / "assets/engine", myRoot.Path(), VELA_COOKED_DIR);
         Vela::EngineConfiguration& configuration = Vela::Settings::GetEngineConfiguration();
@@ -190,7 +180,7 @@ namespace MenuTest
         GameGlobals::inputManager = nullptr;
         myInputManager.reset();
         Vela::Engine::Shutdown();
-        ForgetShaders();
+        Vela::DX11::ReleaseShaderCaches();
         Vela::Platform::ClearMessageQueue();
         Vela::Settings::GetEngineConfiguration() = myPreviousConfiguration;
         Vela::Settings::SetAssetRootsForTesting({}, {}, {});
