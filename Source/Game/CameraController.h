@@ -53,7 +53,6 @@ public:
     Vela::Camera& GetOrthographicCamera() { return *myOrthographicCamera; }
     const Vela::Matrix4x4<float>* GetTarget() const { return myTarget; }
     const Vela::Vector3<float>& GetOffset() const { return myOffset; }
-    float GetLookDirection() const { return myLookDirection; }
     float GetFovTarget() const { return myFovTarget; }
     float GetCurrentFov() const { return myCurrentFov; }
     float GetDefaultFov() const { return myDefaultFov; }

@@ -56,7 +56,6 @@ public:
     CameraController& GetCameraController() { return myCameraController; }
     StateStack& GetStateStack() { return myStateStack; }
     InputMapper& GetInputMapper() { return myInputMapper; }
-    const UpdateContext& GetUpdateContext() const { return myUpdateContext; }
     std::vector<Glomp>& GetGlomps() { return someGlomps; }
     std::vector<Eyecorn>& GetEyecorns() { return someEyecorns; }
     std::vector<CameraCollider>& GetCameraColliders() { return someCameraColliders; }

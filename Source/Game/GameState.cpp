@@ -11,6 +11,7 @@
 #include "StateStack.h"
 
 #include "mire/core/Engine.h"
+#include "mire/drawers/SpriteDrawer.h"
 #include "mire/graphics/GraphicsEngine.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/graphics/RenderStates.h"
@@ -20,7 +21,6 @@ GameState::GameState(StateStack* aStateStack, GameContext& aContext)
     , myPlayer(aContext, aStateStack)
     , myStateStack(aStateStack)
 {
-    mySprite.myPivot = { 0.5f, 0.5f };
     aContext.player = &myPlayer;
 }
 

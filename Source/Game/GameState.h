@@ -4,8 +4,6 @@
 #include "Player.h"
 #include "State.h"
 
-#include "mire/drawers/SpriteDrawer.h"
-
 class StateStack;
 struct GameContext;
 
@@ -20,10 +18,7 @@ public:
     void Render(uint32_t aPass) override;
     bool OnInput(InputAction anAction, const InputEvent& anEvent) override;
 
-    Player& GetPlayer() { return myPlayer; }
-
 private:
-    Vela::SpriteInstance mySprite; // never drawn
     GameContext* myContext = nullptr;
     Player myPlayer;
     StateStack* myStateStack = nullptr;

@@ -39,7 +39,6 @@ public:
     // The key, mouse button and pad bindings of the game, in their order.
     void InstallDefaultBindings();
 
-    Vela::XboxController& GetGamepad() { return myGamepad; }
 
 private:
     bool IsAnyKeyPressed(InputAction anAction) const;

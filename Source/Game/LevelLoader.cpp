@@ -200,7 +200,6 @@ void LevelLoader::SetCurrentLevel(Vela::StringId aKey)
         return;
     }
     myCurrentLevelKey = aKey;
-    myCurrentScene = scene->second.get();
     myCurrentLevel = levelData->second.get();
 
     myContext->collisionManager->Rebuild();

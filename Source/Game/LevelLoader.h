@@ -56,7 +56,6 @@ public:
 
     // The current level; null until one is selected.
     LevelData* GetCurrentLevel() const { return myCurrentLevel; }
-    Vela::Scene* GetCurrentScene() const { return myCurrentScene; }
     Vela::StringId GetCurrentLevelKey() const { return myCurrentLevelKey; }
     // The published level of aKey, or null. Takes the lock, so nothing that SetCurrentLevel calls
     // (the game's rebuild) may use it.
@@ -105,7 +104,6 @@ private:
     Game* myGame = nullptr;
     SceneMap myScenes;
     LevelMap myLevels;
-    Vela::Scene* myCurrentScene = nullptr;
     LevelData* myCurrentLevel = nullptr;
     Vela::StringId myCurrentLevelKey;
     GameContext* myContext = nullptr;

@@ -34,11 +34,6 @@ void IMenuPanel::Render(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateSt
     myRegistry.RenderHighlighted(aSpriteDrawer, aStateStack);
 }
 
-void IMenuPanel::RenderElements(Vela::SpriteDrawer& aSpriteDrawer)
-{
-    myRegistry.Render(aSpriteDrawer);
-}
-
 void IMenuPanel::Update(const UpdateContext&)
 {
     for (auto& [key, button] : myRegistry.GetButtons())
@@ -58,11 +53,6 @@ UISprite& IMenuPanel::GetSprite(std::string_view aKey)
     if (found == mySprites.end())
         throw std::out_of_range("invalid unordered_map<K, T> key");
     return found->second;
-}
-
-IMenuPanel::SpriteMap& IMenuPanel::GetSprites()
-{
-    return mySprites;
 }
 
 // ---- LevelSelectPanel

@@ -21,13 +21,11 @@ public:
 
     virtual void OnClick(const Vela::Vector2<float>& aMousePosition);
     virtual void Render(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateStack& aStateStack);
-    virtual void RenderElements(Vela::SpriteDrawer& aSpriteDrawer);
     virtual void Update(const UpdateContext& aContext);
     virtual void UpdateLayout();
     virtual UIElementRegistry& GetElements();
     // A missing key throws std::out_of_range.
     virtual UISprite& GetSprite(std::string_view aKey);
-    virtual SpriteMap& GetSprites();
 
 protected:
     std::unique_ptr<Vela::SpriteShader> myShader;
