@@ -255,23 +255,12 @@ void SoundManager::PlayMusicForScene(const char* aSceneKey)
     if (!scene)
         return;
 
-    const bool isLevel2 = Equals(scene->key, "level_2");
-    if (scene->loop && !isLevel2)
-        myMusic = PlayLoopingInternal(scene->first, true);
-    else
-        PlayMusic(scene->first);
-
+    // Both handles were stopped above, so the plain plays need no per-scene variants.
+    myMusic = PlayLoopingInternal(scene->first, true);
     if (scene->ambience)
     {
-        if (Equals(scene->key, "level_0"))
-        {
-            myAmbience = PlayLoopingInternal(scene->ambience, true);
-            myAmbience.SetVolume(1.0f);
-        }
-        else
-        {
-            PlayAmbience(scene->ambience);
-        }
+        myAmbience = PlayLoopingInternal(scene->ambience, true);
+        myAmbience.SetVolume(1.0f);
     }
 
     if (scene->loop && myMusic)
