@@ -150,8 +150,7 @@ bool StateStack::OnInput(InputAction anAction, const InputEvent& anEvent)
     {
         return false;
     }
-    const InputEvent copy = anEvent;
-    return top->OnInput(anAction, copy);
+    return top->OnInput(anAction, anEvent);
 }
 
 void StateStack::UpdateCursor()
