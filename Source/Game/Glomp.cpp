@@ -312,8 +312,7 @@ void Glomp::SpawnDust(float anInterval)
     {
         return;
     }
-    myDustIndex = (myDustIndex + 1) % static_cast<int32_t>(someDustTable.size());
-    const float size = someDustTable[static_cast<size_t>(myDustIndex)] * DUST_SIZE;
+    const float size = NextDustSize(myDustIndex) * DUST_SIZE;
     myDust.Spawn({ myPosition.x, myPosition.y + DUST_LIFT }, { size, size }, DUST_TEXTURE, 4, 4, 16, 16.0f, 1, { 0.0f, DUST_RISE });
     myDustTimer = anInterval;
 }

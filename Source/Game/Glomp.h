@@ -7,7 +7,6 @@
 #include "SoundManager.h"
 
 #include <memory>
-#include <vector>
 
 class Glomp : public Enemy
 {
@@ -79,6 +78,5 @@ private:
     SoundHandle myAlarmSound;
     FlipbookEffects myDust;
     float myDustTimer = 0.0f;
-    std::vector<float> someDustTable{ 0.21f, 0.25f, 0.67f, 0.32f, 0.95f, 0.85f, 0.7f, 0.31f, 0.67f, 0.24f, 0.05f, 0.99f };
     int32_t myDustIndex = 0;
 };

@@ -311,8 +311,8 @@ void Player::UpdateDustBurst(float aDeltaTime)
     myDustBurstElapsed += aDeltaTime;
     if (myDustBurstCountdown <= 0.0f)
     {
-        const float offsetX = (NextDustOffset() - 0.5f) * 20.0f;
-        const float offsetY = (NextDustOffset() - 0.5f) * 20.0f;
+        const float offsetX = (NextDustSize(myDustIndex) - 0.5f) * 20.0f;
+        const float offsetY = (NextDustSize(myDustIndex) - 0.5f) * 20.0f;
         const float size = (1.0f - myDustBurstElapsed / DUST_BURST_SECONDS) * 70.0f;
         SpawnPoof({ myPosition.x + offsetX, myPosition.y + offsetY + 15.0f }, size, { 0.0f, -50.0f });
         myDustBurstCountdown = DUST_BURST_INTERVAL;
@@ -410,7 +410,7 @@ void Player::SpawnStepPoof(float aDeltaTime)
     {
         return;
     }
-    const float size = NextDustOffset() * 50.0f;
+    const float size = NextDustSize(myDustIndex) * 50.0f;
     SpawnPoof({ myPosition.x, myPosition.y + 7.0f }, size, { 0.0f, 10.0f });
     myStepPoofCountdown = myCrouching ? CROUCH_STEP_POOF_INTERVAL : STEP_POOF_INTERVAL;
 }
@@ -504,10 +504,4 @@ void Player::Render()
 void Player::SpawnPoof(Vela::Vector2<float> aPosition, float aSize, Vela::Vector2<float> aVelocity)
 {
     myEffects->Spawn(aPosition, { aSize, aSize }, MOVEMENT_POOF, 4, 4, 16, 24.0f, 1, aVelocity);
-}
-
-float Player::NextDustOffset()
-{
-    myDustIndex = (myDustIndex + 1) % static_cast<int32_t>(someDustOffsets.size());
-    return someDustOffsets[static_cast<size_t>(myDustIndex)];
 }

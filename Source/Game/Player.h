@@ -20,6 +20,16 @@ class StateStack;
 struct GameContext;
 struct PlayerTemplate;
 
+// The fixed cycle of dust sizes (0 to 1) every walker's dust draws from, so runs repeat exactly.
+inline constexpr std::array<float, 12> DUST_SIZES{ 0.21f, 0.25f, 0.67f, 0.32f, 0.95f, 0.85f, 0.70f, 0.31f, 0.67f, 0.24f, 0.05f, 0.99f };
+
+// Steps anIndex to the next entry of DUST_SIZES and returns it.
+inline float NextDustSize(int32_t& anIndex)
+{
+    anIndex = (anIndex + 1) % static_cast<int32_t>(DUST_SIZES.size());
+    return DUST_SIZES[static_cast<size_t>(anIndex)];
+}
+
 class Player : public GameObject
 {
 public:
@@ -106,7 +116,6 @@ private:
     void RunAnimation(float aDeltaTime);
     void Die();
     void SpawnPoof(Vela::Vector2<float> aPosition, float aSize, Vela::Vector2<float> aVelocity);
-    float NextDustOffset();
     float ReadStandingHeight() const;
 
     bool myGrounded = false;
@@ -150,7 +159,6 @@ private:
     Collider myGroundCollider;
     std::array<int32_t, 2> myLookDirection{ 1, 0 };
     std::array<int32_t, 2> myPreviousLookDirection{ 1, 0 };
-    std::vector<float> someDustOffsets{ 0.21f, 0.25f, 0.67f, 0.32f, 0.95f, 0.85f, 0.70f, 0.31f, 0.67f, 0.24f, 0.05f, 0.99f };
     int32_t myDustIndex = 0;
     bool myHardLandingPending = false;
     bool myDustBurstActive = false;

@@ -22,14 +22,7 @@ namespace
         {
             VelaTest::RendererTest::SetUp();
             // A 2x2 opaque red colour texture in the game root.
-            VelaTest::DdsDescription description;
-            description.width = 2;
-            description.height = 2;
-            description.dxgiFormat = 29;
-            std::vector<uint8_t> file = VelaTest::MakeDdsHeader(description);
-            for (int i = 0; i < 4; ++i)
-                file.insert(file.end(), { 255, 0, 0, 255 });
-            myGameRoot.Write("Textures/red_c.dds", std::string(file.begin(), file.end()));
+            myGameRoot.Write("Textures/red_c.dds", VelaTest::MakeSolidRgbaDds(2, 2, 255, 0, 0, 255));
         }
 
         // A 2 x 2 square in the x/y plane at depth 5, facing the camera (normal towards -z).

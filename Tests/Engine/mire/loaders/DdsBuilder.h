@@ -75,4 +75,17 @@ namespace VelaTest
             bytes.push_back(uint8_t(aSeed + i));
         return bytes;
     }
+
+    // A whole DX10 R8G8B8A8_UNORM_SRGB file of one colour, as the text a test root writes.
+    inline std::string MakeSolidRgbaDds(uint32_t aWidth, uint32_t aHeight, uint8_t aRed, uint8_t aGreen, uint8_t aBlue, uint8_t anAlpha)
+    {
+        DdsDescription description;
+        description.width = aWidth;
+        description.height = aHeight;
+        description.dxgiFormat = 29;
+        std::vector<uint8_t> file = MakeDdsHeader(description);
+        for (uint32_t i = 0; i < aWidth * aHeight; ++i)
+            file.insert(file.end(), { aRed, aGreen, aBlue, anAlpha });
+        return std::string(file.begin(), file.end());
+    }
 }

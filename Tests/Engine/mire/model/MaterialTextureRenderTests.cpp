@@ -24,14 +24,7 @@ namespace
             std::filesystem::copy_file(VelaTest::FixturePath("fbx/maya_cube_7500_binary.fbx"), myGameRoot.Path() / "models/red.fbx");
             std::filesystem::copy_file(VelaTest::FixturePath("fbx/maya_cube_7500_binary.fbx"), myGameRoot.Path() / "models/plain.fbx");
             // A 2x2 opaque red colour texture named after the first model file, beside it.
-            VelaTest::DdsDescription description;
-            description.width = 2;
-            description.height = 2;
-            description.dxgiFormat = 29;
-            std::vector<uint8_t> file = VelaTest::MakeDdsHeader(description);
-            for (int i = 0; i < 4; ++i)
-                file.insert(file.end(), { 255, 0, 0, 255 });
-            myGameRoot.Write("models/red_C.dds", std::string(file.begin(), file.end()));
+            myGameRoot.Write("models/red_C.dds", VelaTest::MakeSolidRgbaDds(2, 2, 255, 0, 0, 255));
         }
 
         void TearDown() override
