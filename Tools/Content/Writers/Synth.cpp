@@ -97,20 +97,5 @@ namespace Vela::Content
         mySamples.resize(aLoopSamples);
     }
 
-    void Track::Fade(float anIn, float anOut)
-    {
-        const auto inCount = size_t(anIn * float(myRate)), outCount = size_t(anOut * float(myRate));
-        for (size_t i = 0; i < std::min(inCount, mySamples.size()); ++i)
-            mySamples[i] *= float(i) / float(inCount);
-        for (size_t i = 0; i < std::min(outCount, mySamples.size()); ++i)
-            mySamples[mySamples.size() - 1 - i] *= float(i) / float(outCount);
-    }
-
-    void Track::Gain(float aFactor)
-    {
-        for (float& sample : mySamples)
-            sample *= aFactor;
-    }
-
     float NoteFrequency(int aMidiNote) { return 440.0f * std::pow(2.0f, float(aMidiNote - 69) / 12.0f); }
 }

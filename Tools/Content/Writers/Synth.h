@@ -41,9 +41,6 @@ namespace Vela::Content
         void Mix(const Track& anOther, float aStart, float aGain = 1.0f);
         // Everything past aLoopSamples is added onto the start and cut off, so the loop repeats seamlessly.
         void WrapInto(size_t aLoopSamples);
-        // Fades the first and last seconds in and out.
-        void Fade(float anIn, float anOut);
-        void Gain(float aFactor);
 
     private:
         uint32_t myRate;
