@@ -185,7 +185,7 @@ SoundHandle SoundManager::PlayLoopingInternal(const char* aName, bool anIsMusic)
     return handle;
 }
 
-SoundHandle SoundManager::PlayOneShotInternal(const char* aName)
+SoundHandle SoundManager::PlayOneShot(const char* aName)
 {
     SoundAsset* asset = FindAsset(aName);
     if (!asset)
@@ -200,11 +200,6 @@ SoundHandle SoundManager::PlayOneShotInternal(const char* aName)
         return {};
     }
     return StartInSlot(*asset, *slot, false);
-}
-
-SoundHandle SoundManager::PlayOneShot(const char* aName)
-{
-    return PlayOneShotInternal(aName);
 }
 
 SoundHandle SoundManager::PlayLoopingSfx(const char* aName)
@@ -292,30 +287,29 @@ void SoundManager::StopMusic()
     StopSound(myMusic, true);
 }
 
-void SoundManager::StopAllLooping(bool anImmediate)
+void SoundManager::StopSlots(SoundSlot* someSlots, size_t aCount, bool anImmediate)
 {
-    for (SoundSlot& slot : myLoopingPool)
+    for (size_t index = 0; index < aCount; ++index)
     {
+        SoundSlot& slot = someSlots[index];
         if (!slot.active)
             continue;
         if (slot.sound)
             slot.sound->StopChannel(slot.channel, anImmediate);
         Free(slot);
     }
+}
+
+void SoundManager::StopAllLooping(bool anImmediate)
+{
+    StopSlots(myLoopingPool.data(), myLoopingPool.size(), anImmediate);
     myMusic.Reset();
     myAmbience.Reset();
 }
 
 void SoundManager::StopAllOneShots(bool anImmediate)
 {
-    for (SoundSlot& slot : myOneShotPool)
-    {
-        if (!slot.active)
-            continue;
-        if (slot.sound)
-            slot.sound->StopChannel(slot.channel, anImmediate);
-        Free(slot);
-    }
+    StopSlots(myOneShotPool.data(), myOneShotPool.size(), anImmediate);
 }
 
 int32_t SoundManager::CountActiveSounds() const

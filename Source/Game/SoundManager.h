@@ -108,10 +108,10 @@ private:
 
     SoundAsset* FindAsset(const char* aName);
     static SoundSlot* FindFreeSlot(SoundSlot* someSlots, size_t aCount);
-    SoundHandle PlayOneShotInternal(const char* aName);
     SoundHandle StartInSlot(SoundAsset& anAsset, SoundSlot& aSlot, bool anIsMusic);
     float GetVolumeFor(const SoundSlot& aSlot) const;
     static void Free(SoundSlot& aSlot);
+    static void StopSlots(SoundSlot* someSlots, size_t aCount, bool anImmediate);
 
     SoundHandle myMusic;
     SoundHandle myAmbience;
