@@ -163,11 +163,11 @@ namespace VelaTest
         return objects;
     }
 
-    // A whole fixture level at aScenePath: the model, every definition and one object of each.
-    inline void WriteEveryKindLevel(const std::filesystem::path& aRoot, const std::string& aScenePath)
+    // A whole fixture level at aScenePath: the model, every definition and aSets rows of one object of each.
+    inline void WriteEveryKindLevel(const std::filesystem::path& aRoot, const std::string& aScenePath, int aSets = 1)
     {
         PlaceFixtureModel(aRoot);
         WriteEveryKindDefinitions(aRoot);
-        WriteFixtureLevel(aRoot, aScenePath, EveryKindObjects());
+        WriteFixtureLevel(aRoot, aScenePath, EveryKindObjects(aSets));
     }
 }

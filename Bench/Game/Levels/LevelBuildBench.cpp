@@ -27,9 +27,7 @@ namespace
             : myPath(std::filesystem::temp_directory_path() / ("vela-level-bench-" + std::to_string(getpid())))
         {
             std::filesystem::remove_all(myPath);
-            VelaTest::PlaceFixtureModel(myPath);
-            VelaTest::WriteEveryKindDefinitions(myPath);
-            VelaTest::WriteFixtureLevel(myPath, SCENE_PATH, VelaTest::EveryKindObjects(aCopies));
+            VelaTest::WriteEveryKindLevel(myPath, SCENE_PATH, aCopies);
             const std::filesystem::path cooked = VELA_COOKED_DIR;
             Vela::Settings::SetAssetRootsForTesting(cooked.parent_path() / "assets/engine", myPath, cooked);
         }
