@@ -4,7 +4,6 @@
 
 void AnimStateMachine::Bind(PlayerAnimationSet* aSet, Vela::AnimatedModelInstance* aModel)
 {
-    myAnimationSet = aSet;
     for (uint32_t index = 0; index < ANIM_STATE_COUNT; ++index)
     {
         GetState(static_cast<AnimStateId>(index)).SetClip(aSet ? &(*aSet)[index] : nullptr);

@@ -31,13 +31,10 @@ public:
 
     IAnimState& GetState(AnimStateId anId);
     IAnimState* GetCurrentState() const { return myCurrentState; }
-    bool IsBound() const { return myBound; }
     bool CanRun() const { return myBound && myCurrentState != nullptr; }
-    PlayerAnimationSet* GetAnimationSet() const { return myAnimationSet; }
     Vela::AnimatedModelInstance* GetModel() const { return myModel; }
 
 private:
-    PlayerAnimationSet* myAnimationSet = nullptr;
     IdleState myIdle;
     JogState myJog;
     CrouchState myCrouch;

@@ -263,11 +263,6 @@ void DeathState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, 
 void StepBackState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.pulling)
-        myDirection = 1;
-    else if (someFlags.pushing)
-        myDirection = -1;
-
     if (someFlags.dead)
         aMachine.ChangeTo(Id::Death);
     else if (!IsClipFinished())

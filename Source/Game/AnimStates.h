@@ -116,7 +116,6 @@ public:
     void OnEnter(AnimStateMachine& aMachine) override;
     void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
     void OnExit(AnimStateMachine& aMachine) override;
-    float GetElapsed() const { return myElapsed; }
 
 private:
     float myMinimumAirTime = MIN_AIR_TIME;
@@ -208,10 +207,6 @@ class StepBackState : public OnceState
 public:
     StepBackState() : OnceState(AnimStateId::StepBack) {}
     void Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime) override;
-    int32_t GetDirection() const { return myDirection; }
-
-private:
-    int32_t myDirection = 1;
 };
 
 class IdleToCrouchState : public OnceState

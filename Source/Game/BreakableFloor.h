@@ -28,7 +28,6 @@ public:
     // Registers this floor on its record's collider (once); nothing for a record without one.
     void Register();
 
-    FloorRecord* GetRecord() const { return myRecord; }
     Collider* GetCollider() const { return myCollider; }
     // The intact model until the floor breaks, then the broken one.
     Vela::ModelInstance* GetShownModel() const { return myShownModel; }

@@ -53,7 +53,6 @@ public:
     bool IsFinished() const { return myFinished; }
     // Waiting with the cover fade on for a level the loader has not published yet.
     bool IsWaitingForLevel() const { return myWaitingForLevel; }
-    float GetCountdown() const { return myCountdown; }
 
 private:
     void UpdateStair();

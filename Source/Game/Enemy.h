@@ -51,13 +51,11 @@ public:
     bool IsGrounded() const { return myGrounded; }
     void SetGrounded(bool aGrounded) { myGrounded = aGrounded; }
     Collider* GetEnemyBox() const { return myEnemyBox; }
-    int32_t GetSightOccluders() const { return mySightOccluders; }
     void SetSightOccluders(int32_t anIndex) { mySightOccluders = anIndex; }
     Vela::AnimatedModelInstance& GetAnimatedModel() { return myAnimatedModel; }
     std::vector<Vela::AnimationPlayer*>& GetClips() { return someClips; }
     int32_t GetState() const { return myState; }
     bool FacesLeft() const { return myFacesLeft; }
-    float GetHearingRange() const { return myHearingRange; }
     void SetPosition(const Vela::Vector3<float>& aPosition) { myPosition = aPosition; }
 
 protected:

@@ -40,7 +40,6 @@ public:
     float GetKillTime() const { return myKillTime; }
     float GetFullScanTime() const { return myFullScanTime; }
     const SoundHandle& GetIdleSound() const { return myIdleSound; }
-    const SoundHandle& GetAlarmSound() const { return myAlarmSound; }
 
 private:
     void StepState(float aDeltaTime);

@@ -43,10 +43,8 @@ public:
     // The template's parameters: 0 the break between patrols, 1 the patrol length.
     void SetParameters(float aBreakTime, float aRoamingDistance);
     void SetSpawnPosition(const Vela::Vector3<float>& aPosition) { mySpawnPosition = aPosition; }
-    const Vela::Vector3<float>& GetSpawnPosition() const { return mySpawnPosition; }
     Collider& GetGroundCollider() { return myGroundCollider; }
     SightCone* GetCone() const { return myCone.get(); }
-    float GetWalked() const { return myWalked; }
     const SoundHandle& GetWalkSound() const { return myWalkSound; }
     const FlipbookEffects& GetDust() const { return myDust; }
 

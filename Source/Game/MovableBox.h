@@ -67,11 +67,9 @@ public:
     Vela::ModelShader& GetShader() { return myShader; }
     std::array<Vela::AnimationPlayer, BOX_CLIP_COUNT>& GetClips() { return someClips; }
     Vela::AnimationPlayer& GetClip(BoxClip aClip) { return someClips[static_cast<uint32_t>(aClip)]; }
-    BoxClip GetCurrentClip() const { return myCurrentClip; }
     bool IsAttached() const { return myAttached; }
     bool IsGrounded() const { return myGrounded; }
     float GetHeaviness() const { return myHeaviness; }
-    float GetGravityFactor() const { return myGravityFactor; }
     void SetGravityFactor(float aFactor) { myGravityFactor = aFactor; }
     const SoundHandle& GetSound() const { return mySound; }
     FlipbookEffects* GetDust() const { return myDust.get(); }

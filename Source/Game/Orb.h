@@ -44,13 +44,10 @@ public:
 
     void SetPlayer(Player* aPlayer) { myPlayer = aPlayer; }
     void SetContext(GameContext* aContext) { myContext = aContext; }
-    void SetInputManager(Vela::InputManager* anInputManager) { myInputManager = anInputManager; }
     void SetInRange(bool anInRange) { myInRange = anInRange; }
     bool IsInRange() const { return myInRange; }
     bool IsCarried() const { return myCarried; }
     bool HasLanded() const { return myLanded; }
-    float GetFallSpeed() const { return myFallSpeed; }
-    float GetHumVolume() const { return myHumVolume; }
     const SoundHandle& GetHum() const { return myHum; }
     // Drawn by the game's world pass.
     const Vela::SpriteSharedData& GetSpriteData() const { return mySpriteData; }

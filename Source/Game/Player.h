@@ -84,12 +84,7 @@ public:
 
     void SetPosition(const Vela::Vector3<float>& aPosition) { myPosition = aPosition; }
     float GetHorizontalStep() const { return myHorizontalStep; }
-    float GetVerticalStep() const { return myVerticalStep; }
-    float GetVerticalVelocity() const { return myVerticalVelocity; }
     void SetVerticalVelocity(float aVelocity) { myVerticalVelocity = aVelocity; }
-    Vela::Vector2<float> GetRespawnPoint() const { return myRespawnPoint; }
-    float GetColliderHeight() const { return myColliderHeight; }
-    float GetStandingHeight() const { return myStandingHeight; }
 
     AnimFlags& GetAnimFlags() { return myAnimFlags; }
     AnimStateMachine& GetAnimStateMachine() { return myAnimStateMachine; }

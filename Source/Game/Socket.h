@@ -27,7 +27,6 @@ public:
     void SetOrb(Orb* anOrb) { myOrb = anOrb; }
     // The exit's collider, made active when the socket is filled; null for none.
     void SetTarget(Collider* aTarget) { myTarget = aTarget; }
-    Orb* GetOrb() const { return myOrb; }
     bool IsFilled() const { return myFilled; }
     bool IsSeated() const { return mySeated; }
     FlipbookEffects& GetEffects() { return myEffects; }
