@@ -1,0 +1,150 @@
+// A small fixed pool: the workers sleep between imports and share out ranges through one counter.
+#include "FbxParallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace Vela::Fbx
+{
+    namespace
+    {
+        constexpr size_t MAX_THREADS = 8;
+        thread_local bool theInsideRange = false;
+
+        class WorkerPool
+        {
+        public:
+            WorkerPool()
+            {
+                const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS);
+                for (size_t i = 1; i < threads; ++i)
+                    myWorkers.emplace_back([this] { WorkLoop(); });
+            }
+
+            ~WorkerPool()
+            {
+                {
+                    std::lock_guard lock(myMutex);
+                    myStopping = true;
+                }
+                myWake.notify_all();
+                for (std::thread& worker : myWorkers)
+                    worker.join();
+            }
+
+            size_t ThreadCount() const { return myWorkers.size() + 1; }
+
+            void Run(size_t aRangeCount, const std::function<void(size_t)>& aRange)
+            {
+                // One job at a time; a second caller waits for the pool.
+                std::lock_guard runLock(myRunMutex);
+                {
+                    std::lock_guard lock(myMutex);
+                    myJob = &aRange;
+                    myRangeCount = aRangeCount;
+                    myNextRange.store(0);
+                    myError = nullptr;
+                    ++myGeneration;
+                }
+                myWake.notify_all();
+                TakeRanges(aRange, aRangeCount);
+
+                std::unique_lock lock(myMutex);
+                myIdle.wait(lock, [this] { return myBusyWorkers == 0; });
+                myJob = nullptr;
+                if (myError)
+                    std::rethrow_exception(std::exchange(myError, nullptr));
+            }
+
+        private:
+            void TakeRanges(const std::function<void(size_t)>& aRange, size_t aRangeCount)
+            {
+                theInsideRange = true;
+                for (size_t range = myNextRange.fetch_add(1); range < aRangeCount; range = myNextRange.fetch_add(1))
+                {
+                    try
+                    {
+                        aRange(range);
+                    }
+                    catch (...)
+                    {
+                        std::lock_guard lock(myMutex);
+                        if (!myError)
+                            myError = std::current_exception();
+                    }
+                }
+                theInsideRange = false;
+            }
+
+            void WorkLoop()
+            {
+                uint64_t seen = 0;
+                std::unique_lock lock(myMutex);
+                while (true)
+                {
+                    myWake.wait(lock, [&] { return myStopping || myGeneration != seen; });
+                    if (myStopping)
+                        return;
+                    seen = myGeneration;
+                    if (!myJob)
+                        continue;
+                    const std::function<void(size_t)>& job = *myJob;
+                    const size_t rangeCount = myRangeCount;
+                    ++myBusyWorkers;
+                    lock.unlock();
+                    TakeRanges(job, rangeCount);
+                    lock.lock();
+                    if (--myBusyWorkers == 0)
+                        myIdle.notify_all();
+                }
+            }
+
+            std::vector<std::thread> myWorkers;
+            std::mutex myRunMutex;
+            std::mutex myMutex;
+            std::condition_variable myWake, myIdle;
+            const std::function<void(size_t)>* myJob = nullptr;
+            size_t myRangeCount = 0;
+            std::atomic<size_t> myNextRange{0};
+            std::exception_ptr myError;
+            uint64_t myGeneration = 0;
+            size_t myBusyWorkers = 0;
+            bool myStopping = false;
+        };
+
+        WorkerPool& Pool()
+        {
+            static WorkerPool pool;
+            return pool;
+        }
+    }
+
+    size_t ParallelThreadCount() { return Pool().ThreadCount(); }
+
+    void ParallelFor(size_t aCount, size_t aGrain, const std::function<void(size_t, size_t)>& aWork)
+    {
+        if (aCount == 0)
+            return;
+        const size_t grain = std::max<size_t>(aGrain, 1);
+        if (theInsideRange || aCount <= grain)
+        {
+            aWork(0, aCount);
+            return;
+        }
+        WorkerPool& pool = Pool();
+        // A few ranges per thread, so one slow range does not hold the others up.
+        const size_t rangeCount = std::min((aCount + grain - 1) / grain, pool.ThreadCount() * 4);
+        const size_t rangeSize = (aCount + rangeCount - 1) / rangeCount;
+        pool.Run(rangeCount, [&](size_t aRange) {
+            const size_t begin = aRange * rangeSize;
+            if (begin < aCount)
+                aWork(begin, std::min(begin + rangeSize, aCount));
+        });
+    }
+}
