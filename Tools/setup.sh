@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   clang libclang-rt-14-dev
   libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0 libegl1 libgl1
-  nlohmann-json3-dev libfreetype-dev zlib1g-dev libpng-dev libstb-dev libimgui-dev fonts-dejavu-core
+  nlohmann-json3-dev libfreetype-dev zlib1g-dev libdeflate-dev libpng-dev libstb-dev libimgui-dev fonts-dejavu-core
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   glslang-tools spirv-tools
   libgtest-dev libgmock-dev libbenchmark-dev

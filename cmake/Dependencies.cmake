@@ -12,6 +12,7 @@ pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET epoxy)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libavutil libswscale libswresample)
 pkg_check_modules(ASSIMP IMPORTED_TARGET assimp)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 
 # Debian ships Dear ImGui as a static library whose headers live in /usr/include/imgui.
 find_library(IMGUI_LIBRARY NAMES imgui REQUIRED)

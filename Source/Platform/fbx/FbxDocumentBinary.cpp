@@ -1,10 +1,16 @@
 // Binary FBX: a 27-byte header, then nested node records addressed by absolute end offsets.
 #include "Platform/fbx/FbxDocumentParsers.h"
+#include "Platform/fbx/FbxParallel.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
-#include <bit>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <numeric>
+#include <type_traits>
 
 namespace Vela::Fbx::impl
 {
@@ -16,6 +22,12 @@ namespace Vela::Fbx::impl
         // Deflate cannot expand data by more than about 1032:1; a larger claimed size is a damaged file.
         constexpr uint64_t MAX_INFLATE_RATIO = 1032;
         constexpr uint64_t MAX_ARRAY_BYTES = uint64_t{1} << 31;
+        // Below this much inflated data in a file, waking the worker threads costs more than it saves.
+        constexpr uint64_t PARALLEL_INFLATE_BYTES = uint64_t{1} << 20;
+
+        // Compressed arrays point at their Property while the tree still grows; that holds because a
+        // record's property list is reserved up front and records move (never copy) when their list grows.
+        static_assert(std::is_nothrow_move_constructible_v<Record>);
 
         template <typename T>
         T SwapBytes(T aValue)
@@ -39,6 +51,73 @@ namespace Vela::Fbx::impl
             }
         }
 
+        struct DecompressorDeleter
+        {
+            void operator()(libdeflate_decompressor* aDecompressor) const { libdeflate_free_decompressor(aDecompressor); }
+        };
+        using Decompressor = std::unique_ptr<libdeflate_decompressor, DecompressorDeleter>;
+
+        Decompressor MakeDecompressor()
+        {
+            Decompressor decompressor(libdeflate_alloc_decompressor());
+            if (!decompressor)
+                throw std::bad_alloc();
+            return decompressor;
+        }
+
+        // A compressed array met during the walk; it is inflated once the walk is done, so that the
+        // arrays of a file can inflate side by side.
+        struct PendingArray
+        {
+            Property* target;
+            Property::Type type;
+            const uint8_t* source;
+            size_t sourceBytes;
+            uint32_t count;
+            size_t inflatedBytes;
+            size_t start;  // where its property begins, for the error message
+        };
+
+        // Exactly the promised number of bytes, the stream ending there, its checksum verified.
+        bool Inflate(libdeflate_decompressor& aDecompressor, const uint8_t* aSource, size_t aSourceBytes, void* aTarget,
+                     size_t aTargetBytes)
+        {
+            return libdeflate_zlib_decompress(&aDecompressor, aSource, aSourceBytes, aTarget, aTargetBytes, nullptr) ==
+                   LIBDEFLATE_SUCCESS;
+        }
+
+        template <typename Element>
+        bool InflateArray(libdeflate_decompressor& aDecompressor, const PendingArray& aArray, bool aBigEndian)
+        {
+            std::vector<Element> elements(aArray.count);
+            if (!Inflate(aDecompressor, aArray.source, aArray.sourceBytes, elements.data(), elements.size() * sizeof(Element)))
+                return false;
+            if (aBigEndian)
+            {
+                for (Element& element : elements)
+                    element = SwapBytes(element);
+            }
+            *aArray.target = Property(aArray.type, std::move(elements));
+            return true;
+        }
+
+        bool InflatePending(libdeflate_decompressor& aDecompressor, const PendingArray& aArray, bool aBigEndian)
+        {
+            switch (aArray.type)
+            {
+            case Property::Type::Int32Array:
+                return InflateArray<int32_t>(aDecompressor, aArray, aBigEndian);
+            case Property::Type::Int64Array:
+                return InflateArray<int64_t>(aDecompressor, aArray, aBigEndian);
+            case Property::Type::Float32Array:
+                return InflateArray<float>(aDecompressor, aArray, aBigEndian);
+            case Property::Type::Float64Array:
+                return InflateArray<double>(aDecompressor, aArray, aBigEndian);
+            default:
+                return InflateArray<uint8_t>(aDecompressor, aArray, aBigEndian);
+            }
+        }
+
         class BinaryParser
         {
         public:
@@ -51,19 +130,15 @@ namespace Vela::Fbx::impl
             {
             }
 
-            ~BinaryParser()
-            {
-                if (myInflaterReady)
-                    inflateEnd(&myInflater);
-            }
-
-            BinaryParser(const BinaryParser&) = delete;
-            BinaryParser& operator=(const BinaryParser&) = delete;
-
             bool ParseTopLevel(Record& aRoot)
             {
                 size_t position = HEADER_SIZE;
-                return ParseRecordList(position, mySize, aRoot, 0);
+                const bool walked = ParseRecordList(position, mySize, aRoot, 0);
+                // Every pending array lies before wherever the walk stopped, so a damaged one is the earlier error.
+                const size_t damaged = InflateAll();
+                if (damaged < myPending.size())
+                    return Fail("Compressed array is damaged", myPending[damaged].start);
+                return walked;
             }
 
         private:
@@ -244,9 +319,11 @@ namespace Vela::Fbx::impl
                 {
                     if (byteCount > uint64_t{storedBytes} * MAX_INFLATE_RATIO + 64)
                         return Fail("Compressed array claims an impossible size", aStart);
-                    elements.resize(count);
-                    if (!Inflate(myData + aPosition, storedBytes, elements.data(), static_cast<size_t>(byteCount)))
-                        return Fail("Compressed array is damaged", aStart);
+                    Property& pending = aRecord.properties.emplace_back(aType, std::vector<Element>{});
+                    myPending.push_back({&pending, aType, myData + aPosition, storedBytes, count, static_cast<size_t>(byteCount), aStart});
+                    myPendingBytes += byteCount;
+                    aPosition += storedBytes;
+                    return true;
                 }
                 else
                     return Fail("Unknown array encoding", aStart);
@@ -261,25 +338,42 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
-            bool Inflate(const uint8_t* aSource, size_t aSourceBytes, void* aTarget, size_t aTargetBytes)
+            // Inflates every pending array; returns the index of the first damaged one in file order, or the
+            // count when none is.
+            size_t InflateAll()
             {
-                if (!myInflaterReady)
+                std::atomic<size_t> firstDamaged{myPending.size()};
+                const auto inflateRange = [&](const size_t* aBegin, const size_t* aEnd)
                 {
-                    std::memset(&myInflater, 0, sizeof(myInflater));
-                    if (inflateInit(&myInflater) != Z_OK)
-                        return false;
-                    myInflaterReady = true;
-                }
-                else if (inflateReset(&myInflater) != Z_OK)
-                    return false;
+                    Decompressor decompressor = MakeDecompressor();
+                    for (const size_t* index = aBegin; index != aEnd; ++index)
+                    {
+                        // Arrays after a damaged one are never looked at: the file is refused anyway.
+                        if (*index > firstDamaged.load(std::memory_order_relaxed))
+                            continue;
+                        if (!InflatePending(*decompressor, myPending[*index], myBigEndian))
+                        {
+                            size_t known = firstDamaged.load(std::memory_order_relaxed);
+                            while (*index < known && !firstDamaged.compare_exchange_weak(known, *index))
+                            {
+                            }
+                        }
+                    }
+                };
 
-                myInflater.next_in = const_cast<Bytef*>(aSource);
-                myInflater.avail_in = static_cast<uInt>(aSourceBytes);
-                myInflater.next_out = static_cast<Bytef*>(aTarget);
-                myInflater.avail_out = static_cast<uInt>(aTargetBytes);
-                const int result = inflate(&myInflater, Z_FINISH);
-                // Exactly the promised number of bytes, and the stream must end there.
-                return result == Z_STREAM_END && myInflater.avail_out == 0;
+                std::vector<size_t> order(myPending.size());
+                std::iota(order.begin(), order.end(), size_t{0});
+                if (myPendingBytes < PARALLEL_INFLATE_BYTES || myPending.size() < 2)
+                    inflateRange(order.data(), order.data() + order.size());
+                else
+                {
+                    // Largest first, so that no big array starts last and holds up the others.
+                    std::stable_sort(order.begin(), order.end(), [&](size_t aLeft, size_t aRight)
+                                     { return myPending[aLeft].inflatedBytes > myPending[aRight].inflatedBytes; });
+                    ParallelFor(order.size(), 1, [&](size_t aBegin, size_t aEnd)
+                                { inflateRange(order.data() + aBegin, order.data() + aEnd); });
+                }
+                return firstDamaged.load();
             }
 
             const uint8_t* myData;
@@ -287,8 +381,8 @@ namespace Vela::Fbx::impl
             bool myBigEndian;
             bool myWideOffsets;
             std::string& myError;
-            z_stream myInflater{};
-            bool myInflaterReady = false;
+            std::vector<PendingArray> myPending;
+            uint64_t myPendingBytes = 0;
         };
     }
 

@@ -44,8 +44,9 @@ namespace VelaTest
             Append<uint32_t>(static_cast<uint32_t>(aText.size()));
             myBytes += aText;
         }
+        // aLevel 0 writes the data as stored deflate blocks: the values stay readable in the file.
         template <typename T>
-        void Array(char aCode, const std::vector<T>& someValues, bool aCompress)
+        void Array(char aCode, const std::vector<T>& someValues, bool aCompress, int aLevel = Z_DEFAULT_COMPRESSION)
         {
             ++myOpen.back().propertyCount;
             myBytes.push_back(aCode);
@@ -55,7 +56,7 @@ namespace VelaTest
             {
                 uLongf size = compressBound(static_cast<uLong>(raw.size()));
                 std::string packed(size, '\0');
-                compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()));
+                compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), aLevel);
                 packed.resize(size);
                 raw = packed;
             }
