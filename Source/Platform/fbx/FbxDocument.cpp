@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <memory>
 
 namespace Vela::Fbx
 {
@@ -229,15 +230,16 @@ namespace Vela::Fbx
             aError = "Cannot read FBX file \"" + aPath.string() + "\"";
             return false;
         }
-        std::vector<std::byte> bytes(static_cast<size_t>(size));
+        // Not zero-filled first: the read overwrites every byte.
+        const auto bytes = std::make_unique_for_overwrite<std::byte[]>(static_cast<size_t>(size));
         file.seekg(0);
-        if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), size))
+        if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.get()), size))
         {
             aError = "Cannot read FBX file \"" + aPath.string() + "\"";
             return false;
         }
         std::string reason;
-        if (!ParseDocument(bytes, aOut, reason))
+        if (!ParseDocument({bytes.get(), static_cast<size_t>(size)}, aOut, reason))
         {
             aError = aPath.filename().string() + ": " + reason;
             return false;

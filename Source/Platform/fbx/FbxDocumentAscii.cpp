@@ -1,10 +1,14 @@
 // ASCII FBX: "Key: value, value {" opens a record, "}" closes it, ';' starts a comment,
 // "Key: *N { a: v,v,... }" holds an array.
 #include "Platform/fbx/FbxDocumentParsers.h"
+#include "Platform/fbx/FbxParallel.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
+#include <cstring>
+#include <type_traits>
 
 namespace Vela::Fbx::impl
 {
@@ -94,6 +98,275 @@ namespace Vela::Fbx::impl
             return true;
         }
 
+        enum class ArrayNumber
+        {
+            Integer, Real, Bad
+        };
+
+        // One array value's text (a leading '+' allowed) as an integer when written as one and it fits,
+        // else as a real; Bad when it is no number.
+        ArrayNumber ReadArrayNumber(std::string_view aText, bool aIsInteger, int64_t& aInteger, double& aReal)
+        {
+            if (!aText.empty() && aText.front() == '+')
+                aText.remove_prefix(1);
+            const char* begin = aText.data();
+            const char* end = begin + aText.size();
+            if (aIsInteger)
+            {
+                if (ReadShortInteger(aText, aInteger))
+                    return ArrayNumber::Integer;
+                const auto [stop, error] = std::from_chars(begin, end, aInteger);
+                if (error == std::errc() && stop == end)
+                    return ArrayNumber::Integer;
+            }
+            if (ReadShortDecimal(aText, aReal))
+                return ArrayNumber::Real;
+            const auto [stop, error] = std::from_chars(begin, end, aReal);
+            return error == std::errc() && stop == end ? ArrayNumber::Real : ArrayNumber::Bad;
+        }
+
+        // The values of an array, integers until the first real, all reals from then on.
+        struct ArrayValues
+        {
+            std::vector<int64_t> integers;
+            std::vector<double> reals;
+            bool allIntegers = true;
+
+            void AddInteger(int64_t aValue)
+            {
+                if (allIntegers)
+                    integers.push_back(aValue);
+                else
+                    reals.push_back(static_cast<double>(aValue));
+            }
+
+            void AddReal(double aValue)
+            {
+                if (allIntegers)
+                    TurnToReals();
+                reals.push_back(aValue);
+            }
+
+            void TurnToReals()
+            {
+                reals.reserve(integers.capacity());
+                reals.assign(integers.begin(), integers.end());
+                integers = {};
+                allIntegers = false;
+            }
+        };
+
+        // Characters a plain run of array values may hold; anything else (comments, names, strings)
+        // leaves the run to the tokenizer.
+        constexpr uint8_t RUN_SPACE = 1;
+        constexpr uint8_t RUN_DIGIT = 2;
+        constexpr uint8_t RUN_NUMBER = 4;  // may appear in a number beyond plain digits and one '.'
+        constexpr std::array<uint8_t, 256> RUN_CLASSES = [] {
+            std::array<uint8_t, 256> classes{};
+            for (const char space : {' ', '\t', '\r', '\n', '\f', '\v'})
+                classes[static_cast<uint8_t>(space)] = RUN_SPACE;
+            for (char digit = '0'; digit <= '9'; ++digit)
+                classes[static_cast<uint8_t>(digit)] = RUN_DIGIT;
+            for (const char other : {'.', '-', '+', 'e', 'E'})
+                classes[static_cast<uint8_t>(other)] = RUN_NUMBER;
+            return classes;
+        }();
+
+        bool IsDigit(char aChar) { return static_cast<unsigned>(aChar - '0') < 10; }
+
+        // Reads the aCount values of "v, v, ..., v" in [aBegin, aEnd) into aOut: values split by commas,
+        // blanks around them, a final comma allowed when aLast. Gives exactly what the tokenizer's way gives
+        // (reals, or integers when Value is int64_t), or false for anything that way would read otherwise
+        // or refuse (which it then does itself, with its message). The character at aEnd must be readable
+        // and, when aLast, no digit or '.': the digit loops stop on it or on a comma.
+        template <typename Value>
+        bool ReadValueRun(const char* aBegin, const char* aEnd, bool aLast, Value* aOut, size_t aCount)
+        {
+            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            constexpr bool READS_INTEGERS = std::is_same_v<Value, int64_t>;
+            Value* const outEnd = aOut + aCount;
+            const char* at = aBegin;
+            while (true)
+            {
+                while (at != aEnd && RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE)
+                    ++at;
+                if (at == aEnd)
+                    return aOut == outEnd;
+                const char* token = at;
+                if (!StartsNumber(*at) || aOut == outEnd)
+                    return false;
+                // Plain "-123" and "-12.375" are read while scanning, the way ReadShortInteger and
+                // ReadShortDecimal read them; any other number goes through ReadArrayNumber.
+                const bool negative = *at == '-';
+                at += negative;
+                const char* digitsStart = at;
+                uint64_t digits = 0;
+                for (; IsDigit(*at); ++at)
+                    digits = digits * 10 + static_cast<uint64_t>(*at - '0');
+                ptrdiff_t fractionDigits = -1;
+                if (*at == '.')
+                {
+                    const char* fractionStart = ++at;
+                    for (; IsDigit(*at); ++at)
+                        digits = digits * 10 + static_cast<uint64_t>(*at - '0');
+                    fractionDigits = at - fractionStart;
+                }
+                const ptrdiff_t digitCount = at - digitsStart - (fractionDigits >= 0);
+                const bool ended = at == aEnd || *at == ',' || RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE;
+                if (ended && fractionDigits < 0 && digitCount > 0 && digitCount <= 18)
+                {
+                    const int64_t value = static_cast<int64_t>(digits);
+                    *aOut++ = static_cast<Value>(negative ? -value : value);
+                }
+                else if (!READS_INTEGERS && ended && fractionDigits >= 0 && digitCount > 0 && digitCount <= 15)
+                {
+                    const double value = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
+                    *aOut++ = static_cast<Value>(negative ? -value : value);
+                }
+                else
+                {
+                    while (at != aEnd && *at != ',' && RUN_CLASSES[static_cast<uint8_t>(*at)] != RUN_SPACE)
+                    {
+                        if (RUN_CLASSES[static_cast<uint8_t>(*at)] == 0)
+                            return false;
+                        ++at;
+                    }
+                    const std::string_view text(token, static_cast<size_t>(at - token));
+                    int64_t integer = 0;
+                    double real = 0.0;
+                    switch (ReadArrayNumber(text, IsIntegerText(text), integer, real))
+                    {
+                    case ArrayNumber::Integer:
+                        *aOut++ = static_cast<Value>(integer);
+                        break;
+                    case ArrayNumber::Real:
+                        if (READS_INTEGERS)
+                            return false;
+                        *aOut++ = static_cast<Value>(real);
+                        break;
+                    case ArrayNumber::Bad:
+                        return false;
+                    }
+                }
+                if (*at != ',')
+                {
+                    while (at != aEnd && RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE)
+                        ++at;
+                    if (at == aEnd)
+                        return aLast && aOut == outEnd;
+                    if (*at != ',')
+                        return false;
+                }
+                ++at;
+            }
+        }
+
+        // Eight bytes at a time: a byte of word ^ commas is zero exactly where a comma is.
+        size_t CountCommas(const char* aBegin, const char* aEnd)
+        {
+            constexpr uint64_t ONES = 0x0101010101010101ull;
+            constexpr uint64_t COMMAS = ONES * ',';
+            constexpr uint64_t LOW_BITS = ONES * 0x7F;
+            size_t count = 0;
+            const char* at = aBegin;
+            for (; aEnd - at >= 8; at += 8)
+            {
+                uint64_t word = 0;
+                std::memcpy(&word, at, 8);
+                const uint64_t difference = word ^ COMMAS;
+                // The top bit of each byte tells whether that byte of the difference is non-zero.
+                const uint64_t nonZero = ((difference & LOW_BITS) + LOW_BITS) | difference;
+                const uint64_t commaBits = (~nonZero >> 7) & ONES;
+                count += static_cast<size_t>((commaBits * ONES) >> 56);
+            }
+            for (; at != aEnd; ++at)
+                count += *at == ',';
+            return count;
+        }
+
+        // Values a piece of a run holds when well formed: one before each comma, and one after the last
+        // comma of the run's last piece unless only blanks follow it.
+        size_t CountValues(const char* aBegin, const char* aEnd, bool aLast)
+        {
+            size_t count = CountCommas(aBegin, aEnd);
+            if (aLast)
+            {
+                const char* at = aEnd;
+                while (at != aBegin && RUN_CLASSES[static_cast<uint8_t>(at[-1])] == RUN_SPACE)
+                    --at;
+                count += at != aBegin && at[-1] != ',';
+            }
+            return count;
+        }
+
+        // Whether any value of the text is written as a real; with the run's characters only these mark one.
+        bool HoldsRealText(const char* aBegin, const char* aEnd)
+        {
+            const size_t size = static_cast<size_t>(aEnd - aBegin);
+            return std::memchr(aBegin, '.', size) || std::memchr(aBegin, 'e', size) || std::memchr(aBegin, 'E', size);
+        }
+
+        // Below this much text a run is read on the calling thread alone.
+        constexpr size_t PARALLEL_RUN_BYTES = size_t{1} << 18;
+        constexpr size_t RUN_PIECE_BYTES = size_t{1} << 16;
+
+        template <typename Value>
+        bool ReadValueRunInto(const std::vector<const char*>& someCuts, const std::vector<size_t>& someOffsets,
+                              std::vector<Value>& someOut)
+        {
+            const size_t pieces = someCuts.size() - 1;
+            someOut.resize(someOffsets.back());
+            std::atomic<bool> readOk{true};
+            ParallelFor(pieces, 1, [&](size_t aFirst, size_t aStop) {
+                for (size_t piece = aFirst; piece < aStop; ++piece)
+                {
+                    if (!ReadValueRun(someCuts[piece], someCuts[piece + 1], piece + 1 == pieces, someOut.data() + someOffsets[piece],
+                                      someOffsets[piece + 1] - someOffsets[piece]))
+                        readOk.store(false, std::memory_order_relaxed);
+                }
+            });
+            return readOk.load();
+        }
+
+        // The values of a plain run "v, v, ..., v" as integers (all written as integers) or reals; false
+        // when the run holds anything else. A large run is cut after commas into pieces read side by side:
+        // first each piece's count, then the values straight into their place.
+        bool ReadValueRunFast(std::string_view aRun, ArrayValues& aOut)
+        {
+            const char* begin = aRun.data();
+            const char* end = begin + aRun.size();
+            const size_t pieceCount = aRun.size() < PARALLEL_RUN_BYTES ? 1 : std::min(ParallelThreadCount(), aRun.size() / RUN_PIECE_BYTES);
+            std::vector<const char*> cuts{begin};
+            for (size_t i = 1; i < pieceCount; ++i)
+            {
+                const char* from = std::max(cuts.back(), begin + aRun.size() * i / pieceCount);
+                const void* comma = std::memchr(from, ',', static_cast<size_t>(end - from));
+                if (!comma)
+                    break;
+                cuts.push_back(static_cast<const char*>(comma) + 1);
+            }
+            cuts.push_back(end);
+            const size_t pieces = cuts.size() - 1;
+
+            std::vector<size_t> offsets(pieces + 1, 0);
+            std::atomic<bool> holdsReals{false};
+            ParallelFor(pieces, 1, [&](size_t aFirst, size_t aStop) {
+                for (size_t piece = aFirst; piece < aStop; ++piece)
+                {
+                    offsets[piece + 1] = CountValues(cuts[piece], cuts[piece + 1], piece + 1 == pieces);
+                    if (HoldsRealText(cuts[piece], cuts[piece + 1]))
+                        holdsReals.store(true, std::memory_order_relaxed);
+                }
+            });
+            for (size_t piece = 0; piece < pieces; ++piece)
+                offsets[piece + 1] += offsets[piece];
+
+            aOut.allIntegers = !holdsReals.load();
+            if (aOut.allIntegers)
+                return ReadValueRunInto(cuts, offsets, aOut.integers);
+            return ReadValueRunInto(cuts, offsets, aOut.reals);
+        }
+
         class Tokenizer
         {
         public:
@@ -161,6 +434,22 @@ namespace Vela::Fbx::impl
             }
 
             size_t Remaining() const { return myText.size() - std::min(myPosition, myText.size()); }
+
+            // The text from here to the next '}', blanks and comments skipped first; nothing when a
+            // token was peeked or no '}' follows.
+            std::string_view TextBeforeClose()
+            {
+                if (myHasPeeked)
+                    return {};
+                SkipSpaceAndComments();
+                const size_t close = myText.find('}', myPosition);
+                if (close == std::string_view::npos)
+                    return {};
+                return myText.substr(myPosition, close - myPosition);
+            }
+
+            // Moves past text already read by other means.
+            void Skip(size_t aCount) { myPosition += aCount; }
 
             size_t Line() const
             {
@@ -387,12 +676,10 @@ namespace Vela::Fbx::impl
             // count after '*', only a hint for reserving (never more than the text left could hold).
             bool ParseArrayBody(Record& aRecord, std::string_view aCount)
             {
-                std::vector<int64_t> integers;
-                std::vector<double> reals;
+                ArrayValues values;
                 size_t expected = 0;
                 std::from_chars(aCount.data(), aCount.data() + aCount.size(), expected);
-                integers.reserve(std::min(expected, myTokens.Remaining() / 2 + 1));
-                bool allIntegers = true;
+                bool firstRun = true;
                 while (true)
                 {
                     Token token = myTokens.Next();
@@ -400,54 +687,45 @@ namespace Vela::Fbx::impl
                         break;
                     if (token.kind != TokenKind::Key)
                         return Fail(token.kind == TokenKind::End ? "Unexpected end of file inside an array" : "Malformed array");
+                    // The usual "a: v,v,...,v }" is read as one run of plain text; anything unusual in it
+                    // is read token by token below.
+                    if (firstRun)
+                    {
+                        firstRun = false;
+                        const std::string_view run = myTokens.TextBeforeClose();
+                        ArrayValues read;
+                        if (!run.empty() && ReadValueRunFast(run, read))
+                        {
+                            values = std::move(read);
+                            myTokens.Skip(run.size());
+                            continue;
+                        }
+                        values.integers.reserve(std::min(expected, myTokens.Remaining() / 2 + 1));
+                    }
                     std::string_view text;
                     bool isInteger = false;
                     bool commaFollows = true;
                     while (commaFollows && myTokens.NextNumber(text, isInteger, commaFollows))
                     {
-                        if (!text.empty() && text.front() == '+')
-                            text.remove_prefix(1);
-                        const char* begin = text.data();
-                        const char* end = begin + text.size();
-                        if (isInteger)
-                        {
-                            int64_t integer = 0;
-                            bool read = ReadShortInteger(text, integer);
-                            if (!read)
-                            {
-                                const auto [stop, error] = std::from_chars(begin, end, integer);
-                                read = error == std::errc() && stop == end;
-                            }
-                            if (read)
-                            {
-                                if (allIntegers)
-                                    integers.push_back(integer);
-                                else
-                                    reals.push_back(static_cast<double>(integer));
-                                continue;
-                            }
-                        }
+                        int64_t integer = 0;
                         double real = 0.0;
-                        if (!ReadShortDecimal(text, real))
+                        switch (ReadArrayNumber(text, isInteger, integer, real))
                         {
-                            const auto [stop, error] = std::from_chars(begin, end, real);
-                            if (error != std::errc() || stop != end)
-                                return Fail("Malformed number in array");
+                        case ArrayNumber::Integer:
+                            values.AddInteger(integer);
+                            break;
+                        case ArrayNumber::Real:
+                            values.AddReal(real);
+                            break;
+                        case ArrayNumber::Bad:
+                            return Fail("Malformed number in array");
                         }
-                        if (allIntegers)
-                        {
-                            reals.reserve(integers.capacity());
-                            reals.assign(integers.begin(), integers.end());
-                            integers = {};
-                            allIntegers = false;
-                        }
-                        reals.push_back(real);
                     }
                 }
-                if (allIntegers)
-                    aRecord.properties.emplace_back(Property::Type::Int64Array, std::move(integers));
+                if (values.allIntegers)
+                    aRecord.properties.emplace_back(Property::Type::Int64Array, std::move(values.integers));
                 else
-                    aRecord.properties.emplace_back(Property::Type::Float64Array, std::move(reals));
+                    aRecord.properties.emplace_back(Property::Type::Float64Array, std::move(values.reals));
                 return true;
             }
 
