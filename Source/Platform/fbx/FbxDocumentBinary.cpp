@@ -171,9 +171,26 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
+            // How many records the list from aPosition holds, by hopping over their end offsets; stops early
+            // at anything odd, which the walk itself then reports. Lets the walk reserve the list once.
+            size_t CountRecords(size_t aPosition, size_t aEnd)
+            {
+                size_t count = 0;
+                while (aPosition != aEnd)
+                {
+                    uint64_t endOffset = 0;
+                    if (!ReadOffset(aPosition, aEnd, endOffset) || endOffset <= aPosition || endOffset > aEnd)
+                        break;
+                    ++count;
+                    aPosition = static_cast<size_t>(endOffset);
+                }
+                return count;
+            }
+
             // Records up to aEnd or a null record; aPosition ends just past the list.
             bool ParseRecordList(size_t& aPosition, size_t aEnd, Record& aParent, size_t aDepth)
             {
+                aParent.children.reserve(CountRecords(aPosition, aEnd));
                 while (true)
                 {
                     // A record's children may also simply run up to its end offset.
