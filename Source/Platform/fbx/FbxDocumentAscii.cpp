@@ -188,13 +188,13 @@ namespace Vela::Fbx::impl
             const char* at = aBegin;
             while (true)
             {
-                while (at != aEnd && RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE)
+                while (RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE && at != aEnd)
                     ++at;
                 if (at == aEnd)
                     return aOut == outEnd;
-                const char* token = at;
-                if (!StartsNumber(*at) || aOut == outEnd)
+                if (aOut == outEnd)
                     return false;
+                const char* token = at;
                 // Plain "-123" and "-12.375" are read while scanning, the way ReadShortInteger and
                 // ReadShortDecimal read them; any other number goes through ReadArrayNumber.
                 const bool negative = *at == '-';
@@ -204,27 +204,32 @@ namespace Vela::Fbx::impl
                 for (; IsDigit(*at); ++at)
                     digits = digits * 10 + static_cast<uint64_t>(*at - '0');
                 ptrdiff_t fractionDigits = -1;
-                if (*at == '.')
+                if constexpr (!READS_INTEGERS)
                 {
-                    const char* fractionStart = ++at;
-                    for (; IsDigit(*at); ++at)
-                        digits = digits * 10 + static_cast<uint64_t>(*at - '0');
-                    fractionDigits = at - fractionStart;
+                    if (*at == '.')
+                    {
+                        const char* fractionStart = ++at;
+                        for (; IsDigit(*at); ++at)
+                            digits = digits * 10 + static_cast<uint64_t>(*at - '0');
+                        fractionDigits = at - fractionStart;
+                    }
                 }
                 const ptrdiff_t digitCount = at - digitsStart - (fractionDigits >= 0);
-                const bool ended = at == aEnd || *at == ',' || RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE;
+                const bool ended = *at == ',' || RUN_CLASSES[static_cast<uint8_t>(*at)] == RUN_SPACE || at == aEnd;
                 if (ended && fractionDigits < 0 && digitCount > 0 && digitCount <= 18)
                 {
                     const int64_t value = static_cast<int64_t>(digits);
                     *aOut++ = static_cast<Value>(negative ? -value : value);
                 }
-                else if (!READS_INTEGERS && ended && fractionDigits >= 0 && digitCount > 0 && digitCount <= 15)
+                else if (ended && fractionDigits >= 0 && digitCount > 0 && digitCount <= 15)
                 {
                     const double value = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
                     *aOut++ = static_cast<Value>(negative ? -value : value);
                 }
                 else
                 {
+                    if (!StartsNumber(*token))
+                        return false;
                     while (at != aEnd && *at != ',' && RUN_CLASSES[static_cast<uint8_t>(*at)] != RUN_SPACE)
                     {
                         if (RUN_CLASSES[static_cast<uint8_t>(*at)] == 0)
