@@ -1,5 +1,6 @@
 // LoadAnimation: the first take sampled frame by frame into bone, socket and event tracks.
 #include "ImporterInternal.h"
+#include "Platform/fbx/FbxParallel.h"
 #include "VelaFBXImporter.h"
 
 #include <algorithm>
@@ -13,13 +14,30 @@ namespace VelaFBX
 
         // A damaged time span must not allocate without bound (about nine hours at 30 fps).
         constexpr int64_t MAX_FRAME_COUNT = 1000000;
+        constexpr size_t FRAMES_PER_RANGE = 4;
 
-        // Samples frame after frame. Nodes are found by name once; the first frame's bone maps are
-        // built entry by entry and every later frame copies them (no hashing, no rehashing) and then
-        // overwrites the values in the copy's own order.
+        // Stored doubles narrowed to floats element by element, as ConvertMatrix gives them.
+        void NarrowMatrix(const AMatrix& aMatrix, Matrix4x4f& aOut)
+        {
+            const double* values = aMatrix.GetData();
+            for (size_t i = 0; i < 16; ++i)
+                aOut[i] = static_cast<float>(values[i]);
+        }
+
+        // Samples the frames of one take; the frames are independent and may be sampled on several
+        // threads at once (the scene is only read; its evaluation cache is per thread). Nodes are found
+        // by name once. The first frame's bone maps are built entry by entry; every later frame copies
+        // them (no hashing, no rehashing) and then overwrites the values in the copy's own order.
         class FrameSampler
         {
         public:
+            // One thread's working space.
+            struct Scratch
+            {
+                std::vector<AMatrix> globals, inverses;
+                std::vector<Matrix4x4f> locals, globalsFloat;
+            };
+
             FrameSampler(const Scene& aScene, const Skeleton& aSkeleton, const std::vector<Bone>& someEvents, const std::vector<Socket>& someSockets)
                 : mySkeleton(aSkeleton), myEvents(someEvents), mySockets(someSockets)
             {
@@ -29,48 +47,85 @@ namespace VelaFBX
                     mySocketNodes.push_back(aScene.FindNodeByName(socket.nodeName));
                 for (const Bone& marker : someEvents)
                     myEventNodes.push_back(aScene.FindNodeByName(marker.nodeName));
-                myGlobals.resize(aSkeleton.bones.size());
-                myLocals.resize(aSkeleton.bones.size());
-                myGlobalsFloat.resize(aSkeleton.bones.size());
+                myIsParent.assign(aSkeleton.bones.size(), false);
+                for (size_t b = 0; b < aSkeleton.bones.size(); ++b)
+                    if (HasParentBone(b))
+                        myIsParent[static_cast<size_t>(aSkeleton.bones[b].parent)] = true;
             }
 
-            void Sample(Time aTime, AnimationFrame& aFrame)
+            // The frame that every later one copies its bone maps from.
+            void SampleFirst(Time aTime, AnimationFrame& aFrame)
             {
+                Scratch scratch;
+                EvaluateBones(aTime, scratch);
                 const size_t boneCount = mySkeleton.bones.size();
+                aFrame.globalTransforms.reserve(boneCount);
+                aFrame.localTransforms.reserve(boneCount);
                 for (size_t b = 0; b < boneCount; ++b)
                 {
-                    const Bone& bone = mySkeleton.bones[b];
-                    myGlobals[b] = myBoneNodes[b] ? myBoneNodes[b]->EvaluateGlobalTransform(aTime) : AMatrix();
+                    aFrame.localTransforms[mySkeleton.bones[b].name] = scratch.locals[b];
+                    aFrame.globalTransforms[mySkeleton.bones[b].name] = scratch.globalsFloat[b];
+                }
+                SampleSocketsAndEvents(aTime, aFrame);
+                myFirst = &aFrame;
+            }
+
+            // Called once after SampleFirst when more frames follow.
+            void PrepareCopies()
+            {
+                myLocalOrder = EntryBones(myFirst->localTransforms);
+                myGlobalOrder = EntryBones(myFirst->globalTransforms);
+            }
+
+            void Sample(Time aTime, AnimationFrame& aFrame, Scratch& aScratch) const
+            {
+                EvaluateBones(aTime, aScratch);
+                aFrame.localTransforms = myFirst->localTransforms;
+                aFrame.globalTransforms = myFirst->globalTransforms;
+                Overwrite(aFrame.localTransforms, myLocalOrder, aScratch.locals);
+                Overwrite(aFrame.globalTransforms, myGlobalOrder, aScratch.globalsFloat);
+                SampleSocketsAndEvents(aTime, aFrame);
+            }
+
+        private:
+            using BoneMap = std::unordered_map<std::string, Matrix4x4f>;
+
+            bool HasParentBone(size_t aBone) const
+            {
+                const int32_t parent = mySkeleton.bones[aBone].parent;
+                return parent >= 0 && static_cast<size_t>(parent) < aBone;
+            }
+
+            void EvaluateBones(Time aTime, Scratch& aScratch) const
+            {
+                const size_t boneCount = mySkeleton.bones.size();
+                aScratch.globals.resize(boneCount);
+                aScratch.inverses.resize(boneCount);
+                aScratch.locals.resize(boneCount);
+                aScratch.globalsFloat.resize(boneCount);
+                for (size_t b = 0; b < boneCount; ++b)
+                {
+                    const AMatrix& global = aScratch.globals[b] = myBoneNodes[b] ? myBoneNodes[b]->EvaluateGlobalTransform(aTime) : AMatrix();
+                    // A parent comes before its children: its inverse is worked out once for all of them.
+                    if (myIsParent[b])
+                        aScratch.inverses[b] = global.Inverse();
                     // Relative to the parent bone, not the parent node: nulls between bones (an armature
                     // above the root, a group between two joints) then stay in the chained skeleton pose.
-                    const bool hasParentBone = bone.parent >= 0 && static_cast<size_t>(bone.parent) < b;
-                    ConvertMatrix(hasParentBone ? myGlobals[static_cast<size_t>(bone.parent)].Inverse() * myGlobals[b] : myGlobals[b], myLocals[b]);
-                    ConvertMatrix(myGlobals[b], myGlobalsFloat[b]);
+                    if (HasParentBone(b))
+                        NarrowMatrix(aScratch.inverses[static_cast<size_t>(mySkeleton.bones[b].parent)] * global, aScratch.locals[b]);
+                    else
+                        NarrowMatrix(global, aScratch.locals[b]);
+                    NarrowMatrix(global, aScratch.globalsFloat[b]);
                 }
-                if (!myFirst)
-                {
-                    aFrame.globalTransforms.reserve(boneCount);
-                    aFrame.localTransforms.reserve(boneCount);
-                    for (size_t b = 0; b < boneCount; ++b)
-                    {
-                        aFrame.localTransforms[mySkeleton.bones[b].name] = myLocals[b];
-                        aFrame.globalTransforms[mySkeleton.bones[b].name] = myGlobalsFloat[b];
-                    }
-                    myFirst = &aFrame;
-                }
-                else
-                {
-                    aFrame.localTransforms = myFirst->localTransforms;
-                    aFrame.globalTransforms = myFirst->globalTransforms;
-                    Overwrite(aFrame.localTransforms, myLocals);
-                    Overwrite(aFrame.globalTransforms, myGlobalsFloat);
-                }
+            }
 
+            void SampleSocketsAndEvents(Time aTime, AnimationFrame& aFrame) const
+            {
                 for (size_t s = 0; s < mySockets.size(); ++s)
                 {
                     Matrix4x4f matrix;
                     if (mySocketNodes[s])
-                        ConvertMatrix(mySocketNodes[s]->EvaluateGlobalTransform(aTime), matrix);
+                        NarrowMatrix(mySocketNodes[s]->EvaluateGlobalTransform(aTime), matrix);
                     aFrame.socketTransforms[mySockets[s].nodeName] = matrix;
                 }
                 for (size_t e = 0; e < myEvents.size(); ++e)
@@ -78,7 +133,7 @@ namespace VelaFBX
                     if (!myEventNodes[e])
                         continue;
                     Matrix4x4f local;
-                    ConvertMatrix(myEventNodes[e]->EvaluateLocalTransform(aTime), local);
+                    NarrowMatrix(myEventNodes[e]->EvaluateLocalTransform(aTime), local);
                     // A marker is switched on by moving it off its rest position along any axis.
                     const float sum = local[12] + local[13] + local[14];
                     if (sum * sum > 0.0f)
@@ -86,31 +141,28 @@ namespace VelaFBX
                 }
             }
 
-        private:
-            using BoneMap = std::unordered_map<std::string, Matrix4x4f>;
-
-            // A copied map lists its entries in its source's order; each entry's bone is looked up once.
-            void Overwrite(BoneMap& someEntries, const std::vector<Matrix4x4f>& someValues)
+            // The bone whose value each entry takes, in the map's order (which its copies keep).
+            std::vector<size_t> EntryBones(const BoneMap& someEntries) const
             {
-                std::vector<size_t>& order = &someValues == &myLocals ? myLocalOrder : myGlobalOrder;
+                std::vector<size_t> order;
+                order.reserve(someEntries.size());
+                for (const auto& entry : someEntries)
+                    order.push_back(mySkeleton.boneIndices.at(entry.first));
+                return order;
+            }
+
+            static void Overwrite(BoneMap& someEntries, const std::vector<size_t>& anOrder, const std::vector<Matrix4x4f>& someValues)
+            {
                 size_t k = 0;
-                for (auto& [name, value] : someEntries)
-                {
-                    if (k == order.size() || mySkeleton.bones[order[k]].name != name)
-                    {
-                        order.resize(k);
-                        order.push_back(mySkeleton.boneIndices.at(name));
-                    }
-                    value = someValues[order[k++]];
-                }
+                for (auto& entry : someEntries)
+                    entry.second = someValues[anOrder[k++]];
             }
 
             const Skeleton& mySkeleton;
             const std::vector<Bone>& myEvents;
             const std::vector<Socket>& mySockets;
             std::vector<const Node*> myBoneNodes, mySocketNodes, myEventNodes;
-            std::vector<AMatrix> myGlobals;
-            std::vector<Matrix4x4f> myLocals, myGlobalsFloat;
+            std::vector<bool> myIsParent;  // some later bone is relative to this one
             const AnimationFrame* myFirst = nullptr;
             std::vector<size_t> myLocalOrder, myGlobalOrder;  // bone of each entry, in map order
         };
@@ -152,13 +204,24 @@ namespace VelaFBX
             aOut.frames.resize(static_cast<size_t>(frameCount));
             aOut.duration = frameCount > 0 ? stop.GetSecondDouble() - start.GetSecondDouble() : 0.0;
 
+            if (frameCount == 0)
+                return;
             FrameSampler sampler(aScene, aSkeleton, someEvents, someSockets);
-            for (int64_t frame = first; frame <= last; ++frame)
-            {
+            auto frameTime = [&](size_t aFrame) {
                 Time time;
-                time.SetFrame(frame, mode, customRate);
-                sampler.Sample(time, aOut.frames[static_cast<size_t>(frame - first)]);
-            }
+                time.SetFrame(first + static_cast<int64_t>(aFrame), mode, customRate);
+                return time;
+            };
+            sampler.SampleFirst(frameTime(0), aOut.frames[0]);
+            if (frameCount == 1)
+                return;
+            sampler.PrepareCopies();
+            // A few frames per range: a frame is some tens of microseconds of work.
+            ParallelFor(static_cast<size_t>(frameCount) - 1, FRAMES_PER_RANGE, [&](size_t aBegin, size_t aEnd) {
+                FrameSampler::Scratch scratch;
+                for (size_t frame = aBegin + 1; frame <= aEnd; ++frame)
+                    sampler.Sample(frameTime(frame), aOut.frames[frame], scratch);
+            });
         }
     }
 
