@@ -653,6 +653,9 @@ namespace Vela::Fbx
         // The animated value of a three-number property ("Lcl Translation", ...) at a time, in file
         // units and axes (no conversions applied).
         Vector4 EvaluateProperty(std::string_view aProperty, Time aTime, const Vector4& aDefault = {}) const;
+        // False when no curve drives the translation, rotation or scaling of this node or of any of
+        // its ancestors: both transforms are then the same at every time.
+        bool IsTransformAnimated() const { return myTransformAnimated; }
 
     private:
         friend class SceneBuilder;
@@ -689,6 +692,7 @@ namespace Vela::Fbx
         // This node's place in a thread's cache of evaluated transforms; numbered by Scene::Touch.
         static constexpr uint32_t NO_EVALUATION_SLOT = UINT32_MAX;
         uint32_t myEvaluationSlot = NO_EVALUATION_SLOT;
+        bool myTransformAnimated = true;  // set by Scene::Touch
 
         AMatrix ComputeLocal(Time aTime) const;   // file space
         AMatrix ComputeGlobal(Time aTime) const;  // file space, without the cache
@@ -859,6 +863,8 @@ namespace Vela::Fbx
         uint32_t myEvaluationSlots = 0;  // nodes numbered for the evaluation cache, root included
         // Starts a new generation and numbers the nodes present for the evaluation cache.
         void Touch();
+        // Extends each node's IsTransformAnimated to its descendants (aNodes by slot).
+        void MarkAnimatedDescendants(const std::vector<Node*>& someNodes);
     };
 
     // ---- Import ------------------------------------------------------------------------------

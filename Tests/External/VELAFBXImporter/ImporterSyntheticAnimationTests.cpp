@@ -2,6 +2,7 @@
 #include "FbxTestWriter.h"
 #include "ImporterTestSupport.h"
 
+#include <cmath>
 #include <exception>
 
 using VelaTest::FbxTestWriter;
@@ -68,6 +69,27 @@ TEST_F(SyntheticAnimation, OneSecondAtThirtyFramesGivesThirtyOneFramesWithTracks
     EXPECT_TRUE(animation.frames[0].activeEvents.empty());
     EXPECT_TRUE(animation.frames[10].activeEvents.empty());
     EXPECT_EQ(animation.frames[30].activeEvents.count("Step_evt"), 1u);
+}
+
+TEST_F(SyntheticAnimation, ASkeletonWithoutCurvesHoldsItsPoseInEveryFrame)
+{
+    FbxTestWriter writer;
+    const int64_t hips = writer.AddModel("Hips", "LimbNode", 0, {0, 1, 0});
+    writer.AddModel("Spine", "LimbNode", hips, {0, 10, 0});
+    writer.AddModel("Hand_skt", "Null", hips, {0, 0, 3});
+    writer.AddAnimStack("Idle");
+    writer.AddTake("Idle", 0.0, 1.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+
+    ASSERT_EQ(animation.frames.size(), 31u);
+    for (const VelaFBX::AnimationFrame& frame : animation.frames)
+    {
+        EXPECT_NEAR(frame.globalTransforms.at("Spine")[13], 11.0f, 1e-4f);
+        EXPECT_NEAR(frame.localTransforms.at("Spine")[13], 10.0f, 1e-4f);
+        EXPECT_NEAR(frame.localTransforms.at("Hips")[13], 1.0f, 1e-4f);
+        EXPECT_NEAR(std::abs(frame.socketTransforms.at("Hand_skt")[14]), 3.0f, 1e-4f);
+        EXPECT_EQ(frame.globalTransforms.size(), 2u);
+    }
 }
 
 TEST_F(SyntheticAnimation, FrameRateFollowsTheTimeMode)

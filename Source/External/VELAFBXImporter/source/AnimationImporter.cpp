@@ -4,6 +4,7 @@
 #include "VelaFBXImporter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace VelaFBX
@@ -27,11 +28,13 @@ namespace VelaFBX
         // Samples the frames of one take; the frames are independent and may be sampled on several
         // threads at once (the scene is only read; its evaluation cache is per thread). Nodes are found
         // by name once. The first frame's bone maps are built entry by entry; every later frame copies
-        // them (no hashing, no rehashing) and then overwrites the values in the copy's own order.
+        // them (no hashing, no rehashing) and then overwrites the values that can differ, in the copy's
+        // own order. A node without animation gives the same transforms at every time, so what
+        // depends on such nodes only is worked out for the first frame and kept.
         class FrameSampler
         {
         public:
-            // One thread's working space.
+            // One thread's working space, by bone.
             struct Scratch
             {
                 std::vector<AMatrix> globals, inverses;
@@ -41,54 +44,87 @@ namespace VelaFBX
             FrameSampler(const Scene& aScene, const Skeleton& aSkeleton, const std::vector<Bone>& someEvents, const std::vector<Socket>& someSockets)
                 : mySkeleton(aSkeleton), myEvents(someEvents), mySockets(someSockets)
             {
+                const size_t boneCount = aSkeleton.bones.size();
                 for (const Bone& bone : aSkeleton.bones)
                     myBoneNodes.push_back(aScene.FindNodeByName(bone.nodeName));
                 for (const Socket& socket : someSockets)
                     mySocketNodes.push_back(aScene.FindNodeByName(socket.nodeName));
                 for (const Bone& marker : someEvents)
                     myEventNodes.push_back(aScene.FindNodeByName(marker.nodeName));
-                myIsParent.assign(aSkeleton.bones.size(), false);
-                for (size_t b = 0; b < aSkeleton.bones.size(); ++b)
+                myIsParent.assign(boneCount, false);
+                myGlobalAnimated.assign(boneCount, false);
+                myLocalAnimated.assign(boneCount, false);
+                for (size_t b = 0; b < boneCount; ++b)
+                {
+                    myGlobalAnimated[b] = IsAnimated(myBoneNodes[b]);
+                    myLocalAnimated[b] = myGlobalAnimated[b];
                     if (HasParentBone(b))
-                        myIsParent[static_cast<size_t>(aSkeleton.bones[b].parent)] = true;
+                    {
+                        const auto parent = static_cast<size_t>(aSkeleton.bones[b].parent);
+                        myIsParent[parent] = true;
+                        if (myGlobalAnimated[parent])
+                            myLocalAnimated[b] = true;
+                    }
+                }
             }
 
             // The frame that every later one copies its bone maps from.
             void SampleFirst(Time aTime, AnimationFrame& aFrame)
             {
-                Scratch scratch;
-                EvaluateBones(aTime, scratch);
+                EvaluateBones(aTime, myFirstValues, true);
                 const size_t boneCount = mySkeleton.bones.size();
                 aFrame.globalTransforms.reserve(boneCount);
                 aFrame.localTransforms.reserve(boneCount);
                 for (size_t b = 0; b < boneCount; ++b)
                 {
-                    aFrame.localTransforms[mySkeleton.bones[b].name] = scratch.locals[b];
-                    aFrame.globalTransforms[mySkeleton.bones[b].name] = scratch.globalsFloat[b];
+                    aFrame.localTransforms[mySkeleton.bones[b].name] = myFirstValues.locals[b];
+                    aFrame.globalTransforms[mySkeleton.bones[b].name] = myFirstValues.globalsFloat[b];
                 }
-                SampleSocketsAndEvents(aTime, aFrame);
+                for (size_t s = 0; s < mySockets.size(); ++s)
+                    myFirstSockets.push_back(SocketMatrix(s, aTime));
+                for (size_t e = 0; e < myEvents.size(); ++e)
+                    myFirstEvents.push_back(IsEventActive(e, aTime));
+                FillSocketsAndEvents(aTime, aFrame);
                 myFirst = &aFrame;
+            }
+
+            // Whether a later frame can differ from the first at all.
+            bool HasAnimation() const
+            {
+                const auto animated = [](const std::vector<const Node*>& someNodes) {
+                    return std::any_of(someNodes.begin(), someNodes.end(), IsAnimated);
+                };
+                return animated(myBoneNodes) || animated(mySocketNodes) || animated(myEventNodes);
             }
 
             // Called once after SampleFirst when more frames follow.
             void PrepareCopies()
             {
-                myLocalOrder = EntryBones(myFirst->localTransforms);
-                myGlobalOrder = EntryBones(myFirst->globalTransforms);
+                myLocalUpdates = FindUpdates(myFirst->localTransforms, myLocalAnimated, myFirstValues.locals);
+                myGlobalUpdates = FindUpdates(myFirst->globalTransforms, myGlobalAnimated, myFirstValues.globalsFloat);
             }
 
             void Sample(Time aTime, AnimationFrame& aFrame, Scratch& aScratch) const
             {
-                EvaluateBones(aTime, aScratch);
+                EvaluateBones(aTime, aScratch, false);
                 aFrame.localTransforms = myFirst->localTransforms;
                 aFrame.globalTransforms = myFirst->globalTransforms;
-                Overwrite(aFrame.localTransforms, myLocalOrder, aScratch.locals);
-                Overwrite(aFrame.globalTransforms, myGlobalOrder, aScratch.globalsFloat);
-                SampleSocketsAndEvents(aTime, aFrame);
+                Update(aFrame.localTransforms, myLocalUpdates, myLocalAnimated, aScratch.locals, myFirstValues.locals);
+                Update(aFrame.globalTransforms, myGlobalUpdates, myGlobalAnimated, aScratch.globalsFloat, myFirstValues.globalsFloat);
+                FillSocketsAndEvents(aTime, aFrame);
             }
 
         private:
             using BoneMap = std::unordered_map<std::string, Matrix4x4f>;
+
+            // A map entry that later frames rewrite: its place in the map's order and its bone.
+            struct EntryUpdate
+            {
+                size_t entry;
+                size_t bone;
+            };
+
+            static bool IsAnimated(const Node* aNode) { return aNode && aNode->IsTransformAnimated(); }
 
             bool HasParentBone(size_t aBone) const
             {
@@ -96,7 +132,8 @@ namespace VelaFBX
                 return parent >= 0 && static_cast<size_t>(parent) < aBone;
             }
 
-            void EvaluateBones(Time aTime, Scratch& aScratch) const
+            // Every bone for the first frame; later only those that can differ from it.
+            void EvaluateBones(Time aTime, Scratch& aScratch, bool aEvery) const
             {
                 const size_t boneCount = mySkeleton.bones.size();
                 aScratch.globals.resize(boneCount);
@@ -105,66 +142,103 @@ namespace VelaFBX
                 aScratch.globalsFloat.resize(boneCount);
                 for (size_t b = 0; b < boneCount; ++b)
                 {
-                    const AMatrix& global = aScratch.globals[b] = myBoneNodes[b] ? myBoneNodes[b]->EvaluateGlobalTransform(aTime) : AMatrix();
-                    // A parent comes before its children: its inverse is worked out once for all of them.
-                    if (myIsParent[b])
-                        aScratch.inverses[b] = global.Inverse();
+                    const bool globalChanges = aEvery || myGlobalAnimated[b];
+                    if (globalChanges)
+                    {
+                        aScratch.globals[b] = myBoneNodes[b] ? myBoneNodes[b]->EvaluateGlobalTransform(aTime) : AMatrix();
+                        // A parent comes before its children: its inverse is worked out once for all of them.
+                        if (myIsParent[b])
+                            aScratch.inverses[b] = aScratch.globals[b].Inverse();
+                        NarrowMatrix(aScratch.globals[b], aScratch.globalsFloat[b]);
+                    }
+                    if (!aEvery && !myLocalAnimated[b])
+                        continue;
+                    const AMatrix& global = globalChanges ? aScratch.globals[b] : myFirstValues.globals[b];
                     // Relative to the parent bone, not the parent node: nulls between bones (an armature
                     // above the root, a group between two joints) then stay in the chained skeleton pose.
                     if (HasParentBone(b))
-                        NarrowMatrix(aScratch.inverses[static_cast<size_t>(mySkeleton.bones[b].parent)] * global, aScratch.locals[b]);
+                    {
+                        const auto parent = static_cast<size_t>(mySkeleton.bones[b].parent);
+                        const Scratch& source = aEvery || myGlobalAnimated[parent] ? aScratch : myFirstValues;
+                        NarrowMatrix(source.inverses[parent] * global, aScratch.locals[b]);
+                    }
                     else
                         NarrowMatrix(global, aScratch.locals[b]);
-                    NarrowMatrix(global, aScratch.globalsFloat[b]);
                 }
             }
 
-            void SampleSocketsAndEvents(Time aTime, AnimationFrame& aFrame) const
+            Matrix4x4f SocketMatrix(size_t aSocket, Time aTime) const
+            {
+                Matrix4x4f matrix;
+                if (mySocketNodes[aSocket])
+                    NarrowMatrix(mySocketNodes[aSocket]->EvaluateGlobalTransform(aTime), matrix);
+                return matrix;
+            }
+
+            bool IsEventActive(size_t aEvent, Time aTime) const
+            {
+                if (!myEventNodes[aEvent])
+                    return false;
+                Matrix4x4f local;
+                NarrowMatrix(myEventNodes[aEvent]->EvaluateLocalTransform(aTime), local);
+                // A marker is switched on by moving it off its rest position along any axis.
+                const float sum = local[12] + local[13] + local[14];
+                return sum * sum > 0.0f;
+            }
+
+            void FillSocketsAndEvents(Time aTime, AnimationFrame& aFrame) const
             {
                 for (size_t s = 0; s < mySockets.size(); ++s)
-                {
-                    Matrix4x4f matrix;
-                    if (mySocketNodes[s])
-                        NarrowMatrix(mySocketNodes[s]->EvaluateGlobalTransform(aTime), matrix);
-                    aFrame.socketTransforms[mySockets[s].nodeName] = matrix;
-                }
+                    aFrame.socketTransforms[mySockets[s].nodeName] = IsAnimated(mySocketNodes[s]) ? SocketMatrix(s, aTime) : myFirstSockets[s];
                 for (size_t e = 0; e < myEvents.size(); ++e)
-                {
-                    if (!myEventNodes[e])
-                        continue;
-                    Matrix4x4f local;
-                    NarrowMatrix(myEventNodes[e]->EvaluateLocalTransform(aTime), local);
-                    // A marker is switched on by moving it off its rest position along any axis.
-                    const float sum = local[12] + local[13] + local[14];
-                    if (sum * sum > 0.0f)
+                    if (IsAnimated(myEventNodes[e]) ? IsEventActive(e, aTime) : myFirstEvents[e])
                         aFrame.activeEvents[myEvents[e].nodeName] = true;
+            }
+
+            // The entries of the first frame's map that a later frame may hold otherwise: those of
+            // animated bones, and any whose first value came from another bone of the same name.
+            std::vector<EntryUpdate> FindUpdates(const BoneMap& someEntries, const std::vector<bool>& someAnimated,
+                                                 const std::vector<Matrix4x4f>& someFirstValues) const
+            {
+                std::vector<EntryUpdate> updates;
+                size_t entry = 0;
+                for (const auto& [name, value] : someEntries)
+                {
+                    const size_t bone = mySkeleton.boneIndices.at(name);
+                    if (someAnimated[bone] || std::memcmp(value.values, someFirstValues[bone].values, sizeof(value.values)) != 0)
+                        updates.push_back({entry, bone});
+                    ++entry;
                 }
+                return updates;
             }
 
-            // The bone whose value each entry takes, in the map's order (which its copies keep).
-            std::vector<size_t> EntryBones(const BoneMap& someEntries) const
+            static void Update(BoneMap& someEntries, const std::vector<EntryUpdate>& someUpdates, const std::vector<bool>& someAnimated,
+                               const std::vector<Matrix4x4f>& someValues, const std::vector<Matrix4x4f>& someFirstValues)
             {
-                std::vector<size_t> order;
-                order.reserve(someEntries.size());
-                for (const auto& entry : someEntries)
-                    order.push_back(mySkeleton.boneIndices.at(entry.first));
-                return order;
-            }
-
-            static void Overwrite(BoneMap& someEntries, const std::vector<size_t>& anOrder, const std::vector<Matrix4x4f>& someValues)
-            {
-                size_t k = 0;
-                for (auto& entry : someEntries)
-                    entry.second = someValues[anOrder[k++]];
+                if (someUpdates.empty())
+                    return;
+                auto update = someUpdates.begin();
+                size_t entry = 0;
+                for (auto it = someEntries.begin(); it != someEntries.end() && update != someUpdates.end(); ++it, ++entry)
+                    if (update->entry == entry)
+                    {
+                        it->second = someAnimated[update->bone] ? someValues[update->bone] : someFirstValues[update->bone];
+                        ++update;
+                    }
             }
 
             const Skeleton& mySkeleton;
             const std::vector<Bone>& myEvents;
             const std::vector<Socket>& mySockets;
             std::vector<const Node*> myBoneNodes, mySocketNodes, myEventNodes;
-            std::vector<bool> myIsParent;  // some later bone is relative to this one
+            std::vector<bool> myIsParent;        // some later bone is relative to this one
+            std::vector<bool> myGlobalAnimated;  // the bone's global can change from frame to frame
+            std::vector<bool> myLocalAnimated;   // its transform relative to its parent bone can
             const AnimationFrame* myFirst = nullptr;
-            std::vector<size_t> myLocalOrder, myGlobalOrder;  // bone of each entry, in map order
+            Scratch myFirstValues;
+            std::vector<Matrix4x4f> myFirstSockets;
+            std::vector<bool> myFirstEvents;
+            std::vector<EntryUpdate> myLocalUpdates, myGlobalUpdates;
         };
 
         void SampleTake(const std::string& aPath, const Scene& aScene, const Skeleton& aSkeleton,
@@ -216,12 +290,19 @@ namespace VelaFBX
             if (frameCount == 1)
                 return;
             sampler.PrepareCopies();
-            // A few frames per range: a frame is some tens of microseconds of work.
-            ParallelFor(static_cast<size_t>(frameCount) - 1, FRAMES_PER_RANGE, [&](size_t aBegin, size_t aEnd) {
+            auto sampleRange = [&](size_t aBegin, size_t aEnd) {
                 FrameSampler::Scratch scratch;
                 for (size_t frame = aBegin + 1; frame <= aEnd; ++frame)
                     sampler.Sample(frameTime(frame), aOut.frames[frame], scratch);
-            });
+            };
+            // Evaluation is worth spreading over threads, a few frames per range. Frames that only
+            // copy the first one are allocation alone, which is cheapest on the calling thread: its
+            // own heap, where the caller later frees them.
+            const size_t laterFrames = static_cast<size_t>(frameCount) - 1;
+            if (sampler.HasAnimation())
+                ParallelFor(laterFrames, FRAMES_PER_RANGE, sampleRange);
+            else
+                sampleRange(0, laterFrames);
         }
     }
 
