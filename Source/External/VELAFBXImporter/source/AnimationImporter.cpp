@@ -65,6 +65,7 @@ namespace VelaFBX
                         if (myGlobalAnimated[parent])
                             myLocalAnimated[b] = true;
                     }
+                    myBonesAnimated = myBonesAnimated || myLocalAnimated[b];
                 }
             }
 
@@ -106,7 +107,8 @@ namespace VelaFBX
 
             void Sample(Time aTime, AnimationFrame& aFrame, Scratch& aScratch) const
             {
-                EvaluateBones(aTime, aScratch, false);
+                if (myBonesAnimated)
+                    EvaluateBones(aTime, aScratch, false);
                 aFrame.localTransforms = myFirst->localTransforms;
                 aFrame.globalTransforms = myFirst->globalTransforms;
                 Update(aFrame.localTransforms, myLocalUpdates, myLocalAnimated, aScratch.locals, myFirstValues.locals);
@@ -234,6 +236,7 @@ namespace VelaFBX
             std::vector<bool> myIsParent;        // some later bone is relative to this one
             std::vector<bool> myGlobalAnimated;  // the bone's global can change from frame to frame
             std::vector<bool> myLocalAnimated;   // its transform relative to its parent bone can
+            bool myBonesAnimated = false;        // any of those
             const AnimationFrame* myFirst = nullptr;
             Scratch myFirstValues;
             std::vector<Matrix4x4f> myFirstSockets;
