@@ -646,7 +646,8 @@ namespace Vela::Fbx
         // Transforms at a time, animated from the first stack's base layer, after the scene's unit
         // and axis conversions. Local: T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1.
         // Global: combined with the parents' by each node's inherit type. Geometric transforms excluded.
-        // Results are kept per thread for the last time asked, so sampling frame by frame is cheap;
+        // Results are kept per thread for the last time asked (without animation, for every time), so
+        // sampling frame by frame is cheap;
         // any number of threads may evaluate while nobody changes the scene.
         AMatrix EvaluateLocalTransform(Time aTime = Time(0)) const;
         AMatrix EvaluateGlobalTransform(Time aTime = Time(0)) const;
@@ -863,7 +864,7 @@ namespace Vela::Fbx
         uint32_t myEvaluationSlots = 0;  // nodes numbered for the evaluation cache, root included
         // Starts a new generation and numbers the nodes present for the evaluation cache.
         void Touch();
-        // Extends each node's IsTransformAnimated to its descendants (aNodes by slot).
+        // Extends each node's IsTransformAnimated to its descendants (someNodes by slot).
         void MarkAnimatedDescendants(const std::vector<Node*>& someNodes);
     };
 
