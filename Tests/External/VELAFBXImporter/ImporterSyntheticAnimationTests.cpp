@@ -92,6 +92,31 @@ TEST_F(SyntheticAnimation, ASkeletonWithoutCurvesHoldsItsPoseInEveryFrame)
     }
 }
 
+TEST_F(SyntheticAnimation, ManyAnimatedBonesOverManyFramesEachGetTheirOwnPose)
+{
+    // Enough bone samples to be spread over threads: bone b slides along x from 0 to b over two seconds.
+    FbxTestWriter writer;
+    const int64_t layer = writer.AddAnimStack("Slide");
+    constexpr int BONES = 40;
+    for (int b = 0; b < BONES; ++b)
+    {
+        const int64_t bone = writer.AddModel("Bone" + std::to_string(b), "LimbNode", 0, {0, static_cast<double>(b), 0});
+        writer.AddTranslationCurves(layer, bone, {0.0, 2.0}, {{0, static_cast<double>(b), 0}, {static_cast<double>(b), static_cast<double>(b), 0}});
+    }
+    writer.AddTake("Slide", 0.0, 2.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+
+    ASSERT_EQ(animation.frames.size(), 61u);
+    for (size_t frame = 0; frame < animation.frames.size(); ++frame)
+        for (int b = 0; b < BONES; ++b)
+        {
+            const std::string name = "Bone" + std::to_string(b);
+            const float x = static_cast<float>(b) * static_cast<float>(frame) / 60.0f;
+            EXPECT_NEAR(animation.frames[frame].globalTransforms.at(name)[12], x, 1e-4f) << name << " frame " << frame;
+            EXPECT_NEAR(animation.frames[frame].localTransforms.at(name)[13], static_cast<float>(b), 1e-4f) << name << " frame " << frame;
+        }
+}
+
 TEST_F(SyntheticAnimation, FrameRateFollowsTheTimeMode)
 {
     FbxTestWriter writer;

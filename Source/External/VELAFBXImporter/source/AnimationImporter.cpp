@@ -15,6 +15,9 @@ namespace VelaFBX
         // A damaged time span must not allocate without bound (about nine hours at 30 fps).
         constexpr int64_t MAX_FRAME_COUNT = 1000000;
         constexpr size_t FRAMES_PER_RANGE = 4;
+        // Below this many bone samples (later frames times bones, sockets and events) a clip is done
+        // sooner on the calling thread than the workers take to start.
+        constexpr size_t MIN_PARALLEL_SAMPLES = 2048;
 
         void SampleTake(const std::string& aPath, const Scene& aScene, const Skeleton& aSkeleton,
                         const std::vector<Bone>& someEvents, const std::vector<Socket>& someSockets, ImportedAnimation& aOut)
@@ -74,7 +77,8 @@ namespace VelaFBX
             // copy the first one are allocation alone, which is cheapest on the calling thread: its
             // own heap, where the caller later frees them.
             const size_t laterFrames = static_cast<size_t>(frameCount) - 1;
-            if (sampler.HasAnimation())
+            const size_t samples = laterFrames * (aSkeleton.bones.size() + someSockets.size() + someEvents.size());
+            if (sampler.HasAnimation() && samples >= MIN_PARALLEL_SAMPLES)
                 ParallelFor(laterFrames, FRAMES_PER_RANGE, sampleRange);
             else
                 sampleRange(0, laterFrames);
