@@ -115,7 +115,8 @@ namespace Vela::Fbx
 
     // Evaluated transforms (file space) of one scene generation at one time, kept per thread: sampling
     // a clip asks for every bone's local and global in turn, and those share their ancestors' work.
-    // Moving to another time or scene, or a conversion of the scene, starts afresh.
+    // Moving to another time drops those of animated nodes; moving to another scene, or a conversion
+    // of the scene, starts afresh.
     class EvaluationCache
     {
     public:
@@ -134,7 +135,7 @@ namespace Vela::Fbx
                 cache.myEntries.resize(slots);
                 cache.myGeneration = scene->myGeneration;
                 cache.myTime = aTime.Get();
-                ++cache.myStamp;
+                cache.myGenerationStamp = ++cache.myStamp;
                 cache.ReadConversion(*scene);
             }
             else if (cache.myTime != aTime.Get())
@@ -148,7 +149,7 @@ namespace Vela::Fbx
         const AMatrix& Local(const Node& aNode)
         {
             Entry& entry = myEntries[aNode.myEvaluationSlot];
-            if (entry.localStamp != myStamp)
+            if (!IsCurrent(entry.localStamp, aNode))
             {
                 entry.local = aNode.ComputeLocal(Time(myTime));
                 entry.localStamp = myStamp;
@@ -159,14 +160,14 @@ namespace Vela::Fbx
         const AMatrix& Global(const Node& aNode)
         {
             Entry& wanted = myEntries[aNode.myEvaluationSlot];
-            if (wanted.globalStamp == myStamp)
+            if (IsCurrent(wanted.globalStamp, aNode))
                 return wanted.global;
             // Up to the first ancestor already known (or the top), then back down, without recursion.
             myChain.clear();
             const Node* known = &aNode;
             for (; known && known->myEvaluationSlot < myEntries.size(); known = known->myParent)
             {
-                if (myEntries[known->myEvaluationSlot].globalStamp == myStamp)
+                if (IsCurrent(myEntries[known->myEvaluationSlot].globalStamp, *known))
                     break;
                 myChain.push_back(known);
             }
@@ -193,7 +194,7 @@ namespace Vela::Fbx
         const AMatrix& GlobalInverse(const Node& aNode)
         {
             Entry& entry = myEntries[aNode.myEvaluationSlot];
-            if (entry.inverseStamp != myStamp)
+            if (!IsCurrent(entry.inverseStamp, aNode))
             {
                 entry.globalInverse = Global(aNode).Inverse();
                 entry.inverseStamp = myStamp;
@@ -227,6 +228,12 @@ namespace Vela::Fbx
         }
 
     private:
+        // A node without animation keeps what was worked out at any time of this generation.
+        bool IsCurrent(uint64_t aStamp, const Node& aNode) const
+        {
+            return aStamp == myStamp || (!aNode.myTransformAnimated && aStamp >= myGenerationStamp);
+        }
+
         // Finds whether each column of C and each row of C^-1 holds exactly one non-zero, finite element.
         void ReadConversion(const Scene& aScene)
         {
@@ -263,6 +270,7 @@ namespace Vela::Fbx
         uint64_t myGeneration = 0;
         int64_t myTime = 0;
         uint64_t myStamp = 0;
+        uint64_t myGenerationStamp = 0;    // myStamp when this generation was taken up
         std::vector<Entry> myEntries;      // by node slot
         std::vector<const Node*> myChain;  // reused by Global
         bool mySparseConversion = false;
@@ -406,16 +414,58 @@ namespace Vela::Fbx
         static std::atomic<uint64_t> generations{0};
         myGeneration = ++generations;
         // Called once the nodes and their curves are in place, and again after each conversion.
-        uint32_t slot = 0;
+        std::vector<Node*> nodes;
         for (const auto& object : myObjects)
             if (Node* node = object->As<Node>())
             {
-                node->myEvaluationSlot = slot++;
+                node->myEvaluationSlot = static_cast<uint32_t>(nodes.size());
+                nodes.push_back(node);
+                node->myTransformAnimated = false;
                 for (int property = 0; property < 3; ++property)
                     for (int axis = 0; axis < 3; ++axis)
-                        node->myCurveChannels[property][axis] = FindChannel(node->myCurveNodes[property], axis);
+                    {
+                        const int32_t channel = FindChannel(node->myCurveNodes[property], axis);
+                        node->myCurveChannels[property][axis] = channel;
+                        // The channels that ComputeLocal reads through a curve.
+                        if (channel >= 0 && node->myCurveNodes[property]->GetCurve(channel))
+                            node->myTransformAnimated = true;
+                    }
             }
-        myEvaluationSlots = slot;
+        myEvaluationSlots = static_cast<uint32_t>(nodes.size());
+        MarkAnimatedDescendants(nodes);
+    }
+
+    void Scene::MarkAnimatedDescendants(const std::vector<Node*>& someNodes)
+    {
+        // Each node's way up is walked until a node already settled; the nodes passed on the way
+        // then take its answer. A parent outside the numbering is taken as animated.
+        std::vector<uint8_t> settled(someNodes.size(), 0);
+        std::vector<Node*> path;
+        for (Node* start : someNodes)
+        {
+            path.clear();
+            bool animated = false;
+            for (Node* node = start;; node = node->myParent)
+            {
+                const uint32_t slot = node->myEvaluationSlot;
+                if (slot >= someNodes.size() || someNodes[slot] != node)
+                {
+                    animated = true;
+                    break;
+                }
+                if (settled[slot] || node->myTransformAnimated)
+                {
+                    animated = node->myTransformAnimated;
+                    break;
+                }
+                path.push_back(node);
+                settled[slot] = 1;  // a cycle ends here, static
+                if (!node->myParent)
+                    break;
+            }
+            for (Node* node : path)
+                node->myTransformAnimated = animated;
+        }
     }
 
     AMatrix Node::ComputeGlobal(Time aTime) const

@@ -646,13 +646,17 @@ namespace Vela::Fbx
         // Transforms at a time, animated from the first stack's base layer, after the scene's unit
         // and axis conversions. Local: T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1.
         // Global: combined with the parents' by each node's inherit type. Geometric transforms excluded.
-        // Results are kept per thread for the last time asked, so sampling frame by frame is cheap;
+        // Results are kept per thread for the last time asked (without animation, for every time), so
+        // sampling frame by frame is cheap;
         // any number of threads may evaluate while nobody changes the scene.
         AMatrix EvaluateLocalTransform(Time aTime = Time(0)) const;
         AMatrix EvaluateGlobalTransform(Time aTime = Time(0)) const;
         // The animated value of a three-number property ("Lcl Translation", ...) at a time, in file
         // units and axes (no conversions applied).
         Vector4 EvaluateProperty(std::string_view aProperty, Time aTime, const Vector4& aDefault = {}) const;
+        // False when no curve drives the translation, rotation or scaling of this node or of any of
+        // its ancestors: both transforms are then the same at every time.
+        bool IsTransformAnimated() const { return myTransformAnimated; }
 
     private:
         friend class SceneBuilder;
@@ -689,6 +693,7 @@ namespace Vela::Fbx
         // This node's place in a thread's cache of evaluated transforms; numbered by Scene::Touch.
         static constexpr uint32_t NO_EVALUATION_SLOT = UINT32_MAX;
         uint32_t myEvaluationSlot = NO_EVALUATION_SLOT;
+        bool myTransformAnimated = true;  // set by Scene::Touch
 
         AMatrix ComputeLocal(Time aTime) const;   // file space
         AMatrix ComputeGlobal(Time aTime) const;  // file space, without the cache
@@ -859,6 +864,8 @@ namespace Vela::Fbx
         uint32_t myEvaluationSlots = 0;  // nodes numbered for the evaluation cache, root included
         // Starts a new generation and numbers the nodes present for the evaluation cache.
         void Touch();
+        // Extends each node's IsTransformAnimated to its descendants (someNodes by slot).
+        void MarkAnimatedDescendants(const std::vector<Node*>& someNodes);
     };
 
     // ---- Import ------------------------------------------------------------------------------

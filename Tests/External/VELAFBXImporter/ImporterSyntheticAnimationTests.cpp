@@ -2,6 +2,7 @@
 #include "FbxTestWriter.h"
 #include "ImporterTestSupport.h"
 
+#include <cmath>
 #include <exception>
 
 using VelaTest::FbxTestWriter;
@@ -68,6 +69,52 @@ TEST_F(SyntheticAnimation, OneSecondAtThirtyFramesGivesThirtyOneFramesWithTracks
     EXPECT_TRUE(animation.frames[0].activeEvents.empty());
     EXPECT_TRUE(animation.frames[10].activeEvents.empty());
     EXPECT_EQ(animation.frames[30].activeEvents.count("Step_evt"), 1u);
+}
+
+TEST_F(SyntheticAnimation, ASkeletonWithoutCurvesHoldsItsPoseInEveryFrame)
+{
+    FbxTestWriter writer;
+    const int64_t hips = writer.AddModel("Hips", "LimbNode", 0, {0, 1, 0});
+    writer.AddModel("Spine", "LimbNode", hips, {0, 10, 0});
+    writer.AddModel("Hand_skt", "Null", hips, {0, 0, 3});
+    writer.AddAnimStack("Idle");
+    writer.AddTake("Idle", 0.0, 1.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+
+    ASSERT_EQ(animation.frames.size(), 31u);
+    for (const VelaFBX::AnimationFrame& frame : animation.frames)
+    {
+        EXPECT_NEAR(frame.globalTransforms.at("Spine")[13], 11.0f, 1e-4f);
+        EXPECT_NEAR(frame.localTransforms.at("Spine")[13], 10.0f, 1e-4f);
+        EXPECT_NEAR(frame.localTransforms.at("Hips")[13], 1.0f, 1e-4f);
+        EXPECT_NEAR(std::abs(frame.socketTransforms.at("Hand_skt")[14]), 3.0f, 1e-4f);
+        EXPECT_EQ(frame.globalTransforms.size(), 2u);
+    }
+}
+
+TEST_F(SyntheticAnimation, ManyAnimatedBonesOverManyFramesEachGetTheirOwnPose)
+{
+    // Enough bone samples to be spread over threads: bone b slides along x from 0 to b over two seconds.
+    FbxTestWriter writer;
+    const int64_t layer = writer.AddAnimStack("Slide");
+    constexpr int BONES = 40;
+    for (int b = 0; b < BONES; ++b)
+    {
+        const int64_t bone = writer.AddModel("Bone" + std::to_string(b), "LimbNode", 0, {0, static_cast<double>(b), 0});
+        writer.AddTranslationCurves(layer, bone, {0.0, 2.0}, {{0, static_cast<double>(b), 0}, {static_cast<double>(b), static_cast<double>(b), 0}});
+    }
+    writer.AddTake("Slide", 0.0, 2.0);
+    const VelaFBX::ImportedAnimation animation = Load(writer);
+
+    ASSERT_EQ(animation.frames.size(), 61u);
+    for (size_t frame = 0; frame < animation.frames.size(); ++frame)
+        for (int b = 0; b < BONES; ++b)
+        {
+            const std::string name = "Bone" + std::to_string(b);
+            const float x = static_cast<float>(b) * static_cast<float>(frame) / 60.0f;
+            EXPECT_NEAR(animation.frames[frame].globalTransforms.at(name)[12], x, 1e-4f) << name << " frame " << frame;
+            EXPECT_NEAR(animation.frames[frame].localTransforms.at(name)[13], static_cast<float>(b), 1e-4f) << name << " frame " << frame;
+        }
 }
 
 TEST_F(SyntheticAnimation, FrameRateFollowsTheTimeMode)

@@ -122,3 +122,43 @@ TEST(SceneEvaluationCache, ConversionsAndReimportsAfterEvaluatingAreSeen)
         EXPECT_EQ(translation.z, expectedChild.z);
     }
 }
+
+TEST(SceneEvaluationCache, NodesWithoutCurvesHoldStillUnlessAnAncestorMoves)
+{
+    // Still at x = 1 > Child at y = 2; Moving with x keyed linearly from 0 at 0 s to 1 at 1 s > Follower at z = 3.
+    const std::string curve = "\tAnimationCurve: 30, \"AnimCurve::\", \"\" {\n\t\tDefault: 0\n\t\tKeyVer: 4009\n" +
+                              SceneTest::Array("KeyTime", std::vector<int64_t>{0, Time::TICKS_PER_SECOND}) +
+                              SceneTest::Array("KeyValueFloat", std::vector<double>{0, 1}) + SceneTest::Array("KeyAttrFlags", std::vector<int>{4}) +
+                              SceneTest::Array("KeyAttrRefCount", std::vector<int>{2}) + "\t}\n";
+    const std::string objects =
+        SceneTest::Model(10, "Still", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "1,0,0")) +
+        SceneTest::Model(11, "Child", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "0,2,0")) +
+        SceneTest::Model(12, "Moving", "Null") +
+        SceneTest::Model(13, "Follower", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "0,0,3")) +
+        "\tAnimationCurveNode: 20, \"AnimCurveNode::T\", \"\" {\n\t}\n" + curve +
+        "\tAnimationStack: 40, \"AnimStack::Take\", \"\" {\n\t}\n\tAnimationLayer: 41, \"AnimLayer::Base\", \"\" {\n\t}\n";
+    const std::string links = SceneTest::OO(10, 0) + SceneTest::OO(11, 10) + SceneTest::OO(12, 0) + SceneTest::OO(13, 12) +
+                              SceneTest::OO(41, 40) + SceneTest::OO(20, 41) + SceneTest::OP(20, 12, "Lcl Translation") +
+                              SceneTest::OP(30, 20, "d|X");
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects, links)));
+    EXPECT_FALSE(loaded.Node("Still").IsTransformAnimated());
+    EXPECT_FALSE(loaded.Node("Child").IsTransformAnimated());
+    EXPECT_TRUE(loaded.Node("Moving").IsTransformAnimated());
+    EXPECT_TRUE(loaded.Node("Follower").IsTransformAnimated());
+
+    // Back and forth in time on one thread: the follower goes with its parent, the others stay.
+    for (double seconds : {0.5, 0.25, 0.5, 1.0})
+    {
+        Time time;
+        time.SetSecondDouble(seconds);
+        SCOPED_TRACE(testing::Message() << seconds << " s");
+        const Vector4 follower = loaded.Node("Follower").EvaluateGlobalTransform(time).GetT();
+        EXPECT_EQ(follower.x, seconds);
+        EXPECT_EQ(follower.z, 3.0);
+        const Vector4 child = loaded.Node("Child").EvaluateGlobalTransform(time).GetT();
+        EXPECT_EQ(child.x, 1.0);
+        EXPECT_EQ(child.y, 2.0);
+        EXPECT_EQ(loaded.Node("Child").EvaluateLocalTransform(time).GetT().y, 2.0);
+    }
+}
