@@ -10,35 +10,33 @@ namespace Vela::Fbx
     {
         using Triangle = std::array<int, 3>;  // corners of one polygon, in its own winding
 
-        // The fan of the polygon's corners 0 .. aCount - 1 around corner 0.
-        void Fan(int aCount, std::vector<Triangle>& someOut)
+        // The corner after aIndex + aStep around a ring of aCount corners (aStep < aCount).
+        int Around(int aIndex, int aStep, int aCount)
         {
-            for (int i = 1; i + 1 < aCount; ++i)
-                someOut.push_back({0, i, i + 1});
+            const int next = aIndex + aStep;
+            return next >= aCount ? next - aCount : next;
         }
 
-        // Splits one polygon (n > 3) into n - 2 triangles: a fan when convex, ear clipping otherwise.
+        // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
+        // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
         // somePoints is scratch space, kept between polygons to spare allocations.
-        void TriangulatePolygon(const std::vector<Vector4>& somePositions, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
+        bool ClipPolygon(const Vector4* somePositions, int aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
         {
-            const int count = static_cast<int>(somePositions.size());
+            const int count = aCount;
 
             // Newell normal; project onto the plane of its largest component.
             Vector4 normal;
             for (int i = 0; i < count; ++i)
             {
-                const Vector4& current = somePositions[static_cast<size_t>(i)];
-                const Vector4& next = somePositions[static_cast<size_t>((i + 1) % count)];
+                const Vector4& current = somePositions[i];
+                const Vector4& next = somePositions[Around(i, 1, count)];
                 normal.x += (current.y - next.y) * (current.z + next.z);
                 normal.y += (current.z - next.z) * (current.x + next.x);
                 normal.z += (current.x - next.x) * (current.y + next.y);
             }
             const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
             if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
-            {
-                Fan(count, someOut);
-                return;
-            }
+                return false;
             const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
             const int u = (dropped + 1) % 3;
             const int v = (dropped + 2) % 3;
@@ -47,18 +45,17 @@ namespace Vela::Fbx
             std::vector<Point2>& points = somePoints;
             points.resize(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
-                points[static_cast<size_t>(i)] = {somePositions[static_cast<size_t>(i)][u], somePositions[static_cast<size_t>(i)][v] * flip};
+                points[static_cast<size_t>(i)] = {somePositions[i][u], somePositions[i][v] * flip};
 
             bool convex = true;
             for (int i = 0; i < count && convex; ++i)
-                convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>((i + 1) % count)],
-                               points[static_cast<size_t>((i + 2) % count)]) >= 0.0;
+                convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>(Around(i, 1, count))],
+                               points[static_cast<size_t>(Around(i, 2, count))]) >= 0.0;
             if (convex)
-            {
-                Fan(count, someOut);
-                return;
-            }
+                return false;
+            someOut.clear();
             ClipEars(points, someOut);
+            return true;
         }
     }
 
@@ -81,49 +78,66 @@ namespace Vela::Fbx
         if (aMesh->IsTriangleMesh())
             return true;
 
-        std::vector<int> newCorners;          // control point of every new corner
-        std::vector<int> newStarts;
-        std::vector<int> cornerSources;       // old corner number of every new corner
-        std::vector<int> polygonSources;      // old polygon of every new triangle
-        newCorners.reserve(aMesh->myPolygonVertices.size() * 2);
-        cornerSources.reserve(aMesh->myPolygonVertices.size() * 2);
-        newStarts.reserve(aMesh->myPolygonVertices.size());
-        polygonSources.reserve(aMesh->myPolygonVertices.size());
+        const int* corners = aMesh->myPolygonVertices.data();
+        const int* starts = aMesh->myPolygonStarts.data();
+        const int polygonCount = aMesh->GetPolygonCount();
+        const int cornerCount = aMesh->GetPolygonVertexCount();
+        const int pointCount = aMesh->GetControlPointsCount();
+        auto sizeOf = [&](int aPolygon) { return (aPolygon + 1 < polygonCount ? starts[aPolygon + 1] : cornerCount) - starts[aPolygon]; };
+        // Every polygon of n >= 3 corners becomes n - 2 triangles, so the new arrays are sized up front.
+        size_t triangleCount = 0;
+        for (int polygon = 0; polygon < polygonCount; ++polygon)
+        {
+            const int size = sizeOf(polygon);
+            triangleCount += size >= 3 ? static_cast<size_t>(size - 2) : 0;
+        }
+
+        std::vector<int> newCorners(triangleCount * 3);     // control point of every new corner
+        std::vector<int> newStarts(triangleCount);
+        std::vector<int> cornerSources(triangleCount * 3);  // old corner number of every new corner
+        std::vector<int> polygonSources(triangleCount);     // old polygon of every new triangle
+        size_t made = 0;
+        auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
+            newStarts[made] = static_cast<int>(made * 3);
+            polygonSources[made] = aPolygon;
+            int* newCorner = &newCorners[made * 3];
+            int* source = &cornerSources[made * 3];
+            newCorner[0] = corners[aStart + aFirst];
+            newCorner[1] = corners[aStart + aSecond];
+            newCorner[2] = corners[aStart + aThird];
+            source[0] = aStart + aFirst;
+            source[1] = aStart + aSecond;
+            source[2] = aStart + aThird;
+            ++made;
+        };
         std::vector<Triangle> triangles;
         std::vector<Vector4> positions;
         std::vector<Point2> points;
-        for (int polygon = 0; polygon < aMesh->GetPolygonCount(); ++polygon)
+        for (int polygon = 0; polygon < polygonCount; ++polygon)
         {
-            const int size = aMesh->GetPolygonSize(polygon);
-            const int start = aMesh->GetPolygonVertexIndex(polygon);
+            const int size = sizeOf(polygon);
+            const int start = starts[polygon];
             if (size < 3)
                 continue;
-            triangles.clear();
-            if (size == 3)
-                triangles.push_back({0, 1, 2});
-            else
+            if (size > 3)
             {
                 positions.resize(static_cast<size_t>(size));
                 for (int corner = 0; corner < size; ++corner)
                 {
                     // A corner naming no control point sits at the origin.
-                    const int controlPoint = aMesh->myPolygonVertices[static_cast<size_t>(start + corner)];
-                    positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < aMesh->GetControlPointsCount()
-                                                                 ? aMesh->myControlPoints[static_cast<size_t>(controlPoint)]
-                                                                 : Vector4();
+                    const int controlPoint = corners[start + corner];
+                    positions[static_cast<size_t>(corner)] =
+                        controlPoint >= 0 && controlPoint < pointCount ? aMesh->myControlPoints[static_cast<size_t>(controlPoint)] : Vector4();
                 }
-                TriangulatePolygon(positions, points, triangles);
-            }
-            for (const Triangle& triangle : triangles)
-            {
-                newStarts.push_back(static_cast<int>(newCorners.size()));
-                polygonSources.push_back(polygon);
-                for (int corner : triangle)
+                if (ClipPolygon(positions.data(), size, points, triangles))
                 {
-                    newCorners.push_back(aMesh->myPolygonVertices[static_cast<size_t>(start + corner)]);
-                    cornerSources.push_back(start + corner);
+                    for (const Triangle& triangle : triangles)
+                        add(polygon, start, triangle[0], triangle[1], triangle[2]);
+                    continue;
                 }
             }
+            for (int corner = 1; corner + 1 < size; ++corner)
+                add(polygon, start, 0, corner, corner + 1);
         }
 
         aMesh->RemapCornerData(cornerSources, &polygonSources);
