@@ -336,6 +336,59 @@ TEST(SceneTangents, CornersOfOneControlPointWithManyUvsKeepTheirOwnFrames)
     }
 }
 
+TEST(SceneTangents, LargeSmoothMeshesGiveOneFramePerControlPointInCornerOrder)
+{
+    // A wavy height field of 130 x 130 quads (large enough to be shared out over threads), UVs by
+    // control point and smooth generated normals: every corner of a control point has the same key,
+    // so there is one result per control point, numbered in the order the control points first
+    // appear. UVs follow x and y, so tangents lean along +x, perpendicular to the normals, unit long.
+    constexpr int QUADS = 130;
+    constexpr int SIDE = QUADS + 1;
+    std::vector<double> vertices;
+    std::vector<double> uvs;
+    for (int y = 0; y < SIDE; ++y)
+        for (int x = 0; x < SIDE; ++x)
+        {
+            vertices.insert(vertices.end(), {x * 0.1, y * 0.1, 0.2 * std::sin(x * 0.37) * std::cos(y * 0.23)});
+            uvs.insert(uvs.end(), {x / static_cast<double>(QUADS), y / static_cast<double>(QUADS)});
+        }
+    std::vector<int> corners;
+    for (int y = 0; y < QUADS; ++y)
+        for (int x = 0; x < QUADS; ++x)
+        {
+            const int first = y * SIDE + x;
+            corners.insert(corners.end(), {first, first + 1, first + SIDE + 1, -(first + SIDE) - 1});
+        }
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(
+        SceneTest::Model(10, "Field", "Mesh") +
+            SceneTest::MeshGeometry(20, "", vertices, corners, SceneTest::Layer("LayerElementUV", "ByControlPoint", "Direct", "UV", uvs)),
+        SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+    Mesh* mesh = const_cast<Node&>(loaded.Node("Field")).GetMesh();
+    ASSERT_TRUE(mesh->GenerateTangentsData(0, true));
+    const LayerElementTangent* tangents = mesh->GetElementTangent(0);
+    const LayerElementNormal* normals = mesh->GetElementNormal(0);
+    ASSERT_EQ(tangents->GetDirectArray().size(), static_cast<size_t>(SIDE * SIDE));
+    std::vector<int> resultOf(SIDE * SIDE, -1);
+    int nextResult = 0;
+    for (int corner = 0; corner < mesh->GetPolygonVertexCount(); ++corner)
+    {
+        const int controlPoint = mesh->GetPolygonVertices()[static_cast<size_t>(corner)];
+        int& expected = resultOf[static_cast<size_t>(controlPoint)];
+        if (expected < 0)
+            expected = nextResult++;
+        ASSERT_EQ(tangents->GetIndexArray()[static_cast<size_t>(corner)], expected) << "corner " << corner;
+        ASSERT_EQ(mesh->GetElementBinormal(0)->GetIndexArray()[static_cast<size_t>(corner)], expected) << "corner " << corner;
+        Vector4 tangent, normal;
+        ASSERT_TRUE(tangents->GetValue(controlPoint, corner, corner / 4, tangent));
+        ASSERT_TRUE(normals->GetValue(controlPoint, corner, corner / 4, normal));
+        ASSERT_NEAR(tangent.Length3(), 1.0, 1e-9);
+        ASSERT_NEAR(tangent.Dot3(normal), 0.0, 1e-9);
+        ASSERT_GT(tangent.x, 0.5);
+        ASSERT_EQ(tangent.w, 1.0);
+    }
+}
+
 TEST(SceneTangents, MeshesWithoutNormalsOrUvs)
 {
     // A unit cube without normals: smooth normals point out of the corners.
