@@ -177,7 +177,7 @@ namespace Vela::Fbx
         }
         tangents->myValues = std::move(made.tangents);
         binormals->myValues = std::move(made.binormals);
-        binormals->myIndices = made.indices;
+        binormals->myIndices = std::move(made.binormalIndices);
         tangents->myIndices = std::move(made.indices);
         if (myTangents.empty())
             myTangents.push_back(std::move(tangents));

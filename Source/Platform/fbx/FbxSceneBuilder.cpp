@@ -602,6 +602,8 @@ namespace Vela::Fbx
                     element->myReferenceMode = ReferenceMode::IndexToDirect;
                     element->myIndices.resize(count);
                     latest.assign(aMesh.myControlPoints.size(), NONE);
+                    // Smooth normals keep about one per control point.
+                    element->myValues.reserve(std::min(count, aMesh.myControlPoints.size()));
                 }
                 else
                     element->myValues.reserve(count);

@@ -80,12 +80,17 @@ namespace Vela::Fbx
 
             void Run()
             {
+                // About one frame per control point.
+                const size_t ownPoints = std::min<size_t>(static_cast<size_t>(mySource.pointCount), size_t{1} << std::min(myPointShift, 31));
+                myFrames.reserve(std::min(ownPoints, static_cast<size_t>(mySource.cornerCount)));
+                myKeys.reserve(myFrames.capacity());
                 SumFrames();
                 MakeResults();
             }
 
             std::vector<Vector4>& GetTangents() { return myTangents; }
             std::vector<Vector4>& GetBinormals() { return myBinormals; }
+            const std::vector<int>& GetFirstCorners() const { return myFirstCorners; }
 
         private:
             // Up to this many corners a polygon's scratch lives on the stack.
@@ -354,7 +359,10 @@ namespace Vela::Fbx
                         const int normal = source.normalOf(controlPoint, corner, polygon);
                         const uint32_t frame = Local(cornerValues[corner]);
                         const uint32_t made = madeAt[frame];
-                        cornerValues[corner] = Encode(made != EMPTY && myMadeWith[made] == normal ? made : ResultFor(frame, normal));
+                        const uint32_t result = made != EMPTY && myMadeWith[made] == normal ? made : ResultFor(frame, normal);
+                        if (result == myFirstCorners.size())
+                            myFirstCorners.push_back(corner);
+                        cornerValues[corner] = Encode(result);
                     }
                 }
             }
@@ -374,6 +382,7 @@ namespace Vela::Fbx
             std::vector<int> myMadeWith;     // the normal each result was made with
             std::vector<Vector4> myTangents;
             std::vector<Vector4> myBinormals;
+            std::vector<int> myFirstCorners;  // the corner each result was made for
         };
     }
 
@@ -432,34 +441,54 @@ namespace Vela::Fbx
             made.tangents = std::move(parts[0].GetTangents());
             made.binormals = std::move(parts[0].GetBinormals());
             std::replace(made.indices.begin(), made.indices.end(), -1, 0);
+            made.binormalIndices = made.indices;
             return made;
         }
-        // Results are numbered in the order their first corners come, as one pass over all corners would.
+        // Results are numbered in the order of the corners they were made for, as one pass over all
+        // corners would number them: each part's come in that order, so they merge.
         std::vector<std::vector<int>> numbers(parts.size());
         size_t resultCount = 0;
-        for (Part& part : parts)
-            resultCount += part.GetTangents().size();
-        made.tangents.reserve(resultCount);
-        made.binormals.reserve(resultCount);
-        const uint32_t partMask = (1u << valueShift) - 1;
-        for (int& value : made.indices)
+        for (size_t part = 0; part < parts.size(); ++part)
         {
-            if (value < 0)
-            {
-                value = 0;
-                continue;
-            }
-            const uint32_t part = static_cast<uint32_t>(value) & partMask;
-            const uint32_t local = static_cast<uint32_t>(value) >> valueShift;
-            std::vector<int>& partNumbers = numbers[part];
-            if (local == partNumbers.size())
-            {
-                partNumbers.push_back(static_cast<int>(made.tangents.size()));
-                made.tangents.push_back(parts[part].GetTangents()[local]);
-                made.binormals.push_back(parts[part].GetBinormals()[local]);
-            }
-            value = partNumbers[local];
+            numbers[part].resize(parts[part].GetFirstCorners().size());
+            resultCount += numbers[part].size();
         }
+        std::vector<size_t> merged(parts.size(), 0);
+        for (size_t number = 0; number < resultCount; ++number)
+        {
+            size_t earliest = parts.size();
+            int earliestCorner = INT32_MAX;
+            for (size_t part = 0; part < parts.size(); ++part)
+                if (merged[part] < numbers[part].size() && parts[part].GetFirstCorners()[merged[part]] < earliestCorner)
+                {
+                    earliest = part;
+                    earliestCorner = parts[part].GetFirstCorners()[merged[part]];
+                }
+            numbers[earliest][merged[earliest]++] = static_cast<int>(number);
+        }
+        made.tangents.resize(resultCount);
+        made.binormals.resize(resultCount);
+        made.binormalIndices.resize(made.indices.size());
+        ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
+            for (size_t part = aBegin; part < aEnd; ++part)
+                for (size_t result = 0; result < numbers[part].size(); ++result)
+                {
+                    made.tangents[static_cast<size_t>(numbers[part][result])] = parts[part].GetTangents()[result];
+                    made.binormals[static_cast<size_t>(numbers[part][result])] = parts[part].GetBinormals()[result];
+                }
+        });
+        const uint32_t partMask = (1u << valueShift) - 1;
+        ParallelFor(made.indices.size(), 32768, [&](size_t aBegin, size_t aEnd) {
+            for (size_t corner = aBegin; corner < aEnd; ++corner)
+            {
+                int& value = made.indices[corner];
+                if (value >= 0)
+                    value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> valueShift];
+                else
+                    value = 0;
+                made.binormalIndices[corner] = value;
+            }
+        });
         return made;
     }
 }

@@ -70,6 +70,7 @@ namespace Vela::Fbx
     struct TangentFrames
     {
         std::vector<int> indices;  // per corner
+        std::vector<int> binormalIndices;  // the same again, for the binormals' own element
         std::vector<Vector4> tangents;  // w = handedness
         std::vector<Vector4> binormals;
     };

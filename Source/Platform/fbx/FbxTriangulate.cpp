@@ -1,8 +1,11 @@
 #include "Platform/fbx/FbxScene.h"
 #include "Platform/fbx/FbxEarClipping.h"
+#include "Platform/fbx/FbxParallel.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <type_traits>
 
 namespace Vela::Fbx
 {
@@ -17,10 +20,15 @@ namespace Vela::Fbx
             return next >= aCount ? next - aCount : next;
         }
 
+        // Polygons per chunk of the work shared out over the worker pool.
+        constexpr int CHUNK_POLYGONS = 4096;
+
         // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
         // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
-        // somePoints is scratch space, kept between polygons to spare allocations.
-        bool ClipPolygon(const Vector4* somePositions, int aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
+        // somePoints is scratch space, kept between polygons to spare allocations. aCount is an int, or
+        // a constant for quads, whose loops then unroll.
+        template <class Count>
+        bool ClipPolygon(const Vector4* somePositions, Count aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
         {
             const int count = aCount;
 
@@ -80,65 +88,78 @@ namespace Vela::Fbx
 
         const int* corners = aMesh->myPolygonVertices.data();
         const int* starts = aMesh->myPolygonStarts.data();
+        const Vector4* points = aMesh->myControlPoints.data();
         const int polygonCount = aMesh->GetPolygonCount();
         const int cornerCount = aMesh->GetPolygonVertexCount();
         const int pointCount = aMesh->GetControlPointsCount();
         auto sizeOf = [&](int aPolygon) { return (aPolygon + 1 < polygonCount ? starts[aPolygon + 1] : cornerCount) - starts[aPolygon]; };
-        // Every polygon of n >= 3 corners becomes n - 2 triangles, so the new arrays are sized up front.
-        size_t triangleCount = 0;
+        // Every polygon of n >= 3 corners becomes n - 2 triangles, so the new arrays are sized up front
+        // and each chunk of polygons knows where its triangles go.
+        const int chunkCount = (polygonCount + CHUNK_POLYGONS - 1) / CHUNK_POLYGONS;
+        std::vector<size_t> chunkStarts(static_cast<size_t>(chunkCount) + 1, 0);
         for (int polygon = 0; polygon < polygonCount; ++polygon)
         {
             const int size = sizeOf(polygon);
-            triangleCount += size >= 3 ? static_cast<size_t>(size - 2) : 0;
+            chunkStarts[static_cast<size_t>(polygon / CHUNK_POLYGONS) + 1] += size >= 3 ? static_cast<size_t>(size - 2) : 0;
         }
+        for (size_t chunk = 1; chunk < chunkStarts.size(); ++chunk)
+            chunkStarts[chunk] += chunkStarts[chunk - 1];
+        const size_t triangleCount = chunkStarts.back();
 
         std::vector<int> newCorners(triangleCount * 3);     // control point of every new corner
         std::vector<int> newStarts(triangleCount);
         std::vector<int> cornerSources(triangleCount * 3);  // old corner number of every new corner
         std::vector<int> polygonSources(triangleCount);     // old polygon of every new triangle
-        size_t made = 0;
-        auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
-            newStarts[made] = static_cast<int>(made * 3);
-            polygonSources[made] = aPolygon;
-            int* newCorner = &newCorners[made * 3];
-            int* source = &cornerSources[made * 3];
-            newCorner[0] = corners[aStart + aFirst];
-            newCorner[1] = corners[aStart + aSecond];
-            newCorner[2] = corners[aStart + aThird];
-            source[0] = aStart + aFirst;
-            source[1] = aStart + aSecond;
-            source[2] = aStart + aThird;
-            ++made;
-        };
-        std::vector<Triangle> triangles;
-        std::vector<Vector4> positions;
-        std::vector<Point2> points;
-        for (int polygon = 0; polygon < polygonCount; ++polygon)
-        {
-            const int size = sizeOf(polygon);
-            const int start = starts[polygon];
-            if (size < 3)
-                continue;
-            if (size > 3)
+        ParallelFor(static_cast<size_t>(chunkCount), 1, [&](size_t aBegin, size_t aEnd) {
+            std::vector<Triangle> triangles;
+            std::vector<Vector4> positions;
+            std::vector<Point2> projected;
+            for (size_t chunk = aBegin; chunk < aEnd; ++chunk)
             {
-                positions.resize(static_cast<size_t>(size));
-                for (int corner = 0; corner < size; ++corner)
+                size_t made = chunkStarts[chunk];
+                auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
+                    newStarts[made] = static_cast<int>(made * 3);
+                    polygonSources[made] = aPolygon;
+                    int* newCorner = &newCorners[made * 3];
+                    int* source = &cornerSources[made * 3];
+                    newCorner[0] = corners[aStart + aFirst];
+                    newCorner[1] = corners[aStart + aSecond];
+                    newCorner[2] = corners[aStart + aThird];
+                    source[0] = aStart + aFirst;
+                    source[1] = aStart + aSecond;
+                    source[2] = aStart + aThird;
+                    ++made;
+                };
+                const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
+                for (int polygon = static_cast<int>(chunk) * CHUNK_POLYGONS; polygon < end; ++polygon)
                 {
-                    // A corner naming no control point sits at the origin.
-                    const int controlPoint = corners[start + corner];
-                    positions[static_cast<size_t>(corner)] =
-                        controlPoint >= 0 && controlPoint < pointCount ? aMesh->myControlPoints[static_cast<size_t>(controlPoint)] : Vector4();
-                }
-                if (ClipPolygon(positions.data(), size, points, triangles))
-                {
-                    for (const Triangle& triangle : triangles)
-                        add(polygon, start, triangle[0], triangle[1], triangle[2]);
-                    continue;
+                    const int size = sizeOf(polygon);
+                    const int start = starts[polygon];
+                    if (size < 3)
+                        continue;
+                    if (size > 3)
+                    {
+                        positions.resize(static_cast<size_t>(size));
+                        for (int corner = 0; corner < size; ++corner)
+                        {
+                            // A corner naming no control point sits at the origin.
+                            const int controlPoint = corners[start + corner];
+                            positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : Vector4();
+                        }
+                        const bool clipped = size == 4 ? ClipPolygon(positions.data(), std::integral_constant<int, 4>(), projected, triangles)
+                                                       : ClipPolygon(positions.data(), size, projected, triangles);
+                        if (clipped)
+                        {
+                            for (const Triangle& triangle : triangles)
+                                add(polygon, start, triangle[0], triangle[1], triangle[2]);
+                            continue;
+                        }
+                    }
+                    for (int corner = 1; corner + 1 < size; ++corner)
+                        add(polygon, start, 0, corner, corner + 1);
                 }
             }
-            for (int corner = 1; corner + 1 < size; ++corner)
-                add(polygon, start, 0, corner, corner + 1);
-        }
+        });
 
         aMesh->RemapCornerData(cornerSources, &polygonSources);
         aMesh->myPolygonVertices = std::move(newCorners);
