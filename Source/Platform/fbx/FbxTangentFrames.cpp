@@ -2,6 +2,7 @@
 #include "Platform/fbx/FbxParallel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -74,8 +75,15 @@ namespace Vela::Fbx
             Part(const TangentSource& aSource, const uint8_t* somePolygonParts, int* someCornerValues, uint32_t* someNewestFrames, int aIndex,
                  int aPointShift, int aValueShift)
                 : mySource(aSource), myPolygonParts(somePolygonParts), myCornerValues(someCornerValues), myNewestFrames(someNewestFrames),
-                  myIndex(aIndex), myPointShift(aPointShift), myValueShift(aValueShift)
+                  myIndex(aIndex), myPointShift(aPointShift), myValueShift(aValueShift), myPolygonEnd(aSource.polygonCount)
             {
+            }
+
+            // Polygons outside [aBegin, aEnd) have no corners of this part.
+            void SetPolygons(int aBegin, int aEnd)
+            {
+                myPolygonBegin = aBegin;
+                myPolygonEnd = aEnd;
             }
 
             void Run()
@@ -224,7 +232,7 @@ namespace Vela::Fbx
                 std::vector<Key> largeKeys;
                 std::vector<uint32_t> largeFrames;
                 std::vector<char> largeOwned;
-                for (int polygon = 0; polygon < source.polygonCount; ++polygon)
+                for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
                 {
                     if (!Touches(polygon))
                         continue;
@@ -346,7 +354,7 @@ namespace Vela::Fbx
                 myTangents.reserve(myFrames.size());
                 myBinormals.reserve(myFrames.size());
                 const uint32_t* madeAt = myMadeAt.data();
-                for (int polygon = 0; polygon < source.polygonCount; ++polygon)
+                for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
                 {
                     if (!Touches(polygon))
                         continue;
@@ -374,6 +382,8 @@ namespace Vela::Fbx
             int myIndex;
             int myPointShift;
             int myValueShift;
+            int myPolygonBegin = 0;
+            int myPolygonEnd;
             std::vector<Frame> myFrames;
             std::vector<FrameKey> myKeys;
             std::vector<uint32_t> mySlots;
@@ -431,6 +441,21 @@ namespace Vela::Fbx
         for (int part = 0; part < partCount; ++part)
             parts.emplace_back(aSource, partCount > 1 ? polygonParts.data() : nullptr, made.indices.data(), newestFrames.data(), part, pointShift,
                                valueShift);
+        if (partCount > 1)
+        {
+            // Each part's first and last polygon: with corners in mesh order, a part's polygons mostly sit together.
+            std::vector<int> begins(parts.size(), aSource.polygonCount);
+            std::vector<int> ends(parts.size(), 0);
+            for (int polygon = 0; polygon < aSource.polygonCount; ++polygon)
+                for (uint32_t bits = polygonParts[static_cast<size_t>(polygon)]; bits != 0; bits &= bits - 1)
+                {
+                    const size_t part = static_cast<size_t>(std::countr_zero(bits));
+                    begins[part] = std::min(begins[part], polygon);
+                    ends[part] = polygon + 1;
+                }
+            for (size_t part = 0; part < parts.size(); ++part)
+                parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
+        }
         ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
             for (size_t part = aBegin; part < aEnd; ++part)
                 parts[part].Run();
