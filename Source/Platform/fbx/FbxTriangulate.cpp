@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <type_traits>
 
 namespace Vela::Fbx
@@ -22,6 +23,43 @@ namespace Vela::Fbx
 
         // Polygons per chunk of the work shared out over the worker pool.
         constexpr int CHUNK_POLYGONS = 4096;
+
+        // The new index array of one layer element that follows corners or polygons, gathered while the
+        // triangles are written (as Mesh::RemapCornerData would make it). Direct data becomes indexed,
+        // by the old corner or polygon numbers, -1 past its values.
+        struct Gather
+        {
+            LayerElement* element;
+            bool perPolygon;
+            bool direct;
+            const int* indices;  // the element's index array, unless direct
+            size_t count;        // entries of that array, or the direct values
+            std::vector<int> made;
+
+            int From(int aSource) const
+            {
+                if (aSource < 0 || static_cast<size_t>(aSource) >= count)
+                    return -1;
+                return direct ? aSource : indices[aSource];
+            }
+        };
+
+        // A gather for each element of a mesh mapped by polygon vertex or by polygon.
+        std::vector<Gather> GathersOf(const std::vector<LayerElement*>& someElements, const std::vector<size_t>& someValueCounts)
+        {
+            std::vector<Gather> gathers;
+            for (size_t i = 0; i < someElements.size(); ++i)
+            {
+                LayerElement* element = someElements[i];
+                const MappingMode mode = element->GetMappingMode();
+                if (mode != MappingMode::ByPolygonVertex && mode != MappingMode::ByPolygon)
+                    continue;
+                const bool direct = element->GetReferenceMode() == ReferenceMode::Direct && someValueCounts[i] != SIZE_MAX;
+                gathers.push_back({element, mode == MappingMode::ByPolygon, direct, element->GetIndexArray().data(),
+                                   direct ? someValueCounts[i] : element->GetIndexArray().size(), {}});
+            }
+            return gathers;
+        }
 
         // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
         // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
@@ -106,10 +144,32 @@ namespace Vela::Fbx
             chunkStarts[chunk] += chunkStarts[chunk - 1];
         const size_t triangleCount = chunkStarts.back();
 
-        std::vector<int> newCorners(triangleCount * 3);     // control point of every new corner
+        // Layer data mapped by polygon vertex or by polygon follows the new corners and triangles.
+        std::vector<LayerElement*> elements;
+        std::vector<size_t> valueCounts;  // of direct values; none for materials, whose data is indices only
+        auto collect = [&](auto& someElements) {
+            for (auto& element : someElements)
+            {
+                elements.push_back(element.get());
+                valueCounts.push_back(element->myValues.size());
+            }
+        };
+        collect(aMesh->myNormals);
+        collect(aMesh->myTangents);
+        collect(aMesh->myBinormals);
+        collect(aMesh->myUVs);
+        collect(aMesh->myColors);
+        for (auto& element : aMesh->myMaterials)
+        {
+            elements.push_back(element.get());
+            valueCounts.push_back(SIZE_MAX);
+        }
+        std::vector<Gather> gathers = GathersOf(elements, valueCounts);
+        for (Gather& gather : gathers)
+            gather.made.resize(gather.perPolygon ? triangleCount : triangleCount * 3);
+
+        std::vector<int> newCorners(triangleCount * 3);  // control point of every new corner
         std::vector<int> newStarts(triangleCount);
-        std::vector<int> cornerSources(triangleCount * 3);  // old corner number of every new corner
-        std::vector<int> polygonSources(triangleCount);     // old polygon of every new triangle
         ParallelFor(static_cast<size_t>(chunkCount), 1, [&](size_t aBegin, size_t aEnd) {
             std::vector<Triangle> triangles;
             std::vector<Vector4> positions;
@@ -119,15 +179,22 @@ namespace Vela::Fbx
                 size_t made = chunkStarts[chunk];
                 auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
                     newStarts[made] = static_cast<int>(made * 3);
-                    polygonSources[made] = aPolygon;
                     int* newCorner = &newCorners[made * 3];
-                    int* source = &cornerSources[made * 3];
                     newCorner[0] = corners[aStart + aFirst];
                     newCorner[1] = corners[aStart + aSecond];
                     newCorner[2] = corners[aStart + aThird];
-                    source[0] = aStart + aFirst;
-                    source[1] = aStart + aSecond;
-                    source[2] = aStart + aThird;
+                    for (Gather& gather : gathers)
+                    {
+                        if (gather.perPolygon)
+                        {
+                            gather.made[made] = gather.From(aPolygon);
+                            continue;
+                        }
+                        int* out = &gather.made[made * 3];
+                        out[0] = gather.From(aStart + aFirst);
+                        out[1] = gather.From(aStart + aSecond);
+                        out[2] = gather.From(aStart + aThird);
+                    }
                     ++made;
                 };
                 const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
@@ -161,7 +228,12 @@ namespace Vela::Fbx
             }
         });
 
-        aMesh->RemapCornerData(cornerSources, &polygonSources);
+        for (Gather& gather : gathers)
+        {
+            gather.element->myIndices = std::move(gather.made);
+            if (gather.direct)
+                gather.element->myReferenceMode = ReferenceMode::IndexToDirect;
+        }
         aMesh->myPolygonVertices = std::move(newCorners);
         aMesh->myPolygonStarts = std::move(newStarts);
         return true;
