@@ -550,35 +550,37 @@ namespace Vela::Fbx
             aMesh.myControlPoints.emplace_back(points[i], points[i + 1], points[i + 2], 0.0);
 
         // The last corner of each polygon is stored as ~index; a final polygon without the
-        // marker is closed anyway. A binary file's array is read where it is held.
-        std::vector<int32_t> convertedCorners;
-        const std::vector<int32_t>* held = nullptr;
-        if (const Property* value = ChildValue(aRecord, "PolygonVertexIndex"))
-            held = std::get_if<std::vector<int32_t>>(&value->GetValue());
-        if (!held)
-        {
-            ChildInts(aRecord, "PolygonVertexIndex", convertedCorners);
-            held = &convertedCorners;
-        }
-        const size_t cornerCount = held->size();
-        const int32_t* corners = held->data();
-        aMesh.myPolygonVertices.resize(cornerCount);
-        int* polygonVertices = aMesh.myPolygonVertices.data();
-        size_t polygonCount = 0;
-        for (size_t corner = 0; corner < cornerCount; ++corner)
-            polygonCount += corners[corner] < 0 ? 1 : 0;
-        aMesh.myPolygonStarts.reserve(polygonCount + 1);
-        bool polygonOpen = false;
-        for (size_t corner = 0; corner < cornerCount; ++corner)
-        {
-            if (!polygonOpen)
+        // marker is closed anyway. Whole numbers are read where the array holds them.
+        auto readCorners = [&aMesh](const auto* someCorners, size_t aCount) {
+            aMesh.myPolygonVertices.resize(aCount);
+            int* polygonVertices = aMesh.myPolygonVertices.data();
+            size_t polygonCount = 0;
+            for (size_t corner = 0; corner < aCount; ++corner)
+                polygonCount += someCorners[corner] < 0 ? 1 : 0;
+            aMesh.myPolygonStarts.reserve(polygonCount + 1);
+            bool polygonOpen = false;
+            for (size_t corner = 0; corner < aCount; ++corner)
             {
-                aMesh.myPolygonStarts.push_back(static_cast<int>(corner));
-                polygonOpen = true;
+                if (!polygonOpen)
+                {
+                    aMesh.myPolygonStarts.push_back(static_cast<int>(corner));
+                    polygonOpen = true;
+                }
+                const int32_t value = static_cast<int32_t>(someCorners[corner]);
+                polygonOpen = value >= 0;
+                polygonVertices[corner] = value < 0 ? ~value : value;
             }
-            const int32_t value = corners[corner];
-            polygonOpen = value >= 0;
-            polygonVertices[corner] = value < 0 ? ~value : value;
+        };
+        const Property* cornerValues = ChildValue(aRecord, "PolygonVertexIndex");
+        if (const auto* held32 = cornerValues ? std::get_if<std::vector<int32_t>>(&cornerValues->GetValue()) : nullptr)
+            readCorners(held32->data(), held32->size());
+        else if (const auto* held64 = cornerValues ? std::get_if<std::vector<int64_t>>(&cornerValues->GetValue()) : nullptr)
+            readCorners(held64->data(), held64->size());
+        else
+        {
+            std::vector<int32_t> converted;
+            ChildInts(aRecord, "PolygonVertexIndex", converted);
+            readCorners(converted.data(), converted.size());
         }
 
         auto common = [](LayerElement& aElement, const Record& aElementRecord, std::initializer_list<std::string_view> someIndexNames) {
