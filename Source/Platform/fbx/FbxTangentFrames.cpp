@@ -318,7 +318,8 @@ namespace Vela::Fbx
             }
 
             // The result depends on the frame and the normal's exact bits only: a corner repeating
-            // both of the frame's latest result shares it.
+            // both of the frame's latest result shares it. New results are only noted here and
+            // computed together afterwards, where their square roots and divisions overlap.
             uint32_t ResultFor(uint32_t aFrame, int aNormal)
             {
                 uint32_t& made = myMadeAt[aFrame];
@@ -328,21 +329,32 @@ namespace Vela::Fbx
                 const Vector4 madeNormal = made != EMPTY ? NormalOf(myMadeWith[made]) : Vector4();
                 if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
                     return made;
-                made = static_cast<uint32_t>(myTangents.size());
+                made = static_cast<uint32_t>(myMadeWith.size());
                 myMadeWith.push_back(aNormal);
-                const Vector4 normal = keyNormal.Normalized3();
-                const Frame& frame = myFrames[aFrame];
-                const Vector4 frameTangent(frame.tangent[0], frame.tangent[1], frame.tangent[2]);
-                const Vector4 frameBinormal(frame.binormal[0], frame.binormal[1], frame.binormal[2]);
-                // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
-                Vector4 tangent = (frameTangent - normal * normal.Dot3(frameTangent)).Normalized3();
-                if (tangent.Length3() == 0.0)
-                    tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
-                const double handedness = normal.Cross3(tangent).Dot3(frameBinormal) < 0.0 ? -1.0 : 1.0;
-                const Vector4 binormal = normal.Cross3(tangent) * handedness;
-                myTangents.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
-                myBinormals.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
+                myMadeFrom.push_back(aFrame);
                 return made;
+            }
+
+            void ComputeResults()
+            {
+                const size_t count = myMadeWith.size();
+                myTangents.resize(count);
+                myBinormals.resize(count);
+                for (size_t result = 0; result < count; ++result)
+                {
+                    const Vector4 normal = NormalOf(myMadeWith[result]).Normalized3();
+                    const Frame& frame = myFrames[myMadeFrom[result]];
+                    const Vector4 frameTangent(frame.tangent[0], frame.tangent[1], frame.tangent[2]);
+                    const Vector4 frameBinormal(frame.binormal[0], frame.binormal[1], frame.binormal[2]);
+                    // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
+                    Vector4 tangent = (frameTangent - normal * normal.Dot3(frameTangent)).Normalized3();
+                    if (tangent.Length3() == 0.0)
+                        tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
+                    const double handedness = normal.Cross3(tangent).Dot3(frameBinormal) < 0.0 ? -1.0 : 1.0;
+                    const Vector4 binormal = normal.Cross3(tangent) * handedness;
+                    myTangents[result] = Vector4(tangent.x, tangent.y, tangent.z, handedness);
+                    myBinormals[result] = Vector4(binormal.x, binormal.y, binormal.z, 0.0);
+                }
             }
 
             void MakeResults()
@@ -351,8 +363,7 @@ namespace Vela::Fbx
                 int* const cornerValues = myCornerValues;
                 myMadeAt.assign(myFrames.size(), EMPTY);
                 myMadeWith.reserve(myFrames.size());
-                myTangents.reserve(myFrames.size());
-                myBinormals.reserve(myFrames.size());
+                myMadeFrom.reserve(myFrames.size());
                 const uint32_t* madeAt = myMadeAt.data();
                 for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
                 {
@@ -373,6 +384,7 @@ namespace Vela::Fbx
                         cornerValues[corner] = Encode(result);
                     }
                 }
+                ComputeResults();
             }
 
             const TangentSource& mySource;
@@ -390,6 +402,7 @@ namespace Vela::Fbx
             std::vector<uint32_t> myHashed;  // the frames in the table
             std::vector<uint32_t> myMadeAt;  // each frame's latest result
             std::vector<int> myMadeWith;     // the normal each result was made with
+            std::vector<uint32_t> myMadeFrom;  // and its frame
             std::vector<Vector4> myTangents;
             std::vector<Vector4> myBinormals;
             std::vector<int> myFirstCorners;  // the corner each result was made for
