@@ -64,6 +64,29 @@ namespace Vela::Fbx
         // Control points are shared out in runs of 2^aPointShift; corners naming none go with the first.
         int PartOf(int aControlPoint, int aPointShift) { return aControlPoint < 0 ? 0 : aControlPoint >> aPointShift; }
 
+        // CornerIndexer for data mapped by polygon vertex through an index array, without the mode switch.
+        class IndexedPerCorner
+        {
+        public:
+            explicit IndexedPerCorner(const CornerIndexer& aIndexer)
+                : myIndices(aIndexer.GetIndices()), myIndexCount(aIndexer.GetIndexCount()), myDirectCount(aIndexer.GetDirectCount())
+            {
+            }
+
+            int operator()(int /*aControlPoint*/, int aPolygonVertex, int /*aPolygon*/) const
+            {
+                if (aPolygonVertex < 0 || static_cast<size_t>(aPolygonVertex) >= myIndexCount)
+                    return -1;
+                const int index = myIndices[aPolygonVertex];
+                return index >= 0 && static_cast<size_t>(index) < myDirectCount ? index : -1;
+            }
+
+        private:
+            const int* myIndices;
+            size_t myIndexCount;
+            size_t myDirectCount;
+        };
+
         // The frames and results of the control points one part owns: those numbered aIndex << aPointShift
         // up to the next part's, and for part 0 also the corners naming none (-1). Every corner value it
         // writes is its own (part number in the low aValueShift bits): first the corner's frame, then its
@@ -92,8 +115,16 @@ namespace Vela::Fbx
                 const size_t ownPoints = std::min<size_t>(static_cast<size_t>(mySource.pointCount), size_t{1} << std::min(myPointShift, 31));
                 myFrames.reserve(std::min(ownPoints, static_cast<size_t>(mySource.cornerCount)));
                 myKeys.reserve(myFrames.capacity());
-                SumFrames();
-                MakeResults();
+                const bool uvFast = mySource.uvOf.IsIndexedPerCorner();
+                const bool normalFast = mySource.normalOf.IsIndexedPerCorner();
+                if (uvFast && normalFast)
+                    RunWith(IndexedPerCorner(mySource.uvOf), IndexedPerCorner(mySource.normalOf));
+                else if (uvFast)
+                    RunWith(IndexedPerCorner(mySource.uvOf), mySource.normalOf);
+                else if (normalFast)
+                    RunWith(mySource.uvOf, IndexedPerCorner(mySource.normalOf));
+                else
+                    RunWith(mySource.uvOf, mySource.normalOf);
             }
 
             std::vector<Vector4>& GetTangents() { return myTangents; }
@@ -221,7 +252,15 @@ namespace Vela::Fbx
 
             // Gives each own corner its frame, and adds the UV-space directions of every fan triangle
             // (0, i, i + 1) to the frames of its own corners. A triangle touching no own corner is skipped.
-            void SumFrames()
+            template <class UvOf, class NormalOf>
+            void RunWith(const UvOf& aUvOf, const NormalOf& aNormalOf)
+            {
+                SumFrames(aUvOf, aNormalOf);
+                MakeResults(aNormalOf);
+            }
+
+            template <class UvOf, class NormalOf>
+            void SumFrames(const UvOf aUvOf, const NormalOf aNormalOf)
             {
                 // Copies: the corner values written below would otherwise make every use re-read them.
                 const TangentSource source = mySource;
@@ -265,10 +304,10 @@ namespace Vela::Fbx
                     for (int corner = 0; corner < size; ++corner)
                     {
                         Key& key = keys[corner];
-                        key.uv = source.uvOf(key.controlPoint, start + corner, polygon);
+                        key.uv = aUvOf(key.controlPoint, start + corner, polygon);
                         if (!owned[corner])
                             continue;
-                        key.normal = source.normalOf(key.controlPoint, start + corner, polygon);
+                        key.normal = aNormalOf(key.controlPoint, start + corner, polygon);
                         frames[corner] = FrameFor(key);
                         cornerValues[start + corner] = Encode(frames[corner]);
                     }
@@ -357,7 +396,8 @@ namespace Vela::Fbx
                 }
             }
 
-            void MakeResults()
+            template <class NormalOf>
+            void MakeResults(const NormalOf aNormalOf)
             {
                 const TangentSource source = mySource;
                 int* const cornerValues = myCornerValues;
@@ -375,7 +415,7 @@ namespace Vela::Fbx
                         const int controlPoint = ControlPointOf(source, corner);
                         if (!Owns(controlPoint))
                             continue;
-                        const int normal = source.normalOf(controlPoint, corner, polygon);
+                        const int normal = aNormalOf(controlPoint, corner, polygon);
                         const uint32_t frame = Local(cornerValues[corner]);
                         const uint32_t made = madeAt[frame];
                         const uint32_t result = made != EMPTY && myMadeWith[made] == normal ? made : ResultFor(frame, normal);

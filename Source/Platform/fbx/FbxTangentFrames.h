@@ -19,6 +19,12 @@ namespace Vela::Fbx
         {
         }
 
+        // Mapped by polygon vertex through an index array, as UVs and shared normals mostly are.
+        bool IsIndexedPerCorner() const { return myMode == MappingMode::ByPolygonVertex && myIndexed; }
+        const int* GetIndices() const { return myIndices; }
+        size_t GetIndexCount() const { return myIndexCount; }
+        size_t GetDirectCount() const { return myDirectCount; }
+
         int operator()(int aControlPoint, int aPolygonVertex, int aPolygon) const
         {
             int index = -1;
