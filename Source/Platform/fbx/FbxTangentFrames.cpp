@@ -453,8 +453,10 @@ namespace Vela::Fbx
     {
         const int cornerCount = std::max(aSource.cornerCount, 0);
         const int pointCount = std::max(aSource.pointCount, 0);
-        int partCount = static_cast<int>(std::min<size_t>(ParallelThreadCount(), MAX_PARTS));
-        partCount = std::min(partCount, cornerCount / MIN_PART_CORNERS);
+        // Small meshes do not even ask for the worker pool.
+        int partCount = cornerCount / MIN_PART_CORNERS;
+        if (partCount >= 2)
+            partCount = std::min(partCount, static_cast<int>(std::min<size_t>(ParallelThreadCount(), MAX_PARTS)));
         // Part numbers must fit beside the frame and result numbers.
         if (partCount < 2 || pointCount < partCount || cornerCount >= (INT32_MAX >> PART_BITS))
             partCount = 1;
