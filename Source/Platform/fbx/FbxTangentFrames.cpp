@@ -109,12 +109,24 @@ namespace Vela::Fbx
                 myPolygonEnd = aEnd;
             }
 
+            // Reserves about one frame and result per control point. Called on the thread that frees the
+            // parts, so their memory comes back to that thread's heap for the next import.
+            void Reserve()
+            {
+                const size_t ownPoints = std::min<size_t>(static_cast<size_t>(mySource.pointCount), size_t{1} << std::min(myPointShift, 31));
+                const size_t frames = std::min(ownPoints, static_cast<size_t>(mySource.cornerCount));
+                myFrames.reserve(frames);
+                myKeys.reserve(frames);
+                myMadeAt.reserve(frames);
+                myMadeWith.reserve(frames);
+                myMadeFrom.reserve(frames);
+                myTangents.reserve(frames);
+                myBinormals.reserve(frames);
+                myFirstCorners.reserve(frames);
+            }
+
             void Run()
             {
-                // About one frame per control point.
-                const size_t ownPoints = std::min<size_t>(static_cast<size_t>(mySource.pointCount), size_t{1} << std::min(myPointShift, 31));
-                myFrames.reserve(std::min(ownPoints, static_cast<size_t>(mySource.cornerCount)));
-                myKeys.reserve(myFrames.capacity());
                 const bool uvFast = mySource.uvOf.IsIndexedPerCorner();
                 const bool normalFast = mySource.normalOf.IsIndexedPerCorner();
                 if (uvFast && normalFast)
@@ -402,8 +414,6 @@ namespace Vela::Fbx
                 const TangentSource source = mySource;
                 int* const cornerValues = myCornerValues;
                 myMadeAt.assign(myFrames.size(), EMPTY);
-                myMadeWith.reserve(myFrames.size());
-                myMadeFrom.reserve(myFrames.size());
                 const uint32_t* madeAt = myMadeAt.data();
                 for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
                 {
@@ -511,6 +521,8 @@ namespace Vela::Fbx
             for (size_t part = 0; part < parts.size(); ++part)
                 parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
         }
+        for (Part& part : parts)
+            part.Reserve();
         ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
             for (size_t part = aBegin; part < aEnd; ++part)
                 parts[part].Run();
