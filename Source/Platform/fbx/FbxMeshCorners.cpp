@@ -21,10 +21,16 @@ namespace Vela::Fbx
 
         std::vector<int> GatherIndices(const std::vector<int>& someIndices, const std::vector<int>& someSources)
         {
-            std::vector<int> made;
-            made.reserve(someSources.size());
-            for (int source : someSources)
-                made.push_back(source >= 0 && static_cast<size_t>(source) < someIndices.size() ? someIndices[static_cast<size_t>(source)] : -1);
+            std::vector<int> made(someSources.size());
+            const int* indices = someIndices.data();
+            const size_t indexCount = someIndices.size();
+            const int* sources = someSources.data();
+            int* out = made.data();
+            for (size_t i = 0; i < made.size(); ++i)
+            {
+                const int source = sources[i];
+                out[i] = source >= 0 && static_cast<size_t>(source) < indexCount ? indices[source] : -1;
+            }
             return made;
         }
 
@@ -39,10 +45,15 @@ namespace Vela::Fbx
                 return;
             }
             aMode = ReferenceMode::IndexToDirect;
-            std::vector<int> made;
-            made.reserve(someSources.size());
-            for (int source : someSources)
-                made.push_back(source >= 0 && static_cast<size_t>(source) < someValues.size() ? source : -1);
+            std::vector<int> made(someSources.size());
+            const size_t valueCount = someValues.size();
+            const int* sources = someSources.data();
+            int* out = made.data();
+            for (size_t i = 0; i < made.size(); ++i)
+            {
+                const int source = sources[i];
+                out[i] = source >= 0 && static_cast<size_t>(source) < valueCount ? source : -1;
+            }
             someIndices = std::move(made);
         }
     }
@@ -99,26 +110,59 @@ namespace Vela::Fbx
             inPlace = inPlace && (element->GetMappingMode() != MappingMode::ByPolygonVertex || element->myIndices.size() == cornerCount);
         if (inPlace)
         {
-            reverseEachPolygon(myPolygonVertices);
-            auto reverseAll = [&](auto& someElements) {
+            std::vector<int*> ints{myPolygonVertices.data()};
+            std::vector<Vector4*> vectors;
+            std::vector<Vector2*> uvs;
+            std::vector<Color*> colors;
+            auto collect = [&](auto& someElements, auto& someValueArrays) {
                 for (auto& element : someElements)
                 {
                     if (element->GetMappingMode() != MappingMode::ByPolygonVertex)
                         continue;
                     if (element->myReferenceMode == ReferenceMode::Direct)
-                        reverseEachPolygon(element->myValues);
+                        someValueArrays.push_back(element->myValues.data());
                     else
-                        reverseEachPolygon(element->myIndices);
+                        ints.push_back(element->myIndices.data());
                 }
             };
-            reverseAll(myNormals);
-            reverseAll(myTangents);
-            reverseAll(myBinormals);
-            reverseAll(myUVs);
-            reverseAll(myColors);
+            collect(myNormals, vectors);
+            collect(myTangents, vectors);
+            collect(myBinormals, vectors);
+            collect(myUVs, uvs);
+            collect(myColors, colors);
             for (auto& element : myMaterials)
                 if (element->GetMappingMode() == MappingMode::ByPolygonVertex)
-                    reverseEachPolygon(element->myIndices);
+                    ints.push_back(element->myIndices.data());
+
+            const size_t polygonCount = myPolygonStarts.size();
+            const int* starts = myPolygonStarts.data();
+            // A triangulated mesh (polygon p at corner 3p) only swaps the first and last corner of each.
+            bool triangles = cornerCount == polygonCount * 3;
+            for (size_t polygon = 0; polygon < polygonCount && triangles; ++polygon)
+                triangles = starts[polygon] == static_cast<int>(polygon * 3);
+            auto reverseRuns = [&](auto* someValues) {
+                if (triangles)
+                {
+                    for (size_t corner = 0; corner < cornerCount; corner += 3)
+                        std::swap(someValues[corner], someValues[corner + 2]);
+                    return;
+                }
+                for (size_t polygon = 0; polygon < polygonCount; ++polygon)
+                {
+                    const size_t start = static_cast<size_t>(starts[polygon]);
+                    const size_t end = polygon + 1 < polygonCount ? static_cast<size_t>(starts[polygon + 1]) : cornerCount;
+                    if (start < end && end <= cornerCount)
+                        std::reverse(someValues + start, someValues + end);
+                }
+            };
+            for (int* values : ints)
+                reverseRuns(values);
+            for (Vector4* values : vectors)
+                reverseRuns(values);
+            for (Vector2* values : uvs)
+                reverseRuns(values);
+            for (Color* values : colors)
+                reverseRuns(values);
             return;
         }
 

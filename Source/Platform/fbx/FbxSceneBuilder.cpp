@@ -550,25 +550,37 @@ namespace Vela::Fbx
             aMesh.myControlPoints.emplace_back(points[i], points[i + 1], points[i + 2], 0.0);
 
         // The last corner of each polygon is stored as ~index; a final polygon without the
-        // marker is closed anyway.
-        std::vector<int32_t> corners;
-        ChildInts(aRecord, "PolygonVertexIndex", corners);
-        aMesh.myPolygonVertices.reserve(corners.size());
-        bool polygonOpen = false;
-        for (int32_t value : corners)
+        // marker is closed anyway. Whole numbers are read where the array holds them.
+        auto readCorners = [&aMesh](const auto* someCorners, size_t aCount) {
+            aMesh.myPolygonVertices.resize(aCount);
+            int* polygonVertices = aMesh.myPolygonVertices.data();
+            size_t polygonCount = 0;
+            for (size_t corner = 0; corner < aCount; ++corner)
+                polygonCount += someCorners[corner] < 0 ? 1 : 0;
+            aMesh.myPolygonStarts.reserve(polygonCount + 1);
+            bool polygonOpen = false;
+            for (size_t corner = 0; corner < aCount; ++corner)
+            {
+                if (!polygonOpen)
+                {
+                    aMesh.myPolygonStarts.push_back(static_cast<int>(corner));
+                    polygonOpen = true;
+                }
+                const int32_t value = static_cast<int32_t>(someCorners[corner]);
+                polygonOpen = value >= 0;
+                polygonVertices[corner] = value < 0 ? ~value : value;
+            }
+        };
+        const Property* cornerValues = ChildValue(aRecord, "PolygonVertexIndex");
+        if (const auto* held32 = cornerValues ? std::get_if<std::vector<int32_t>>(&cornerValues->GetValue()) : nullptr)
+            readCorners(held32->data(), held32->size());
+        else if (const auto* held64 = cornerValues ? std::get_if<std::vector<int64_t>>(&cornerValues->GetValue()) : nullptr)
+            readCorners(held64->data(), held64->size());
+        else
         {
-            if (!polygonOpen)
-            {
-                aMesh.myPolygonStarts.push_back(static_cast<int>(aMesh.myPolygonVertices.size()));
-                polygonOpen = true;
-            }
-            if (value < 0)
-            {
-                aMesh.myPolygonVertices.push_back(~value);
-                polygonOpen = false;
-            }
-            else
-                aMesh.myPolygonVertices.push_back(value);
+            std::vector<int32_t> converted;
+            ChildInts(aRecord, "PolygonVertexIndex", converted);
+            readCorners(converted.data(), converted.size());
         }
 
         auto common = [](LayerElement& aElement, const Record& aElementRecord, std::initializer_list<std::string_view> someIndexNames) {
@@ -595,34 +607,48 @@ namespace Vela::Fbx
                 const size_t count = someValues.size() / 3;
                 const bool share = aShareRepeats && element->myMappingMode == MappingMode::ByPolygonVertex &&
                                    element->myReferenceMode == ReferenceMode::Direct;
-                constexpr int NONE = -1;
-                std::vector<int> latest;  // each control point's latest kept value
-                if (share)
+                const auto* numbers = someValues.data();
+                const double* ws = w.data();
+                const size_t wCount = w.size();
+                auto valueAt = [&](size_t aIndex) {
+                    return Vector4(static_cast<double>(numbers[aIndex * 3]), static_cast<double>(numbers[aIndex * 3 + 1]),
+                                   static_cast<double>(numbers[aIndex * 3 + 2]), aIndex < wCount ? ws[aIndex] : 0.0);
+                };
+                if (!share)
                 {
-                    element->myReferenceMode = ReferenceMode::IndexToDirect;
-                    element->myIndices.resize(count);
-                    latest.assign(aMesh.myControlPoints.size(), NONE);
+                    element->myValues.resize(count);
+                    Vector4* values = element->myValues.data();
+                    for (size_t index = 0; index < count; ++index)
+                        values[index] = valueAt(index);
+                    return;
                 }
-                else
-                    element->myValues.reserve(count);
+                constexpr int NONE = -1;
+                element->myReferenceMode = ReferenceMode::IndexToDirect;
+                element->myIndices.resize(count);
+                // Each control point's latest kept value.
+                std::vector<int> latest(aMesh.myControlPoints.size(), NONE);
+                // Smooth normals keep about one per control point.
+                std::vector<Vector4>& kept = element->myValues;
+                kept.reserve(std::min(count, aMesh.myControlPoints.size()));
+                int* indices = element->myIndices.data();
+                int* latestOf = latest.data();
+                const size_t pointCount = latest.size();
+                const int* cornerPoints = aMesh.myPolygonVertices.data();
+                const size_t cornerCount = aMesh.myPolygonVertices.size();
                 for (size_t index = 0; index < count; ++index)
                 {
-                    const Vector4 value(static_cast<double>(someValues[index * 3]), static_cast<double>(someValues[index * 3 + 1]),
-                                        static_cast<double>(someValues[index * 3 + 2]), index < w.size() ? w[index] : 0.0);
-                    if (!share)
+                    const Vector4 value = valueAt(index);
+                    const int controlPoint = index < cornerCount ? cornerPoints[index] : NONE;
+                    const bool known = controlPoint >= 0 && static_cast<size_t>(controlPoint) < pointCount;
+                    int keptIndex = known ? latestOf[controlPoint] : NONE;
+                    if (keptIndex == NONE || std::memcmp(&kept[static_cast<size_t>(keptIndex)], &value, sizeof(Vector4)) != 0)
                     {
-                        element->myValues.push_back(value);
-                        continue;
+                        keptIndex = static_cast<int>(kept.size());
+                        kept.push_back(value);
+                        if (known)
+                            latestOf[controlPoint] = keptIndex;
                     }
-                    const int controlPoint = index < aMesh.myPolygonVertices.size() ? aMesh.myPolygonVertices[index] : NONE;
-                    const bool known = controlPoint >= 0 && static_cast<size_t>(controlPoint) < latest.size();
-                    int& kept = known ? latest[static_cast<size_t>(controlPoint)] : element->myIndices[index];
-                    if (!known || kept == NONE || std::memcmp(&element->myValues[static_cast<size_t>(kept)], &value, sizeof(Vector4)) != 0)
-                    {
-                        kept = static_cast<int>(element->myValues.size());
-                        element->myValues.push_back(value);
-                    }
-                    element->myIndices[index] = kept;
+                    indices[index] = keptIndex;
                 }
             });
             return element;

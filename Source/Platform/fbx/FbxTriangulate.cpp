@@ -1,8 +1,12 @@
 #include "Platform/fbx/FbxScene.h"
 #include "Platform/fbx/FbxEarClipping.h"
+#include "Platform/fbx/FbxParallel.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <type_traits>
 
 namespace Vela::Fbx
 {
@@ -10,35 +14,75 @@ namespace Vela::Fbx
     {
         using Triangle = std::array<int, 3>;  // corners of one polygon, in its own winding
 
-        // The fan of the polygon's corners 0 .. aCount - 1 around corner 0.
-        void Fan(int aCount, std::vector<Triangle>& someOut)
+        // The corner after aIndex + aStep around a ring of aCount corners (aStep < aCount).
+        int Around(int aIndex, int aStep, int aCount)
         {
-            for (int i = 1; i + 1 < aCount; ++i)
-                someOut.push_back({0, i, i + 1});
+            const int next = aIndex + aStep;
+            return next >= aCount ? next - aCount : next;
         }
 
-        // Splits one polygon (n > 3) into n - 2 triangles: a fan when convex, ear clipping otherwise.
-        // somePoints is scratch space, kept between polygons to spare allocations.
-        void TriangulatePolygon(const std::vector<Vector4>& somePositions, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
+        // Polygons per chunk of the work shared out over the worker pool.
+        constexpr int CHUNK_POLYGONS = 4096;
+
+        // The new index array of one layer element that follows corners or polygons, gathered while the
+        // triangles are written (as Mesh::RemapCornerData would make it). Direct data becomes indexed,
+        // by the old corner or polygon numbers, -1 past its values.
+        struct Gather
         {
-            const int count = static_cast<int>(somePositions.size());
+            LayerElement* element;
+            bool perPolygon;
+            bool direct;
+            const int* indices;  // the element's index array, unless direct
+            size_t count;        // entries of that array, or the direct values
+            std::vector<int> made;
+
+            int From(int aSource) const
+            {
+                if (aSource < 0 || static_cast<size_t>(aSource) >= count)
+                    return -1;
+                return direct ? aSource : indices[aSource];
+            }
+        };
+
+        // A gather for each element of a mesh mapped by polygon vertex or by polygon.
+        std::vector<Gather> GathersOf(const std::vector<LayerElement*>& someElements, const std::vector<size_t>& someValueCounts)
+        {
+            std::vector<Gather> gathers;
+            for (size_t i = 0; i < someElements.size(); ++i)
+            {
+                LayerElement* element = someElements[i];
+                const MappingMode mode = element->GetMappingMode();
+                if (mode != MappingMode::ByPolygonVertex && mode != MappingMode::ByPolygon)
+                    continue;
+                const bool direct = element->GetReferenceMode() == ReferenceMode::Direct && someValueCounts[i] != SIZE_MAX;
+                gathers.push_back({element, mode == MappingMode::ByPolygon, direct, element->GetIndexArray().data(),
+                                   direct ? someValueCounts[i] : element->GetIndexArray().size(), {}});
+            }
+            return gathers;
+        }
+
+        // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
+        // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
+        // somePoints is scratch space, kept between polygons to spare allocations. aCount is an int, or
+        // a constant for quads, whose loops then unroll.
+        template <class Count>
+        bool ClipPolygon(const Vector4* somePositions, Count aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
+        {
+            const int count = aCount;
 
             // Newell normal; project onto the plane of its largest component.
             Vector4 normal;
             for (int i = 0; i < count; ++i)
             {
-                const Vector4& current = somePositions[static_cast<size_t>(i)];
-                const Vector4& next = somePositions[static_cast<size_t>((i + 1) % count)];
+                const Vector4& current = somePositions[i];
+                const Vector4& next = somePositions[Around(i, 1, count)];
                 normal.x += (current.y - next.y) * (current.z + next.z);
                 normal.y += (current.z - next.z) * (current.x + next.x);
                 normal.z += (current.x - next.x) * (current.y + next.y);
             }
             const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
             if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
-            {
-                Fan(count, someOut);
-                return;
-            }
+                return false;
             const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
             const int u = (dropped + 1) % 3;
             const int v = (dropped + 2) % 3;
@@ -47,18 +91,17 @@ namespace Vela::Fbx
             std::vector<Point2>& points = somePoints;
             points.resize(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
-                points[static_cast<size_t>(i)] = {somePositions[static_cast<size_t>(i)][u], somePositions[static_cast<size_t>(i)][v] * flip};
+                points[static_cast<size_t>(i)] = {somePositions[i][u], somePositions[i][v] * flip};
 
             bool convex = true;
             for (int i = 0; i < count && convex; ++i)
-                convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>((i + 1) % count)],
-                               points[static_cast<size_t>((i + 2) % count)]) >= 0.0;
+                convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>(Around(i, 1, count))],
+                               points[static_cast<size_t>(Around(i, 2, count))]) >= 0.0;
             if (convex)
-            {
-                Fan(count, someOut);
-                return;
-            }
+                return false;
+            someOut.clear();
             ClipEars(points, someOut);
+            return true;
         }
     }
 
@@ -81,52 +124,116 @@ namespace Vela::Fbx
         if (aMesh->IsTriangleMesh())
             return true;
 
-        std::vector<int> newCorners;          // control point of every new corner
-        std::vector<int> newStarts;
-        std::vector<int> cornerSources;       // old corner number of every new corner
-        std::vector<int> polygonSources;      // old polygon of every new triangle
-        newCorners.reserve(aMesh->myPolygonVertices.size() * 2);
-        cornerSources.reserve(aMesh->myPolygonVertices.size() * 2);
-        newStarts.reserve(aMesh->myPolygonVertices.size());
-        polygonSources.reserve(aMesh->myPolygonVertices.size());
-        std::vector<Triangle> triangles;
-        std::vector<Vector4> positions;
-        std::vector<Point2> points;
-        for (int polygon = 0; polygon < aMesh->GetPolygonCount(); ++polygon)
+        const int* corners = aMesh->myPolygonVertices.data();
+        const int* starts = aMesh->myPolygonStarts.data();
+        const Vector4* points = aMesh->myControlPoints.data();
+        const int polygonCount = aMesh->GetPolygonCount();
+        const int cornerCount = aMesh->GetPolygonVertexCount();
+        const int pointCount = aMesh->GetControlPointsCount();
+        auto sizeOf = [&](int aPolygon) { return (aPolygon + 1 < polygonCount ? starts[aPolygon + 1] : cornerCount) - starts[aPolygon]; };
+        // Every polygon of n >= 3 corners becomes n - 2 triangles, so the new arrays are sized up front
+        // and each chunk of polygons knows where its triangles go.
+        const int chunkCount = (polygonCount + CHUNK_POLYGONS - 1) / CHUNK_POLYGONS;
+        std::vector<size_t> chunkStarts(static_cast<size_t>(chunkCount) + 1, 0);
+        for (int polygon = 0; polygon < polygonCount; ++polygon)
         {
-            const int size = aMesh->GetPolygonSize(polygon);
-            const int start = aMesh->GetPolygonVertexIndex(polygon);
-            if (size < 3)
-                continue;
-            triangles.clear();
-            if (size == 3)
-                triangles.push_back({0, 1, 2});
-            else
-            {
-                positions.resize(static_cast<size_t>(size));
-                for (int corner = 0; corner < size; ++corner)
-                {
-                    // A corner naming no control point sits at the origin.
-                    const int controlPoint = aMesh->myPolygonVertices[static_cast<size_t>(start + corner)];
-                    positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < aMesh->GetControlPointsCount()
-                                                                 ? aMesh->myControlPoints[static_cast<size_t>(controlPoint)]
-                                                                 : Vector4();
-                }
-                TriangulatePolygon(positions, points, triangles);
-            }
-            for (const Triangle& triangle : triangles)
-            {
-                newStarts.push_back(static_cast<int>(newCorners.size()));
-                polygonSources.push_back(polygon);
-                for (int corner : triangle)
-                {
-                    newCorners.push_back(aMesh->myPolygonVertices[static_cast<size_t>(start + corner)]);
-                    cornerSources.push_back(start + corner);
-                }
-            }
+            const int size = sizeOf(polygon);
+            chunkStarts[static_cast<size_t>(polygon / CHUNK_POLYGONS) + 1] += size >= 3 ? static_cast<size_t>(size - 2) : 0;
         }
+        for (size_t chunk = 1; chunk < chunkStarts.size(); ++chunk)
+            chunkStarts[chunk] += chunkStarts[chunk - 1];
+        const size_t triangleCount = chunkStarts.back();
 
-        aMesh->RemapCornerData(cornerSources, &polygonSources);
+        // Layer data mapped by polygon vertex or by polygon follows the new corners and triangles.
+        std::vector<LayerElement*> elements;
+        std::vector<size_t> valueCounts;  // of direct values; none for materials, whose data is indices only
+        auto collect = [&](auto& someElements) {
+            for (auto& element : someElements)
+            {
+                elements.push_back(element.get());
+                valueCounts.push_back(element->myValues.size());
+            }
+        };
+        collect(aMesh->myNormals);
+        collect(aMesh->myTangents);
+        collect(aMesh->myBinormals);
+        collect(aMesh->myUVs);
+        collect(aMesh->myColors);
+        for (auto& element : aMesh->myMaterials)
+        {
+            elements.push_back(element.get());
+            valueCounts.push_back(SIZE_MAX);
+        }
+        std::vector<Gather> gathers = GathersOf(elements, valueCounts);
+        for (Gather& gather : gathers)
+            gather.made.resize(gather.perPolygon ? triangleCount : triangleCount * 3);
+
+        std::vector<int> newCorners(triangleCount * 3);  // control point of every new corner
+        std::vector<int> newStarts(triangleCount);
+        ParallelFor(static_cast<size_t>(chunkCount), 1, [&](size_t aBegin, size_t aEnd) {
+            std::vector<Triangle> triangles;
+            std::vector<Vector4> positions;
+            std::vector<Point2> projected;
+            for (size_t chunk = aBegin; chunk < aEnd; ++chunk)
+            {
+                size_t made = chunkStarts[chunk];
+                auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
+                    newStarts[made] = static_cast<int>(made * 3);
+                    int* newCorner = &newCorners[made * 3];
+                    newCorner[0] = corners[aStart + aFirst];
+                    newCorner[1] = corners[aStart + aSecond];
+                    newCorner[2] = corners[aStart + aThird];
+                    for (Gather& gather : gathers)
+                    {
+                        if (gather.perPolygon)
+                        {
+                            gather.made[made] = gather.From(aPolygon);
+                            continue;
+                        }
+                        int* out = &gather.made[made * 3];
+                        out[0] = gather.From(aStart + aFirst);
+                        out[1] = gather.From(aStart + aSecond);
+                        out[2] = gather.From(aStart + aThird);
+                    }
+                    ++made;
+                };
+                const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
+                for (int polygon = static_cast<int>(chunk) * CHUNK_POLYGONS; polygon < end; ++polygon)
+                {
+                    const int size = sizeOf(polygon);
+                    const int start = starts[polygon];
+                    if (size < 3)
+                        continue;
+                    if (size > 3)
+                    {
+                        positions.resize(static_cast<size_t>(size));
+                        for (int corner = 0; corner < size; ++corner)
+                        {
+                            // A corner naming no control point sits at the origin.
+                            const int controlPoint = corners[start + corner];
+                            positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : Vector4();
+                        }
+                        const bool clipped = size == 4 ? ClipPolygon(positions.data(), std::integral_constant<int, 4>(), projected, triangles)
+                                                       : ClipPolygon(positions.data(), size, projected, triangles);
+                        if (clipped)
+                        {
+                            for (const Triangle& triangle : triangles)
+                                add(polygon, start, triangle[0], triangle[1], triangle[2]);
+                            continue;
+                        }
+                    }
+                    for (int corner = 1; corner + 1 < size; ++corner)
+                        add(polygon, start, 0, corner, corner + 1);
+                }
+            }
+        });
+
+        for (Gather& gather : gathers)
+        {
+            gather.element->myIndices = std::move(gather.made);
+            if (gather.direct)
+                gather.element->myReferenceMode = ReferenceMode::IndexToDirect;
+        }
         aMesh->myPolygonVertices = std::move(newCorners);
         aMesh->myPolygonStarts = std::move(newStarts);
         return true;

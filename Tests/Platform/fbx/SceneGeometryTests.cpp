@@ -272,6 +272,123 @@ TEST(SceneTangents, GeneratedFramesMatchTheToolsOwnAndRespectMirroredUvs)
     }
 }
 
+TEST(SceneTangents, CornersOfOneControlPointWithManyUvsKeepTheirOwnFrames)
+{
+    // 24 copies of the triangle (0,0,0) (1,0,0) (0,1,0) around control point 0, each with its UVs
+    // turned by its own angle: the tangent of a triangle whose UVs are its positions turned by
+    // theta is (cos theta, -sin theta, 0). Triangles k and k + 12 give control point 0 the same UV
+    // index, so those two corners share a frame: the sum of both tangents, at the mean angle.
+    // Two more triangles start at a control point that does not exist, sharing one UV index too.
+    constexpr double PI = 3.14159265358979323846;
+    std::vector<double> vertices = {0, 0, 0};
+    std::vector<int> corners;
+    std::vector<double> uvs;
+    std::vector<int> uvIndices;
+    std::vector<double> cornerAngles;  // the expected tangent angle of every corner
+    auto addTriangle = [&](int aFirst, int aFirstUv, double aAngle, double aSharedAngle) {
+        const int a = static_cast<int>(vertices.size() / 3);
+        vertices.insert(vertices.end(), {1, 0, 0, 0, 1, 0});
+        corners.insert(corners.end(), {aFirst, a, -(a + 1) - 1});
+        const int uv = static_cast<int>(uvs.size() / 2);
+        uvs.insert(uvs.end(), {std::cos(aAngle), std::sin(aAngle), -std::sin(aAngle), std::cos(aAngle)});
+        uvIndices.insert(uvIndices.end(), {aFirstUv, uv, uv + 1});
+        cornerAngles.insert(cornerAngles.end(), {aSharedAngle, aAngle, aAngle});
+    };
+    const int centreUvs = 16;
+    for (int k = 0; k < 24; ++k)
+    {
+        const double first = (k % 12) * 7.0 * PI / 180.0;
+        addTriangle(0, k % 12, k < 12 ? first : first + 40.0 * PI / 180.0, first + 20.0 * PI / 180.0);
+    }
+    addTriangle(999, 12, 10.0 * PI / 180.0, 30.0 * PI / 180.0);
+    addTriangle(999, 12, 50.0 * PI / 180.0, 30.0 * PI / 180.0);
+    // UV indices 0 .. 12 name the (unused) centre values, which sit before the others.
+    std::vector<double> allUvs(centreUvs * 2, 0.0);
+    allUvs.insert(allUvs.end(), uvs.begin(), uvs.end());
+    for (size_t i = 0; i < uvIndices.size(); ++i)
+        if (i % 3 != 0)
+            uvIndices[i] += centreUvs;
+
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(
+        SceneTest::Model(10, "Fan", "Mesh") +
+            SceneTest::MeshGeometry(20, "", vertices, corners,
+                                    SceneTest::Layer("LayerElementUV", "ByPolygonVertex", "IndexToDirect", "UV", allUvs, "UVIndex", uvIndices)),
+        SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+    Mesh* mesh = const_cast<Node&>(loaded.Node("Fan")).GetMesh();
+    ASSERT_TRUE(mesh->GenerateTangentsData(0, true));
+    ASSERT_EQ(mesh->GetPolygonVertexCount(), static_cast<int>(cornerAngles.size()));
+    for (int corner = 0; corner < mesh->GetPolygonVertexCount(); ++corner)
+    {
+        SCOPED_TRACE(corner);
+        Vector4 tangent, binormal;
+        ASSERT_TRUE(mesh->GetElementTangent(0)->GetValue(-1, corner, -1, tangent));
+        ASSERT_TRUE(mesh->GetElementBinormal(0)->GetValue(-1, corner, -1, binormal));
+        const double angle = cornerAngles[static_cast<size_t>(corner)];
+        EXPECT_NEAR(tangent.x, std::cos(angle), 1e-9);
+        EXPECT_NEAR(tangent.y, -std::sin(angle), 1e-9);
+        EXPECT_NEAR(tangent.z, 0.0, 1e-9);
+        EXPECT_EQ(tangent.w, 1.0);
+        // Corners at the missing control point have no normal, so no binormal either.
+        const bool hasNormal = corner < 72 || corner % 3 != 0;
+        EXPECT_NEAR(binormal.x, hasNormal ? std::sin(angle) : 0.0, 1e-9);
+        EXPECT_NEAR(binormal.y, hasNormal ? std::cos(angle) : 0.0, 1e-9);
+    }
+}
+
+TEST(SceneTangents, LargeSmoothMeshesGiveOneFramePerControlPointInCornerOrder)
+{
+    // A wavy height field of 130 x 130 quads (large enough to be shared out over threads), UVs by
+    // control point and smooth generated normals: every corner of a control point has the same key,
+    // so there is one result per control point, numbered in the order the control points first
+    // appear. UVs follow x and y, so tangents lean along +x, perpendicular to the normals, unit long.
+    constexpr int QUADS = 130;
+    constexpr int SIDE = QUADS + 1;
+    std::vector<double> vertices;
+    std::vector<double> uvs;
+    for (int y = 0; y < SIDE; ++y)
+        for (int x = 0; x < SIDE; ++x)
+        {
+            vertices.insert(vertices.end(), {x * 0.1, y * 0.1, 0.2 * std::sin(x * 0.37) * std::cos(y * 0.23)});
+            uvs.insert(uvs.end(), {x / static_cast<double>(QUADS), y / static_cast<double>(QUADS)});
+        }
+    std::vector<int> corners;
+    for (int y = 0; y < QUADS; ++y)
+        for (int x = 0; x < QUADS; ++x)
+        {
+            const int first = y * SIDE + x;
+            corners.insert(corners.end(), {first, first + 1, first + SIDE + 1, -(first + SIDE) - 1});
+        }
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(
+        SceneTest::Model(10, "Field", "Mesh") +
+            SceneTest::MeshGeometry(20, "", vertices, corners, SceneTest::Layer("LayerElementUV", "ByControlPoint", "Direct", "UV", uvs)),
+        SceneTest::OO(10, 0) + SceneTest::OO(20, 10))));
+    Mesh* mesh = const_cast<Node&>(loaded.Node("Field")).GetMesh();
+    ASSERT_TRUE(mesh->GenerateTangentsData(0, true));
+    const LayerElementTangent* tangents = mesh->GetElementTangent(0);
+    const LayerElementNormal* normals = mesh->GetElementNormal(0);
+    ASSERT_EQ(tangents->GetDirectArray().size(), static_cast<size_t>(SIDE * SIDE));
+    std::vector<int> resultOf(SIDE * SIDE, -1);
+    int nextResult = 0;
+    for (int corner = 0; corner < mesh->GetPolygonVertexCount(); ++corner)
+    {
+        const int controlPoint = mesh->GetPolygonVertices()[static_cast<size_t>(corner)];
+        int& expected = resultOf[static_cast<size_t>(controlPoint)];
+        if (expected < 0)
+            expected = nextResult++;
+        ASSERT_EQ(tangents->GetIndexArray()[static_cast<size_t>(corner)], expected) << "corner " << corner;
+        ASSERT_EQ(mesh->GetElementBinormal(0)->GetIndexArray()[static_cast<size_t>(corner)], expected) << "corner " << corner;
+        Vector4 tangent, normal;
+        ASSERT_TRUE(tangents->GetValue(controlPoint, corner, corner / 4, tangent));
+        ASSERT_TRUE(normals->GetValue(controlPoint, corner, corner / 4, normal));
+        ASSERT_NEAR(tangent.Length3(), 1.0, 1e-9);
+        ASSERT_NEAR(tangent.Dot3(normal), 0.0, 1e-9);
+        ASSERT_GT(tangent.x, 0.5);
+        ASSERT_EQ(tangent.w, 1.0);
+    }
+}
+
 TEST(SceneTangents, MeshesWithoutNormalsOrUvs)
 {
     // A unit cube without normals: smooth normals point out of the corners.

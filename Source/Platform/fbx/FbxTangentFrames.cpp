@@ -1,0 +1,586 @@
+#include "Platform/fbx/FbxTangentFrames.h"
+#include "Platform/fbx/FbxParallel.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace Vela::Fbx
+{
+    namespace
+    {
+        constexpr uint32_t EMPTY = UINT32_MAX;
+        // Fewer corners than this per part are not worth a thread.
+        constexpr int MIN_PART_CORNERS = 16384;
+        // Corner values carry their part in the low bits when the mesh is split.
+        constexpr int PART_BITS = 3;
+        constexpr int MAX_PARTS = 1 << PART_BITS;
+        // A control point's frames are walked, newest first, while it has at most this many.
+        constexpr uint32_t MOST_WALKED = 8;
+
+        // Any vector perpendicular to aNormal, for corners whose UVs give no direction.
+        Vector4 AnyPerpendicular(const Vector4& aNormal)
+        {
+            const Vector4 axis = std::abs(aNormal.x) < 0.9 ? Vector4(1.0, 0.0, 0.0) : Vector4(0.0, 1.0, 0.0);
+            return axis.Cross3(aNormal).Normalized3();
+        }
+
+        // Corners that share control point, UV and normal share one smooth tangent frame.
+        struct Key
+        {
+            int controlPoint;
+            int uv;
+            int normal;  // index into the normals, -1 for none
+        };
+
+        // Sums of the UV-space directions; w is never read, so it is not summed.
+        struct Frame
+        {
+            double tangent[3] = {0.0, 0.0, 0.0};
+            double binormal[3] = {0.0, 0.0, 0.0};
+        };
+
+        // The key of a frame, with its control point's next older frame and how many it has up to this one.
+        struct FrameKey
+        {
+            Key key;
+            uint32_t older;
+            uint32_t depth;
+        };
+
+        int ControlPointOf(const TangentSource& aSource, int aCorner)
+        {
+            const int controlPoint = aSource.cornerPoints[aCorner];
+            return controlPoint >= 0 && controlPoint < aSource.pointCount ? controlPoint : -1;
+        }
+
+        int PolygonEnd(const TangentSource& aSource, int aPolygon)
+        {
+            return aPolygon + 1 < aSource.polygonCount ? aSource.polygonStarts[aPolygon + 1] : aSource.cornerCount;
+        }
+
+        // Control points are shared out in runs of 2^aPointShift; corners naming none go with the first.
+        int PartOf(int aControlPoint, int aPointShift) { return aControlPoint < 0 ? 0 : aControlPoint >> aPointShift; }
+
+        // CornerIndexer for data mapped by polygon vertex through an index array, without the mode switch.
+        class IndexedPerCorner
+        {
+        public:
+            explicit IndexedPerCorner(const CornerIndexer& aIndexer)
+                : myIndices(aIndexer.GetIndices()), myIndexCount(aIndexer.GetIndexCount()), myDirectCount(aIndexer.GetDirectCount())
+            {
+            }
+
+            int operator()(int /*aControlPoint*/, int aPolygonVertex, int /*aPolygon*/) const
+            {
+                if (aPolygonVertex < 0 || static_cast<size_t>(aPolygonVertex) >= myIndexCount)
+                    return -1;
+                const int index = myIndices[aPolygonVertex];
+                return index >= 0 && static_cast<size_t>(index) < myDirectCount ? index : -1;
+            }
+
+        private:
+            const int* myIndices;
+            size_t myIndexCount;
+            size_t myDirectCount;
+        };
+
+        // The frames and results of the control points one part owns: those numbered aIndex << aPointShift
+        // up to the next part's, and for part 0 also the corners naming none (-1). Every corner value it
+        // writes is its own (part number in the low aValueShift bits): first the corner's frame, then its
+        // result. Parts share nothing else they write. somePolygonParts (null for a single part) has bit p
+        // set for the polygons with corners of part p.
+        class Part
+        {
+        public:
+            Part(const TangentSource& aSource, const uint8_t* somePolygonParts, int* someCornerValues, uint32_t* someNewestFrames, int aIndex,
+                 int aPointShift, int aValueShift)
+                : mySource(aSource), myPolygonParts(somePolygonParts), myCornerValues(someCornerValues), myNewestFrames(someNewestFrames),
+                  myIndex(aIndex), myPointShift(aPointShift), myValueShift(aValueShift), myPolygonEnd(aSource.polygonCount)
+            {
+            }
+
+            // Polygons outside [aBegin, aEnd) have no corners of this part.
+            void SetPolygons(int aBegin, int aEnd)
+            {
+                myPolygonBegin = aBegin;
+                myPolygonEnd = aEnd;
+            }
+
+            // Reserves about one frame and result per control point. Called on the thread that frees the
+            // parts, so their memory comes back to that thread's heap for the next import.
+            void Reserve()
+            {
+                const size_t ownPoints = std::min<size_t>(static_cast<size_t>(mySource.pointCount), size_t{1} << std::min(myPointShift, 31));
+                const size_t frames = std::min(ownPoints, static_cast<size_t>(mySource.cornerCount));
+                myFrames.reserve(frames);
+                myKeys.reserve(frames);
+                myMadeAt.reserve(frames);
+                myMadeWith.reserve(frames);
+                myMadeFrom.reserve(frames);
+                myTangents.reserve(frames);
+                myBinormals.reserve(frames);
+                myFirstCorners.reserve(frames);
+            }
+
+            void Run()
+            {
+                const bool uvFast = mySource.uvOf.IsIndexedPerCorner();
+                const bool normalFast = mySource.normalOf.IsIndexedPerCorner();
+                if (uvFast && normalFast)
+                    RunWith(IndexedPerCorner(mySource.uvOf), IndexedPerCorner(mySource.normalOf));
+                else if (uvFast)
+                    RunWith(IndexedPerCorner(mySource.uvOf), mySource.normalOf);
+                else if (normalFast)
+                    RunWith(mySource.uvOf, IndexedPerCorner(mySource.normalOf));
+                else
+                    RunWith(mySource.uvOf, mySource.normalOf);
+            }
+
+            std::vector<Vector4>& GetTangents() { return myTangents; }
+            std::vector<Vector4>& GetBinormals() { return myBinormals; }
+            const std::vector<int>& GetFirstCorners() const { return myFirstCorners; }
+
+        private:
+            // Up to this many corners a polygon's scratch lives on the stack.
+            static constexpr int SMALL_POLYGON = 16;
+
+            bool Owns(int aControlPoint) const { return PartOf(aControlPoint, myPointShift) == myIndex; }
+            bool Touches(int aPolygon) const { return !myPolygonParts || (myPolygonParts[aPolygon] >> myIndex & 1) != 0; }
+            int Encode(uint32_t aLocal) const { return static_cast<int>((aLocal << myValueShift) | static_cast<uint32_t>(myIndex)); }
+            uint32_t Local(int aValue) const { return static_cast<uint32_t>(aValue) >> myValueShift; }
+
+            // A normal without w; zero for none.
+            Vector4 NormalOf(int aNormal) const
+            {
+                if (aNormal < 0)
+                    return Vector4();
+                const Vector4& normal = mySource.normals[aNormal];
+                return Vector4(normal.x, normal.y, normal.z, 0.0);
+            }
+
+            // Normals compare by value (-0 equals +0, NaN equals nothing).
+            bool SameKey(const Key& aFirst, const Key& aSecond) const
+            {
+                if (aFirst.controlPoint != aSecond.controlPoint || aFirst.uv != aSecond.uv)
+                    return false;
+                const Vector4 first = NormalOf(aFirst.normal);
+                const Vector4 second = NormalOf(aSecond.normal);
+                return first.x == second.x && first.y == second.y && first.z == second.z;
+            }
+
+            uint64_t HashOf(const Key& aKey) const
+            {
+                uint64_t hash = (static_cast<uint64_t>(static_cast<uint32_t>(aKey.controlPoint)) << 32) ^ static_cast<uint32_t>(aKey.uv);
+                const Vector4 normal = NormalOf(aKey.normal);
+                for (double value : {normal.x, normal.y, normal.z})
+                {
+                    const double positiveZero = value + 0.0;  // -0 and +0 are equal keys
+                    uint64_t bits;
+                    std::memcpy(&bits, &positiveZero, sizeof(bits));
+                    hash = (hash ^ bits) * 0x9E3779B97F4A7C15ull;
+                    hash ^= hash >> 29;
+                }
+                return hash;
+            }
+
+            // The open-addressed table (kept at most half full) of the frames of control points with
+            // many, and of corners naming none; made only when needed.
+            void Place(uint32_t aFrame)
+            {
+                const size_t mask = mySlots.size() - 1;
+                size_t slot = static_cast<size_t>(HashOf(myKeys[aFrame].key)) & mask;
+                while (mySlots[slot] != EMPTY)
+                    slot = (slot + 1) & mask;
+                mySlots[slot] = aFrame;
+            }
+
+            void AddToTable(uint32_t aFrame)
+            {
+                if ((myHashed.size() + 1) * 2 > mySlots.size())
+                {
+                    mySlots.assign(std::max<size_t>(16, mySlots.size() * 2), EMPTY);
+                    for (uint32_t frame : myHashed)
+                        Place(frame);
+                }
+                myHashed.push_back(aFrame);
+                Place(aFrame);
+            }
+
+            uint32_t FindInTable(const Key& aKey) const
+            {
+                if (mySlots.empty())
+                    return EMPTY;
+                const size_t mask = mySlots.size() - 1;
+                for (size_t slot = static_cast<size_t>(HashOf(aKey)) & mask; mySlots[slot] != EMPTY; slot = (slot + 1) & mask)
+                    if (SameKey(myKeys[mySlots[slot]].key, aKey))
+                        return mySlots[slot];
+                return EMPTY;
+            }
+
+            uint32_t NewFrame(const Key& aKey, uint32_t aOlder, uint32_t aDepth)
+            {
+                myFrames.emplace_back();
+                myKeys.push_back({aKey, aOlder, aDepth});
+                return static_cast<uint32_t>(myFrames.size() - 1);
+            }
+
+            uint32_t FrameFor(const Key& aKey)
+            {
+                if (aKey.controlPoint < 0)
+                {
+                    uint32_t frame = FindInTable(aKey);
+                    if (frame == EMPTY)
+                    {
+                        frame = NewFrame(aKey, EMPTY, 1);
+                        AddToTable(frame);
+                    }
+                    return frame;
+                }
+                uint32_t& newest = myNewestFrames[aKey.controlPoint];
+                const uint32_t depth = newest == EMPTY ? 0 : myKeys[newest].depth;
+                if (depth <= MOST_WALKED)
+                {
+                    for (uint32_t frame = newest; frame != EMPTY; frame = myKeys[frame].older)
+                        if (SameKey(myKeys[frame].key, aKey))
+                            return frame;
+                }
+                else if (const uint32_t frame = FindInTable(aKey); frame != EMPTY)
+                    return frame;
+                const uint32_t frame = NewFrame(aKey, newest, depth + 1);
+                newest = frame;
+                if (depth + 1 == MOST_WALKED + 1)
+                {
+                    // From now on this control point is looked up in the table, which needs all its frames.
+                    for (uint32_t older = frame; older != EMPTY; older = myKeys[older].older)
+                        AddToTable(older);
+                }
+                else if (depth + 1 > MOST_WALKED + 1)
+                    AddToTable(frame);
+                return frame;
+            }
+
+            // Gives each own corner its frame, and adds the UV-space directions of every fan triangle
+            // (0, i, i + 1) to the frames of its own corners. A triangle touching no own corner is skipped.
+            template <class UvOf, class NormalOf>
+            void RunWith(const UvOf& aUvOf, const NormalOf& aNormalOf)
+            {
+                SumFrames(aUvOf, aNormalOf);
+                MakeResults(aNormalOf);
+            }
+
+            template <class UvOf, class NormalOf>
+            void SumFrames(const UvOf aUvOf, const NormalOf aNormalOf)
+            {
+                // Copies: the corner values written below would otherwise make every use re-read them.
+                const TangentSource source = mySource;
+                int* const cornerValues = myCornerValues;
+                Key smallKeys[SMALL_POLYGON];  // the current polygon's corners (uv for all, normal for own ones)
+                uint32_t smallFrames[SMALL_POLYGON];  // and the frames of its own corners
+                char smallOwned[SMALL_POLYGON];
+                std::vector<Key> largeKeys;
+                std::vector<uint32_t> largeFrames;
+                std::vector<char> largeOwned;
+                for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
+                {
+                    if (!Touches(polygon))
+                        continue;
+                    const int start = source.polygonStarts[polygon];
+                    const int size = PolygonEnd(source, polygon) - start;
+                    if (size <= 0)
+                        continue;
+                    Key* keys = smallKeys;
+                    uint32_t* frames = smallFrames;
+                    char* owned = smallOwned;
+                    if (size > SMALL_POLYGON)
+                    {
+                        largeKeys.resize(static_cast<size_t>(size));
+                        largeFrames.resize(static_cast<size_t>(size));
+                        largeOwned.resize(static_cast<size_t>(size));
+                        keys = largeKeys.data();
+                        frames = largeFrames.data();
+                        owned = largeOwned.data();
+                    }
+                    bool anyOwned = false;
+                    for (int corner = 0; corner < size; ++corner)
+                    {
+                        const int controlPoint = ControlPointOf(source, start + corner);
+                        keys[corner].controlPoint = controlPoint;
+                        owned[corner] = Owns(controlPoint);
+                        anyOwned = anyOwned || owned[corner];
+                    }
+                    if (!anyOwned)
+                        continue;
+                    for (int corner = 0; corner < size; ++corner)
+                    {
+                        Key& key = keys[corner];
+                        key.uv = aUvOf(key.controlPoint, start + corner, polygon);
+                        if (!owned[corner])
+                            continue;
+                        key.normal = aNormalOf(key.controlPoint, start + corner, polygon);
+                        frames[corner] = FrameFor(key);
+                        cornerValues[start + corner] = Encode(frames[corner]);
+                    }
+                    for (int corner = 1; corner + 1 < size; ++corner)
+                    {
+                        const int triangle[3] = {0, corner, corner + 1};
+                        if (owned[0] || owned[corner] || owned[corner + 1])
+                            AddTriangle(source, keys, frames, owned, triangle);
+                    }
+                }
+            }
+
+            void AddTriangle(const TangentSource& aSource, const Key* someKeys, const uint32_t* someFrames, const char* someOwned, const int* someCorners)
+            {
+                Vector4 positions[3];
+                Vector2 texture[3];
+                for (int i = 0; i < 3; ++i)
+                {
+                    const Key& key = someKeys[someCorners[i]];
+                    if (key.uv < 0)
+                        return;
+                    positions[i] = key.controlPoint >= 0 ? aSource.points[key.controlPoint] : Vector4();
+                    texture[i] = aSource.uvs[key.uv];
+                }
+                const Vector4 edge1 = positions[1] - positions[0];
+                const Vector4 edge2 = positions[2] - positions[0];
+                const double du1 = texture[1].x - texture[0].x, dv1 = texture[1].y - texture[0].y;
+                const double du2 = texture[2].x - texture[0].x, dv2 = texture[2].y - texture[0].y;
+                const double determinant = du1 * dv2 - du2 * dv1;
+                if (std::abs(determinant) < 1e-20)
+                    return;
+                const double inverse = 1.0 / determinant;
+                const Vector4 tangent = (edge1 * dv2 - edge2 * dv1) * inverse;
+                const Vector4 binormal = (edge2 * du1 - edge1 * du2) * inverse;
+                for (int i = 0; i < 3; ++i)
+                {
+                    if (!someOwned[someCorners[i]])
+                        continue;
+                    Frame& frame = myFrames[someFrames[someCorners[i]]];
+                    frame.tangent[0] += tangent.x;
+                    frame.tangent[1] += tangent.y;
+                    frame.tangent[2] += tangent.z;
+                    frame.binormal[0] += binormal.x;
+                    frame.binormal[1] += binormal.y;
+                    frame.binormal[2] += binormal.z;
+                }
+            }
+
+            // The result depends on the frame and the normal's exact bits only: a corner repeating
+            // both of the frame's latest result shares it. New results are only noted here and
+            // computed together afterwards, where their square roots and divisions overlap.
+            uint32_t ResultFor(uint32_t aFrame, int aNormal)
+            {
+                uint32_t& made = myMadeAt[aFrame];
+                if (made != EMPTY && myMadeWith[made] == aNormal)
+                    return made;
+                const Vector4 keyNormal = NormalOf(aNormal);
+                const Vector4 madeNormal = made != EMPTY ? NormalOf(myMadeWith[made]) : Vector4();
+                if (made != EMPTY && std::memcmp(&madeNormal, &keyNormal, sizeof(Vector4)) == 0)
+                    return made;
+                made = static_cast<uint32_t>(myMadeWith.size());
+                myMadeWith.push_back(aNormal);
+                myMadeFrom.push_back(aFrame);
+                return made;
+            }
+
+            void ComputeResults()
+            {
+                const size_t count = myMadeWith.size();
+                myTangents.resize(count);
+                myBinormals.resize(count);
+                for (size_t result = 0; result < count; ++result)
+                {
+                    const Vector4 normal = NormalOf(myMadeWith[result]).Normalized3();
+                    const Frame& frame = myFrames[myMadeFrom[result]];
+                    const Vector4 frameTangent(frame.tangent[0], frame.tangent[1], frame.tangent[2]);
+                    const Vector4 frameBinormal(frame.binormal[0], frame.binormal[1], frame.binormal[2]);
+                    // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
+                    Vector4 tangent = (frameTangent - normal * normal.Dot3(frameTangent)).Normalized3();
+                    if (tangent.Length3() == 0.0)
+                        tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
+                    const double handedness = normal.Cross3(tangent).Dot3(frameBinormal) < 0.0 ? -1.0 : 1.0;
+                    const Vector4 binormal = normal.Cross3(tangent) * handedness;
+                    myTangents[result] = Vector4(tangent.x, tangent.y, tangent.z, handedness);
+                    myBinormals[result] = Vector4(binormal.x, binormal.y, binormal.z, 0.0);
+                }
+            }
+
+            template <class NormalOf>
+            void MakeResults(const NormalOf aNormalOf)
+            {
+                const TangentSource source = mySource;
+                int* const cornerValues = myCornerValues;
+                myMadeAt.assign(myFrames.size(), EMPTY);
+                const uint32_t* madeAt = myMadeAt.data();
+                for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
+                {
+                    if (!Touches(polygon))
+                        continue;
+                    const int end = PolygonEnd(source, polygon);
+                    for (int corner = source.polygonStarts[polygon]; corner < end; ++corner)
+                    {
+                        const int controlPoint = ControlPointOf(source, corner);
+                        if (!Owns(controlPoint))
+                            continue;
+                        const int normal = aNormalOf(controlPoint, corner, polygon);
+                        const uint32_t frame = Local(cornerValues[corner]);
+                        const uint32_t made = madeAt[frame];
+                        const uint32_t result = made != EMPTY && myMadeWith[made] == normal ? made : ResultFor(frame, normal);
+                        if (result == myFirstCorners.size())
+                            myFirstCorners.push_back(corner);
+                        cornerValues[corner] = Encode(result);
+                    }
+                }
+                ComputeResults();
+            }
+
+            const TangentSource& mySource;
+            const uint8_t* myPolygonParts;
+            int* myCornerValues;
+            uint32_t* myNewestFrames;
+            int myIndex;
+            int myPointShift;
+            int myValueShift;
+            int myPolygonBegin = 0;
+            int myPolygonEnd;
+            std::vector<Frame> myFrames;
+            std::vector<FrameKey> myKeys;
+            std::vector<uint32_t> mySlots;
+            std::vector<uint32_t> myHashed;  // the frames in the table
+            std::vector<uint32_t> myMadeAt;  // each frame's latest result
+            std::vector<int> myMadeWith;     // the normal each result was made with
+            std::vector<uint32_t> myMadeFrom;  // and its frame
+            std::vector<Vector4> myTangents;
+            std::vector<Vector4> myBinormals;
+            std::vector<int> myFirstCorners;  // the corner each result was made for
+        };
+    }
+
+    TangentFrames MakeTangentFrames(const TangentSource& aSource)
+    {
+        const int cornerCount = std::max(aSource.cornerCount, 0);
+        const int pointCount = std::max(aSource.pointCount, 0);
+        // Small meshes do not even ask for the worker pool.
+        int partCount = cornerCount / MIN_PART_CORNERS;
+        if (partCount >= 2)
+            partCount = std::min(partCount, static_cast<int>(std::min<size_t>(ParallelThreadCount(), MAX_PARTS)));
+        // Part numbers must fit beside the frame and result numbers.
+        if (partCount < 2 || pointCount < partCount || cornerCount >= (INT32_MAX >> PART_BITS))
+            partCount = 1;
+        int pointShift = 31;
+        if (partCount > 1)
+        {
+            pointShift = 0;
+            while (((pointCount - 1) >> pointShift) >= partCount)
+                ++pointShift;
+            partCount = ((pointCount - 1) >> pointShift) + 1;
+        }
+        const int valueShift = partCount > 1 ? PART_BITS : 0;
+
+        // Which parts own the corners of each polygon.
+        std::vector<uint8_t> polygonParts;
+        if (partCount > 1)
+        {
+            polygonParts.resize(static_cast<size_t>(aSource.polygonCount));
+            ParallelFor(polygonParts.size(), 8192, [&](size_t aBegin, size_t aEnd) {
+                for (int polygon = static_cast<int>(aBegin); polygon < static_cast<int>(aEnd); ++polygon)
+                {
+                    uint8_t parts = 0;
+                    const int end = PolygonEnd(aSource, polygon);
+                    for (int corner = aSource.polygonStarts[polygon]; corner < end; ++corner)
+                        parts = static_cast<uint8_t>(parts | 1 << PartOf(ControlPointOf(aSource, corner), pointShift));
+                    polygonParts[static_cast<size_t>(polygon)] = parts;
+                }
+            });
+        }
+
+        TangentFrames made;
+        // A corner outside every polygon (none in a mesh as read) keeps result 0.
+        made.indices.assign(static_cast<size_t>(cornerCount), -1);
+        std::vector<uint32_t> newestFrames(static_cast<size_t>(pointCount), EMPTY);
+        std::vector<Part> parts;
+        parts.reserve(static_cast<size_t>(partCount));
+        for (int part = 0; part < partCount; ++part)
+            parts.emplace_back(aSource, partCount > 1 ? polygonParts.data() : nullptr, made.indices.data(), newestFrames.data(), part, pointShift,
+                               valueShift);
+        if (partCount > 1)
+        {
+            // Each part's first and last polygon: with corners in mesh order, a part's polygons mostly sit together.
+            std::vector<int> begins(parts.size(), aSource.polygonCount);
+            std::vector<int> ends(parts.size(), 0);
+            for (int polygon = 0; polygon < aSource.polygonCount; ++polygon)
+                for (uint32_t bits = polygonParts[static_cast<size_t>(polygon)]; bits != 0; bits &= bits - 1)
+                {
+                    const size_t part = static_cast<size_t>(std::countr_zero(bits));
+                    begins[part] = std::min(begins[part], polygon);
+                    ends[part] = polygon + 1;
+                }
+            for (size_t part = 0; part < parts.size(); ++part)
+                parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
+        }
+        for (Part& part : parts)
+            part.Reserve();
+        ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
+            for (size_t part = aBegin; part < aEnd; ++part)
+                parts[part].Run();
+        });
+
+        if (parts.size() == 1)
+        {
+            made.tangents = std::move(parts[0].GetTangents());
+            made.binormals = std::move(parts[0].GetBinormals());
+            std::replace(made.indices.begin(), made.indices.end(), -1, 0);
+            made.binormalIndices = made.indices;
+            return made;
+        }
+        // Results are numbered in the order of the corners they were made for, as one pass over all
+        // corners would number them: each part's come in that order, so they merge.
+        std::vector<std::vector<int>> numbers(parts.size());
+        size_t resultCount = 0;
+        for (size_t part = 0; part < parts.size(); ++part)
+        {
+            numbers[part].resize(parts[part].GetFirstCorners().size());
+            resultCount += numbers[part].size();
+        }
+        std::vector<size_t> merged(parts.size(), 0);
+        for (size_t number = 0; number < resultCount; ++number)
+        {
+            size_t earliest = parts.size();
+            int earliestCorner = INT32_MAX;
+            for (size_t part = 0; part < parts.size(); ++part)
+                if (merged[part] < numbers[part].size() && parts[part].GetFirstCorners()[merged[part]] < earliestCorner)
+                {
+                    earliest = part;
+                    earliestCorner = parts[part].GetFirstCorners()[merged[part]];
+                }
+            numbers[earliest][merged[earliest]++] = static_cast<int>(number);
+        }
+        made.tangents.resize(resultCount);
+        made.binormals.resize(resultCount);
+        made.binormalIndices.resize(made.indices.size());
+        ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
+            for (size_t part = aBegin; part < aEnd; ++part)
+                for (size_t result = 0; result < numbers[part].size(); ++result)
+                {
+                    made.tangents[static_cast<size_t>(numbers[part][result])] = parts[part].GetTangents()[result];
+                    made.binormals[static_cast<size_t>(numbers[part][result])] = parts[part].GetBinormals()[result];
+                }
+        });
+        const uint32_t partMask = (1u << valueShift) - 1;
+        ParallelFor(made.indices.size(), 32768, [&](size_t aBegin, size_t aEnd) {
+            for (size_t corner = aBegin; corner < aEnd; ++corner)
+            {
+                int& value = made.indices[corner];
+                if (value >= 0)
+                    value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> valueShift];
+                else
+                    value = 0;
+                made.binormalIndices[corner] = value;
+            }
+        });
+        return made;
+    }
+}
