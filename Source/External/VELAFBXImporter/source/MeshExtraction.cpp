@@ -1,6 +1,8 @@
 // One mesh node into its material parts: skin influences, vertex assembly, de-duplication and bounds.
 #include "ImporterInternal.h"
 
+#include "Platform/fbx/FbxParallel.h"
+
 #include <cstring>
 #include <limits>
 #include <algorithm>
@@ -77,40 +79,189 @@ namespace VelaFBX
             return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
-        // The direct-array index a by-control-point or by-polygon-vertex layer gives one corner; -1
-        // for none (other mappings are not read per vertex).
-        template <class T>
-        int VertexLayerIndex(const LayerElementOf<T>* aElement, int aControlPoint, int aPolygonVertex)
+        // One layer's mapping, resolved once per mesh into the way a corner finds its direct-array index
+        // (as LayerElement::GetDirectIndex does, without working out the modes for every corner).
+        struct CornerLayer
         {
-            if (!aElement)
-                return -1;
-            const MappingMode mapping = aElement->GetMappingMode();
-            if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
-                return -1;
-            return aElement->GetDirectIndex(aControlPoint, aPolygonVertex, -1, aElement->GetDirectArray().size());
-        }
+            enum class By : uint8_t { Nothing, ControlPoint, Corner, Polygon, First };
+            By by = By::Nothing;
+            const int* indices = nullptr;  // read through these when the layer is indexed
+            size_t indexCount = 0;
+            size_t directCount = 0;
 
-        // Everything a corner's vertex is read from besides its control point: corners of one control
-        // point with equal sources make equal vertices.
-        struct CornerSources
-        {
-            int uvs[4] = {-1, -1, -1, -1};
-            int normal = -1;
-            int tangent = -1;
-            int binormal = -1;
-            int colors[4] = {-1, -1, -1, -1};
-            bool operator==(const CornerSources& aOther) const = default;
+            // aVertexOnly: only by-control-point and by-polygon-vertex layers are read (the others per vertex).
+            static CornerLayer Of(const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly)
+            {
+                CornerLayer layer;
+                if (!aElement)
+                    return layer;
+                switch (aElement->GetMappingMode())
+                {
+                case MappingMode::ByControlPoint: layer.by = By::ControlPoint; break;
+                case MappingMode::ByPolygonVertex: layer.by = By::Corner; break;
+                case MappingMode::ByPolygon: layer.by = aVertexOnly ? By::Nothing : By::Polygon; break;
+                case MappingMode::AllSame: layer.by = aVertexOnly ? By::Nothing : By::First; break;
+                default: break;
+                }
+                if (aElement->GetReferenceMode() != ReferenceMode::Direct)
+                {
+                    layer.indices = aElement->GetIndexArray().data();
+                    layer.indexCount = aElement->GetIndexArray().size();
+                }
+                layer.directCount = aDirectCount;
+                return layer;
+            }
+
+            // -1 for none; the arguments are never negative.
+            int Index(int aControlPoint, int aCorner, int aPolygon) const
+            {
+                int index = 0;
+                switch (by)
+                {
+                case By::ControlPoint: index = aControlPoint; break;
+                case By::Corner: index = aCorner; break;
+                case By::Polygon: index = aPolygon; break;
+                case By::First: break;
+                case By::Nothing: return -1;
+                }
+                if (indices)
+                {
+                    if (static_cast<size_t>(index) >= indexCount)
+                        return -1;
+                    index = indices[index];
+                    if (index < 0)
+                        return -1;
+                }
+                return static_cast<size_t>(index) < directCount ? index : -1;
+            }
         };
 
-        void StoreDirection(const LayerElementOf<Vector4>* aElement, int aIndex, float aOut[3])
+        using CornerSources = MeshScratch::CornerSources;
+        constexpr size_t UV_SLOT = 0, NORMAL_SLOT = 4, TANGENT_SLOT = 5, BINORMAL_SLOT = 6, COLOR_SLOT = 7;
+
+        void StoreDirection(const std::vector<Vector4>& someValues, int aIndex, float aOut[3])
         {
             if (aIndex < 0)
                 return;
-            const Vector4& value = aElement->GetDirectArray()[static_cast<size_t>(aIndex)];
+            const Vector4& value = someValues[static_cast<size_t>(aIndex)];
             aOut[0] = static_cast<float>(value.x);
             aOut[1] = static_cast<float>(value.y);
             aOut[2] = static_cast<float>(value.z);
         }
+
+        void StorePosition(const Vector4& aPoint, float aOut[4])
+        {
+            aOut[0] = static_cast<float>(aPoint.x);
+            aOut[1] = static_cast<float>(aPoint.y);
+            aOut[2] = static_cast<float>(aPoint.z);
+            aOut[3] = static_cast<float>(aPoint.w);
+        }
+
+        // A mesh's layers as its corners read them, and the vertex a corner makes. Corners of one control
+        // point with equal sources make equal vertices.
+        class CornerReader
+        {
+        public:
+            CornerReader(const Mesh& aMesh, const InfluenceTable& someInfluences)
+                : myControlPoints(aMesh.GetControlPoints()), myInfluences(someInfluences)
+            {
+                myUvSetCount = std::min(aMesh.GetElementUVCount(), 4);
+                myColorSetCount = std::min(aMesh.GetElementVertexColorCount(), 4);
+                for (int set = 0; set < myUvSetCount; ++set)
+                {
+                    const LayerElementUV* uvs = aMesh.GetElementUV(set);
+                    myUvs[set] = &uvs->GetDirectArray();
+                    AddLayer(UV_SLOT + static_cast<size_t>(set), CornerLayer::Of(uvs, uvs->GetDirectArray().size(), false));
+                }
+                myNormals = AddDirections(NORMAL_SLOT, aMesh.GetElementNormal(0));
+                myTangents = AddDirections(TANGENT_SLOT, aMesh.GetElementTangent(0));
+                myBinormals = AddDirections(BINORMAL_SLOT, aMesh.GetElementBinormal(0));
+                for (int set = 0; set < myColorSetCount; ++set)
+                    if (const LayerElementVertexColor* colors = aMesh.GetElementVertexColor(set))
+                    {
+                        myColors[set] = &colors->GetDirectArray();
+                        AddLayer(COLOR_SLOT + static_cast<size_t>(set), CornerLayer::Of(colors, colors->GetDirectArray().size(), true));
+                    }
+            }
+
+            void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
+            {
+                aOut.fill(-1);
+                for (size_t i = 0; i < myLayerCount; ++i)
+                    aOut[mySlots[i]] = myLayers[i].Index(aControlPoint, aCorner, aPolygon);
+            }
+
+            // Only the position, for the running box.
+            void Position(int aControlPoint, float aOut[4]) const { StorePosition(myControlPoints[static_cast<size_t>(aControlPoint)], aOut); }
+
+            void BuildVertex(int aControlPoint, const CornerSources& someSources, Vertex& aOut) const
+            {
+                Position(aControlPoint, aOut.position);
+                for (int set = 0; set < myUvSetCount; ++set)
+                    if (const int index = someSources[UV_SLOT + static_cast<size_t>(set)]; index >= 0)
+                    {
+                        const Vector2& uv = (*myUvs[set])[static_cast<size_t>(index)];
+                        aOut.uvs[set][0] = static_cast<float>(uv.x);
+                        aOut.uvs[set][1] = static_cast<float>(1.0 - uv.y);
+                    }
+                if (myNormals)
+                    StoreDirection(*myNormals, someSources[NORMAL_SLOT], aOut.normal);
+                if (myTangents)
+                    StoreDirection(*myTangents, someSources[TANGENT_SLOT], aOut.tangent);
+                if (myBinormals)
+                    StoreDirection(*myBinormals, someSources[BINORMAL_SLOT], aOut.binormal);
+                for (int set = 0; set < myColorSetCount; ++set)
+                {
+                    const int index = someSources[COLOR_SLOT + static_cast<size_t>(set)];
+                    const Color color = index >= 0 ? (*myColors[set])[static_cast<size_t>(index)] : Color();
+                    aOut.colors[set][0] = static_cast<float>(color.r);
+                    aOut.colors[set][1] = static_cast<float>(color.g);
+                    aOut.colors[set][2] = static_cast<float>(color.b);
+                    aOut.colors[set][3] = static_cast<float>(color.a);
+                }
+                // Weights as stored; no renormalisation.
+                if (static_cast<size_t>(aControlPoint) < myInfluences.size())
+                {
+                    const Influences& slots = myInfluences[static_cast<size_t>(aControlPoint)];
+                    for (int slot = 0; slot < slots.count; ++slot)
+                    {
+                        aOut.boneIndices[slot] = slots.boneIndices[slot];
+                        aOut.boneWeights[slot] = slots.weights[slot];
+                    }
+                }
+            }
+
+        private:
+            void AddLayer(size_t aSlot, const CornerLayer& aLayer)
+            {
+                if (aLayer.by == CornerLayer::By::Nothing)
+                    return;
+                mySlots[myLayerCount] = aSlot;
+                myLayers[myLayerCount++] = aLayer;
+            }
+
+            const std::vector<Vector4>* AddDirections(size_t aSlot, const LayerElementOf<Vector4>* aElement)
+            {
+                if (!aElement)
+                    return nullptr;
+                AddLayer(aSlot, CornerLayer::Of(aElement, aElement->GetDirectArray().size(), true));
+                return &aElement->GetDirectArray();
+            }
+
+            const std::vector<Vector4>& myControlPoints;
+            const InfluenceTable& myInfluences;
+            int myUvSetCount = 0;
+            int myColorSetCount = 0;
+            const std::vector<Vector2>* myUvs[4] = {};
+            const std::vector<Color>* myColors[4] = {};
+            const std::vector<Vector4>* myNormals = nullptr;
+            const std::vector<Vector4>* myTangents = nullptr;
+            const std::vector<Vector4>* myBinormals = nullptr;
+            // Only the layers that map anything, with the source slot each fills.
+            CornerLayer myLayers[MeshScratch::LAYER_SLOTS];
+            size_t mySlots[MeshScratch::LAYER_SLOTS] = {};
+            size_t myLayerCount = 0;
+        };
 
         struct RunningBox
         {
@@ -138,10 +289,54 @@ namespace VelaFBX
                 return bounds;
             }
         };
+
+        // A part's corners, in order: each becomes a vertex, all kept.
+        void ExtractAllCorners(const CornerReader& aReader, const std::vector<int>& someCorners, size_t aPolygon, size_t aFirstCorner,
+                               RunningBox& aBox, ImportedMesh& aPart, size_t aControlPointCount)
+        {
+            for (size_t k = 0; k < 3; ++k)
+            {
+                const int corner = static_cast<int>(aFirstCorner + k);
+                // Corners naming no control point of the mesh are left out.
+                const int controlPoint = someCorners[static_cast<size_t>(corner)];
+                if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= aControlPointCount)
+                    continue;
+                CornerSources sources;
+                aReader.Sources(controlPoint, corner, static_cast<int>(aPolygon), sources);
+                Vertex& vertex = aPart.vertices.emplace_back();
+                aReader.BuildVertex(controlPoint, sources, vertex);
+                aBox.Widen(vertex.position);
+                aPart.indices.push_back(static_cast<uint32_t>(aPart.vertices.size() - 1));
+            }
+        }
+
+        // The hashes of the part's candidate vertices, independent of one another.
+        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch)
+        {
+            const size_t count = aScratch.candidates.size();
+            aScratch.candidateHashes.resize(count);
+            constexpr size_t BATCH = 16;
+            Vela::Fbx::ParallelFor(count, 2048, [&](size_t aBegin, size_t aEnd) {
+                Vertex batch[BATCH];
+                for (size_t first = aBegin; first < aEnd; first += BATCH)
+                {
+                    const size_t batchSize = std::min(BATCH, aEnd - first);
+                    for (size_t i = 0; i < batchSize; ++i)
+                    {
+                        const MeshScratch::Candidate& candidate = aScratch.candidates[first + i];
+                        CornerSources sources;
+                        aReader.Sources(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
+                        batch[i] = Vertex();
+                        aReader.BuildVertex(candidate.controlPoint, sources, batch[i]);
+                    }
+                    VertexDeduplicator::HashVertices(batch, batchSize, aScratch.candidateHashes.data() + first);
+                }
+            });
+        }
     }
 
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
-                     bool aDeduplicate)
+                     bool aDeduplicate, MeshScratch& aScratch)
     {
         const Mesh* mesh = aNode->GetMesh();
         if (!mesh)
@@ -156,39 +351,26 @@ namespace VelaFBX
             GatherInfluences(aNode, mesh, aSkeleton, influences);
         }
 
-        const int polygonCount = mesh->GetPolygonCount();
-        const int uvSetCount = std::min(mesh->GetElementUVCount(), 4);
-        const int colorSetCount = std::min(mesh->GetElementVertexColorCount(), 4);
-        const LayerElementNormal* normals = mesh->GetElementNormal(0);
-        const LayerElementTangent* tangents = mesh->GetElementTangent(0);
-        const LayerElementBinormal* binormals = mesh->GetElementBinormal(0);
-        const LayerElementUV* uvSets[4] = {};
-        const LayerElementVertexColor* colorSets[4] = {};
-        for (int set = 0; set < uvSetCount; ++set)
-            uvSets[set] = mesh->GetElementUV(set);
-        for (int set = 0; set < colorSetCount; ++set)
-            colorSets[set] = mesh->GetElementVertexColor(set);
-        const std::vector<Vector4>& controlPoints = mesh->GetControlPoints();
+        const CornerReader reader(*mesh, influences);
+        const size_t polygonCount = static_cast<size_t>(mesh->GetPolygonCount());
+        const size_t controlPointCount = mesh->GetControlPoints().size();
         const std::vector<int>& cornerControlPoints = mesh->GetPolygonVertices();
+        const std::vector<int>& polygonStarts = mesh->GetPolygonStarts();
+        auto polygonEnd = [&](size_t aPolygon) {
+            return aPolygon + 1 < polygonCount ? static_cast<size_t>(polygonStarts[aPolygon + 1]) : cornerControlPoints.size();
+        };
 
         // Shared by all parts of the node, so every part's box spans the whole node.
         RunningBox box;
-        VertexDeduplicator seen;
-        constexpr uint32_t NO_INDEX = UINT32_MAX;
-        struct LatestCorner
-        {
-            CornerSources sources;
-            uint32_t index = NO_INDEX;
-        };
-        std::vector<LatestCorner> latestCorners;  // by control point, within the current part
 
-        // Each polygon's material, looked up once; parts then reserve exactly their own share.
+        // Each polygon's material, looked up once; parts then reserve exactly their own share. With one
+        // material every polygon reads as it (unmapped and out-of-range slots read as the first).
         std::vector<const Vela::Fbx::Material*> polygonMaterials;
-        if (materialCount > 0)
+        if (materialCount > 1)
         {
-            polygonMaterials.resize(static_cast<size_t>(polygonCount));
-            for (int p = 0; p < polygonCount; ++p)
-                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, p));
+            polygonMaterials.resize(polygonCount);
+            for (size_t p = 0; p < polygonCount; ++p)
+                polygonMaterials[p] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, static_cast<int>(p)));
         }
 
         const int partCount = std::max(materialCount, 1);
@@ -199,97 +381,89 @@ namespace VelaFBX
             const Vela::Fbx::Material* partMaterial = materialCount > 0 ? aNode->GetMaterial(m) : nullptr;
             const int sceneIndex = partMaterial ? aScene->GetMaterialIndex(partMaterial) : -1;
             part.materialIndex = sceneIndex < 0 ? 0 : static_cast<uint64_t>(sceneIndex);
-            const size_t partPolygons = materialCount > 0 ? static_cast<size_t>(std::count(polygonMaterials.begin(), polygonMaterials.end(), partMaterial))
-                                                          : static_cast<size_t>(polygonCount);
-            part.vertices.reserve(partPolygons * 3);
+            const size_t partPolygons = materialCount > 1 ? static_cast<size_t>(std::count(polygonMaterials.begin(), polygonMaterials.end(), partMaterial))
+                                                          : polygonCount;
+            auto inPart = [&](size_t aPolygon) {
+                return (materialCount <= 1 || polygonMaterials[aPolygon] == partMaterial) &&
+                       polygonEnd(aPolygon) - static_cast<size_t>(polygonStarts[aPolygon]) >= 3;
+            };
             part.indices.reserve(partPolygons * 3);
-            if (aDeduplicate)
+
+            if (!aDeduplicate)
             {
-                seen.Reset(partPolygons * 3, controlPoints.size());
-                latestCorners.assign(controlPoints.size(), LatestCorner());
+                part.vertices.reserve(partPolygons * 3);
+                for (size_t p = 0; p < polygonCount; ++p)
+                    if (inPart(p))
+                        ExtractAllCorners(reader, cornerControlPoints, p, static_cast<size_t>(polygonStarts[p]), box, part, controlPointCount);
             }
-
-            for (int p = 0; p < polygonCount; ++p)
+            else
             {
-                if (mesh->GetPolygonSize(p) < 3)
-                    continue;
-                if (materialCount > 0 && polygonMaterials[static_cast<size_t>(p)] != partMaterial)
-                    continue;
-                const int firstCorner = mesh->GetPolygonVertexIndex(p);
-                for (int k = 0; k < 3; ++k)
+                // Corners repeating their control point's latest sources repeat its vertex: the others are
+                // candidates, whose vertices are hashed. part.indices holds candidate numbers until the end.
+                if (++aScratch.partStamp == 0)
                 {
-                    const int polygonVertex = firstCorner + k;
-                    // Corners naming no control point of the mesh are left out.
-                    const int controlPoint = cornerControlPoints[static_cast<size_t>(polygonVertex)];
-                    if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPoints.size())
-                        continue;
-                    CornerSources sources;
-                    for (int set = 0; set < uvSetCount; ++set)
-                        sources.uvs[set] = uvSets[set]->GetDirectIndex(controlPoint, polygonVertex, p, uvSets[set]->GetDirectArray().size());
-                    sources.normal = VertexLayerIndex(normals, controlPoint, polygonVertex);
-                    sources.tangent = VertexLayerIndex(tangents, controlPoint, polygonVertex);
-                    sources.binormal = VertexLayerIndex(binormals, controlPoint, polygonVertex);
-                    for (int set = 0; set < colorSetCount; ++set)
-                        sources.colors[set] = VertexLayerIndex(colorSets[set], controlPoint, polygonVertex);
-                    // A corner repeating its control point's latest sources repeats its vertex and index.
-                    LatestCorner* latest = aDeduplicate ? &latestCorners[static_cast<size_t>(controlPoint)] : nullptr;
-                    if (latest && latest->index != NO_INDEX && latest->sources == sources)
-                    {
-                        part.indices.push_back(latest->index);
-                        continue;
-                    }
-
-                    Vertex vertex;
-                    const Vector4& position = controlPoints[static_cast<size_t>(controlPoint)];
-                    vertex.position[0] = static_cast<float>(position.x);
-                    vertex.position[1] = static_cast<float>(position.y);
-                    vertex.position[2] = static_cast<float>(position.z);
-                    vertex.position[3] = static_cast<float>(position.w);
-
-                    for (int set = 0; set < uvSetCount; ++set)
-                        if (sources.uvs[set] >= 0)
-                        {
-                            const Vector2& uv = uvSets[set]->GetDirectArray()[static_cast<size_t>(sources.uvs[set])];
-                            vertex.uvs[set][0] = static_cast<float>(uv.x);
-                            vertex.uvs[set][1] = static_cast<float>(1.0 - uv.y);
-                        }
-
-                    StoreDirection(normals, sources.normal, vertex.normal);
-                    StoreDirection(tangents, sources.tangent, vertex.tangent);
-                    StoreDirection(binormals, sources.binormal, vertex.binormal);
-
-                    for (int set = 0; set < colorSetCount; ++set)
-                    {
-                        const Color color = sources.colors[set] >= 0 ? colorSets[set]->GetDirectArray()[static_cast<size_t>(sources.colors[set])] : Color();
-                        vertex.colors[set][0] = static_cast<float>(color.r);
-                        vertex.colors[set][1] = static_cast<float>(color.g);
-                        vertex.colors[set][2] = static_cast<float>(color.b);
-                        vertex.colors[set][3] = static_cast<float>(color.a);
-                    }
-
-                    // Weights as stored; no renormalisation.
-                    if (static_cast<size_t>(controlPoint) < influences.size())
-                    {
-                        const Influences& slots = influences[static_cast<size_t>(controlPoint)];
-                        for (int slot = 0; slot < slots.count; ++slot)
-                        {
-                            vertex.boneIndices[slot] = slots.boneIndices[slot];
-                            vertex.boneWeights[slot] = slots.weights[slot];
-                        }
-                    }
-
-                    box.Widen(vertex.position);
-
-                    if (!aDeduplicate)
-                    {
-                        part.indices.push_back(static_cast<uint32_t>(part.vertices.size()));
-                        part.vertices.push_back(vertex);
-                        continue;
-                    }
-                    const uint32_t index = seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices);
-                    part.indices.push_back(index);
-                    *latest = {sources, index};
+                    for (MeshScratch::LatestCorner& latest : aScratch.latestCorners)
+                        latest.partStamp = 0;
+                    aScratch.partStamp = 1;
                 }
+                if (aScratch.latestCorners.size() < controlPointCount)
+                    aScratch.latestCorners.resize(controlPointCount);
+                const uint32_t stamp = aScratch.partStamp;
+                std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
+                candidates.clear();
+                for (size_t p = 0; p < polygonCount; ++p)
+                {
+                    if (!inPart(p))
+                        continue;
+                    const int firstCorner = polygonStarts[p];
+                    for (int k = 0; k < 3; ++k)
+                    {
+                        const int corner = firstCorner + k;
+                        // Corners naming no control point of the mesh are left out.
+                        const int controlPoint = cornerControlPoints[static_cast<size_t>(corner)];
+                        if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPointCount)
+                            continue;
+                        CornerSources sources;
+                        reader.Sources(controlPoint, corner, static_cast<int>(p), sources);
+                        MeshScratch::LatestCorner& latest = aScratch.latestCorners[static_cast<size_t>(controlPoint)];
+                        if (latest.partStamp == stamp && latest.sources == sources)
+                        {
+                            part.indices.push_back(latest.candidate);
+                            continue;
+                        }
+                        const uint32_t candidate = static_cast<uint32_t>(candidates.size());
+                        candidates.push_back({controlPoint, corner, static_cast<int>(p)});
+                        latest = {sources, candidate, stamp};
+                        part.indices.push_back(candidate);
+                    }
+                }
+
+                HashCandidates(reader, aScratch);
+
+                // In corner order: each candidate takes the index of the first with its hash.
+                const size_t candidateCount = candidates.size();
+                aScratch.deduplicator.Reset(std::min(candidateCount, controlPointCount));
+                aScratch.candidateIndices.resize(candidateCount);
+                aScratch.keptCandidates.clear();
+                for (size_t c = 0; c < candidateCount; ++c)
+                {
+                    float position[4];
+                    reader.Position(candidates[c].controlPoint, position);
+                    box.Widen(position);
+                    const uint32_t index = aScratch.deduplicator.Add(aScratch.candidateHashes[c]);
+                    if (index == aScratch.keptCandidates.size())
+                        aScratch.keptCandidates.push_back(static_cast<uint32_t>(c));
+                    aScratch.candidateIndices[c] = index;
+                }
+                part.vertices.reserve(aScratch.keptCandidates.size());
+                for (const uint32_t c : aScratch.keptCandidates)
+                {
+                    CornerSources sources;
+                    reader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
+                    reader.BuildVertex(candidates[c].controlPoint, sources, part.vertices.emplace_back());
+                }
+                for (uint32_t& index : part.indices)
+                    index = aScratch.candidateIndices[index];
             }
 
             if (part.vertices.empty())
@@ -300,4 +474,5 @@ namespace VelaFBX
         }
         return true;
     }
+
 }
