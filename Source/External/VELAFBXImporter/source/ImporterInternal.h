@@ -83,7 +83,9 @@ namespace VelaFBX
         void Reset(size_t aExpected);
         // The index of the first vertex added with aHash; a hash not met before takes the next index.
         uint32_t Add(uint64_t aHash);
-        uint32_t Size() const { return myCount; }
+        // Starts loading the slot aHash is looked up in: the table is too big for the nearest caches and
+        // the hashes are known well before they are added.
+        void Prefetch(uint64_t aHash) const;
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
@@ -103,8 +105,8 @@ namespace VelaFBX
     // Tables ExtractMesh needs for every mesh, kept from import to import so their memory is reused.
     struct MeshScratch
     {
-        // Where each of a corner's vertex values are read (uv sets, normal, tangent, binormal, colour sets);
-        // -1 for none.
+        // Where a corner's vertex values are read: the direct-array index (-1 for none) in each of the mesh's
+        // mapping layers (at most 4 uv sets, normal, tangent, binormal, 4 colour sets); the rest is unused.
         static constexpr size_t LAYER_SLOTS = 11;
         using CornerSources = std::array<int, LAYER_SLOTS>;
         // The first corner of a distinct (control point, sources) pair in a part: its vertex is hashed.

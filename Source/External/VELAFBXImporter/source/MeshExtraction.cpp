@@ -79,64 +79,62 @@ namespace VelaFBX
             return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
+        // What a corner's layer index is read by: its control point, its own number, its polygon, or none
+        // (entry 0), in the order CornerLayer::Index is given them.
+        enum class CornerArgument : uint8_t { ControlPoint, Corner, Polygon, First };
+
         // One layer's mapping, resolved once per mesh into the way a corner finds its direct-array index
         // (as LayerElement::GetDirectIndex does, without working out the modes for every corner).
         struct CornerLayer
         {
-            enum class By : uint8_t { Nothing, ControlPoint, Corner, Polygon, First };
-            By by = By::Nothing;
+            CornerArgument argument = CornerArgument::First;
             const int* indices = nullptr;  // read through these when the layer is indexed
-            size_t indexCount = 0;
-            size_t directCount = 0;
+            // Lengths, at most 2^31: then an int read as unsigned is below them exactly when it is in range.
+            uint32_t indexCount = 0;
+            uint32_t directCount = 0;
 
-            // aVertexOnly: only by-control-point and by-polygon-vertex layers are read (the others per vertex).
-            static CornerLayer Of(const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly)
+            // False when the layer maps nothing. aVertexOnly: only by-control-point and by-polygon-vertex
+            // layers are read (the others are not per vertex).
+            static bool Resolve(const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly, CornerLayer& aOut)
             {
-                CornerLayer layer;
                 if (!aElement)
-                    return layer;
+                    return false;
                 switch (aElement->GetMappingMode())
                 {
-                case MappingMode::ByControlPoint: layer.by = By::ControlPoint; break;
-                case MappingMode::ByPolygonVertex: layer.by = By::Corner; break;
-                case MappingMode::ByPolygon: layer.by = aVertexOnly ? By::Nothing : By::Polygon; break;
-                case MappingMode::AllSame: layer.by = aVertexOnly ? By::Nothing : By::First; break;
-                default: break;
+                case MappingMode::ByControlPoint: aOut.argument = CornerArgument::ControlPoint; break;
+                case MappingMode::ByPolygonVertex: aOut.argument = CornerArgument::Corner; break;
+                case MappingMode::ByPolygon: aOut.argument = CornerArgument::Polygon; break;
+                case MappingMode::AllSame: aOut.argument = CornerArgument::First; break;
+                default: return false;
                 }
+                if (aVertexOnly && aOut.argument != CornerArgument::ControlPoint && aOut.argument != CornerArgument::Corner)
+                    return false;
+                constexpr size_t LIMIT = size_t{1} << 31;
                 if (aElement->GetReferenceMode() != ReferenceMode::Direct)
                 {
-                    layer.indices = aElement->GetIndexArray().data();
-                    layer.indexCount = aElement->GetIndexArray().size();
+                    aOut.indices = aElement->GetIndexArray().data();
+                    aOut.indexCount = static_cast<uint32_t>(std::min(aElement->GetIndexArray().size(), LIMIT));
                 }
-                layer.directCount = aDirectCount;
-                return layer;
+                aOut.directCount = static_cast<uint32_t>(std::min(aDirectCount, LIMIT));
+                return true;
             }
 
-            // -1 for none; the arguments are never negative.
-            int Index(int aControlPoint, int aCorner, int aPolygon) const
+            // -1 for none; someArguments by CornerArgument, never negative.
+            int Index(const int someArguments[4]) const
             {
-                int index = 0;
-                switch (by)
-                {
-                case By::ControlPoint: index = aControlPoint; break;
-                case By::Corner: index = aCorner; break;
-                case By::Polygon: index = aPolygon; break;
-                case By::First: break;
-                case By::Nothing: return -1;
-                }
+                uint32_t index = static_cast<uint32_t>(someArguments[static_cast<size_t>(argument)]);
                 if (indices)
                 {
-                    if (static_cast<size_t>(index) >= indexCount)
+                    if (index >= indexCount)
                         return -1;
-                    index = indices[index];
-                    if (index < 0)
-                        return -1;
+                    index = static_cast<uint32_t>(indices[index]);
                 }
-                return static_cast<size_t>(index) < directCount ? index : -1;
+                return index < directCount ? static_cast<int>(index) : -1;
             }
         };
 
         using CornerSources = MeshScratch::CornerSources;
+
         constexpr size_t UV_SLOT = 0, NORMAL_SLOT = 4, TANGENT_SLOT = 5, BINORMAL_SLOT = 6, COLOR_SLOT = 7;
 
         void StoreDirection(const std::vector<Vector4>& someValues, int aIndex, float aOut[3])
@@ -171,7 +169,7 @@ namespace VelaFBX
                 {
                     const LayerElementUV* uvs = aMesh.GetElementUV(set);
                     myUvs[set] = &uvs->GetDirectArray();
-                    AddLayer(UV_SLOT + static_cast<size_t>(set), CornerLayer::Of(uvs, uvs->GetDirectArray().size(), false));
+                    AddLayer(UV_SLOT + static_cast<size_t>(set), uvs, uvs->GetDirectArray().size(), false);
                 }
                 myNormals = AddDirections(NORMAL_SLOT, aMesh.GetElementNormal(0));
                 myTangents = AddDirections(TANGENT_SLOT, aMesh.GetElementTangent(0));
@@ -180,15 +178,27 @@ namespace VelaFBX
                     if (const LayerElementVertexColor* colors = aMesh.GetElementVertexColor(set))
                     {
                         myColors[set] = &colors->GetDirectArray();
-                        AddLayer(COLOR_SLOT + static_cast<size_t>(set), CornerLayer::Of(colors, colors->GetDirectArray().size(), true));
+                        AddLayer(COLOR_SLOT + static_cast<size_t>(set), colors, colors->GetDirectArray().size(), true);
                     }
             }
 
+            size_t LayerCount() const { return myLayerCount; }
+
+            // The mapping layers' indices in their order (the rest of aOut is not read).
             void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
             {
-                aOut.fill(-1);
+                const int arguments[4] = {aControlPoint, aCorner, aPolygon, 0};
                 for (size_t i = 0; i < myLayerCount; ++i)
-                    aOut[mySlots[i]] = myLayers[i].Index(aControlPoint, aCorner, aPolygon);
+                    aOut[i] = myLayers[i].Index(arguments);
+            }
+            // The same for a mesh of LAYERS mapping layers, unrolled.
+            template <size_t LAYERS>
+            void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
+            {
+                const int arguments[4] = {aControlPoint, aCorner, aPolygon, 0};
+#pragma GCC unroll 11
+                for (size_t i = 0; i < LAYERS; ++i)
+                    aOut[i] = myLayers[i].Index(arguments);
             }
 
             // Only the position, for the running box.
@@ -198,21 +208,21 @@ namespace VelaFBX
             {
                 Position(aControlPoint, aOut.position);
                 for (int set = 0; set < myUvSetCount; ++set)
-                    if (const int index = someSources[UV_SLOT + static_cast<size_t>(set)]; index >= 0)
+                    if (const int index = At(someSources, UV_SLOT + static_cast<size_t>(set)); index >= 0)
                     {
                         const Vector2& uv = (*myUvs[set])[static_cast<size_t>(index)];
                         aOut.uvs[set][0] = static_cast<float>(uv.x);
                         aOut.uvs[set][1] = static_cast<float>(1.0 - uv.y);
                     }
                 if (myNormals)
-                    StoreDirection(*myNormals, someSources[NORMAL_SLOT], aOut.normal);
+                    StoreDirection(*myNormals, At(someSources, NORMAL_SLOT), aOut.normal);
                 if (myTangents)
-                    StoreDirection(*myTangents, someSources[TANGENT_SLOT], aOut.tangent);
+                    StoreDirection(*myTangents, At(someSources, TANGENT_SLOT), aOut.tangent);
                 if (myBinormals)
-                    StoreDirection(*myBinormals, someSources[BINORMAL_SLOT], aOut.binormal);
+                    StoreDirection(*myBinormals, At(someSources, BINORMAL_SLOT), aOut.binormal);
                 for (int set = 0; set < myColorSetCount; ++set)
                 {
-                    const int index = someSources[COLOR_SLOT + static_cast<size_t>(set)];
+                    const int index = At(someSources, COLOR_SLOT + static_cast<size_t>(set));
                     const Color color = index >= 0 ? (*myColors[set])[static_cast<size_t>(index)] : Color();
                     aOut.colors[set][0] = static_cast<float>(color.r);
                     aOut.colors[set][1] = static_cast<float>(color.g);
@@ -232,19 +242,20 @@ namespace VelaFBX
             }
 
         private:
-            void AddLayer(size_t aSlot, const CornerLayer& aLayer)
+            void AddLayer(size_t aSlot, const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly)
             {
-                if (aLayer.by == CornerLayer::By::Nothing)
-                    return;
-                mySlots[myLayerCount] = aSlot;
-                myLayers[myLayerCount++] = aLayer;
+                if (CornerLayer::Resolve(aElement, aDirectCount, aVertexOnly, myLayers[myLayerCount]))
+                    myPositions[aSlot] = static_cast<int>(myLayerCount++);
             }
+
+            // Where a value slot's index is among a corner's sources.
+            int At(const CornerSources& someSources, size_t aSlot) const { return myPositions[aSlot] < 0 ? -1 : someSources[static_cast<size_t>(myPositions[aSlot])]; }
 
             const std::vector<Vector4>* AddDirections(size_t aSlot, const LayerElementOf<Vector4>* aElement)
             {
                 if (!aElement)
                     return nullptr;
-                AddLayer(aSlot, CornerLayer::Of(aElement, aElement->GetDirectArray().size(), true));
+                AddLayer(aSlot, aElement, aElement->GetDirectArray().size(), true);
                 return &aElement->GetDirectArray();
             }
 
@@ -257,10 +268,10 @@ namespace VelaFBX
             const std::vector<Vector4>* myNormals = nullptr;
             const std::vector<Vector4>* myTangents = nullptr;
             const std::vector<Vector4>* myBinormals = nullptr;
-            // Only the layers that map anything, with the source slot each fills.
+            // Only the layers that map anything; by value slot, the layer's position among them (or -1).
             CornerLayer myLayers[MeshScratch::LAYER_SLOTS];
-            size_t mySlots[MeshScratch::LAYER_SLOTS] = {};
             size_t myLayerCount = 0;
+            int myPositions[MeshScratch::LAYER_SLOTS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
         };
 
         struct RunningBox
@@ -307,6 +318,49 @@ namespace VelaFBX
                 aReader.BuildVertex(controlPoint, sources, vertex);
                 aBox.Widen(vertex.position);
                 aPart.indices.push_back(static_cast<uint32_t>(aPart.vertices.size() - 1));
+            }
+        }
+
+        // Corners repeating their control point's latest sources (in this part) repeat its vertex; the others
+        // are candidates, whose vertices are hashed. someIndices gets each corner's candidate.
+        template <size_t LAYERS, class InPart>
+        void FindCandidates(const CornerReader& aReader, const std::vector<int>& someCorners, const std::vector<int>& somePolygonStarts,
+                            size_t aControlPointCount, const InPart& aInPart, MeshScratch& aScratch, std::vector<uint32_t>& someIndices)
+        {
+            const uint32_t stamp = aScratch.partStamp;
+            for (size_t p = 0; p < somePolygonStarts.size(); ++p)
+            {
+                if (!aInPart(p))
+                    continue;
+                const int firstCorner = somePolygonStarts[p];
+                for (int k = 0; k < 3; ++k)
+                {
+                    const int corner = firstCorner + k;
+                    // Corners naming no control point of the mesh are left out.
+                    const int controlPoint = someCorners[static_cast<size_t>(corner)];
+                    if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= aControlPointCount)
+                        continue;
+                    CornerSources sources;
+                    aReader.Sources<LAYERS>(controlPoint, corner, static_cast<int>(p), sources);
+                    MeshScratch::LatestCorner& latest = aScratch.latestCorners[static_cast<size_t>(controlPoint)];
+                    bool same = latest.partStamp == stamp;
+#pragma GCC unroll 11
+                    for (size_t i = 0; i < LAYERS; ++i)
+                        same &= latest.sources[i] == sources[i];
+                    if (same)
+                    {
+                        someIndices.push_back(latest.candidate);
+                        continue;
+                    }
+                    const uint32_t candidate = static_cast<uint32_t>(aScratch.candidates.size());
+                    aScratch.candidates.push_back({controlPoint, corner, static_cast<int>(p)});
+                    latest.partStamp = stamp;
+                    latest.candidate = candidate;
+#pragma GCC unroll 11
+                    for (size_t i = 0; i < LAYERS; ++i)
+                        latest.sources[i] = sources[i];
+                    someIndices.push_back(candidate);
+                }
             }
         }
 
@@ -398,8 +452,7 @@ namespace VelaFBX
             }
             else
             {
-                // Corners repeating their control point's latest sources repeat its vertex: the others are
-                // candidates, whose vertices are hashed. part.indices holds candidate numbers until the end.
+                // part.indices holds candidate numbers until the end.
                 if (++aScratch.partStamp == 0)
                 {
                     for (MeshScratch::LatestCorner& latest : aScratch.latestCorners)
@@ -408,34 +461,25 @@ namespace VelaFBX
                 }
                 if (aScratch.latestCorners.size() < controlPointCount)
                     aScratch.latestCorners.resize(controlPointCount);
-                const uint32_t stamp = aScratch.partStamp;
                 std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
                 candidates.clear();
-                for (size_t p = 0; p < polygonCount; ++p)
+                auto findCandidates = [&]<size_t LAYERS>() {
+                    FindCandidates<LAYERS>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
+                };
+                switch (reader.LayerCount())
                 {
-                    if (!inPart(p))
-                        continue;
-                    const int firstCorner = polygonStarts[p];
-                    for (int k = 0; k < 3; ++k)
-                    {
-                        const int corner = firstCorner + k;
-                        // Corners naming no control point of the mesh are left out.
-                        const int controlPoint = cornerControlPoints[static_cast<size_t>(corner)];
-                        if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPointCount)
-                            continue;
-                        CornerSources sources;
-                        reader.Sources(controlPoint, corner, static_cast<int>(p), sources);
-                        MeshScratch::LatestCorner& latest = aScratch.latestCorners[static_cast<size_t>(controlPoint)];
-                        if (latest.partStamp == stamp && latest.sources == sources)
-                        {
-                            part.indices.push_back(latest.candidate);
-                            continue;
-                        }
-                        const uint32_t candidate = static_cast<uint32_t>(candidates.size());
-                        candidates.push_back({controlPoint, corner, static_cast<int>(p)});
-                        latest = {sources, candidate, stamp};
-                        part.indices.push_back(candidate);
-                    }
+                case 0: findCandidates.operator()<0>(); break;
+                case 1: findCandidates.operator()<1>(); break;
+                case 2: findCandidates.operator()<2>(); break;
+                case 3: findCandidates.operator()<3>(); break;
+                case 4: findCandidates.operator()<4>(); break;
+                case 5: findCandidates.operator()<5>(); break;
+                case 6: findCandidates.operator()<6>(); break;
+                case 7: findCandidates.operator()<7>(); break;
+                case 8: findCandidates.operator()<8>(); break;
+                case 9: findCandidates.operator()<9>(); break;
+                case 10: findCandidates.operator()<10>(); break;
+                default: findCandidates.operator()<11>(); break;
                 }
 
                 HashCandidates(reader, aScratch);
@@ -450,6 +494,9 @@ namespace VelaFBX
                     float position[4];
                     reader.Position(candidates[c].controlPoint, position);
                     box.Widen(position);
+                    constexpr size_t PREFETCH_AHEAD = 32;
+                    if (c + PREFETCH_AHEAD < candidateCount)
+                        aScratch.deduplicator.Prefetch(aScratch.candidateHashes[c + PREFETCH_AHEAD]);
                     const uint32_t index = aScratch.deduplicator.Add(aScratch.candidateHashes[c]);
                     if (index == aScratch.keptCandidates.size())
                         aScratch.keptCandidates.push_back(static_cast<uint32_t>(c));

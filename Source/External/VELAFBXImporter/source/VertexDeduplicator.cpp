@@ -126,6 +126,8 @@ namespace VelaFBX
         }
     }
 
+    void VertexDeduplicator::Prefetch(uint64_t aHash) const { __builtin_prefetch(&mySlots[SlotOf(aHash, myMask)]); }
+
     uint32_t VertexDeduplicator::Add(uint64_t aHash)
     {
         // At most half full, so probes stay short (and always end).
