@@ -136,6 +136,7 @@ namespace VelaFBX
         uint32_t partStamp = 0;
         std::vector<Candidate> candidates;
         std::vector<uint64_t> candidateHashes;
+        std::vector<Vertex> candidateVertices;  // when kept: each candidate's vertex
         std::vector<uint32_t> candidateIndices;  // the vertex index each candidate takes
         std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
         VertexDeduplicator deduplicator;

@@ -364,26 +364,29 @@ namespace VelaFBX
             }
         }
 
-        // The hashes of the part's candidate vertices, independent of one another.
-        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch)
+        // The hashes of the part's candidate vertices, independent of one another. With aKeepVertices the
+        // vertices are kept in the scratch too, for the part to copy rather than make again.
+        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, bool aKeepVertices)
         {
             const size_t count = aScratch.candidates.size();
             aScratch.candidateHashes.resize(count);
+            aScratch.candidateVertices.resize(aKeepVertices ? count : 0);
             constexpr size_t BATCH = 16;
             Vela::Fbx::ParallelFor(count, 2048, [&](size_t aBegin, size_t aEnd) {
                 Vertex batch[BATCH];
                 for (size_t first = aBegin; first < aEnd; first += BATCH)
                 {
                     const size_t batchSize = std::min(BATCH, aEnd - first);
+                    Vertex* vertices = aKeepVertices ? aScratch.candidateVertices.data() + first : batch;
                     for (size_t i = 0; i < batchSize; ++i)
                     {
                         const MeshScratch::Candidate& candidate = aScratch.candidates[first + i];
                         CornerSources sources;
                         aReader.Sources(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
-                        batch[i] = Vertex();
-                        aReader.BuildVertex(candidate.controlPoint, sources, batch[i]);
+                        vertices[i] = Vertex();
+                        aReader.BuildVertex(candidate.controlPoint, sources, vertices[i]);
                     }
-                    VertexDeduplicator::HashVertices(batch, batchSize, aScratch.candidateHashes.data() + first);
+                    VertexDeduplicator::HashVertices(vertices, batchSize, aScratch.candidateHashes.data() + first);
                 }
             });
         }
@@ -482,7 +485,10 @@ namespace VelaFBX
                 default: findCandidates.operator()<11>(); break;
                 }
 
-                HashCandidates(reader, aScratch);
+                // Most meshes have about one vertex per control point; candidates far beyond that are mostly
+                // repeats, not worth keeping whole.
+                const bool keepVertices = candidates.size() <= 2 * controlPointCount;
+                HashCandidates(reader, aScratch, keepVertices);
 
                 // In corner order: each candidate takes the index of the first with its hash.
                 const size_t candidateCount = candidates.size();
@@ -502,12 +508,22 @@ namespace VelaFBX
                         aScratch.keptCandidates.push_back(static_cast<uint32_t>(c));
                     aScratch.candidateIndices[c] = index;
                 }
-                part.vertices.reserve(aScratch.keptCandidates.size());
-                for (const uint32_t c : aScratch.keptCandidates)
+                if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
+                    part.vertices = aScratch.candidateVertices;
+                else
                 {
-                    CornerSources sources;
-                    reader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
-                    reader.BuildVertex(candidates[c].controlPoint, sources, part.vertices.emplace_back());
+                    part.vertices.reserve(aScratch.keptCandidates.size());
+                    for (const uint32_t c : aScratch.keptCandidates)
+                    {
+                        if (keepVertices)
+                        {
+                            part.vertices.push_back(aScratch.candidateVertices[c]);
+                            continue;
+                        }
+                        CornerSources sources;
+                        reader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
+                        reader.BuildVertex(candidates[c].controlPoint, sources, part.vertices.emplace_back());
+                    }
                 }
                 for (uint32_t& index : part.indices)
                     index = aScratch.candidateIndices[index];
