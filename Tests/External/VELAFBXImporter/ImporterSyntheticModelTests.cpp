@@ -381,6 +381,9 @@ TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
     VelaFBX::VertexDeduplicator::HashVertices(corners.data() + 4999, 1, hashes.data() + 4999);
     VelaFBX::VertexDeduplicator deduplicator;
     deduplicator.Reset(11);  // fewer than it gets: the table must grow
+    std::vector<uint32_t> indices(corners.size());
+    std::vector<uint32_t> firsts;
+    deduplicator.AddAll(hashes.data(), hashes.size(), indices.data(), firsts);
     std::vector<VelaFBX::Vertex> vertices;
     std::unordered_map<uint64_t, uint32_t> reference;
     for (size_t i = 0; i < corners.size(); ++i)
@@ -389,10 +392,13 @@ TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
         EXPECT_EQ(VelaFBX::VertexHash(corner), referenceHash(corner));
         EXPECT_EQ(hashes[i], referenceHash(corner));
         const auto [entry, inserted] = reference.try_emplace(referenceHash(corner), static_cast<uint32_t>(reference.size()));
-        const uint32_t index = deduplicator.Add(hashes[i]);
-        ASSERT_EQ(index, entry->second);
-        if (index == vertices.size())
+        ASSERT_EQ(indices[i], entry->second);
+        if (inserted)
+        {
+            ASSERT_LT(vertices.size(), firsts.size());
+            EXPECT_EQ(firsts[vertices.size()], i);
             vertices.push_back(corner);
+        }
     }
     EXPECT_EQ(vertices.size(), 13u * 7u * 2u);
 }

@@ -92,9 +92,9 @@ namespace VelaFBX
         void Reset(size_t aExpected);
         // The index of the first vertex added with aHash; a hash not met before takes the next index.
         uint32_t Add(uint64_t aHash);
-        // Starts loading the slot aHash is looked up in: the table is too big for the nearest caches and
-        // the hashes are known well before they are added.
-        void Prefetch(uint64_t aHash) const;
+        // Add for each of aCount hashes in order, into someIndices; someFirsts gets the number of each hash
+        // that took a new index.
+        void AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts);
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;

@@ -495,19 +495,13 @@ namespace VelaFBX
                 aScratch.deduplicator.Reset(std::min(candidateCount, controlPointCount));
                 aScratch.candidateIndices.resize(candidateCount);
                 aScratch.keptCandidates.clear();
-                for (size_t c = 0; c < candidateCount; ++c)
+                for (const MeshScratch::Candidate& candidate : candidates)
                 {
                     float position[4];
-                    reader.Position(candidates[c].controlPoint, position);
+                    reader.Position(candidate.controlPoint, position);
                     box.Widen(position);
-                    constexpr size_t PREFETCH_AHEAD = 32;
-                    if (c + PREFETCH_AHEAD < candidateCount)
-                        aScratch.deduplicator.Prefetch(aScratch.candidateHashes[c + PREFETCH_AHEAD]);
-                    const uint32_t index = aScratch.deduplicator.Add(aScratch.candidateHashes[c]);
-                    if (index == aScratch.keptCandidates.size())
-                        aScratch.keptCandidates.push_back(static_cast<uint32_t>(c));
-                    aScratch.candidateIndices[c] = index;
                 }
+                aScratch.deduplicator.AddAll(aScratch.candidateHashes.data(), candidateCount, aScratch.candidateIndices.data(), aScratch.keptCandidates);
                 if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
                     part.vertices = aScratch.candidateVertices;
                 else

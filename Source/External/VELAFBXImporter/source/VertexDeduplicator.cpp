@@ -126,8 +126,6 @@ namespace VelaFBX
         }
     }
 
-    void VertexDeduplicator::Prefetch(uint64_t aHash) const { __builtin_prefetch(&mySlots[SlotOf(aHash, myMask)]); }
-
     uint32_t VertexDeduplicator::Add(uint64_t aHash)
     {
         // At most half full, so probes stay short (and always end).
@@ -139,5 +137,21 @@ namespace VelaFBX
                 return mySlots[slot].index;
         mySlots[slot] = {aHash, myCount};
         return myCount++;
+    }
+
+    void VertexDeduplicator::AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts)
+    {
+        // The table is too big for the nearest caches, and the hashes are known well before they are added:
+        // their slots are loaded ahead.
+        constexpr size_t PREFETCH_AHEAD = 32;
+        for (size_t i = 0; i < aCount; ++i)
+        {
+            if (i + PREFETCH_AHEAD < aCount)
+                __builtin_prefetch(&mySlots[SlotOf(someHashes[i + PREFETCH_AHEAD], myMask)]);
+            const uint32_t count = myCount;
+            someIndices[i] = Add(someHashes[i]);
+            if (myCount != count)
+                someFirsts.push_back(static_cast<uint32_t>(i));
+        }
     }
 }
