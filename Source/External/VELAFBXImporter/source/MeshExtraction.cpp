@@ -191,14 +191,32 @@ namespace VelaFBX
                 for (size_t i = 0; i < myLayerCount; ++i)
                     aOut[i] = myLayers[i].Index(arguments);
             }
-            // The same for a mesh of LAYERS mapping layers, unrolled.
-            template <size_t LAYERS>
+            // The same for a mesh of LAYERS mapping layers, unrolled; BY_CORNER when they are all IndexedByCorner.
+            template <size_t LAYERS, bool BY_CORNER>
             void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
             {
                 const int arguments[4] = {aControlPoint, aCorner, aPolygon, 0};
 #pragma GCC unroll 11
                 for (size_t i = 0; i < LAYERS; ++i)
-                    aOut[i] = myLayers[i].Index(arguments);
+                {
+                    if constexpr (BY_CORNER)
+                    {
+                        const uint32_t index = static_cast<uint32_t>(myLayers[i].indices[aCorner]);
+                        aOut[i] = index < myLayers[i].directCount ? static_cast<int>(index) : -1;
+                    }
+                    else
+                        aOut[i] = myLayers[i].Index(arguments);
+                }
+            }
+
+            // Whether every mapping layer is read by corner through an index array covering all aCornerCount
+            // corners (the usual layout), so a corner's index needs no more than one look-up.
+            bool IndexedByCorner(size_t aCornerCount) const
+            {
+                for (size_t i = 0; i < myLayerCount; ++i)
+                    if (myLayers[i].argument != CornerArgument::Corner || !myLayers[i].indices || myLayers[i].indexCount < aCornerCount)
+                        return false;
+                return true;
             }
 
             // Only the position, for the running box.
@@ -323,7 +341,7 @@ namespace VelaFBX
 
         // Corners repeating their control point's latest sources (in this part) repeat its vertex; the others
         // are candidates, whose vertices are hashed. someIndices gets each corner's candidate.
-        template <size_t LAYERS, class InPart>
+        template <size_t LAYERS, bool BY_CORNER, class InPart>
         void FindCandidates(const CornerReader& aReader, const std::vector<int>& someCorners, const std::vector<int>& somePolygonStarts,
                             size_t aControlPointCount, const InPart& aInPart, MeshScratch& aScratch, std::vector<uint32_t>& someIndices)
         {
@@ -341,7 +359,7 @@ namespace VelaFBX
                     if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= aControlPointCount)
                         continue;
                     CornerSources sources;
-                    aReader.Sources<LAYERS>(controlPoint, corner, static_cast<int>(p), sources);
+                    aReader.Sources<LAYERS, BY_CORNER>(controlPoint, corner, static_cast<int>(p), sources);
                     MeshScratch::LatestCorner& latest = aScratch.latestCorners[static_cast<size_t>(controlPoint)];
                     bool same = latest.partStamp == stamp;
 #pragma GCC unroll 11
@@ -466,8 +484,12 @@ namespace VelaFBX
                     aScratch.latestCorners.resize(controlPointCount);
                 std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
                 candidates.clear();
+                const bool byCorner = reader.IndexedByCorner(cornerControlPoints.size());
                 auto findCandidates = [&]<size_t LAYERS>() {
-                    FindCandidates<LAYERS>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
+                    if (byCorner)
+                        FindCandidates<LAYERS, true>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
+                    else
+                        FindCandidates<LAYERS, false>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
                 };
                 switch (reader.LayerCount())
                 {
