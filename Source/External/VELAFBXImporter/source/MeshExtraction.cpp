@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <algorithm>
+#include <type_traits>
 
 namespace VelaFBX
 {
@@ -408,6 +409,83 @@ namespace VelaFBX
                 }
             });
         }
+        // A part's corners, de-duplicated: each takes the index of the first vertex with its VertexHash.
+        template <class InPart>
+        void ExtractDeduplicated(const CornerReader& aReader, const std::vector<int>& someCorners, const std::vector<int>& somePolygonStarts,
+                                 size_t aControlPointCount, const InPart& aInPart, RunningBox& aBox, ImportedMesh& aPart, MeshScratch& aScratch)
+        {
+            // aPart.indices holds candidate numbers until the end.
+            if (++aScratch.partStamp == 0)
+            {
+                for (MeshScratch::LatestCorner& latest : aScratch.latestCorners)
+                    latest.partStamp = 0;
+                aScratch.partStamp = 1;
+            }
+            if (aScratch.latestCorners.size() < aControlPointCount)
+                aScratch.latestCorners.resize(aControlPointCount);
+            std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
+            candidates.clear();
+            const bool byCorner = aReader.IndexedByCorner(someCorners.size());
+            auto findCandidates = [&](auto aLayers) {
+                constexpr size_t LAYERS = decltype(aLayers)::value;
+                if (byCorner)
+                    FindCandidates<LAYERS, true>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                else
+                    FindCandidates<LAYERS, false>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+            };
+            switch (aReader.LayerCount())
+            {
+            case 0: findCandidates(std::integral_constant<size_t, 0>()); break;
+            case 1: findCandidates(std::integral_constant<size_t, 1>()); break;
+            case 2: findCandidates(std::integral_constant<size_t, 2>()); break;
+            case 3: findCandidates(std::integral_constant<size_t, 3>()); break;
+            case 4: findCandidates(std::integral_constant<size_t, 4>()); break;
+            case 5: findCandidates(std::integral_constant<size_t, 5>()); break;
+            case 6: findCandidates(std::integral_constant<size_t, 6>()); break;
+            case 7: findCandidates(std::integral_constant<size_t, 7>()); break;
+            case 8: findCandidates(std::integral_constant<size_t, 8>()); break;
+            case 9: findCandidates(std::integral_constant<size_t, 9>()); break;
+            case 10: findCandidates(std::integral_constant<size_t, 10>()); break;
+            default: findCandidates(std::integral_constant<size_t, 11>()); break;
+            }
+
+            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
+            // repeats, not worth keeping whole.
+            const bool keepVertices = candidates.size() <= 2 * aControlPointCount;
+            HashCandidates(aReader, aScratch, keepVertices);
+
+            // In corner order: each candidate takes the index of the first with its hash.
+            const size_t candidateCount = candidates.size();
+            for (const MeshScratch::Candidate& candidate : candidates)
+            {
+                float position[4];
+                aReader.Position(candidate.controlPoint, position);
+                aBox.Widen(position);
+            }
+            aScratch.deduplicator.Reset(std::min(candidateCount, aControlPointCount));
+            aScratch.candidateIndices.resize(candidateCount);
+            aScratch.keptCandidates.clear();
+            aScratch.deduplicator.AddAll(aScratch.candidateHashes.data(), candidateCount, aScratch.candidateIndices.data(), aScratch.keptCandidates);
+            if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
+                aPart.vertices = aScratch.candidateVertices;
+            else
+            {
+                aPart.vertices.reserve(aScratch.keptCandidates.size());
+                for (const uint32_t c : aScratch.keptCandidates)
+                {
+                    if (keepVertices)
+                    {
+                        aPart.vertices.push_back(aScratch.candidateVertices[c]);
+                        continue;
+                    }
+                    CornerSources sources;
+                    aReader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
+                    aReader.BuildVertex(candidates[c].controlPoint, sources, aPart.vertices.emplace_back());
+                }
+            }
+            for (uint32_t& index : aPart.indices)
+                index = aScratch.candidateIndices[index];
+        }
     }
 
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
@@ -460,7 +538,7 @@ namespace VelaFBX
                                                           : polygonCount;
             auto inPart = [&](size_t aPolygon) {
                 return (materialCount <= 1 || polygonMaterials[aPolygon] == partMaterial) &&
-                       polygonEnd(aPolygon) - static_cast<size_t>(polygonStarts[aPolygon]) >= 3;
+                       static_cast<int64_t>(polygonEnd(aPolygon)) - polygonStarts[aPolygon] >= 3;
             };
             part.indices.reserve(partPolygons * 3);
 
@@ -472,78 +550,7 @@ namespace VelaFBX
                         ExtractAllCorners(reader, cornerControlPoints, p, static_cast<size_t>(polygonStarts[p]), box, part, controlPointCount);
             }
             else
-            {
-                // part.indices holds candidate numbers until the end.
-                if (++aScratch.partStamp == 0)
-                {
-                    for (MeshScratch::LatestCorner& latest : aScratch.latestCorners)
-                        latest.partStamp = 0;
-                    aScratch.partStamp = 1;
-                }
-                if (aScratch.latestCorners.size() < controlPointCount)
-                    aScratch.latestCorners.resize(controlPointCount);
-                std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
-                candidates.clear();
-                const bool byCorner = reader.IndexedByCorner(cornerControlPoints.size());
-                auto findCandidates = [&]<size_t LAYERS>() {
-                    if (byCorner)
-                        FindCandidates<LAYERS, true>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
-                    else
-                        FindCandidates<LAYERS, false>(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, aScratch, part.indices);
-                };
-                switch (reader.LayerCount())
-                {
-                case 0: findCandidates.operator()<0>(); break;
-                case 1: findCandidates.operator()<1>(); break;
-                case 2: findCandidates.operator()<2>(); break;
-                case 3: findCandidates.operator()<3>(); break;
-                case 4: findCandidates.operator()<4>(); break;
-                case 5: findCandidates.operator()<5>(); break;
-                case 6: findCandidates.operator()<6>(); break;
-                case 7: findCandidates.operator()<7>(); break;
-                case 8: findCandidates.operator()<8>(); break;
-                case 9: findCandidates.operator()<9>(); break;
-                case 10: findCandidates.operator()<10>(); break;
-                default: findCandidates.operator()<11>(); break;
-                }
-
-                // Most meshes have about one vertex per control point; candidates far beyond that are mostly
-                // repeats, not worth keeping whole.
-                const bool keepVertices = candidates.size() <= 2 * controlPointCount;
-                HashCandidates(reader, aScratch, keepVertices);
-
-                // In corner order: each candidate takes the index of the first with its hash.
-                const size_t candidateCount = candidates.size();
-                aScratch.deduplicator.Reset(std::min(candidateCount, controlPointCount));
-                aScratch.candidateIndices.resize(candidateCount);
-                aScratch.keptCandidates.clear();
-                for (const MeshScratch::Candidate& candidate : candidates)
-                {
-                    float position[4];
-                    reader.Position(candidate.controlPoint, position);
-                    box.Widen(position);
-                }
-                aScratch.deduplicator.AddAll(aScratch.candidateHashes.data(), candidateCount, aScratch.candidateIndices.data(), aScratch.keptCandidates);
-                if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
-                    part.vertices = aScratch.candidateVertices;
-                else
-                {
-                    part.vertices.reserve(aScratch.keptCandidates.size());
-                    for (const uint32_t c : aScratch.keptCandidates)
-                    {
-                        if (keepVertices)
-                        {
-                            part.vertices.push_back(aScratch.candidateVertices[c]);
-                            continue;
-                        }
-                        CornerSources sources;
-                        reader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
-                        reader.BuildVertex(candidates[c].controlPoint, sources, part.vertices.emplace_back());
-                    }
-                }
-                for (uint32_t& index : part.indices)
-                    index = aScratch.candidateIndices[index];
-            }
+                ExtractDeduplicated(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, box, part, aScratch);
 
             if (part.vertices.empty())
                 continue;
@@ -553,5 +560,4 @@ namespace VelaFBX
         }
         return true;
     }
-
 }
