@@ -59,18 +59,9 @@ namespace VelaFBX
             std::vector<const Vela::Fbx::Material*> materials;
             bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
         };
-        static Key KeyOf(const Vela::Fbx::Node* aNode);
-        struct Shared
-        {
-            std::vector<ImportedMesh> parts;
-            // Copies made all at once (on several threads: a copy is mostly new memory being faulted in),
-            // one for each node expected to use them; a node beyond those copies the parts itself.
-            std::vector<std::vector<ImportedMesh>> copies;
-        };
         MeshScratch& myScratch;
         std::map<const Vela::Fbx::Mesh*, int> myUsers;
-        std::map<Key, int> myKeyUsers;
-        std::map<Key, Shared> myParts;
+        std::map<Key, std::vector<ImportedMesh>> myParts;
     };
 
     // The de-duplication of one part's vertices: a vertex takes the index of the first vertex with an equal
