@@ -391,7 +391,9 @@ namespace VelaFBX
             aScratch.candidateHashes.resize(count);
             aScratch.candidateVertices.resize(aKeepVertices ? count : 0);
             constexpr size_t BATCH = 16;
-            Vela::Fbx::ParallelFor(count, 2048, [&](size_t aBegin, size_t aEnd) {
+            // Fewer candidates than a range hash faster here than the pool wakes.
+            constexpr size_t CANDIDATES_PER_RANGE = 4096;
+            Vela::Fbx::ParallelFor(count, CANDIDATES_PER_RANGE, [&](size_t aBegin, size_t aEnd) {
                 Vertex batch[BATCH];
                 for (size_t first = aBegin; first < aEnd; first += BATCH)
                 {
