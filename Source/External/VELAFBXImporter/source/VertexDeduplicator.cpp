@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace VelaFBX
 {
     namespace
@@ -56,6 +60,75 @@ namespace VelaFBX
             for (size_t lane = 0; lane < LANES; ++lane)
                 someOut[lane] = seeds[lane];
         }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+        // With 512-bit vectors (and their 64-bit multiply), eight vertices' hashes at once, one per lane:
+        // the same steps, in the same order, as HashLanes.
+        constexpr size_t WIDE_LANES = 8;
+
+        // Four values of each of four vertices, as each of the four values of the four vertices.
+        __attribute__((target("avx2"), always_inline)) inline void TransposeFour(const VertexDeduplicator::Values* someValues, size_t aFirst,
+                                                                                __m128i someOut[4])
+        {
+            __m128i rows[4];
+            for (size_t lane = 0; lane < 4; ++lane)
+                rows[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(someValues[lane].data() + aFirst));
+            const __m128i low01 = _mm_unpacklo_epi32(rows[0], rows[1]), low23 = _mm_unpacklo_epi32(rows[2], rows[3]);
+            const __m128i high01 = _mm_unpackhi_epi32(rows[0], rows[1]), high23 = _mm_unpackhi_epi32(rows[2], rows[3]);
+            someOut[0] = _mm_unpacklo_epi64(low01, low23);
+            someOut[1] = _mm_unpackhi_epi64(low01, low23);
+            someOut[2] = _mm_unpacklo_epi64(high01, high23);
+            someOut[3] = _mm_unpackhi_epi64(high01, high23);
+        }
+
+        using WideValues = uint32_t __attribute__((vector_size(32)));
+        using WideHashes = uint64_t __attribute__((vector_size(64)));
+
+        __attribute__((target("avx512f,avx512dq,avx2"))) void HashWide(const VertexDeduplicator::Values* someValues, uint64_t* someOut)
+        {
+            constexpr uint64_t PRIME = 0x100000001b3ull;
+            constexpr uint64_t GOLDEN = 0x9e3779b9ull;
+            WideHashes seeds = {};
+            static_assert(VertexDeduplicator::HASHED_VALUES % 4 == 0, "whole blocks of four values");
+            for (size_t block = 0; block < VertexDeduplicator::HASHED_VALUES; block += 4)
+            {
+                __m128i low[4], high[4];
+                TransposeFour(someValues, block, low);
+                TransposeFour(someValues + 4, block, high);
+                for (size_t i = 0; i < 4; ++i)
+                {
+                    const __m256i values = _mm256_set_m128i(high[i], low[i]);
+                    WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
+                    if (!_mm256_testz_si256(values, values))
+                    {
+                        WideValues narrow;
+                        std::memcpy(&narrow, &values, sizeof(narrow));
+                        const WideHashes value = __builtin_convertvector(narrow, WideHashes);
+                        WideHashes hash = ((WideHashes{} + 0xcbf29ce484222325ull) ^ (value & 0xFF)) * PRIME;
+                        hash = (hash ^ ((value >> 8) & 0xFF)) * PRIME;
+                        hash = (hash ^ ((value >> 16) & 0xFF)) * PRIME;
+                        hash = (hash ^ (value >> 24)) * PRIME;
+                        hashAndGolden = hash + GOLDEN;
+                    }
+                    seeds ^= hashAndGolden + (seeds << 6) + (seeds >> 2);
+                }
+            }
+            std::memcpy(someOut, &seeds, sizeof(seeds));
+        }
+
+        bool HasWideHash()
+        {
+            static const bool has = [] {
+                __builtin_cpu_init();
+                return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+            }();
+            return has;
+        }
+#else
+        constexpr size_t WIDE_LANES = 8;
+        void HashWide(const VertexDeduplicator::Values*, uint64_t*) {}
+        bool HasWideHash() { return false; }
+#endif
     }
 
     void VertexDeduplicator::GetHashedValues(const Vertex& aVertex, Values& aOut)
@@ -78,8 +151,15 @@ namespace VelaFBX
     void VertexDeduplicator::HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut)
     {
         constexpr size_t LANES = 4;
-        Values values[LANES];
+        Values values[WIDE_LANES];
         size_t i = 0;
+        if (HasWideHash())
+            for (; i + WIDE_LANES <= aCount; i += WIDE_LANES)
+            {
+                for (size_t lane = 0; lane < WIDE_LANES; ++lane)
+                    GetHashedValues(someVertices[i + lane], values[lane]);
+                HashWide(values, someOut + i);
+            }
         for (; i + LANES <= aCount; i += LANES)
         {
             for (size_t lane = 0; lane < LANES; ++lane)
