@@ -373,6 +373,7 @@ namespace Vela::Fbx
         int GetPolygonVertex(int aPolygon, int aCorner) const;   // control point of a corner, -1 when out of range
         int GetPolygonVertexCount() const { return static_cast<int>(myPolygonVertices.size()); }
         const std::vector<int>& GetPolygonVertices() const { return myPolygonVertices; }
+        const std::vector<int>& GetPolygonStarts() const { return myPolygonStarts; }  // first corner of every polygon
         bool IsTriangleMesh() const;
 
         int GetElementNormalCount() const { return static_cast<int>(myNormals.size()); }

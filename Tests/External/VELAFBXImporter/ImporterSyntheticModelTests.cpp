@@ -375,17 +375,30 @@ TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
         vertex.boneWeights[2] = static_cast<float>(i % 2) * 0.25f;
         corners.push_back(vertex);
     }
+    // Hashed several at a time, with a few left over.
+    std::vector<uint64_t> hashes(corners.size());
+    VelaFBX::VertexDeduplicator::HashVertices(corners.data(), 4999, hashes.data());
+    VelaFBX::VertexDeduplicator::HashVertices(corners.data() + 4999, 1, hashes.data() + 4999);
     VelaFBX::VertexDeduplicator deduplicator;
-    deduplicator.Reset(100, 11);  // fewer than it gets: the tables must grow
+    deduplicator.Reset(11);  // fewer than it gets: the table must grow
+    std::vector<uint32_t> indices(corners.size());
+    std::vector<uint32_t> firsts;
+    deduplicator.AddAll(hashes.data(), hashes.size(), indices.data(), firsts);
     std::vector<VelaFBX::Vertex> vertices;
     std::unordered_map<uint64_t, uint32_t> reference;
     for (size_t i = 0; i < corners.size(); ++i)
     {
         const VelaFBX::Vertex& corner = corners[i];
         EXPECT_EQ(VelaFBX::VertexHash(corner), referenceHash(corner));
+        EXPECT_EQ(hashes[i], referenceHash(corner));
         const auto [entry, inserted] = reference.try_emplace(referenceHash(corner), static_cast<uint32_t>(reference.size()));
-        // Control points that share some values and not others, a few beyond the stated count.
-        ASSERT_EQ(deduplicator.Add(corner, static_cast<uint32_t>(i % 17), vertices), entry->second);
+        ASSERT_EQ(indices[i], entry->second);
+        if (inserted)
+        {
+            ASSERT_LT(vertices.size(), firsts.size());
+            EXPECT_EQ(firsts[vertices.size()], i);
+            vertices.push_back(corner);
+        }
     }
     EXPECT_EQ(vertices.size(), 13u * 7u * 2u);
 }

@@ -123,7 +123,7 @@ namespace VelaFBX
             skeleton.sockets[socket.nodeName] = socket;
 
         BoundingBox bounds;
-        SharedMeshParts shared(meshNodes);
+        SharedMeshParts shared(meshNodes, state.meshScratch);
         std::vector<std::vector<LodLevel>> lodGroups;
         for (Node* groupNode : lodNodes)
         {

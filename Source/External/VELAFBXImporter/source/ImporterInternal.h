@@ -12,18 +12,8 @@
 
 namespace VelaFBX
 {
-    struct ImporterState
-    {
-        Vela::Fbx::Manager* manager = nullptr;
-        Vela::Fbx::IoSettings* ioSettings = nullptr;
-        Vela::Fbx::GeometryConverter* geometryConverter = nullptr;
-        Vela::Fbx::AxisSystem targetAxisSystem;
-        Vela::Fbx::Importer* importer = nullptr;
-        // Serialises whole imports (and set-up/tear-down against them).
-        std::mutex importMutex;
-        std::string lastError;
-    };
-    ImporterState& GetImporterState();
+    struct ImporterState;
+    struct MeshScratch;
 
     // Every import failure is raised as a runtime error carrying its message.
     [[noreturn]] void ThrowImportError(const std::string& aMessage);
@@ -52,13 +42,13 @@ namespace VelaFBX
     int32_t FindLodGroupNodes(Vela::Fbx::Node* aNode, std::vector<Vela::Fbx::Node*>& someNodes);
 
     bool ExtractMesh(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
-                     std::vector<ImportedMesh>& someOut, bool aDeduplicate);
+                     std::vector<ImportedMesh>& someOut, bool aDeduplicate, MeshScratch& aScratch);
     // Extracts mesh nodes' parts, once for geometry that several nodes share (keyed by the geometry
     // and the node's material list); every node still gets its own copy of the parts, under its name.
     class SharedMeshParts
     {
     public:
-        explicit SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes);
+        SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes, MeshScratch& aScratch);
         void Extract(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
                      std::vector<ImportedMesh>& someOut, bool aDeduplicate);
 
@@ -69,13 +59,14 @@ namespace VelaFBX
             std::vector<const Vela::Fbx::Material*> materials;
             bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
         };
+        MeshScratch& myScratch;
         std::map<const Vela::Fbx::Mesh*, int> myUsers;
         std::map<Key, std::vector<ImportedMesh>> myParts;
     };
 
-    // The de-duplication of one part's vertices: a vertex whose VertexHash is already known takes
-    // that vertex's index (equal hashes are equal vertices). Corners with the same hashed values are
-    // recognised by a cheaper hash of those values first, so VertexHash runs once per distinct vertex.
+    // The de-duplication of one part's vertices: a vertex takes the index of the first vertex with an equal
+    // VertexHash (equal hashes are equal vertices), so the hash of every candidate vertex is needed; they
+    // are worked out beforehand, several at a time, and only looked up here in corner order.
     class VertexDeduplicator
     {
     public:
@@ -85,31 +76,76 @@ namespace VelaFBX
         // with -0.0 read as +0.0 (bone indices as they are).
         static void GetHashedValues(const Vertex& aVertex, Values& aOut);
         static uint64_t HashValues(const Values& someValues);
+        // The VertexHash of each of aCount vertices.
+        static void HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut);
 
-        // Empties the tables, sized for up to aCorners corners of a mesh of aControlPoints control points.
-        void Reset(size_t aCorners, size_t aControlPoints);
-        // The index of aVertex (made from control point aControlPoint) in someVertices, appended there when it is new.
-        uint32_t Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices);
+        // Empties the table, sized for about aExpected distinct hashes (it grows when there are more).
+        void Reset(size_t aExpected);
+        // The index of the first vertex added with aHash; a hash not met before takes the next index.
+        uint32_t Add(uint64_t aHash);
+        // Add for each of aCount hashes in order, into someIndices; someFirsts gets the number of each hash
+        // that took a new index.
+        void AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts);
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
+        struct Slot
+        {
+            uint64_t hash = 0;
+            uint32_t index = EMPTY;
+        };
         void Rebuild(size_t aCapacity);  // power of two
-        // The entry of these values, made (with its vertex index) when they are new.
-        uint32_t FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices);
 
-        // Open addressing with linear probing; slots hold entry numbers. An entry is one distinct set of
-        // values met; they are those of its vertex unless they collided with another vertex's hash.
-        std::vector<uint32_t> myByValues;      // -> entry
-        std::vector<uint32_t> myByHash;        // -> entry of myHashes
-        std::vector<uint64_t> myValueKeys;     // by entry: the cheap hash of its values
-        std::vector<uint32_t> myValueIndices;  // by entry: its vertex index
-        std::vector<uint32_t> myCollisionOf;   // by entry: its values in myCollidedValues, or EMPTY
-        std::vector<Values> myCollidedValues;
-        std::vector<uint64_t> myHashes;        // each distinct VertexHash met
-        std::vector<uint32_t> myHashIndices;   // the index of its vertex
-        std::vector<uint32_t> myRecentIndices; // by control point: the vertex index its latest corner got
+        // Open addressing with linear probing, at most half full.
+        std::vector<Slot> mySlots;
         uint64_t myMask = 0;
+        uint32_t myCount = 0;
     };
+
+    // Tables ExtractMesh needs for every mesh, kept from import to import so their memory is reused.
+    struct MeshScratch
+    {
+        // Where a corner's vertex values are read: the direct-array index (-1 for none) in each of the mesh's
+        // mapping layers (at most 4 uv sets, normal, tangent, binormal, 4 colour sets); the rest is unused.
+        static constexpr size_t LAYER_SLOTS = 11;
+        using CornerSources = std::array<int, LAYER_SLOTS>;
+        // The first corner of a distinct (control point, sources) pair in a part: its vertex is hashed.
+        struct Candidate
+        {
+            int controlPoint;
+            int corner;
+            int polygon;
+        };
+        // By control point: the sources and candidate of its latest corner in the part stamped partStamp.
+        struct LatestCorner
+        {
+            CornerSources sources;
+            uint32_t candidate = 0;
+            uint32_t partStamp = 0;
+        };
+        std::vector<LatestCorner> latestCorners;
+        uint32_t partStamp = 0;
+        std::vector<Candidate> candidates;
+        std::vector<uint64_t> candidateHashes;
+        std::vector<Vertex> candidateVertices;  // when kept: each candidate's vertex
+        std::vector<uint32_t> candidateIndices;  // the vertex index each candidate takes
+        std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
+        VertexDeduplicator deduplicator;
+    };
+
+    struct ImporterState
+    {
+        Vela::Fbx::Manager* manager = nullptr;
+        Vela::Fbx::IoSettings* ioSettings = nullptr;
+        Vela::Fbx::GeometryConverter* geometryConverter = nullptr;
+        Vela::Fbx::AxisSystem targetAxisSystem;
+        Vela::Fbx::Importer* importer = nullptr;
+        // Serialises whole imports (and set-up/tear-down against them).
+        std::mutex importMutex;
+        std::string lastError;
+        MeshScratch meshScratch;
+    };
+    ImporterState& GetImporterState();
 
     uint64_t VertexHash(const Vertex& aVertex);
 

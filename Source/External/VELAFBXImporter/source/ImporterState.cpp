@@ -46,6 +46,7 @@ namespace VelaFBX
         state.ioSettings = nullptr;
         state.geometryConverter = nullptr;
         state.importer = nullptr;
+        state.meshScratch = MeshScratch();
     }
 
     std::string GetLastError()

@@ -1,9 +1,12 @@
 // One mesh node into its material parts: skin influences, vertex assembly, de-duplication and bounds.
 #include "ImporterInternal.h"
 
+#include "Platform/fbx/FbxParallel.h"
+
 #include <cstring>
 #include <limits>
 #include <algorithm>
+#include <type_traits>
 
 namespace VelaFBX
 {
@@ -77,40 +80,218 @@ namespace VelaFBX
             return index < 0 || index >= aNode->GetMaterialCount() ? 0 : index;
         }
 
-        // The direct-array index a by-control-point or by-polygon-vertex layer gives one corner; -1
-        // for none (other mappings are not read per vertex).
-        template <class T>
-        int VertexLayerIndex(const LayerElementOf<T>* aElement, int aControlPoint, int aPolygonVertex)
-        {
-            if (!aElement)
-                return -1;
-            const MappingMode mapping = aElement->GetMappingMode();
-            if (mapping != MappingMode::ByControlPoint && mapping != MappingMode::ByPolygonVertex)
-                return -1;
-            return aElement->GetDirectIndex(aControlPoint, aPolygonVertex, -1, aElement->GetDirectArray().size());
-        }
+        // What a corner's layer index is read by: its control point, its own number, its polygon, or none
+        // (entry 0), in the order CornerLayer::Index is given them.
+        enum class CornerArgument : uint8_t { ControlPoint, Corner, Polygon, First };
 
-        // Everything a corner's vertex is read from besides its control point: corners of one control
-        // point with equal sources make equal vertices.
-        struct CornerSources
+        // One layer's mapping, resolved once per mesh into the way a corner finds its direct-array index
+        // (as LayerElement::GetDirectIndex does, without working out the modes for every corner).
+        struct CornerLayer
         {
-            int uvs[4] = {-1, -1, -1, -1};
-            int normal = -1;
-            int tangent = -1;
-            int binormal = -1;
-            int colors[4] = {-1, -1, -1, -1};
-            bool operator==(const CornerSources& aOther) const = default;
+            CornerArgument argument = CornerArgument::First;
+            const int* indices = nullptr;  // read through these when the layer is indexed
+            // Lengths, at most 2^31: then an int read as unsigned is below them exactly when it is in range.
+            uint32_t indexCount = 0;
+            uint32_t directCount = 0;
+
+            // False when the layer maps nothing. aVertexOnly: only by-control-point and by-polygon-vertex
+            // layers are read (the others are not per vertex).
+            static bool Resolve(const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly, CornerLayer& aOut)
+            {
+                if (!aElement)
+                    return false;
+                switch (aElement->GetMappingMode())
+                {
+                case MappingMode::ByControlPoint: aOut.argument = CornerArgument::ControlPoint; break;
+                case MappingMode::ByPolygonVertex: aOut.argument = CornerArgument::Corner; break;
+                case MappingMode::ByPolygon: aOut.argument = CornerArgument::Polygon; break;
+                case MappingMode::AllSame: aOut.argument = CornerArgument::First; break;
+                default: return false;
+                }
+                if (aVertexOnly && aOut.argument != CornerArgument::ControlPoint && aOut.argument != CornerArgument::Corner)
+                    return false;
+                constexpr size_t LIMIT = size_t{1} << 31;
+                if (aElement->GetReferenceMode() != ReferenceMode::Direct)
+                {
+                    aOut.indices = aElement->GetIndexArray().data();
+                    aOut.indexCount = static_cast<uint32_t>(std::min(aElement->GetIndexArray().size(), LIMIT));
+                }
+                aOut.directCount = static_cast<uint32_t>(std::min(aDirectCount, LIMIT));
+                return true;
+            }
+
+            // -1 for none; someArguments by CornerArgument, never negative.
+            int Index(const int someArguments[4]) const
+            {
+                uint32_t index = static_cast<uint32_t>(someArguments[static_cast<size_t>(argument)]);
+                if (indices)
+                {
+                    if (index >= indexCount)
+                        return -1;
+                    index = static_cast<uint32_t>(indices[index]);
+                }
+                return index < directCount ? static_cast<int>(index) : -1;
+            }
         };
 
-        void StoreDirection(const LayerElementOf<Vector4>* aElement, int aIndex, float aOut[3])
+        using CornerSources = MeshScratch::CornerSources;
+
+        constexpr size_t UV_SLOT = 0, NORMAL_SLOT = 4, TANGENT_SLOT = 5, BINORMAL_SLOT = 6, COLOR_SLOT = 7;
+
+        void StoreDirection(const std::vector<Vector4>& someValues, int aIndex, float aOut[3])
         {
             if (aIndex < 0)
                 return;
-            const Vector4& value = aElement->GetDirectArray()[static_cast<size_t>(aIndex)];
+            const Vector4& value = someValues[static_cast<size_t>(aIndex)];
             aOut[0] = static_cast<float>(value.x);
             aOut[1] = static_cast<float>(value.y);
             aOut[2] = static_cast<float>(value.z);
         }
+
+        void StorePosition(const Vector4& aPoint, float aOut[4])
+        {
+            aOut[0] = static_cast<float>(aPoint.x);
+            aOut[1] = static_cast<float>(aPoint.y);
+            aOut[2] = static_cast<float>(aPoint.z);
+            aOut[3] = static_cast<float>(aPoint.w);
+        }
+
+        // A mesh's layers as its corners read them, and the vertex a corner makes. Corners of one control
+        // point with equal sources make equal vertices.
+        class CornerReader
+        {
+        public:
+            CornerReader(const Mesh& aMesh, const InfluenceTable& someInfluences)
+                : myControlPoints(aMesh.GetControlPoints()), myInfluences(someInfluences)
+            {
+                myUvSetCount = std::min(aMesh.GetElementUVCount(), 4);
+                myColorSetCount = std::min(aMesh.GetElementVertexColorCount(), 4);
+                for (int set = 0; set < myUvSetCount; ++set)
+                {
+                    const LayerElementUV* uvs = aMesh.GetElementUV(set);
+                    myUvs[set] = &uvs->GetDirectArray();
+                    AddLayer(UV_SLOT + static_cast<size_t>(set), uvs, uvs->GetDirectArray().size(), false);
+                }
+                myNormals = AddDirections(NORMAL_SLOT, aMesh.GetElementNormal(0));
+                myTangents = AddDirections(TANGENT_SLOT, aMesh.GetElementTangent(0));
+                myBinormals = AddDirections(BINORMAL_SLOT, aMesh.GetElementBinormal(0));
+                for (int set = 0; set < myColorSetCount; ++set)
+                    if (const LayerElementVertexColor* colors = aMesh.GetElementVertexColor(set))
+                    {
+                        myColors[set] = &colors->GetDirectArray();
+                        AddLayer(COLOR_SLOT + static_cast<size_t>(set), colors, colors->GetDirectArray().size(), true);
+                    }
+            }
+
+            size_t LayerCount() const { return myLayerCount; }
+
+            // The mapping layers' indices in their order (the rest of aOut is not read).
+            void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
+            {
+                const int arguments[4] = {aControlPoint, aCorner, aPolygon, 0};
+                for (size_t i = 0; i < myLayerCount; ++i)
+                    aOut[i] = myLayers[i].Index(arguments);
+            }
+            // The same for a mesh of LAYERS mapping layers, unrolled; BY_CORNER when they are all IndexedByCorner.
+            template <size_t LAYERS, bool BY_CORNER>
+            void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
+            {
+                const int arguments[4] = {aControlPoint, aCorner, aPolygon, 0};
+#pragma GCC unroll 11
+                for (size_t i = 0; i < LAYERS; ++i)
+                {
+                    if constexpr (BY_CORNER)
+                    {
+                        const uint32_t index = static_cast<uint32_t>(myLayers[i].indices[aCorner]);
+                        aOut[i] = index < myLayers[i].directCount ? static_cast<int>(index) : -1;
+                    }
+                    else
+                        aOut[i] = myLayers[i].Index(arguments);
+                }
+            }
+
+            // Whether every mapping layer is read by corner through an index array covering all aCornerCount
+            // corners (the usual layout), so a corner's index needs no more than one look-up.
+            bool IndexedByCorner(size_t aCornerCount) const
+            {
+                for (size_t i = 0; i < myLayerCount; ++i)
+                    if (myLayers[i].argument != CornerArgument::Corner || !myLayers[i].indices || myLayers[i].indexCount < aCornerCount)
+                        return false;
+                return true;
+            }
+
+            // Only the position, for the running box.
+            void Position(int aControlPoint, float aOut[4]) const { StorePosition(myControlPoints[static_cast<size_t>(aControlPoint)], aOut); }
+
+            void BuildVertex(int aControlPoint, const CornerSources& someSources, Vertex& aOut) const
+            {
+                Position(aControlPoint, aOut.position);
+                for (int set = 0; set < myUvSetCount; ++set)
+                    if (const int index = At(someSources, UV_SLOT + static_cast<size_t>(set)); index >= 0)
+                    {
+                        const Vector2& uv = (*myUvs[set])[static_cast<size_t>(index)];
+                        aOut.uvs[set][0] = static_cast<float>(uv.x);
+                        aOut.uvs[set][1] = static_cast<float>(1.0 - uv.y);
+                    }
+                if (myNormals)
+                    StoreDirection(*myNormals, At(someSources, NORMAL_SLOT), aOut.normal);
+                if (myTangents)
+                    StoreDirection(*myTangents, At(someSources, TANGENT_SLOT), aOut.tangent);
+                if (myBinormals)
+                    StoreDirection(*myBinormals, At(someSources, BINORMAL_SLOT), aOut.binormal);
+                for (int set = 0; set < myColorSetCount; ++set)
+                {
+                    const int index = At(someSources, COLOR_SLOT + static_cast<size_t>(set));
+                    const Color color = index >= 0 ? (*myColors[set])[static_cast<size_t>(index)] : Color();
+                    aOut.colors[set][0] = static_cast<float>(color.r);
+                    aOut.colors[set][1] = static_cast<float>(color.g);
+                    aOut.colors[set][2] = static_cast<float>(color.b);
+                    aOut.colors[set][3] = static_cast<float>(color.a);
+                }
+                // Weights as stored; no renormalisation.
+                if (static_cast<size_t>(aControlPoint) < myInfluences.size())
+                {
+                    const Influences& slots = myInfluences[static_cast<size_t>(aControlPoint)];
+                    for (int slot = 0; slot < slots.count; ++slot)
+                    {
+                        aOut.boneIndices[slot] = slots.boneIndices[slot];
+                        aOut.boneWeights[slot] = slots.weights[slot];
+                    }
+                }
+            }
+
+        private:
+            void AddLayer(size_t aSlot, const LayerElement* aElement, size_t aDirectCount, bool aVertexOnly)
+            {
+                if (CornerLayer::Resolve(aElement, aDirectCount, aVertexOnly, myLayers[myLayerCount]))
+                    myPositions[aSlot] = static_cast<int>(myLayerCount++);
+            }
+
+            // Where a value slot's index is among a corner's sources.
+            int At(const CornerSources& someSources, size_t aSlot) const { return myPositions[aSlot] < 0 ? -1 : someSources[static_cast<size_t>(myPositions[aSlot])]; }
+
+            const std::vector<Vector4>* AddDirections(size_t aSlot, const LayerElementOf<Vector4>* aElement)
+            {
+                if (!aElement)
+                    return nullptr;
+                AddLayer(aSlot, aElement, aElement->GetDirectArray().size(), true);
+                return &aElement->GetDirectArray();
+            }
+
+            const std::vector<Vector4>& myControlPoints;
+            const InfluenceTable& myInfluences;
+            int myUvSetCount = 0;
+            int myColorSetCount = 0;
+            const std::vector<Vector2>* myUvs[4] = {};
+            const std::vector<Color>* myColors[4] = {};
+            const std::vector<Vector4>* myNormals = nullptr;
+            const std::vector<Vector4>* myTangents = nullptr;
+            const std::vector<Vector4>* myBinormals = nullptr;
+            // Only the layers that map anything; by value slot, the layer's position among them (or -1).
+            CornerLayer myLayers[MeshScratch::LAYER_SLOTS];
+            size_t myLayerCount = 0;
+            int myPositions[MeshScratch::LAYER_SLOTS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+        };
 
         struct RunningBox
         {
@@ -138,10 +319,179 @@ namespace VelaFBX
                 return bounds;
             }
         };
+
+        // A part's corners, in order: each becomes a vertex, all kept.
+        void ExtractAllCorners(const CornerReader& aReader, const std::vector<int>& someCorners, size_t aPolygon, size_t aFirstCorner,
+                               RunningBox& aBox, ImportedMesh& aPart, size_t aControlPointCount)
+        {
+            for (size_t k = 0; k < 3; ++k)
+            {
+                const int corner = static_cast<int>(aFirstCorner + k);
+                // Corners naming no control point of the mesh are left out.
+                const int controlPoint = someCorners[static_cast<size_t>(corner)];
+                if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= aControlPointCount)
+                    continue;
+                CornerSources sources;
+                aReader.Sources(controlPoint, corner, static_cast<int>(aPolygon), sources);
+                Vertex& vertex = aPart.vertices.emplace_back();
+                aReader.BuildVertex(controlPoint, sources, vertex);
+                aBox.Widen(vertex.position);
+                aPart.indices.push_back(static_cast<uint32_t>(aPart.vertices.size() - 1));
+            }
+        }
+
+        // Corners repeating their control point's latest sources (in this part) repeat its vertex; the others
+        // are candidates, whose vertices are hashed. someIndices gets each corner's candidate.
+        template <size_t LAYERS, bool BY_CORNER, class InPart>
+        void FindCandidates(const CornerReader& aReader, const std::vector<int>& someCorners, const std::vector<int>& somePolygonStarts,
+                            size_t aControlPointCount, const InPart& aInPart, MeshScratch& aScratch, std::vector<uint32_t>& someIndices)
+        {
+            const uint32_t stamp = aScratch.partStamp;
+            for (size_t p = 0; p < somePolygonStarts.size(); ++p)
+            {
+                if (!aInPart(p))
+                    continue;
+                const int firstCorner = somePolygonStarts[p];
+                for (int k = 0; k < 3; ++k)
+                {
+                    const int corner = firstCorner + k;
+                    // Corners naming no control point of the mesh are left out.
+                    const int controlPoint = someCorners[static_cast<size_t>(corner)];
+                    if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= aControlPointCount)
+                        continue;
+                    CornerSources sources;
+                    aReader.Sources<LAYERS, BY_CORNER>(controlPoint, corner, static_cast<int>(p), sources);
+                    MeshScratch::LatestCorner& latest = aScratch.latestCorners[static_cast<size_t>(controlPoint)];
+                    bool same = latest.partStamp == stamp;
+#pragma GCC unroll 11
+                    for (size_t i = 0; i < LAYERS; ++i)
+                        same &= latest.sources[i] == sources[i];
+                    if (same)
+                    {
+                        someIndices.push_back(latest.candidate);
+                        continue;
+                    }
+                    const uint32_t candidate = static_cast<uint32_t>(aScratch.candidates.size());
+                    aScratch.candidates.push_back({controlPoint, corner, static_cast<int>(p)});
+                    latest.partStamp = stamp;
+                    latest.candidate = candidate;
+#pragma GCC unroll 11
+                    for (size_t i = 0; i < LAYERS; ++i)
+                        latest.sources[i] = sources[i];
+                    someIndices.push_back(candidate);
+                }
+            }
+        }
+
+        // The hashes of the part's candidate vertices, independent of one another. With aKeepVertices the
+        // vertices are kept in the scratch too, for the part to copy rather than make again.
+        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, bool aKeepVertices)
+        {
+            const size_t count = aScratch.candidates.size();
+            aScratch.candidateHashes.resize(count);
+            aScratch.candidateVertices.resize(aKeepVertices ? count : 0);
+            constexpr size_t BATCH = 16;
+            // Fewer candidates than a range hash faster here than the pool wakes.
+            constexpr size_t CANDIDATES_PER_RANGE = 4096;
+            Vela::Fbx::ParallelFor(count, CANDIDATES_PER_RANGE, [&](size_t aBegin, size_t aEnd) {
+                Vertex batch[BATCH];
+                for (size_t first = aBegin; first < aEnd; first += BATCH)
+                {
+                    const size_t batchSize = std::min(BATCH, aEnd - first);
+                    Vertex* vertices = aKeepVertices ? aScratch.candidateVertices.data() + first : batch;
+                    for (size_t i = 0; i < batchSize; ++i)
+                    {
+                        const MeshScratch::Candidate& candidate = aScratch.candidates[first + i];
+                        CornerSources sources;
+                        aReader.Sources(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
+                        vertices[i] = Vertex();
+                        aReader.BuildVertex(candidate.controlPoint, sources, vertices[i]);
+                    }
+                    VertexDeduplicator::HashVertices(vertices, batchSize, aScratch.candidateHashes.data() + first);
+                }
+            });
+        }
+        // A part's corners, de-duplicated: each takes the index of the first vertex with its VertexHash.
+        template <class InPart>
+        void ExtractDeduplicated(const CornerReader& aReader, const std::vector<int>& someCorners, const std::vector<int>& somePolygonStarts,
+                                 size_t aControlPointCount, const InPart& aInPart, RunningBox& aBox, ImportedMesh& aPart, MeshScratch& aScratch)
+        {
+            // aPart.indices holds candidate numbers until the end.
+            if (++aScratch.partStamp == 0)
+            {
+                for (MeshScratch::LatestCorner& latest : aScratch.latestCorners)
+                    latest.partStamp = 0;
+                aScratch.partStamp = 1;
+            }
+            if (aScratch.latestCorners.size() < aControlPointCount)
+                aScratch.latestCorners.resize(aControlPointCount);
+            std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
+            candidates.clear();
+            const bool byCorner = aReader.IndexedByCorner(someCorners.size());
+            auto findCandidates = [&](auto aLayers) {
+                constexpr size_t LAYERS = decltype(aLayers)::value;
+                if (byCorner)
+                    FindCandidates<LAYERS, true>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                else
+                    FindCandidates<LAYERS, false>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+            };
+            switch (aReader.LayerCount())
+            {
+            case 0: findCandidates(std::integral_constant<size_t, 0>()); break;
+            case 1: findCandidates(std::integral_constant<size_t, 1>()); break;
+            case 2: findCandidates(std::integral_constant<size_t, 2>()); break;
+            case 3: findCandidates(std::integral_constant<size_t, 3>()); break;
+            case 4: findCandidates(std::integral_constant<size_t, 4>()); break;
+            case 5: findCandidates(std::integral_constant<size_t, 5>()); break;
+            case 6: findCandidates(std::integral_constant<size_t, 6>()); break;
+            case 7: findCandidates(std::integral_constant<size_t, 7>()); break;
+            case 8: findCandidates(std::integral_constant<size_t, 8>()); break;
+            case 9: findCandidates(std::integral_constant<size_t, 9>()); break;
+            case 10: findCandidates(std::integral_constant<size_t, 10>()); break;
+            default: findCandidates(std::integral_constant<size_t, 11>()); break;
+            }
+
+            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
+            // repeats, not worth keeping whole.
+            const bool keepVertices = candidates.size() <= 2 * aControlPointCount;
+            HashCandidates(aReader, aScratch, keepVertices);
+
+            // In corner order: each candidate takes the index of the first with its hash.
+            const size_t candidateCount = candidates.size();
+            for (const MeshScratch::Candidate& candidate : candidates)
+            {
+                float position[4];
+                aReader.Position(candidate.controlPoint, position);
+                aBox.Widen(position);
+            }
+            aScratch.deduplicator.Reset(std::min(candidateCount, aControlPointCount));
+            aScratch.candidateIndices.resize(candidateCount);
+            aScratch.keptCandidates.clear();
+            aScratch.deduplicator.AddAll(aScratch.candidateHashes.data(), candidateCount, aScratch.candidateIndices.data(), aScratch.keptCandidates);
+            if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
+                aPart.vertices = aScratch.candidateVertices;
+            else
+            {
+                aPart.vertices.reserve(aScratch.keptCandidates.size());
+                for (const uint32_t c : aScratch.keptCandidates)
+                {
+                    if (keepVertices)
+                    {
+                        aPart.vertices.push_back(aScratch.candidateVertices[c]);
+                        continue;
+                    }
+                    CornerSources sources;
+                    aReader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
+                    aReader.BuildVertex(candidates[c].controlPoint, sources, aPart.vertices.emplace_back());
+                }
+            }
+            for (uint32_t& index : aPart.indices)
+                index = aScratch.candidateIndices[index];
+        }
     }
 
     bool ExtractMesh(const Scene* aScene, const Node* aNode, Skeleton& aSkeleton, std::vector<ImportedMesh>& someOut,
-                     bool aDeduplicate)
+                     bool aDeduplicate, MeshScratch& aScratch)
     {
         const Mesh* mesh = aNode->GetMesh();
         if (!mesh)
@@ -156,39 +506,26 @@ namespace VelaFBX
             GatherInfluences(aNode, mesh, aSkeleton, influences);
         }
 
-        const int polygonCount = mesh->GetPolygonCount();
-        const int uvSetCount = std::min(mesh->GetElementUVCount(), 4);
-        const int colorSetCount = std::min(mesh->GetElementVertexColorCount(), 4);
-        const LayerElementNormal* normals = mesh->GetElementNormal(0);
-        const LayerElementTangent* tangents = mesh->GetElementTangent(0);
-        const LayerElementBinormal* binormals = mesh->GetElementBinormal(0);
-        const LayerElementUV* uvSets[4] = {};
-        const LayerElementVertexColor* colorSets[4] = {};
-        for (int set = 0; set < uvSetCount; ++set)
-            uvSets[set] = mesh->GetElementUV(set);
-        for (int set = 0; set < colorSetCount; ++set)
-            colorSets[set] = mesh->GetElementVertexColor(set);
-        const std::vector<Vector4>& controlPoints = mesh->GetControlPoints();
+        const CornerReader reader(*mesh, influences);
+        const size_t polygonCount = static_cast<size_t>(mesh->GetPolygonCount());
+        const size_t controlPointCount = mesh->GetControlPoints().size();
         const std::vector<int>& cornerControlPoints = mesh->GetPolygonVertices();
+        const std::vector<int>& polygonStarts = mesh->GetPolygonStarts();
+        auto polygonEnd = [&](size_t aPolygon) {
+            return aPolygon + 1 < polygonCount ? static_cast<size_t>(polygonStarts[aPolygon + 1]) : cornerControlPoints.size();
+        };
 
         // Shared by all parts of the node, so every part's box spans the whole node.
         RunningBox box;
-        VertexDeduplicator seen;
-        constexpr uint32_t NO_INDEX = UINT32_MAX;
-        struct LatestCorner
-        {
-            CornerSources sources;
-            uint32_t index = NO_INDEX;
-        };
-        std::vector<LatestCorner> latestCorners;  // by control point, within the current part
 
-        // Each polygon's material, looked up once; parts then reserve exactly their own share.
+        // Each polygon's material, looked up once; parts then reserve exactly their own share. With one
+        // material every polygon reads as it (unmapped and out-of-range slots read as the first).
         std::vector<const Vela::Fbx::Material*> polygonMaterials;
-        if (materialCount > 0)
+        if (materialCount > 1)
         {
-            polygonMaterials.resize(static_cast<size_t>(polygonCount));
-            for (int p = 0; p < polygonCount; ++p)
-                polygonMaterials[static_cast<size_t>(p)] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, p));
+            polygonMaterials.resize(polygonCount);
+            for (size_t p = 0; p < polygonCount; ++p)
+                polygonMaterials[p] = aNode->GetMaterial(PolygonMaterialSlot(aNode, mesh, static_cast<int>(p)));
         }
 
         const int partCount = std::max(materialCount, 1);
@@ -199,98 +536,23 @@ namespace VelaFBX
             const Vela::Fbx::Material* partMaterial = materialCount > 0 ? aNode->GetMaterial(m) : nullptr;
             const int sceneIndex = partMaterial ? aScene->GetMaterialIndex(partMaterial) : -1;
             part.materialIndex = sceneIndex < 0 ? 0 : static_cast<uint64_t>(sceneIndex);
-            const size_t partPolygons = materialCount > 0 ? static_cast<size_t>(std::count(polygonMaterials.begin(), polygonMaterials.end(), partMaterial))
-                                                          : static_cast<size_t>(polygonCount);
-            part.vertices.reserve(partPolygons * 3);
+            const size_t partPolygons = materialCount > 1 ? static_cast<size_t>(std::count(polygonMaterials.begin(), polygonMaterials.end(), partMaterial))
+                                                          : polygonCount;
+            auto inPart = [&](size_t aPolygon) {
+                return (materialCount <= 1 || polygonMaterials[aPolygon] == partMaterial) &&
+                       static_cast<int64_t>(polygonEnd(aPolygon)) - polygonStarts[aPolygon] >= 3;
+            };
             part.indices.reserve(partPolygons * 3);
-            if (aDeduplicate)
+
+            if (!aDeduplicate)
             {
-                seen.Reset(partPolygons * 3, controlPoints.size());
-                latestCorners.assign(controlPoints.size(), LatestCorner());
+                part.vertices.reserve(partPolygons * 3);
+                for (size_t p = 0; p < polygonCount; ++p)
+                    if (inPart(p))
+                        ExtractAllCorners(reader, cornerControlPoints, p, static_cast<size_t>(polygonStarts[p]), box, part, controlPointCount);
             }
-
-            for (int p = 0; p < polygonCount; ++p)
-            {
-                if (mesh->GetPolygonSize(p) < 3)
-                    continue;
-                if (materialCount > 0 && polygonMaterials[static_cast<size_t>(p)] != partMaterial)
-                    continue;
-                const int firstCorner = mesh->GetPolygonVertexIndex(p);
-                for (int k = 0; k < 3; ++k)
-                {
-                    const int polygonVertex = firstCorner + k;
-                    // Corners naming no control point of the mesh are left out.
-                    const int controlPoint = cornerControlPoints[static_cast<size_t>(polygonVertex)];
-                    if (controlPoint < 0 || static_cast<size_t>(controlPoint) >= controlPoints.size())
-                        continue;
-                    CornerSources sources;
-                    for (int set = 0; set < uvSetCount; ++set)
-                        sources.uvs[set] = uvSets[set]->GetDirectIndex(controlPoint, polygonVertex, p, uvSets[set]->GetDirectArray().size());
-                    sources.normal = VertexLayerIndex(normals, controlPoint, polygonVertex);
-                    sources.tangent = VertexLayerIndex(tangents, controlPoint, polygonVertex);
-                    sources.binormal = VertexLayerIndex(binormals, controlPoint, polygonVertex);
-                    for (int set = 0; set < colorSetCount; ++set)
-                        sources.colors[set] = VertexLayerIndex(colorSets[set], controlPoint, polygonVertex);
-                    // A corner repeating its control point's latest sources repeats its vertex and index.
-                    LatestCorner* latest = aDeduplicate ? &latestCorners[static_cast<size_t>(controlPoint)] : nullptr;
-                    if (latest && latest->index != NO_INDEX && latest->sources == sources)
-                    {
-                        part.indices.push_back(latest->index);
-                        continue;
-                    }
-
-                    Vertex vertex;
-                    const Vector4& position = controlPoints[static_cast<size_t>(controlPoint)];
-                    vertex.position[0] = static_cast<float>(position.x);
-                    vertex.position[1] = static_cast<float>(position.y);
-                    vertex.position[2] = static_cast<float>(position.z);
-                    vertex.position[3] = static_cast<float>(position.w);
-
-                    for (int set = 0; set < uvSetCount; ++set)
-                        if (sources.uvs[set] >= 0)
-                        {
-                            const Vector2& uv = uvSets[set]->GetDirectArray()[static_cast<size_t>(sources.uvs[set])];
-                            vertex.uvs[set][0] = static_cast<float>(uv.x);
-                            vertex.uvs[set][1] = static_cast<float>(1.0 - uv.y);
-                        }
-
-                    StoreDirection(normals, sources.normal, vertex.normal);
-                    StoreDirection(tangents, sources.tangent, vertex.tangent);
-                    StoreDirection(binormals, sources.binormal, vertex.binormal);
-
-                    for (int set = 0; set < colorSetCount; ++set)
-                    {
-                        const Color color = sources.colors[set] >= 0 ? colorSets[set]->GetDirectArray()[static_cast<size_t>(sources.colors[set])] : Color();
-                        vertex.colors[set][0] = static_cast<float>(color.r);
-                        vertex.colors[set][1] = static_cast<float>(color.g);
-                        vertex.colors[set][2] = static_cast<float>(color.b);
-                        vertex.colors[set][3] = static_cast<float>(color.a);
-                    }
-
-                    // Weights as stored; no renormalisation.
-                    if (static_cast<size_t>(controlPoint) < influences.size())
-                    {
-                        const Influences& slots = influences[static_cast<size_t>(controlPoint)];
-                        for (int slot = 0; slot < slots.count; ++slot)
-                        {
-                            vertex.boneIndices[slot] = slots.boneIndices[slot];
-                            vertex.boneWeights[slot] = slots.weights[slot];
-                        }
-                    }
-
-                    box.Widen(vertex.position);
-
-                    if (!aDeduplicate)
-                    {
-                        part.indices.push_back(static_cast<uint32_t>(part.vertices.size()));
-                        part.vertices.push_back(vertex);
-                        continue;
-                    }
-                    const uint32_t index = seen.Add(vertex, static_cast<uint32_t>(controlPoint), part.vertices);
-                    part.indices.push_back(index);
-                    *latest = {sources, index};
-                }
-            }
+            else
+                ExtractDeduplicated(reader, cornerControlPoints, polygonStarts, controlPointCount, inPart, box, part, aScratch);
 
             if (part.vertices.empty())
                 continue;

@@ -5,7 +5,7 @@
 
 namespace VelaFBX
 {
-    SharedMeshParts::SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes)
+    SharedMeshParts::SharedMeshParts(const std::vector<Vela::Fbx::Node*>& someMeshNodes, MeshScratch& aScratch) : myScratch(aScratch)
     {
         for (const Vela::Fbx::Node* node : someMeshNodes)
             if (const Vela::Fbx::Mesh* mesh = node->GetMesh())
@@ -19,7 +19,7 @@ namespace VelaFBX
         const auto users = myUsers.find(mesh);
         if (!mesh || users == myUsers.end() || users->second < 2)
         {
-            ExtractMesh(aScene, aNode, aSkeleton, someOut, aDeduplicate);
+            ExtractMesh(aScene, aNode, aSkeleton, someOut, aDeduplicate, myScratch);
             return;
         }
         // Parts and their materials belong to the node, so the node's material list is part of the key.
@@ -30,7 +30,7 @@ namespace VelaFBX
         if (found == myParts.end())
         {
             std::vector<ImportedMesh> parts;
-            ExtractMesh(aScene, aNode, aSkeleton, parts, aDeduplicate);
+            ExtractMesh(aScene, aNode, aSkeleton, parts, aDeduplicate, myScratch);
             found = myParts.emplace(std::move(key), std::move(parts)).first;
         }
         someOut.reserve(someOut.size() + found->second.size());

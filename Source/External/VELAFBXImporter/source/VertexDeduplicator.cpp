@@ -1,9 +1,13 @@
-// Vertex de-duplication by VertexHash, with a cheap first look-up for repeated corners.
+// Vertex de-duplication by VertexHash: the hashes of many vertices at once, and the first-come table.
 #include "ImporterInternal.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace VelaFBX
 {
@@ -13,43 +17,17 @@ namespace VelaFBX
         static_assert(offsetof(Vertex, colors) == 16 && sizeof(Vertex) == 16 + (VertexDeduplicator::HASHED_VALUES - 3) * 4,
                       "the hashed values follow the position without gaps");
 
-        // A fast mix of the values (four independent lanes, unrolled so they stay in registers), only for
-        // finding repeats of the same values.
-        uint64_t CheapHash(const VertexDeduplicator::Values& someValues)
-        {
-            constexpr size_t WORDS = VertexDeduplicator::HASHED_VALUES / 2;
-            static_assert(WORDS % 4 == 2, "four lanes of whole words, then two more words");
-            uint64_t words[WORDS];
-            std::memcpy(words, someValues.data(), sizeof(words));
-            uint64_t lane0 = 0x243F6A8885A308D3ull, lane1 = 0x13198A2E03707344ull;
-            uint64_t lane2 = 0xA4093822299F31D0ull, lane3 = 0x082EFA98EC4E6C89ull;
-            auto mix = [](uint64_t& aLane, uint64_t aWord) {
-                aLane = (aLane ^ aWord) * 0x9E3779B97F4A7C15ull;
-                aLane ^= aLane >> 29;
-            };
-            for (size_t i = 0; i + 4 <= WORDS; i += 4)
-            {
-                mix(lane0, words[i]);
-                mix(lane1, words[i + 1]);
-                mix(lane2, words[i + 2]);
-                mix(lane3, words[i + 3]);
-            }
-            mix(lane0, words[WORDS - 2]);
-            mix(lane1, words[WORDS - 1]);
-            uint64_t hash = lane0 ^ (lane1 * 0xBF58476D1CE4E5B9ull) ^ (lane2 * 0x94D049BB133111EBull) ^ (lane3 * 0xD6E8FEB86659FD93ull);
-            return hash ^ (hash >> 31);
-        }
-
         size_t SlotOf(uint64_t aKey, uint64_t aMask) { return static_cast<size_t>((aKey ^ (aKey >> 32)) & aMask); }
 
+        // FNV-1a 64 over the value's four little-endian bytes.
         constexpr uint64_t ValueHash(uint32_t aValue)
         {
+            constexpr uint64_t PRIME = 0x100000001b3ull;
             uint64_t hash = 0xcbf29ce484222325ull;
-            for (int byte = 0; byte < 4; ++byte)
-            {
-                hash ^= (aValue >> (8 * byte)) & 0xFFu;
-                hash *= 0x100000001b3ull;
-            }
+            hash = (hash ^ (aValue & 0xFFu)) * PRIME;
+            hash = (hash ^ ((aValue >> 8) & 0xFFu)) * PRIME;
+            hash = (hash ^ ((aValue >> 16) & 0xFFu)) * PRIME;
+            hash = (hash ^ (aValue >> 24)) * PRIME;
             return hash;
         }
         constexpr uint64_t ZERO_VALUE_HASH = ValueHash(0);
@@ -60,6 +38,97 @@ namespace VelaFBX
                 masks[i] = i >= FIRST_BONE_INDEX && i < FIRST_BONE_INDEX + 4 ? 0xFFFFFFFFu : 0x7FFFFFFFu;
             return masks;
         }();
+
+        // The running combination is one long dependency chain per vertex; LANES vertices' chains run
+        // interleaved, so the processor works on them side by side. Each value's hash is independent
+        // of the others (most values are zero, whose hash is known).
+        template <size_t LANES>
+        void HashLanes(const VertexDeduplicator::Values* someValues, uint64_t* someOut)
+        {
+            uint64_t seeds[LANES] = {};
+#pragma GCC unroll 44
+            for (size_t i = 0; i < VertexDeduplicator::HASHED_VALUES; ++i)
+            {
+#pragma GCC unroll 8
+                for (size_t lane = 0; lane < LANES; ++lane)
+                {
+                    const uint32_t value = someValues[lane][i];
+                    const uint64_t hash = value == 0 ? ZERO_VALUE_HASH : ValueHash(value);
+                    seeds[lane] ^= hash + 0x9e3779b9ull + (seeds[lane] << 6) + (seeds[lane] >> 2);
+                }
+            }
+            for (size_t lane = 0; lane < LANES; ++lane)
+                someOut[lane] = seeds[lane];
+        }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+        // With 512-bit vectors (and their 64-bit multiply), eight vertices' hashes at once, one per lane:
+        // the same steps, in the same order, as HashLanes.
+        constexpr size_t WIDE_LANES = 8;
+
+        // Four values of each of four vertices, as each of the four values of the four vertices.
+        __attribute__((target("avx2"), always_inline)) inline void TransposeFour(const VertexDeduplicator::Values* someValues, size_t aFirst,
+                                                                                __m128i someOut[4])
+        {
+            __m128i rows[4];
+            for (size_t lane = 0; lane < 4; ++lane)
+                rows[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(someValues[lane].data() + aFirst));
+            const __m128i low01 = _mm_unpacklo_epi32(rows[0], rows[1]), low23 = _mm_unpacklo_epi32(rows[2], rows[3]);
+            const __m128i high01 = _mm_unpackhi_epi32(rows[0], rows[1]), high23 = _mm_unpackhi_epi32(rows[2], rows[3]);
+            someOut[0] = _mm_unpacklo_epi64(low01, low23);
+            someOut[1] = _mm_unpackhi_epi64(low01, low23);
+            someOut[2] = _mm_unpacklo_epi64(high01, high23);
+            someOut[3] = _mm_unpackhi_epi64(high01, high23);
+        }
+
+        using WideValues = uint32_t __attribute__((vector_size(32)));
+        using WideHashes = uint64_t __attribute__((vector_size(64)));
+
+        __attribute__((target("avx512f,avx512dq,avx2"))) void HashWide(const VertexDeduplicator::Values* someValues, uint64_t* someOut)
+        {
+            constexpr uint64_t PRIME = 0x100000001b3ull;
+            constexpr uint64_t GOLDEN = 0x9e3779b9ull;
+            WideHashes seeds = {};
+            static_assert(VertexDeduplicator::HASHED_VALUES % 4 == 0, "whole blocks of four values");
+            for (size_t block = 0; block < VertexDeduplicator::HASHED_VALUES; block += 4)
+            {
+                __m128i low[4], high[4];
+                TransposeFour(someValues, block, low);
+                TransposeFour(someValues + 4, block, high);
+                for (size_t i = 0; i < 4; ++i)
+                {
+                    const __m256i values = _mm256_set_m128i(high[i], low[i]);
+                    WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
+                    if (!_mm256_testz_si256(values, values))
+                    {
+                        WideValues narrow;
+                        std::memcpy(&narrow, &values, sizeof(narrow));
+                        const WideHashes value = __builtin_convertvector(narrow, WideHashes);
+                        WideHashes hash = ((WideHashes{} + 0xcbf29ce484222325ull) ^ (value & 0xFF)) * PRIME;
+                        hash = (hash ^ ((value >> 8) & 0xFF)) * PRIME;
+                        hash = (hash ^ ((value >> 16) & 0xFF)) * PRIME;
+                        hash = (hash ^ (value >> 24)) * PRIME;
+                        hashAndGolden = hash + GOLDEN;
+                    }
+                    seeds ^= hashAndGolden + (seeds << 6) + (seeds >> 2);
+                }
+            }
+            std::memcpy(someOut, &seeds, sizeof(seeds));
+        }
+
+        bool HasWideHash()
+        {
+            static const bool has = [] {
+                __builtin_cpu_init();
+                return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+            }();
+            return has;
+        }
+#else
+        constexpr size_t WIDE_LANES = 8;
+        void HashWide(const VertexDeduplicator::Values*, uint64_t*) {}
+        bool HasWideHash() { return false; }
+#endif
     }
 
     void VertexDeduplicator::GetHashedValues(const Vertex& aVertex, Values& aOut)
@@ -74,16 +143,34 @@ namespace VelaFBX
 
     uint64_t VertexDeduplicator::HashValues(const Values& someValues)
     {
-        // Each value's FNV-1a 64 over its little-endian bytes, all independent of one another so the
-        // processor works on several at once (most values are zero, whose hash is known); then the
-        // running combination, in order.
-        uint64_t hashes[HASHED_VALUES];
-        for (size_t i = 0; i < HASHED_VALUES; ++i)
-            hashes[i] = someValues[i] == 0 ? ZERO_VALUE_HASH : ValueHash(someValues[i]);
-        uint64_t seed = 0;
-        for (uint64_t hash : hashes)
-            seed ^= hash + 0x9e3779b9ull + (seed << 6) + (seed >> 2);
-        return seed;
+        uint64_t hash = 0;
+        HashLanes<1>(&someValues, &hash);
+        return hash;
+    }
+
+    void VertexDeduplicator::HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut)
+    {
+        constexpr size_t LANES = 4;
+        Values values[WIDE_LANES];
+        size_t i = 0;
+        if (HasWideHash())
+            for (; i + WIDE_LANES <= aCount; i += WIDE_LANES)
+            {
+                for (size_t lane = 0; lane < WIDE_LANES; ++lane)
+                    GetHashedValues(someVertices[i + lane], values[lane]);
+                HashWide(values, someOut + i);
+            }
+        for (; i + LANES <= aCount; i += LANES)
+        {
+            for (size_t lane = 0; lane < LANES; ++lane)
+                GetHashedValues(someVertices[i + lane], values[lane]);
+            HashLanes<LANES>(values, someOut + i);
+        }
+        for (; i < aCount; ++i)
+        {
+            GetHashedValues(someVertices[i], values[0]);
+            someOut[i] = HashValues(values[0]);
+        }
     }
 
     uint64_t VertexHash(const Vertex& aVertex)
@@ -93,113 +180,58 @@ namespace VelaFBX
         return VertexDeduplicator::HashValues(values);
     }
 
-    void VertexDeduplicator::Reset(size_t aCorners, size_t aControlPoints)
+    void VertexDeduplicator::Reset(size_t aExpected)
     {
-        // Most meshes have about one distinct vertex per control point (more at seams, never more than
-        // corners): sized for that, the tables stay small and grow in the rare case they must.
-        const size_t expected = std::min(aCorners, aControlPoints);
         size_t capacity = 16;
-        while (capacity < expected * 2)
+        while (capacity < aExpected * 2)
             capacity *= 2;
-        myValueKeys.clear();
-        myCollisionOf.clear();
-        myValueIndices.clear();
-        myCollidedValues.clear();
-        myHashes.clear();
-        myHashIndices.clear();
-        myValueKeys.reserve(expected);
-        myCollisionOf.reserve(expected);
-        myValueIndices.reserve(expected);
-        myHashes.reserve(expected);
-        myHashIndices.reserve(expected);
-        myRecentIndices.assign(aControlPoints, EMPTY);
-        Rebuild(capacity);
+        myCount = 0;
+        myMask = capacity - 1;
+        mySlots.assign(capacity, Slot());
     }
 
     void VertexDeduplicator::Rebuild(size_t aCapacity)
     {
+        std::vector<Slot> old(aCapacity, Slot());
+        old.swap(mySlots);
         myMask = aCapacity - 1;
-        myByValues.assign(aCapacity, EMPTY);
-        myByHash.assign(aCapacity, EMPTY);
-        for (uint32_t entry = 0; entry < myValueKeys.size(); ++entry)
+        for (const Slot& entry : old)
         {
-            size_t slot = SlotOf(myValueKeys[entry], myMask);
-            while (myByValues[slot] != EMPTY)
+            if (entry.index == EMPTY)
+                continue;
+            size_t slot = SlotOf(entry.hash, myMask);
+            while (mySlots[slot].index != EMPTY)
                 slot = (slot + 1) & myMask;
-            myByValues[slot] = entry;
-        }
-        for (uint32_t entry = 0; entry < myHashes.size(); ++entry)
-        {
-            size_t slot = SlotOf(myHashes[entry], myMask);
-            while (myByHash[slot] != EMPTY)
-                slot = (slot + 1) & myMask;
-            myByHash[slot] = entry;
+            mySlots[slot] = entry;
         }
     }
 
-    uint32_t VertexDeduplicator::Add(const Vertex& aVertex, uint32_t aControlPoint, std::vector<Vertex>& someVertices)
-    {
-        // The corners of one control point mostly repeat the vertex its latest corner got. A corner whose
-        // bytes equal a kept vertex takes that vertex's index, as every kept vertex is the first with its hash.
-        uint32_t* recent = aControlPoint < myRecentIndices.size() ? &myRecentIndices[aControlPoint] : nullptr;
-        if (recent && *recent != EMPTY && std::memcmp(&someVertices[*recent], &aVertex, sizeof(Vertex)) == 0)
-            return *recent;
-        Values values;
-        GetHashedValues(aVertex, values);
-        const uint32_t index = myValueIndices[FindEntry(values, aVertex, someVertices)];
-        if (recent)
-            *recent = index;
-        return index;
-    }
-
-    uint32_t VertexDeduplicator::FindEntry(const Values& someValues, const Vertex& aVertex, std::vector<Vertex>& someVertices)
+    uint32_t VertexDeduplicator::Add(uint64_t aHash)
     {
         // At most half full, so probes stay short (and always end).
-        if ((myValueKeys.size() + 1) * 2 > myByValues.size())
-            Rebuild(std::max<size_t>(16, myByValues.size() * 2));
-        const uint64_t cheap = CheapHash(someValues);
-        size_t slot = SlotOf(cheap, myMask);
-        for (; myByValues[slot] != EMPTY; slot = (slot + 1) & myMask)
-        {
-            const uint32_t entry = myByValues[slot];
-            if (myValueKeys[entry] != cheap)
-                continue;
-            if (myCollisionOf[entry] != EMPTY)
-            {
-                if (myCollidedValues[myCollisionOf[entry]] == someValues)
-                    return entry;
-                continue;
-            }
-            Values kept;
-            GetHashedValues(someVertices[myValueIndices[entry]], kept);
-            if (kept == someValues)
-                return entry;
-        }
+        if ((static_cast<size_t>(myCount) + 1) * 2 > mySlots.size())
+            Rebuild(std::max<size_t>(16, mySlots.size() * 2));
+        size_t slot = SlotOf(aHash, myMask);
+        for (; mySlots[slot].index != EMPTY; slot = (slot + 1) & myMask)
+            if (mySlots[slot].hash == aHash)
+                return mySlots[slot].index;
+        mySlots[slot] = {aHash, myCount};
+        return myCount++;
+    }
 
-        // Values not met before: their vertex is the first with an equal VertexHash, or a new one.
-        const uint64_t hash = HashValues(someValues);
-        size_t hashSlot = SlotOf(hash, myMask);
-        while (myByHash[hashSlot] != EMPTY && myHashes[myByHash[hashSlot]] != hash)
-            hashSlot = (hashSlot + 1) & myMask;
-        uint32_t collision = EMPTY;
-        if (myByHash[hashSlot] == EMPTY)
+    void VertexDeduplicator::AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts)
+    {
+        // The table is too big for the nearest caches, and the hashes are known well before they are added:
+        // their slots are loaded ahead.
+        constexpr size_t PREFETCH_AHEAD = 32;
+        for (size_t i = 0; i < aCount; ++i)
         {
-            myByHash[hashSlot] = static_cast<uint32_t>(myHashes.size());
-            myHashes.push_back(hash);
-            myHashIndices.push_back(static_cast<uint32_t>(someVertices.size()));
-            someVertices.push_back(aVertex);
+            if (i + PREFETCH_AHEAD < aCount)
+                __builtin_prefetch(&mySlots[SlotOf(someHashes[i + PREFETCH_AHEAD], myMask)]);
+            const uint32_t count = myCount;
+            someIndices[i] = Add(someHashes[i]);
+            if (myCount != count)
+                someFirsts.push_back(static_cast<uint32_t>(i));
         }
-        else
-        {
-            // Other values with the hash of a kept vertex: they must be kept themselves to be recognised.
-            collision = static_cast<uint32_t>(myCollidedValues.size());
-            myCollidedValues.push_back(someValues);
-        }
-        const uint32_t entry = static_cast<uint32_t>(myValueKeys.size());
-        myByValues[slot] = entry;
-        myCollisionOf.push_back(collision);
-        myValueKeys.push_back(cheap);
-        myValueIndices.push_back(myHashIndices[myByHash[hashSlot]]);
-        return entry;
     }
 }
