@@ -89,8 +89,7 @@ namespace Vela::Fbx
 
         // The frames and results of the control points one part owns: those numbered aIndex << aPointShift
         // up to the next part's, and for part 0 also the corners naming none (-1). Every corner value it
-        // writes is its own (part number in the low aValueShift bits): first the corner's frame, then its
-        // result. Parts share nothing else they write. somePolygonParts (null for a single part) has bit p
+        // writes is its own (part number in the low aValueShift bits): the corner's result. Parts share nothing else they write. somePolygonParts (null for a single part) has bit p
         // set for the polygons with corners of part p.
         class Part
         {
@@ -224,6 +223,7 @@ namespace Vela::Fbx
             {
                 myFrames.emplace_back();
                 myKeys.push_back({aKey, aOlder, aDepth});
+                myMadeAt.push_back(EMPTY);
                 return static_cast<uint32_t>(myFrames.size() - 1);
             }
 
@@ -262,13 +262,13 @@ namespace Vela::Fbx
                 return frame;
             }
 
-            // Gives each own corner its frame, and adds the UV-space directions of every fan triangle
-            // (0, i, i + 1) to the frames of its own corners. A triangle touching no own corner is skipped.
+            // Gives each own corner its frame and result in one pass, and adds the UV-space directions of every
+            // fan triangle (0, i, i + 1) to the frames of its own corners. A triangle touching no own corner is skipped.
             template <class UvOf, class NormalOf>
             void RunWith(const UvOf& aUvOf, const NormalOf& aNormalOf)
             {
                 SumFrames(aUvOf, aNormalOf);
-                MakeResults(aNormalOf);
+                ComputeResults();
             }
 
             template <class UvOf, class NormalOf>
@@ -320,8 +320,14 @@ namespace Vela::Fbx
                         if (!owned[corner])
                             continue;
                         key.normal = aNormalOf(key.controlPoint, start + corner, polygon);
-                        frames[corner] = FrameFor(key);
-                        cornerValues[start + corner] = Encode(frames[corner]);
+                        const uint32_t frame = FrameFor(key);
+                        frames[corner] = frame;
+                        // The result is numbered now (it needs the frame's number, not its sums).
+                        const uint32_t made = myMadeAt[frame];
+                        const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
+                        if (result == myFirstCorners.size())
+                            myFirstCorners.push_back(start + corner);
+                        cornerValues[start + corner] = Encode(result);
                     }
                     for (int corner = 1; corner + 1 < size; ++corner)
                     {
@@ -408,35 +414,6 @@ namespace Vela::Fbx
                 }
             }
 
-            template <class NormalOf>
-            void MakeResults(const NormalOf aNormalOf)
-            {
-                const TangentSource source = mySource;
-                int* const cornerValues = myCornerValues;
-                myMadeAt.assign(myFrames.size(), EMPTY);
-                const uint32_t* madeAt = myMadeAt.data();
-                for (int polygon = myPolygonBegin; polygon < myPolygonEnd; ++polygon)
-                {
-                    if (!Touches(polygon))
-                        continue;
-                    const int end = PolygonEnd(source, polygon);
-                    for (int corner = source.polygonStarts[polygon]; corner < end; ++corner)
-                    {
-                        const int controlPoint = ControlPointOf(source, corner);
-                        if (!Owns(controlPoint))
-                            continue;
-                        const int normal = aNormalOf(controlPoint, corner, polygon);
-                        const uint32_t frame = Local(cornerValues[corner]);
-                        const uint32_t made = madeAt[frame];
-                        const uint32_t result = made != EMPTY && myMadeWith[made] == normal ? made : ResultFor(frame, normal);
-                        if (result == myFirstCorners.size())
-                            myFirstCorners.push_back(corner);
-                        cornerValues[corner] = Encode(result);
-                    }
-                }
-                ComputeResults();
-            }
-
             const TangentSource& mySource;
             const uint8_t* myPolygonParts;
             int* myCornerValues;
@@ -480,21 +457,46 @@ namespace Vela::Fbx
         }
         const int valueShift = partCount > 1 ? PART_BITS : 0;
 
-        // Which parts own the corners of each polygon.
+        // Which parts own the corners of each polygon, and each part's first and last polygon: with
+        // corners in mesh order, a part's polygons mostly sit together.
+        constexpr size_t SPAN_POLYGONS = 8192;
         std::vector<uint8_t> polygonParts;
+        std::vector<int> begins(static_cast<size_t>(partCount), aSource.polygonCount);
+        std::vector<int> ends(static_cast<size_t>(partCount), 0);
         if (partCount > 1)
         {
             polygonParts.resize(static_cast<size_t>(aSource.polygonCount));
-            ParallelFor(polygonParts.size(), 8192, [&](size_t aBegin, size_t aEnd) {
-                for (int polygon = static_cast<int>(aBegin); polygon < static_cast<int>(aEnd); ++polygon)
+            const size_t spanCount = (polygonParts.size() + SPAN_POLYGONS - 1) / SPAN_POLYGONS;
+            std::vector<int> spanBegins(spanCount * MAX_PARTS, aSource.polygonCount);
+            std::vector<int> spanEnds(spanCount * MAX_PARTS, 0);
+            ParallelFor(spanCount, 1, [&](size_t aBegin, size_t aEnd) {
+                for (size_t span = aBegin; span < aEnd; ++span)
                 {
-                    uint8_t parts = 0;
-                    const int end = PolygonEnd(aSource, polygon);
-                    for (int corner = aSource.polygonStarts[polygon]; corner < end; ++corner)
-                        parts = static_cast<uint8_t>(parts | 1 << PartOf(ControlPointOf(aSource, corner), pointShift));
-                    polygonParts[static_cast<size_t>(polygon)] = parts;
+                    int* spanBegin = &spanBegins[span * MAX_PARTS];
+                    int* spanEnd = &spanEnds[span * MAX_PARTS];
+                    const int last = static_cast<int>(std::min(polygonParts.size(), (span + 1) * SPAN_POLYGONS));
+                    for (int polygon = static_cast<int>(span * SPAN_POLYGONS); polygon < last; ++polygon)
+                    {
+                        uint8_t parts = 0;
+                        const int end = PolygonEnd(aSource, polygon);
+                        for (int corner = aSource.polygonStarts[polygon]; corner < end; ++corner)
+                            parts = static_cast<uint8_t>(parts | 1 << PartOf(ControlPointOf(aSource, corner), pointShift));
+                        polygonParts[static_cast<size_t>(polygon)] = parts;
+                        for (uint32_t bits = parts; bits != 0; bits &= bits - 1)
+                        {
+                            const int part = std::countr_zero(bits);
+                            spanBegin[part] = std::min(spanBegin[part], polygon);
+                            spanEnd[part] = polygon + 1;
+                        }
+                    }
                 }
             });
+            for (size_t span = 0; span < spanCount; ++span)
+                for (size_t part = 0; part < begins.size(); ++part)
+                {
+                    begins[part] = std::min(begins[part], spanBegins[span * MAX_PARTS + part]);
+                    ends[part] = std::max(ends[part], spanEnds[span * MAX_PARTS + part]);
+                }
         }
 
         TangentFrames made;
@@ -507,20 +509,8 @@ namespace Vela::Fbx
             parts.emplace_back(aSource, partCount > 1 ? polygonParts.data() : nullptr, made.indices.data(), newestFrames.data(), part, pointShift,
                                valueShift);
         if (partCount > 1)
-        {
-            // Each part's first and last polygon: with corners in mesh order, a part's polygons mostly sit together.
-            std::vector<int> begins(parts.size(), aSource.polygonCount);
-            std::vector<int> ends(parts.size(), 0);
-            for (int polygon = 0; polygon < aSource.polygonCount; ++polygon)
-                for (uint32_t bits = polygonParts[static_cast<size_t>(polygon)]; bits != 0; bits &= bits - 1)
-                {
-                    const size_t part = static_cast<size_t>(std::countr_zero(bits));
-                    begins[part] = std::min(begins[part], polygon);
-                    ends[part] = polygon + 1;
-                }
             for (size_t part = 0; part < parts.size(); ++part)
                 parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
-        }
         for (Part& part : parts)
             part.Reserve();
         ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
@@ -545,40 +535,65 @@ namespace Vela::Fbx
             numbers[part].resize(parts[part].GetFirstCorners().size());
             resultCount += numbers[part].size();
         }
+        // Merged a run at a time: the earliest part takes all its results before the next part's earliest.
         std::vector<size_t> merged(parts.size(), 0);
-        for (size_t number = 0; number < resultCount; ++number)
+        for (size_t number = 0; number < resultCount;)
         {
             size_t earliest = parts.size();
             int earliestCorner = INT32_MAX;
+            int nextCorner = INT32_MAX;
             for (size_t part = 0; part < parts.size(); ++part)
-                if (merged[part] < numbers[part].size() && parts[part].GetFirstCorners()[merged[part]] < earliestCorner)
+            {
+                if (merged[part] >= numbers[part].size())
+                    continue;
+                const int corner = parts[part].GetFirstCorners()[merged[part]];
+                if (corner < earliestCorner)
                 {
+                    nextCorner = earliestCorner;
                     earliest = part;
-                    earliestCorner = parts[part].GetFirstCorners()[merged[part]];
+                    earliestCorner = corner;
                 }
-            numbers[earliest][merged[earliest]++] = static_cast<int>(number);
+                else if (corner < nextCorner)
+                    nextCorner = corner;
+            }
+            const std::vector<int>& firstCorners = parts[earliest].GetFirstCorners();
+            std::vector<int>& earliestNumbers = numbers[earliest];
+            size_t& taken = merged[earliest];
+            do
+                earliestNumbers[taken++] = static_cast<int>(number++);
+            while (taken < firstCorners.size() && firstCorners[taken] < nextCorner);
         }
         made.tangents.resize(resultCount);
         made.binormals.resize(resultCount);
         made.binormalIndices.resize(made.indices.size());
-        ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
-            for (size_t part = aBegin; part < aEnd; ++part)
-                for (size_t result = 0; result < numbers[part].size(); ++result)
-                {
-                    made.tangents[static_cast<size_t>(numbers[part][result])] = parts[part].GetTangents()[result];
-                    made.binormals[static_cast<size_t>(numbers[part][result])] = parts[part].GetBinormals()[result];
-                }
-        });
+        // One call for both: the first items move each part's results, the rest renumber runs of corners.
+        constexpr size_t RUN_CORNERS = 32768;
+        const size_t runCount = (made.indices.size() + RUN_CORNERS - 1) / RUN_CORNERS;
         const uint32_t partMask = (1u << valueShift) - 1;
-        ParallelFor(made.indices.size(), 32768, [&](size_t aBegin, size_t aEnd) {
-            for (size_t corner = aBegin; corner < aEnd; ++corner)
+        ParallelFor(parts.size() + runCount, 1, [&](size_t aBegin, size_t aEnd) {
+            for (size_t item = aBegin; item < aEnd; ++item)
             {
-                int& value = made.indices[corner];
-                if (value >= 0)
-                    value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> valueShift];
-                else
-                    value = 0;
-                made.binormalIndices[corner] = value;
+                if (item < parts.size())
+                {
+                    const std::vector<int>& partNumbers = numbers[item];
+                    for (size_t result = 0; result < partNumbers.size(); ++result)
+                    {
+                        made.tangents[static_cast<size_t>(partNumbers[result])] = parts[item].GetTangents()[result];
+                        made.binormals[static_cast<size_t>(partNumbers[result])] = parts[item].GetBinormals()[result];
+                    }
+                    continue;
+                }
+                const size_t first = (item - parts.size()) * RUN_CORNERS;
+                const size_t last = std::min(made.indices.size(), first + RUN_CORNERS);
+                for (size_t corner = first; corner < last; ++corner)
+                {
+                    int& value = made.indices[corner];
+                    if (value >= 0)
+                        value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> valueShift];
+                    else
+                        value = 0;
+                    made.binormalIndices[corner] = value;
+                }
             }
         });
         return made;
