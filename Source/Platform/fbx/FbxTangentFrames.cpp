@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace Vela::Fbx
 {
@@ -165,6 +166,14 @@ namespace Vela::Fbx
             {
                 if (aFirst.controlPoint != aSecond.controlPoint || aFirst.uv != aSecond.uv)
                     return false;
+                if (aFirst.normal == aSecond.normal)
+                {
+                    // One normal read: only NaN makes it differ from itself.
+                    if (aFirst.normal < 0)
+                        return true;
+                    const Vector4& normal = mySource.normals[aFirst.normal];
+                    return normal.x == normal.x && normal.y == normal.y && normal.z == normal.z;
+                }
                 const Vector4 first = NormalOf(aFirst.normal);
                 const Vector4 second = NormalOf(aSecond.normal);
                 return first.x == second.x && first.y == second.y && first.z == second.z;
@@ -291,6 +300,12 @@ namespace Vela::Fbx
                     const int size = PolygonEnd(source, polygon) - start;
                     if (size <= 0)
                         continue;
+                    if (size == 3)
+                    {
+                        AddPolygon(source, cornerValues, polygon, start, std::integral_constant<int, 3>(), smallKeys, smallFrames, smallOwned, aUvOf,
+                                   aNormalOf);
+                        continue;
+                    }
                     Key* keys = smallKeys;
                     uint32_t* frames = smallFrames;
                     char* owned = smallOwned;
@@ -303,74 +318,93 @@ namespace Vela::Fbx
                         frames = largeFrames.data();
                         owned = largeOwned.data();
                     }
-                    bool anyOwned = false;
-                    for (int corner = 0; corner < size; ++corner)
-                    {
-                        const int controlPoint = ControlPointOf(source, start + corner);
-                        keys[corner].controlPoint = controlPoint;
-                        owned[corner] = Owns(controlPoint);
-                        anyOwned = anyOwned || owned[corner];
-                    }
-                    if (!anyOwned)
-                        continue;
-                    for (int corner = 0; corner < size; ++corner)
-                    {
-                        Key& key = keys[corner];
-                        key.uv = aUvOf(key.controlPoint, start + corner, polygon);
-                        if (!owned[corner])
-                            continue;
-                        key.normal = aNormalOf(key.controlPoint, start + corner, polygon);
-                        const uint32_t frame = FrameFor(key);
-                        frames[corner] = frame;
-                        // The result is numbered now (it needs the frame's number, not its sums).
-                        const uint32_t made = myMadeAt[frame];
-                        const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
-                        if (result == myFirstCorners.size())
-                            myFirstCorners.push_back(start + corner);
-                        cornerValues[start + corner] = Encode(result);
-                    }
-                    for (int corner = 1; corner + 1 < size; ++corner)
-                    {
-                        const int triangle[3] = {0, corner, corner + 1};
-                        if (owned[0] || owned[corner] || owned[corner + 1])
-                            AddTriangle(source, keys, frames, owned, triangle);
-                    }
+                    AddPolygon(source, cornerValues, polygon, start, size, keys, frames, owned, aUvOf, aNormalOf);
                 }
             }
 
+            // One polygon of the pass above. aSize is an int, or a constant for triangles (all of them
+            // after triangulation), whose loops then unroll.
+            template <class Size, class UvOf, class NormalOf>
+            void AddPolygon(const TangentSource& aSource, int* someCornerValues, int aPolygon, int aStart, Size aSize, Key* someKeys,
+                            uint32_t* someFrames, char* someOwned, const UvOf& aUvOf, const NormalOf& aNormalOf)
+            {
+                const int size = aSize;
+                bool anyOwned = false;
+                for (int corner = 0; corner < size; ++corner)
+                {
+                    const int controlPoint = ControlPointOf(aSource, aStart + corner);
+                    someKeys[corner].controlPoint = controlPoint;
+                    someOwned[corner] = Owns(controlPoint);
+                    anyOwned = anyOwned || someOwned[corner];
+                }
+                if (!anyOwned)
+                    return;
+                for (int corner = 0; corner < size; ++corner)
+                {
+                    Key& key = someKeys[corner];
+                    key.uv = aUvOf(key.controlPoint, aStart + corner, aPolygon);
+                    if (!someOwned[corner])
+                        continue;
+                    key.normal = aNormalOf(key.controlPoint, aStart + corner, aPolygon);
+                    // Most corners repeat their control point's newest frame; keys never repeat among the frames.
+                    const uint32_t newest = key.controlPoint >= 0 ? myNewestFrames[key.controlPoint] : EMPTY;
+                    const uint32_t frame = newest != EMPTY && SameKey(myKeys[newest].key, key) ? newest : FrameFor(key);
+                    someFrames[corner] = frame;
+                    // The result is numbered now (it needs the frame's number, not its sums).
+                    const uint32_t made = myMadeAt[frame];
+                    const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
+                    if (result == myFirstCorners.size())
+                        myFirstCorners.push_back(aStart + corner);
+                    someCornerValues[aStart + corner] = Encode(result);
+                }
+                for (int corner = 1; corner + 1 < size; ++corner)
+                {
+                    const int triangle[3] = {0, corner, corner + 1};
+                    if (someOwned[0] || someOwned[corner] || someOwned[corner + 1])
+                        AddTriangle(aSource, someKeys, someFrames, someOwned, triangle);
+                }
+            }
+
+            // x, y and z only, in the order the Vector4 operators would take them.
             void AddTriangle(const TangentSource& aSource, const Key* someKeys, const uint32_t* someFrames, const char* someOwned, const int* someCorners)
             {
-                Vector4 positions[3];
-                Vector2 texture[3];
-                for (int i = 0; i < 3; ++i)
-                {
-                    const Key& key = someKeys[someCorners[i]];
-                    if (key.uv < 0)
-                        return;
-                    positions[i] = key.controlPoint >= 0 ? aSource.points[key.controlPoint] : Vector4();
-                    texture[i] = aSource.uvs[key.uv];
-                }
-                const Vector4 edge1 = positions[1] - positions[0];
-                const Vector4 edge2 = positions[2] - positions[0];
-                const double du1 = texture[1].x - texture[0].x, dv1 = texture[1].y - texture[0].y;
-                const double du2 = texture[2].x - texture[0].x, dv2 = texture[2].y - texture[0].y;
+                static const Vector4 ORIGIN;
+                const Key& key0 = someKeys[someCorners[0]];
+                const Key& key1 = someKeys[someCorners[1]];
+                const Key& key2 = someKeys[someCorners[2]];
+                if (key0.uv < 0 || key1.uv < 0 || key2.uv < 0)
+                    return;
+                const Vector4& position0 = key0.controlPoint >= 0 ? aSource.points[key0.controlPoint] : ORIGIN;
+                const Vector4& position1 = key1.controlPoint >= 0 ? aSource.points[key1.controlPoint] : ORIGIN;
+                const Vector4& position2 = key2.controlPoint >= 0 ? aSource.points[key2.controlPoint] : ORIGIN;
+                const Vector2& texture0 = aSource.uvs[key0.uv];
+                const Vector2& texture1 = aSource.uvs[key1.uv];
+                const Vector2& texture2 = aSource.uvs[key2.uv];
+                const double du1 = texture1.x - texture0.x, dv1 = texture1.y - texture0.y;
+                const double du2 = texture2.x - texture0.x, dv2 = texture2.y - texture0.y;
                 const double determinant = du1 * dv2 - du2 * dv1;
                 if (std::abs(determinant) < 1e-20)
                     return;
                 const double inverse = 1.0 / determinant;
-                const Vector4 tangent = (edge1 * dv2 - edge2 * dv1) * inverse;
-                const Vector4 binormal = (edge2 * du1 - edge1 * du2) * inverse;
+                const double edge1x = position1.x - position0.x, edge1y = position1.y - position0.y, edge1z = position1.z - position0.z;
+                const double edge2x = position2.x - position0.x, edge2y = position2.y - position0.y, edge2z = position2.z - position0.z;
+                const double tangentX = (edge1x * dv2 - edge2x * dv1) * inverse;
+                const double tangentY = (edge1y * dv2 - edge2y * dv1) * inverse;
+                const double tangentZ = (edge1z * dv2 - edge2z * dv1) * inverse;
+                const double binormalX = (edge2x * du1 - edge1x * du2) * inverse;
+                const double binormalY = (edge2y * du1 - edge1y * du2) * inverse;
+                const double binormalZ = (edge2z * du1 - edge1z * du2) * inverse;
                 for (int i = 0; i < 3; ++i)
                 {
                     if (!someOwned[someCorners[i]])
                         continue;
                     Frame& frame = myFrames[someFrames[someCorners[i]]];
-                    frame.tangent[0] += tangent.x;
-                    frame.tangent[1] += tangent.y;
-                    frame.tangent[2] += tangent.z;
-                    frame.binormal[0] += binormal.x;
-                    frame.binormal[1] += binormal.y;
-                    frame.binormal[2] += binormal.z;
+                    frame.tangent[0] += tangentX;
+                    frame.tangent[1] += tangentY;
+                    frame.tangent[2] += tangentZ;
+                    frame.binormal[0] += binormalX;
+                    frame.binormal[1] += binormalY;
+                    frame.binormal[2] += binormalZ;
                 }
             }
 
