@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -88,19 +89,27 @@ namespace Vela::Fbx
             const int v = (dropped + 2) % 3;
             // Orient so the polygon runs counter-clockwise in the projection.
             const double flip = normal[dropped] < 0.0 ? -1.0 : 1.0;
-            std::vector<Point2>& points = somePoints;
-            points.resize(static_cast<size_t>(count));
+            // A polygon of constant size is projected on the stack; the ear clipper then gets a copy.
+            constexpr bool FIXED = !std::is_same_v<Count, int>;
+            Point2 fixedPoints[FIXED ? static_cast<int>(Count()) : 1];
+            Point2* points = fixedPoints;
+            if constexpr (!FIXED)
+            {
+                somePoints.resize(static_cast<size_t>(count));
+                points = somePoints.data();
+            }
             for (int i = 0; i < count; ++i)
-                points[static_cast<size_t>(i)] = {somePositions[i][u], somePositions[i][v] * flip};
+                points[i] = {somePositions[i][u], somePositions[i][v] * flip};
 
             bool convex = true;
             for (int i = 0; i < count && convex; ++i)
-                convex = Cross(points[static_cast<size_t>(i)], points[static_cast<size_t>(Around(i, 1, count))],
-                               points[static_cast<size_t>(Around(i, 2, count))]) >= 0.0;
+                convex = Cross(points[i], points[Around(i, 1, count)], points[Around(i, 2, count)]) >= 0.0;
             if (convex)
                 return false;
+            if constexpr (FIXED)
+                somePoints.assign(points, points + count);
             someOut.clear();
-            ClipEars(points, someOut);
+            ClipEars(somePoints, someOut);
             return true;
         }
     }
@@ -197,6 +206,38 @@ namespace Vela::Fbx
                     }
                     ++made;
                 };
+                // Triangles (0, i, i + 1), as add would make them, with each corner's data looked up once.
+                auto addFan = [&](int aPolygon, int aStart, int aSize) {
+                    const size_t first = made;
+                    const int* polygonCorners = corners + aStart;
+                    for (int corner = 1; corner + 1 < aSize; ++corner, ++made)
+                    {
+                        newStarts[made] = static_cast<int>(made * 3);
+                        int* newCorner = &newCorners[made * 3];
+                        newCorner[0] = polygonCorners[0];
+                        newCorner[1] = polygonCorners[corner];
+                        newCorner[2] = polygonCorners[corner + 1];
+                    }
+                    for (Gather& gather : gathers)
+                    {
+                        if (gather.perPolygon)
+                        {
+                            std::fill(gather.made.begin() + static_cast<std::ptrdiff_t>(first), gather.made.begin() + static_cast<std::ptrdiff_t>(made),
+                                      gather.From(aPolygon));
+                            continue;
+                        }
+                        int* out = &gather.made[first * 3];
+                        const int apex = gather.From(aStart);
+                        int previous = gather.From(aStart + 1);
+                        for (int corner = 1; corner + 1 < aSize; ++corner, out += 3)
+                        {
+                            out[0] = apex;
+                            out[1] = previous;
+                            previous = gather.From(aStart + corner + 1);
+                            out[2] = previous;
+                        }
+                    }
+                };
                 const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
                 for (int polygon = static_cast<int>(chunk) * CHUNK_POLYGONS; polygon < end; ++polygon)
                 {
@@ -206,15 +247,24 @@ namespace Vela::Fbx
                         continue;
                     if (size > 3)
                     {
-                        positions.resize(static_cast<size_t>(size));
-                        for (int corner = 0; corner < size; ++corner)
+                        // A corner naming no control point sits at the origin.
+                        auto positionOf = [&](int aCorner) {
+                            const int controlPoint = corners[start + aCorner];
+                            return controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : Vector4();
+                        };
+                        bool clipped;
+                        if (size == 4)
                         {
-                            // A corner naming no control point sits at the origin.
-                            const int controlPoint = corners[start + corner];
-                            positions[static_cast<size_t>(corner)] = controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : Vector4();
+                            const Vector4 quad[4] = {positionOf(0), positionOf(1), positionOf(2), positionOf(3)};
+                            clipped = ClipPolygon(quad, std::integral_constant<int, 4>(), projected, triangles);
                         }
-                        const bool clipped = size == 4 ? ClipPolygon(positions.data(), std::integral_constant<int, 4>(), projected, triangles)
-                                                       : ClipPolygon(positions.data(), size, projected, triangles);
+                        else
+                        {
+                            positions.resize(static_cast<size_t>(size));
+                            for (int corner = 0; corner < size; ++corner)
+                                positions[static_cast<size_t>(corner)] = positionOf(corner);
+                            clipped = ClipPolygon(positions.data(), size, projected, triangles);
+                        }
                         if (clipped)
                         {
                             for (const Triangle& triangle : triangles)
@@ -222,8 +272,7 @@ namespace Vela::Fbx
                             continue;
                         }
                     }
-                    for (int corner = 1; corner + 1 < size; ++corner)
-                        add(polygon, start, 0, corner, corner + 1);
+                    addFan(polygon, start, size);
                 }
             }
         });
