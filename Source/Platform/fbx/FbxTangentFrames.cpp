@@ -497,15 +497,25 @@ namespace Vela::Fbx
         std::vector<uint8_t> polygonParts;
         std::vector<int> begins(static_cast<size_t>(partCount), aSource.polygonCount);
         std::vector<int> ends(static_cast<size_t>(partCount), 0);
+        TangentFrames made;
+        // A corner outside every polygon (none in a mesh as read) keeps result 0. The arrays made here
+        // are filled beside the other work of the pool calls: on fresh memory the fill costs as much.
+        auto fillIndices = [&] { made.indices.assign(static_cast<size_t>(cornerCount), -1); };
         if (partCount > 1)
         {
             polygonParts.resize(static_cast<size_t>(aSource.polygonCount));
             const size_t spanCount = (polygonParts.size() + SPAN_POLYGONS - 1) / SPAN_POLYGONS;
             std::vector<int> spanBegins(spanCount * MAX_PARTS, aSource.polygonCount);
             std::vector<int> spanEnds(spanCount * MAX_PARTS, 0);
-            ParallelFor(spanCount, 1, [&](size_t aBegin, size_t aEnd) {
-                for (size_t span = aBegin; span < aEnd; ++span)
+            ParallelFor(spanCount + 1, 1, [&](size_t aBegin, size_t aEnd) {
+                for (size_t item = aBegin; item < aEnd; ++item)
                 {
+                    if (item == 0)
+                    {
+                        fillIndices();
+                        continue;
+                    }
+                    const size_t span = item - 1;
                     int* spanBegin = &spanBegins[span * MAX_PARTS];
                     int* spanEnd = &spanEnds[span * MAX_PARTS];
                     const int last = static_cast<int>(std::min(polygonParts.size(), (span + 1) * SPAN_POLYGONS));
@@ -533,9 +543,8 @@ namespace Vela::Fbx
                 }
         }
 
-        TangentFrames made;
-        // A corner outside every polygon (none in a mesh as read) keeps result 0.
-        made.indices.assign(static_cast<size_t>(cornerCount), -1);
+        else
+            fillIndices();
         std::vector<uint32_t> newestFrames(static_cast<size_t>(pointCount), EMPTY);
         std::vector<Part> parts;
         parts.reserve(static_cast<size_t>(partCount));
@@ -547,9 +556,16 @@ namespace Vela::Fbx
                 parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
         for (Part& part : parts)
             part.Reserve();
-        ParallelFor(parts.size(), 1, [&](size_t aBegin, size_t aEnd) {
-            for (size_t part = aBegin; part < aEnd; ++part)
-                parts[part].Run();
+        // With several parts, the last item sizes the binormal indices, written at the end.
+        const size_t itemCount = parts.size() > 1 ? parts.size() + 1 : 1;
+        ParallelFor(itemCount, 1, [&](size_t aBegin, size_t aEnd) {
+            for (size_t item = aBegin; item < aEnd; ++item)
+            {
+                if (item < parts.size())
+                    parts[item].Run();
+                else
+                    made.binormalIndices.resize(made.indices.size());
+            }
         });
 
         if (parts.size() == 1)
@@ -597,27 +613,32 @@ namespace Vela::Fbx
                 earliestNumbers[taken++] = static_cast<int>(number++);
             while (taken < firstCorners.size() && firstCorners[taken] < nextCorner);
         }
-        made.tangents.resize(resultCount);
-        made.binormals.resize(resultCount);
-        made.binormalIndices.resize(made.indices.size());
-        // One call for both: the first items move each part's results, the rest renumber runs of corners.
+        // One call for all: the first two items gather the tangents and the binormals, the rest renumber runs of corners.
         constexpr size_t RUN_CORNERS = 32768;
         const size_t runCount = (made.indices.size() + RUN_CORNERS - 1) / RUN_CORNERS;
         const uint32_t partMask = (1u << valueShift) - 1;
-        ParallelFor(parts.size() + runCount, 1, [&](size_t aBegin, size_t aEnd) {
+        auto gather = [&](std::vector<Vector4>& someOut, std::vector<Vector4>& (Part::*aResults)()) {
+            someOut.resize(resultCount);
+            for (size_t part = 0; part < parts.size(); ++part)
+            {
+                const std::vector<Vector4>& results = (parts[part].*aResults)();
+                const std::vector<int>& partNumbers = numbers[part];
+                for (size_t result = 0; result < partNumbers.size(); ++result)
+                    someOut[static_cast<size_t>(partNumbers[result])] = results[result];
+            }
+        };
+        ParallelFor(2 + runCount, 1, [&](size_t aBegin, size_t aEnd) {
             for (size_t item = aBegin; item < aEnd; ++item)
             {
-                if (item < parts.size())
+                if (item < 2)
                 {
-                    const std::vector<int>& partNumbers = numbers[item];
-                    for (size_t result = 0; result < partNumbers.size(); ++result)
-                    {
-                        made.tangents[static_cast<size_t>(partNumbers[result])] = parts[item].GetTangents()[result];
-                        made.binormals[static_cast<size_t>(partNumbers[result])] = parts[item].GetBinormals()[result];
-                    }
+                    if (item == 0)
+                        gather(made.tangents, &Part::GetTangents);
+                    else
+                        gather(made.binormals, &Part::GetBinormals);
                     continue;
                 }
-                const size_t first = (item - parts.size()) * RUN_CORNERS;
+                const size_t first = (item - 2) * RUN_CORNERS;
                 const size_t last = std::min(made.indices.size(), first + RUN_CORNERS);
                 for (size_t corner = first; corner < last; ++corner)
                 {
