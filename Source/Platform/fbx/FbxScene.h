@@ -274,11 +274,14 @@ namespace Vela::Fbx
         std::vector<int> myIndices;
     };
 
-    // Inline: it runs for every corner of every layer.
-    inline int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
+    // The direct-array index a layer gives one corner: its control point, polygon vertex or polygon
+    // (or 0 for all-same) by the mapping, then through the index array when the layer has one; -1 for
+    // none. Inline: it runs for every corner of every layer.
+    inline int MapLayerIndex(MappingMode aMode, bool aIndexed, const int* someIndices, size_t aIndexCount, size_t aDirectCount,
+                             int aControlPoint, int aPolygonVertex, int aPolygon)
     {
         int index = -1;
-        switch (myMappingMode)
+        switch (aMode)
         {
         case MappingMode::ByControlPoint: index = aControlPoint; break;
         case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
@@ -288,15 +291,21 @@ namespace Vela::Fbx
         }
         if (index < 0)
             return -1;
-        if (myReferenceMode != ReferenceMode::Direct)
+        if (aIndexed)
         {
-            if (static_cast<size_t>(index) >= myIndices.size())
+            if (static_cast<size_t>(index) >= aIndexCount)
                 return -1;
-            index = myIndices[static_cast<size_t>(index)];
+            index = someIndices[index];
             if (index < 0)
                 return -1;
         }
         return static_cast<size_t>(index) < aDirectCount ? index : -1;
+    }
+
+    inline int LayerElement::GetDirectIndex(int aControlPoint, int aPolygonVertex, int aPolygon, size_t aDirectCount) const
+    {
+        return MapLayerIndex(myMappingMode, myReferenceMode != ReferenceMode::Direct, myIndices.data(), myIndices.size(), aDirectCount,
+                             aControlPoint, aPolygonVertex, aPolygon);
     }
 
     template <class T>

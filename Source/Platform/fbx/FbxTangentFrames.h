@@ -27,26 +27,7 @@ namespace Vela::Fbx
 
         int operator()(int aControlPoint, int aPolygonVertex, int aPolygon) const
         {
-            int index = -1;
-            switch (myMode)
-            {
-            case MappingMode::ByControlPoint: index = aControlPoint; break;
-            case MappingMode::ByPolygonVertex: index = aPolygonVertex; break;
-            case MappingMode::ByPolygon: index = aPolygon; break;
-            case MappingMode::AllSame: index = 0; break;
-            default: return -1;
-            }
-            if (index < 0)
-                return -1;
-            if (myIndexed)
-            {
-                if (static_cast<size_t>(index) >= myIndexCount)
-                    return -1;
-                index = myIndices[index];
-                if (index < 0)
-                    return -1;
-            }
-            return static_cast<size_t>(index) < myDirectCount ? index : -1;
+            return MapLayerIndex(myMode, myIndexed, myIndices, myIndexCount, myDirectCount, aControlPoint, aPolygonVertex, aPolygon);
         }
 
     private:
