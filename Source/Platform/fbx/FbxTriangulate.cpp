@@ -112,6 +112,38 @@ namespace Vela::Fbx
             ClipEars(somePoints, someOut);
             return true;
         }
+
+        // Whether a quad is split along its 0-2 diagonal, as ClipPolygon would decide (the same sums
+        // and tests, unrolled): convex in the plane of its Newell normal, or without a usable plane.
+        bool QuadFans(const Vector4* const someCorners[4])
+        {
+            Vector4 normal;
+#pragma GCC unroll 4
+            for (int i = 0; i < 4; ++i)
+            {
+                const Vector4& current = *someCorners[i];
+                const Vector4& next = *someCorners[(i + 1) & 3];
+                normal.x += (current.y - next.y) * (current.z + next.z);
+                normal.y += (current.z - next.z) * (current.x + next.x);
+                normal.z += (current.x - next.x) * (current.y + next.y);
+            }
+            const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
+            if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
+                return true;
+            const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
+            const int u = (dropped + 1) % 3;
+            const int v = (dropped + 2) % 3;
+            const double flip = normal[dropped] < 0.0 ? -1.0 : 1.0;
+            Point2 points[4];
+#pragma GCC unroll 4
+            for (int i = 0; i < 4; ++i)
+                points[i] = {(*someCorners[i])[u], (*someCorners[i])[v] * flip};
+#pragma GCC unroll 4
+            for (int i = 0; i < 4; ++i)
+                if (!(Cross(points[i], points[(i + 1) & 3], points[(i + 2) & 3]) >= 0.0))
+                    return false;
+            return true;
+        }
     }
 
     bool GeometryConverter::Triangulate(Scene* aScene, bool /*aReplace*/, bool /*aLegacy*/)
@@ -238,6 +270,39 @@ namespace Vela::Fbx
                         }
                     }
                 };
+                // The two triangles (0, 1, 2) and (0, 2, 3) of a quad, as addFan would make them.
+                auto addQuad = [&](int aPolygon, int aStart) {
+                    newStarts[made] = static_cast<int>(made * 3);
+                    newStarts[made + 1] = static_cast<int>(made * 3 + 3);
+                    const int* polygonCorners = corners + aStart;
+                    int* newCorner = &newCorners[made * 3];
+                    newCorner[0] = polygonCorners[0];
+                    newCorner[1] = polygonCorners[1];
+                    newCorner[2] = polygonCorners[2];
+                    newCorner[3] = polygonCorners[0];
+                    newCorner[4] = polygonCorners[2];
+                    newCorner[5] = polygonCorners[3];
+                    for (Gather& gather : gathers)
+                    {
+                        if (gather.perPolygon)
+                        {
+                            const int value = gather.From(aPolygon);
+                            gather.made[made] = value;
+                            gather.made[made + 1] = value;
+                            continue;
+                        }
+                        const int first = gather.From(aStart), second = gather.From(aStart + 1);
+                        const int third = gather.From(aStart + 2), fourth = gather.From(aStart + 3);
+                        int* out = &gather.made[made * 3];
+                        out[0] = first;
+                        out[1] = second;
+                        out[2] = third;
+                        out[3] = first;
+                        out[4] = third;
+                        out[5] = fourth;
+                    }
+                    made += 2;
+                };
                 const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
                 for (int polygon = static_cast<int>(chunk) * CHUNK_POLYGONS; polygon < end; ++polygon)
                 {
@@ -255,7 +320,18 @@ namespace Vela::Fbx
                         bool clipped;
                         if (size == 4)
                         {
-                            const Vector4 quad[4] = {positionOf(0), positionOf(1), positionOf(2), positionOf(3)};
+                            static const Vector4 ORIGIN;
+                            auto pointerOf = [&](int aCorner) {
+                                const int controlPoint = corners[start + aCorner];
+                                return controlPoint >= 0 && controlPoint < pointCount ? &points[controlPoint] : &ORIGIN;
+                            };
+                            const Vector4* const quadPoints[4] = {pointerOf(0), pointerOf(1), pointerOf(2), pointerOf(3)};
+                            if (QuadFans(quadPoints))
+                            {
+                                addQuad(polygon, start);
+                                continue;
+                            }
+                            const Vector4 quad[4] = {*quadPoints[0], *quadPoints[1], *quadPoints[2], *quadPoints[3]};
                             clipped = ClipPolygon(quad, std::integral_constant<int, 4>(), projected, triangles);
                         }
                         else

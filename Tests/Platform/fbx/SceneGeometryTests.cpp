@@ -81,6 +81,7 @@ TEST(SceneTriangulation, ConcavePolygonsBecomeTrianglesInsideThemWithTheirWindin
         {{0, 0}, {4, 0}, {4, 4}, {3, 4}, {3, 1}, {1, 1}, {1, 4}, {0, 4}},                   // U
         {{0, 2}, {1.5, 1.5}, {2, 0}, {2.5, 1.5}, {4, 2}, {2.5, 2.5}, {2, 4}, {1.5, 2.5}},   // star
         {{0, 0}, {5, 0}, {5, 5}, {4, 1}, {3, 5}, {2, 1}, {1, 5}, {0.5, 1}},                 // comb
+        {{4, 0}, {1, 1}, {0, 4}, {0, 0}},                                                   // dart: its 0-2 diagonal runs outside
     };
     for (size_t s = 0; s < shapes.size(); ++s)
         for (bool onSide : {false, true})
