@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -428,9 +429,12 @@ namespace Vela::Fbx
 
             void ComputeResults()
             {
+                // Appended, not zero-filled first: every result is written.
                 const size_t count = myMadeWith.size();
-                myTangents.resize(count);
-                myBinormals.resize(count);
+                myTangents.clear();
+                myBinormals.clear();
+                myTangents.reserve(count);
+                myBinormals.reserve(count);
                 for (size_t result = 0; result < count; ++result)
                 {
                     const Vector4 normal = NormalOf(myMadeWith[result]).Normalized3();
@@ -439,12 +443,13 @@ namespace Vela::Fbx
                     const Vector4 frameBinormal(frame.binormal[0], frame.binormal[1], frame.binormal[2]);
                     // Gram-Schmidt against the normal; the sign says whether the UVs are mirrored.
                     Vector4 tangent = (frameTangent - normal * normal.Dot3(frameTangent)).Normalized3();
-                    if (tangent.Length3() == 0.0)
+                    // The square root of the squared length is zero exactly when that is.
+                    if (tangent.Dot3(tangent) == 0.0)
                         tangent = normal.Length3() > 0.0 ? AnyPerpendicular(normal) : Vector4(1.0, 0.0, 0.0);
                     const double handedness = normal.Cross3(tangent).Dot3(frameBinormal) < 0.0 ? -1.0 : 1.0;
                     const Vector4 binormal = normal.Cross3(tangent) * handedness;
-                    myTangents[result] = Vector4(tangent.x, tangent.y, tangent.z, handedness);
-                    myBinormals[result] = Vector4(binormal.x, binormal.y, binormal.z, 0.0);
+                    myTangents.emplace_back(tangent.x, tangent.y, tangent.z, handedness);
+                    myBinormals.emplace_back(binormal.x, binormal.y, binormal.z, 0.0);
                 }
             }
 
@@ -586,6 +591,12 @@ namespace Vela::Fbx
             resultCount += numbers[part].size();
         }
         // Merged a run at a time: the earliest part takes all its results before the next part's earliest.
+        // The runs, in order, also say where the gathered results come from.
+        struct Run
+        {
+            size_t part, first, count;
+        };
+        std::vector<Run> runs;
         std::vector<size_t> merged(parts.size(), 0);
         for (size_t number = 0; number < resultCount;)
         {
@@ -609,22 +620,22 @@ namespace Vela::Fbx
             const std::vector<int>& firstCorners = parts[earliest].GetFirstCorners();
             std::vector<int>& earliestNumbers = numbers[earliest];
             size_t& taken = merged[earliest];
+            const size_t first = taken;
             do
                 earliestNumbers[taken++] = static_cast<int>(number++);
             while (taken < firstCorners.size() && firstCorners[taken] < nextCorner);
+            runs.push_back({earliest, first, taken - first});
         }
         // One call for all: the first two items gather the tangents and the binormals, the rest renumber runs of corners.
         constexpr size_t RUN_CORNERS = 32768;
         const size_t runCount = (made.indices.size() + RUN_CORNERS - 1) / RUN_CORNERS;
         const uint32_t partMask = (1u << valueShift) - 1;
         auto gather = [&](std::vector<Vector4>& someOut, std::vector<Vector4>& (Part::*aResults)()) {
-            someOut.resize(resultCount);
-            for (size_t part = 0; part < parts.size(); ++part)
+            someOut.reserve(resultCount);
+            for (const Run& run : runs)
             {
-                const std::vector<Vector4>& results = (parts[part].*aResults)();
-                const std::vector<int>& partNumbers = numbers[part];
-                for (size_t result = 0; result < partNumbers.size(); ++result)
-                    someOut[static_cast<size_t>(partNumbers[result])] = results[result];
+                const auto from = (parts[run.part].*aResults)().begin() + static_cast<std::ptrdiff_t>(run.first);
+                someOut.insert(someOut.end(), from, from + static_cast<std::ptrdiff_t>(run.count));
             }
         };
         ParallelFor(2 + runCount, 1, [&](size_t aBegin, size_t aEnd) {
