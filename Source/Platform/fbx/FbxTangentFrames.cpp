@@ -366,8 +366,9 @@ namespace Vela::Fbx
                 }
             }
 
-            // x, y and z only, in the order the Vector4 operators would take them.
-            void AddTriangle(const TangentSource& aSource, const Key* someKeys, const uint32_t* someFrames, const char* someOwned, const int* someCorners)
+            // x, y and z only, in the order the Vector4 operators would take them. Inlined, so that a
+            // triangle's own corners (0, 1, 2) are known when it is built.
+            [[gnu::always_inline]] void AddTriangle(const TangentSource& aSource, const Key* someKeys, const uint32_t* someFrames, const char* someOwned, const int* someCorners)
             {
                 static const Vector4 ORIGIN;
                 const Key& key0 = someKeys[someCorners[0]];
