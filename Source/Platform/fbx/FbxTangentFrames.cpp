@@ -436,9 +436,21 @@ namespace Vela::Fbx
                 myBinormals.clear();
                 myTangents.reserve(count);
                 myBinormals.reserve(count);
+                // Neighbouring results often share a normal's value (flat faces): its unit vector, a
+                // square root and three divisions, is then made once.
+                Vector4 lastNormal;
+                Vector4 lastUnit;
+                bool anyNormal = false;
                 for (size_t result = 0; result < count; ++result)
                 {
-                    const Vector4 normal = NormalOf(myMadeWith[result]).Normalized3();
+                    const Vector4 rawNormal = NormalOf(myMadeWith[result]);
+                    if (!anyNormal || std::memcmp(&rawNormal, &lastNormal, sizeof(Vector4)) != 0)
+                    {
+                        lastNormal = rawNormal;
+                        lastUnit = rawNormal.Normalized3();
+                        anyNormal = true;
+                    }
+                    const Vector4 normal = lastUnit;
                     const Frame& frame = myFrames[myMadeFrom[result]];
                     const Vector4 frameTangent(frame.tangent[0], frame.tangent[1], frame.tangent[2]);
                     const Vector4 frameBinormal(frame.binormal[0], frame.binormal[1], frame.binormal[2]);
