@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <sched.h>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -15,6 +16,15 @@ namespace Vela::Fbx
     namespace
     {
         constexpr size_t MAX_THREADS = 8;
+
+        // The processors this process may run on: a process pinned to one gets no workers to wait for.
+        size_t UsableProcessors()
+        {
+            cpu_set_t set;
+            if (sched_getaffinity(0, sizeof(set), &set) == 0)
+                return static_cast<size_t>(CPU_COUNT(&set));
+            return std::thread::hardware_concurrency();
+        }
         thread_local bool theInsideRange = false;
 
         class WorkerPool
@@ -22,7 +32,7 @@ namespace Vela::Fbx
         public:
             WorkerPool()
             {
-                const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS);
+                const size_t threads = std::clamp<size_t>(UsableProcessors(), 1, MAX_THREADS);
                 for (size_t i = 1; i < threads; ++i)
                     myWorkers.emplace_back([this] { WorkLoop(); });
             }
@@ -132,12 +142,12 @@ namespace Vela::Fbx
         if (aCount == 0)
             return;
         const size_t grain = std::max<size_t>(aGrain, 1);
-        if (theInsideRange || aCount <= grain)
+        WorkerPool& pool = Pool();
+        if (theInsideRange || aCount <= grain || pool.ThreadCount() == 1)
         {
             aWork(0, aCount);
             return;
         }
-        WorkerPool& pool = Pool();
         // A few ranges per thread, so one slow range does not hold the others up.
         const size_t rangeCount = std::min((aCount + grain - 1) / grain, pool.ThreadCount() * 4);
         const size_t rangeSize = (aCount + rangeCount - 1) / rangeCount;
