@@ -404,6 +404,7 @@ namespace VelaFBX
 
         // The hashes of the part's candidate vertices, independent of one another. With someKept (empty, so
         // fresh vertices are zero) the vertices are made there, one per candidate, rather than made again later.
+        template <size_t LAYERS, bool BY_CORNER>
         void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, std::vector<Vertex>* someKept)
         {
             const size_t count = aScratch.candidates.size();
@@ -423,8 +424,8 @@ namespace VelaFBX
                     for (size_t i = 0; i < batchSize; ++i)
                     {
                         const MeshScratch::Candidate& candidate = aScratch.candidates[first + i];
-                        CornerSources sources;
-                        aReader.Sources(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
+                        CornerSources sources{};  // past LAYERS never read, but the compiler cannot tell
+                        aReader.Sources<LAYERS, BY_CORNER>(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
                         if (!someKept)
                             vertices[i] = Vertex();
                         aReader.BuildVertex(candidate.controlPoint, sources, vertices[i]);
@@ -450,33 +451,37 @@ namespace VelaFBX
             std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
             candidates.clear();
             const bool byCorner = aReader.IndexedByCorner(someCorners.size());
-            auto findCandidates = [&](auto aLayers) {
+            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
+            // repeats, not worth keeping whole.
+            bool keepVertices = false;
+            auto findAndHashCandidates = [&](auto aLayers) {
                 constexpr size_t LAYERS = decltype(aLayers)::value;
+                auto findAndHash = [&](auto aByCorner) {
+                    constexpr bool BY_CORNER = decltype(aByCorner)::value;
+                    FindCandidates<LAYERS, BY_CORNER>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    keepVertices = candidates.size() <= 2 * aControlPointCount;
+                    HashCandidates<LAYERS, BY_CORNER>(aReader, aScratch, keepVertices ? &aPart.vertices : nullptr);
+                };
                 if (byCorner)
-                    FindCandidates<LAYERS, true>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    findAndHash(std::true_type());
                 else
-                    FindCandidates<LAYERS, false>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    findAndHash(std::false_type());
             };
             switch (aReader.LayerCount())
             {
-            case 0: findCandidates(std::integral_constant<size_t, 0>()); break;
-            case 1: findCandidates(std::integral_constant<size_t, 1>()); break;
-            case 2: findCandidates(std::integral_constant<size_t, 2>()); break;
-            case 3: findCandidates(std::integral_constant<size_t, 3>()); break;
-            case 4: findCandidates(std::integral_constant<size_t, 4>()); break;
-            case 5: findCandidates(std::integral_constant<size_t, 5>()); break;
-            case 6: findCandidates(std::integral_constant<size_t, 6>()); break;
-            case 7: findCandidates(std::integral_constant<size_t, 7>()); break;
-            case 8: findCandidates(std::integral_constant<size_t, 8>()); break;
-            case 9: findCandidates(std::integral_constant<size_t, 9>()); break;
-            case 10: findCandidates(std::integral_constant<size_t, 10>()); break;
-            default: findCandidates(std::integral_constant<size_t, 11>()); break;
+            case 0: findAndHashCandidates(std::integral_constant<size_t, 0>()); break;
+            case 1: findAndHashCandidates(std::integral_constant<size_t, 1>()); break;
+            case 2: findAndHashCandidates(std::integral_constant<size_t, 2>()); break;
+            case 3: findAndHashCandidates(std::integral_constant<size_t, 3>()); break;
+            case 4: findAndHashCandidates(std::integral_constant<size_t, 4>()); break;
+            case 5: findAndHashCandidates(std::integral_constant<size_t, 5>()); break;
+            case 6: findAndHashCandidates(std::integral_constant<size_t, 6>()); break;
+            case 7: findAndHashCandidates(std::integral_constant<size_t, 7>()); break;
+            case 8: findAndHashCandidates(std::integral_constant<size_t, 8>()); break;
+            case 9: findAndHashCandidates(std::integral_constant<size_t, 9>()); break;
+            case 10: findAndHashCandidates(std::integral_constant<size_t, 10>()); break;
+            default: findAndHashCandidates(std::integral_constant<size_t, 11>()); break;
             }
-
-            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
-            // repeats, not worth keeping whole.
-            const bool keepVertices = candidates.size() <= 2 * aControlPointCount;
-            HashCandidates(aReader, aScratch, keepVertices ? &aPart.vertices : nullptr);
 
             // In corner order: each candidate takes the index of the first with its hash.
             const size_t candidateCount = candidates.size();
