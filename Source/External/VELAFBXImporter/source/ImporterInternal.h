@@ -76,8 +76,8 @@ namespace VelaFBX
         // with -0.0 read as +0.0 (bone indices as they are).
         static void GetHashedValues(const Vertex& aVertex, Values& aOut);
         static uint64_t HashValues(const Values& someValues);
-        // The VertexHash of each of aCount vertices.
-        static void HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut);
+        // The VertexHash of each of aCount vertices. Bit i of aZeroValues set: hashed value i is zero in all of them.
+        static void HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut, uint64_t aZeroValues = 0);
 
         // Empties the table, sized for about aExpected distinct hashes (it grows when there are more).
         void Reset(size_t aExpected);
@@ -127,7 +127,6 @@ namespace VelaFBX
         uint32_t partStamp = 0;
         std::vector<Candidate> candidates;
         std::vector<uint64_t> candidateHashes;
-        std::vector<Vertex> candidateVertices;  // when kept: each candidate's vertex
         std::vector<uint32_t> candidateIndices;  // the vertex index each candidate takes
         std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
         VertexDeduplicator deduplicator;

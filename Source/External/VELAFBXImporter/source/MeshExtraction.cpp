@@ -185,6 +185,25 @@ namespace VelaFBX
 
             size_t LayerCount() const { return myLayerCount; }
 
+            // The hashed values (VertexDeduplicator order) BuildVertex never sets: zero in every vertex it makes.
+            uint64_t ZeroValues() const
+            {
+                constexpr size_t COLORS = 3, UVS = COLORS + 16, NORMAL = UVS + 8, TANGENT = NORMAL + 3, BINORMAL = TANGENT + 3,
+                                 BONES = BINORMAL + 3;
+                auto range = [](size_t aFirst, size_t aCount) { return ((uint64_t{1} << aCount) - 1) << aFirst; };
+                uint64_t zero = range(COLORS + 4 * static_cast<size_t>(myColorSetCount), 4 * (4 - static_cast<size_t>(myColorSetCount))) |
+                                range(UVS + 2 * static_cast<size_t>(myUvSetCount), 2 * (4 - static_cast<size_t>(myUvSetCount)));
+                if (!myNormals)
+                    zero |= range(NORMAL, 3);
+                if (!myTangents)
+                    zero |= range(TANGENT, 3);
+                if (!myBinormals)
+                    zero |= range(BINORMAL, 3);
+                if (myInfluences.empty())
+                    zero |= range(BONES, 8);
+                return zero;
+            }
+
             // The mapping layers' indices in their order (the rest of aOut is not read).
             void Sources(int aControlPoint, int aCorner, int aPolygon, CornerSources& aOut) const
             {
@@ -383,13 +402,16 @@ namespace VelaFBX
             }
         }
 
-        // The hashes of the part's candidate vertices, independent of one another. With aKeepVertices the
-        // vertices are kept in the scratch too, for the part to copy rather than make again.
-        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, bool aKeepVertices)
+        // The hashes of the part's candidate vertices, independent of one another. With someKept (empty, so
+        // fresh vertices are zero) the vertices are made there, one per candidate, rather than made again later.
+        template <size_t LAYERS, bool BY_CORNER>
+        void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, std::vector<Vertex>* someKept)
         {
             const size_t count = aScratch.candidates.size();
             aScratch.candidateHashes.resize(count);
-            aScratch.candidateVertices.resize(aKeepVertices ? count : 0);
+            if (someKept)
+                someKept->resize(count);
+            const uint64_t zeroValues = aReader.ZeroValues();
             constexpr size_t BATCH = 16;
             // Fewer candidates than a range hash faster here than the pool wakes.
             constexpr size_t CANDIDATES_PER_RANGE = 4096;
@@ -398,16 +420,17 @@ namespace VelaFBX
                 for (size_t first = aBegin; first < aEnd; first += BATCH)
                 {
                     const size_t batchSize = std::min(BATCH, aEnd - first);
-                    Vertex* vertices = aKeepVertices ? aScratch.candidateVertices.data() + first : batch;
+                    Vertex* vertices = someKept ? someKept->data() + first : batch;
                     for (size_t i = 0; i < batchSize; ++i)
                     {
                         const MeshScratch::Candidate& candidate = aScratch.candidates[first + i];
-                        CornerSources sources;
-                        aReader.Sources(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
-                        vertices[i] = Vertex();
+                        CornerSources sources{};  // past LAYERS never read, but the compiler cannot tell
+                        aReader.Sources<LAYERS, BY_CORNER>(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
+                        if (!someKept)
+                            vertices[i] = Vertex();
                         aReader.BuildVertex(candidate.controlPoint, sources, vertices[i]);
                     }
-                    VertexDeduplicator::HashVertices(vertices, batchSize, aScratch.candidateHashes.data() + first);
+                    VertexDeduplicator::HashVertices(vertices, batchSize, aScratch.candidateHashes.data() + first, zeroValues);
                 }
             });
         }
@@ -428,33 +451,37 @@ namespace VelaFBX
             std::vector<MeshScratch::Candidate>& candidates = aScratch.candidates;
             candidates.clear();
             const bool byCorner = aReader.IndexedByCorner(someCorners.size());
-            auto findCandidates = [&](auto aLayers) {
+            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
+            // repeats, not worth keeping whole.
+            bool keepVertices = false;
+            auto findAndHashCandidates = [&](auto aLayers) {
                 constexpr size_t LAYERS = decltype(aLayers)::value;
+                auto findAndHash = [&](auto aByCorner) {
+                    constexpr bool BY_CORNER = decltype(aByCorner)::value;
+                    FindCandidates<LAYERS, BY_CORNER>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    keepVertices = candidates.size() <= 2 * aControlPointCount;
+                    HashCandidates<LAYERS, BY_CORNER>(aReader, aScratch, keepVertices ? &aPart.vertices : nullptr);
+                };
                 if (byCorner)
-                    FindCandidates<LAYERS, true>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    findAndHash(std::true_type());
                 else
-                    FindCandidates<LAYERS, false>(aReader, someCorners, somePolygonStarts, aControlPointCount, aInPart, aScratch, aPart.indices);
+                    findAndHash(std::false_type());
             };
             switch (aReader.LayerCount())
             {
-            case 0: findCandidates(std::integral_constant<size_t, 0>()); break;
-            case 1: findCandidates(std::integral_constant<size_t, 1>()); break;
-            case 2: findCandidates(std::integral_constant<size_t, 2>()); break;
-            case 3: findCandidates(std::integral_constant<size_t, 3>()); break;
-            case 4: findCandidates(std::integral_constant<size_t, 4>()); break;
-            case 5: findCandidates(std::integral_constant<size_t, 5>()); break;
-            case 6: findCandidates(std::integral_constant<size_t, 6>()); break;
-            case 7: findCandidates(std::integral_constant<size_t, 7>()); break;
-            case 8: findCandidates(std::integral_constant<size_t, 8>()); break;
-            case 9: findCandidates(std::integral_constant<size_t, 9>()); break;
-            case 10: findCandidates(std::integral_constant<size_t, 10>()); break;
-            default: findCandidates(std::integral_constant<size_t, 11>()); break;
+            case 0: findAndHashCandidates(std::integral_constant<size_t, 0>()); break;
+            case 1: findAndHashCandidates(std::integral_constant<size_t, 1>()); break;
+            case 2: findAndHashCandidates(std::integral_constant<size_t, 2>()); break;
+            case 3: findAndHashCandidates(std::integral_constant<size_t, 3>()); break;
+            case 4: findAndHashCandidates(std::integral_constant<size_t, 4>()); break;
+            case 5: findAndHashCandidates(std::integral_constant<size_t, 5>()); break;
+            case 6: findAndHashCandidates(std::integral_constant<size_t, 6>()); break;
+            case 7: findAndHashCandidates(std::integral_constant<size_t, 7>()); break;
+            case 8: findAndHashCandidates(std::integral_constant<size_t, 8>()); break;
+            case 9: findAndHashCandidates(std::integral_constant<size_t, 9>()); break;
+            case 10: findAndHashCandidates(std::integral_constant<size_t, 10>()); break;
+            default: findAndHashCandidates(std::integral_constant<size_t, 11>()); break;
             }
-
-            // Most meshes have about one vertex per control point; candidates far beyond that are mostly
-            // repeats, not worth keeping whole.
-            const bool keepVertices = candidates.size() <= 2 * aControlPointCount;
-            HashCandidates(aReader, aScratch, keepVertices);
 
             // In corner order: each candidate takes the index of the first with its hash.
             const size_t candidateCount = candidates.size();
@@ -468,18 +495,25 @@ namespace VelaFBX
             aScratch.candidateIndices.resize(candidateCount);
             aScratch.keptCandidates.clear();
             aScratch.deduplicator.AddAll(aScratch.candidateHashes.data(), candidateCount, aScratch.candidateIndices.data(), aScratch.keptCandidates);
-            if (keepVertices && aScratch.keptCandidates.size() == candidateCount)
-                aPart.vertices = aScratch.candidateVertices;
+            if (keepVertices)
+            {
+                // Kept candidates are in increasing order, so each moves down (or stays).
+                const size_t keptCount = aScratch.keptCandidates.size();
+                if (keptCount != candidateCount)
+                {
+                    for (size_t v = 0; v < keptCount; ++v)
+                        if (aScratch.keptCandidates[v] != v)
+                            aPart.vertices[v] = aPart.vertices[aScratch.keptCandidates[v]];
+                    aPart.vertices.resize(keptCount);
+                    if (keptCount * 2 < candidateCount)
+                        aPart.vertices.shrink_to_fit();
+                }
+            }
             else
             {
                 aPart.vertices.reserve(aScratch.keptCandidates.size());
                 for (const uint32_t c : aScratch.keptCandidates)
                 {
-                    if (keepVertices)
-                    {
-                        aPart.vertices.push_back(aScratch.candidateVertices[c]);
-                        continue;
-                    }
                     CornerSources sources;
                     aReader.Sources(candidates[c].controlPoint, candidates[c].corner, candidates[c].polygon, sources);
                     aReader.BuildVertex(candidates[c].controlPoint, sources, aPart.vertices.emplace_back());

@@ -66,39 +66,32 @@ namespace VelaFBX
         // the same steps, in the same order, as HashLanes.
         constexpr size_t WIDE_LANES = 8;
 
-        // Four values of each of four vertices, as each of the four values of the four vertices.
-        __attribute__((target("avx2"), always_inline)) inline void TransposeFour(const VertexDeduplicator::Values* someValues, size_t aFirst,
-                                                                                __m128i someOut[4])
-        {
-            __m128i rows[4];
-            for (size_t lane = 0; lane < 4; ++lane)
-                rows[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(someValues[lane].data() + aFirst));
-            const __m128i low01 = _mm_unpacklo_epi32(rows[0], rows[1]), low23 = _mm_unpacklo_epi32(rows[2], rows[3]);
-            const __m128i high01 = _mm_unpackhi_epi32(rows[0], rows[1]), high23 = _mm_unpackhi_epi32(rows[2], rows[3]);
-            someOut[0] = _mm_unpacklo_epi64(low01, low23);
-            someOut[1] = _mm_unpackhi_epi64(low01, low23);
-            someOut[2] = _mm_unpacklo_epi64(high01, high23);
-            someOut[3] = _mm_unpackhi_epi64(high01, high23);
-        }
-
         using WideValues = uint32_t __attribute__((vector_size(32)));
         using WideHashes = uint64_t __attribute__((vector_size(64)));
 
-        __attribute__((target("avx512f,avx512dq,avx2"))) void HashWide(const VertexDeduplicator::Values* someValues, uint64_t* someOut)
+        // HashLanes' steps, in the same order, for eight consecutive vertices, one per lane; each value of the
+        // eight is gathered straight from them (no copy, no transpose). Values set in aZeroValues are zero in
+        // every vertex: only their chain step is taken, with the known hash of zero.
+        __attribute__((target("avx512f,avx512dq,avx2"))) void HashWideGathered(const Vertex* someVertices, uint64_t aZeroValues,
+                                                                                uint64_t* someOut)
         {
             constexpr uint64_t PRIME = 0x100000001b3ull;
             constexpr uint64_t GOLDEN = 0x9e3779b9ull;
+            constexpr int VERTEX_VALUES = static_cast<int>(sizeof(Vertex) / sizeof(uint32_t));
+            static_assert(sizeof(Vertex) % sizeof(uint32_t) == 0, "vertices are whole four-byte values apart");
+            const __m256i laneOffsets = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(VERTEX_VALUES));
+            const int* base = reinterpret_cast<const int*>(someVertices);
             WideHashes seeds = {};
-            static_assert(VertexDeduplicator::HASHED_VALUES % 4 == 0, "whole blocks of four values");
-            for (size_t block = 0; block < VertexDeduplicator::HASHED_VALUES; block += 4)
+            for (size_t i = 0; i < VertexDeduplicator::HASHED_VALUES; ++i)
             {
-                __m128i low[4], high[4];
-                TransposeFour(someValues, block, low);
-                TransposeFour(someValues + 4, block, high);
-                for (size_t i = 0; i < 4; ++i)
+                WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
+                if (!(aZeroValues >> i & 1))
                 {
-                    const __m256i values = _mm256_set_m128i(high[i], low[i]);
-                    WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
+                    // Value i sits at four-byte offset i in the vertex, past the position's w from the fourth on.
+                    const int offset = static_cast<int>(i < 3 ? i : i + 1);
+                    __m256i values = _mm256_i32gather_epi32(base + offset, laneOffsets, 4);
+                    const __m256i masked = _mm256_and_si256(values, _mm256_set1_epi32(static_cast<int>(ZERO_TEST_MASKS[i])));
+                    values = _mm256_andnot_si256(_mm256_cmpeq_epi32(masked, _mm256_setzero_si256()), values);
                     if (!_mm256_testz_si256(values, values))
                     {
                         WideValues narrow;
@@ -110,8 +103,8 @@ namespace VelaFBX
                         hash = (hash ^ (value >> 24)) * PRIME;
                         hashAndGolden = hash + GOLDEN;
                     }
-                    seeds ^= hashAndGolden + (seeds << 6) + (seeds >> 2);
                 }
+                seeds ^= hashAndGolden + (seeds << 6) + (seeds >> 2);
             }
             std::memcpy(someOut, &seeds, sizeof(seeds));
         }
@@ -126,7 +119,7 @@ namespace VelaFBX
         }
 #else
         constexpr size_t WIDE_LANES = 8;
-        void HashWide(const VertexDeduplicator::Values*, uint64_t*) {}
+        void HashWideGathered(const Vertex*, uint64_t, uint64_t*) {}
         bool HasWideHash() { return false; }
 #endif
     }
@@ -148,18 +141,14 @@ namespace VelaFBX
         return hash;
     }
 
-    void VertexDeduplicator::HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut)
+    void VertexDeduplicator::HashVertices(const Vertex* someVertices, size_t aCount, uint64_t* someOut, uint64_t aZeroValues)
     {
         constexpr size_t LANES = 4;
         Values values[WIDE_LANES];
         size_t i = 0;
         if (HasWideHash())
             for (; i + WIDE_LANES <= aCount; i += WIDE_LANES)
-            {
-                for (size_t lane = 0; lane < WIDE_LANES; ++lane)
-                    GetHashedValues(someVertices[i + lane], values[lane]);
-                HashWide(values, someOut + i);
-            }
+                HashWideGathered(someVertices + i, aZeroValues, someOut + i);
         for (; i + LANES <= aCount; i += LANES)
         {
             for (size_t lane = 0; lane < LANES; ++lane)
