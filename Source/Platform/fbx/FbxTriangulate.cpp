@@ -62,6 +62,36 @@ namespace Vela::Fbx
             return gathers;
         }
 
+        // The plane a polygon is cut in: the two axes kept when the largest component of its Newell
+        // normal is dropped, and the sign that makes the polygon run counter-clockwise there.
+        struct Projection
+        {
+            int u, v;
+            double flip;
+        };
+
+        // False when the polygon has no usable plane (a zero or non-finite normal). aCorner(i) gives corner i.
+        template <class CornerOf>
+        bool ProjectionOf(CornerOf aCorner, int aCount, Projection& aOut)
+        {
+            Vector4 normal;
+#pragma GCC unroll 4
+            for (int i = 0; i < aCount; ++i)
+            {
+                const Vector4& current = aCorner(i);
+                const Vector4& next = aCorner(Around(i, 1, aCount));
+                normal.x += (current.y - next.y) * (current.z + next.z);
+                normal.y += (current.z - next.z) * (current.x + next.x);
+                normal.z += (current.x - next.x) * (current.y + next.y);
+            }
+            const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
+            if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
+                return false;
+            const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
+            aOut = {(dropped + 1) % 3, (dropped + 2) % 3, normal[dropped] < 0.0 ? -1.0 : 1.0};
+            return true;
+        }
+
         // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
         // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
         // somePoints is scratch space, kept between polygons to spare allocations. aCount is an int, or
@@ -71,24 +101,12 @@ namespace Vela::Fbx
         {
             const int count = aCount;
 
-            // Newell normal; project onto the plane of its largest component.
-            Vector4 normal;
-            for (int i = 0; i < count; ++i)
-            {
-                const Vector4& current = somePositions[i];
-                const Vector4& next = somePositions[Around(i, 1, count)];
-                normal.x += (current.y - next.y) * (current.z + next.z);
-                normal.y += (current.z - next.z) * (current.x + next.x);
-                normal.z += (current.x - next.x) * (current.y + next.y);
-            }
-            const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
-            if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
+            // Projected onto the plane of its Newell normal's largest component, running counter-clockwise there.
+            Projection plane;
+            if (!ProjectionOf([somePositions](int aCorner) -> const Vector4& { return somePositions[aCorner]; }, count, plane))
                 return false;
-            const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
-            const int u = (dropped + 1) % 3;
-            const int v = (dropped + 2) % 3;
-            // Orient so the polygon runs counter-clockwise in the projection.
-            const double flip = normal[dropped] < 0.0 ? -1.0 : 1.0;
+            const int u = plane.u, v = plane.v;
+            const double flip = plane.flip;
             // A polygon of constant size is projected on the stack; the ear clipper then gets a copy.
             constexpr bool FIXED = !std::is_same_v<Count, int>;
             Point2 fixedPoints[FIXED ? static_cast<int>(Count()) : 1];
@@ -117,23 +135,11 @@ namespace Vela::Fbx
         // and tests, unrolled): convex in the plane of its Newell normal, or without a usable plane.
         bool QuadFans(const Vector4* const someCorners[4])
         {
-            Vector4 normal;
-#pragma GCC unroll 4
-            for (int i = 0; i < 4; ++i)
-            {
-                const Vector4& current = *someCorners[i];
-                const Vector4& next = *someCorners[(i + 1) & 3];
-                normal.x += (current.y - next.y) * (current.z + next.z);
-                normal.y += (current.z - next.z) * (current.x + next.x);
-                normal.z += (current.x - next.x) * (current.y + next.y);
-            }
-            const double ax = std::abs(normal.x), ay = std::abs(normal.y), az = std::abs(normal.z);
-            if (!(ax + ay + az > 0.0) || !std::isfinite(ax + ay + az))
+            Projection plane;
+            if (!ProjectionOf([someCorners](int aCorner) -> const Vector4& { return *someCorners[aCorner]; }, 4, plane))
                 return true;
-            const int dropped = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
-            const int u = (dropped + 1) % 3;
-            const int v = (dropped + 2) % 3;
-            const double flip = normal[dropped] < 0.0 ? -1.0 : 1.0;
+            const int u = plane.u, v = plane.v;
+            const double flip = plane.flip;
             Point2 points[4];
 #pragma GCC unroll 4
             for (int i = 0; i < 4; ++i)
