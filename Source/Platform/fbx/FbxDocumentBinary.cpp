@@ -51,6 +51,14 @@ namespace Vela::Fbx::impl
             }
         }
 
+        // Array elements stored big-endian, to the host's order.
+        template <typename Element>
+        void SwapAllBytes(std::vector<Element>& someElements)
+        {
+            for (Element& element : someElements)
+                element = SwapBytes(element);
+        }
+
         struct DecompressorDeleter
         {
             void operator()(libdeflate_decompressor* aDecompressor) const { libdeflate_free_decompressor(aDecompressor); }
@@ -93,10 +101,7 @@ namespace Vela::Fbx::impl
             if (!Inflate(aDecompressor, aArray.source, aArray.sourceBytes, elements.data(), elements.size() * sizeof(Element)))
                 return false;
             if (aBigEndian)
-            {
-                for (Element& element : elements)
-                    element = SwapBytes(element);
-            }
+                SwapAllBytes(elements);
             *aArray.target = Property(aArray.type, std::move(elements));
             return true;
         }
@@ -347,10 +352,7 @@ namespace Vela::Fbx::impl
                 aPosition += storedBytes;
 
                 if (myBigEndian)
-                {
-                    for (Element& element : elements)
-                        element = SwapBytes(element);
-                }
+                    SwapAllBytes(elements);
                 aRecord.properties.emplace_back(aType, std::move(elements));
                 return true;
             }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 
 namespace Vela::Fbx
 {
@@ -94,38 +93,23 @@ namespace Vela::Fbx
 
         // Splits one polygon (n > 3) into n - 2 triangles: true with someOut filled by ear clipping, or
         // false when the polygon is convex (or has no usable plane) and its fan around corner 0 does.
-        // somePoints is scratch space, kept between polygons to spare allocations. aCount is an int, or
-        // a constant for quads, whose loops then unroll.
-        template <class Count>
-        bool ClipPolygon(const Vector4* somePositions, Count aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
+        // somePoints is scratch space, kept between polygons to spare allocations.
+        bool ClipPolygon(const Vector4* somePositions, int aCount, std::vector<Point2>& somePoints, std::vector<Triangle>& someOut)
         {
-            const int count = aCount;
-
             // Projected onto the plane of its Newell normal's largest component, running counter-clockwise there.
             Projection plane;
-            if (!ProjectionOf([somePositions](int aCorner) -> const Vector4& { return somePositions[aCorner]; }, count, plane))
+            if (!ProjectionOf([somePositions](int aCorner) -> const Vector4& { return somePositions[aCorner]; }, aCount, plane))
                 return false;
-            const int u = plane.u, v = plane.v;
-            const double flip = plane.flip;
-            // A polygon of constant size is projected on the stack; the ear clipper then gets a copy.
-            constexpr bool FIXED = !std::is_same_v<Count, int>;
-            Point2 fixedPoints[FIXED ? static_cast<int>(Count()) : 1];
-            Point2* points = fixedPoints;
-            if constexpr (!FIXED)
-            {
-                somePoints.resize(static_cast<size_t>(count));
-                points = somePoints.data();
-            }
-            for (int i = 0; i < count; ++i)
-                points[i] = {somePositions[i][u], somePositions[i][v] * flip};
+            somePoints.resize(static_cast<size_t>(aCount));
+            for (int i = 0; i < aCount; ++i)
+                somePoints[static_cast<size_t>(i)] = {somePositions[i][plane.u], somePositions[i][plane.v] * plane.flip};
 
             bool convex = true;
-            for (int i = 0; i < count && convex; ++i)
-                convex = Cross(points[i], points[Around(i, 1, count)], points[Around(i, 2, count)]) >= 0.0;
+            for (int i = 0; i < aCount && convex; ++i)
+                convex = Cross(somePoints[static_cast<size_t>(i)], somePoints[static_cast<size_t>(Around(i, 1, aCount))],
+                               somePoints[static_cast<size_t>(Around(i, 2, aCount))]) >= 0.0;
             if (convex)
                 return false;
-            if constexpr (FIXED)
-                somePoints.assign(points, points + count);
             someOut.clear();
             ClipEars(somePoints, someOut);
             return true;
@@ -319,34 +303,24 @@ namespace Vela::Fbx
                     if (size > 3)
                     {
                         // A corner naming no control point sits at the origin.
-                        auto positionOf = [&](int aCorner) {
+                        static const Vector4 ORIGIN;
+                        auto positionOf = [&](int aCorner) -> const Vector4& {
                             const int controlPoint = corners[start + aCorner];
-                            return controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : Vector4();
+                            return controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : ORIGIN;
                         };
-                        bool clipped;
                         if (size == 4)
                         {
-                            static const Vector4 ORIGIN;
-                            auto pointerOf = [&](int aCorner) {
-                                const int controlPoint = corners[start + aCorner];
-                                return controlPoint >= 0 && controlPoint < pointCount ? &points[controlPoint] : &ORIGIN;
-                            };
-                            const Vector4* const quadPoints[4] = {pointerOf(0), pointerOf(1), pointerOf(2), pointerOf(3)};
+                            const Vector4* const quadPoints[4] = {&positionOf(0), &positionOf(1), &positionOf(2), &positionOf(3)};
                             if (QuadFans(quadPoints))
                             {
                                 addQuad(polygon, start);
                                 continue;
                             }
-                            const Vector4 quad[4] = {*quadPoints[0], *quadPoints[1], *quadPoints[2], *quadPoints[3]};
-                            clipped = ClipPolygon(quad, std::integral_constant<int, 4>(), projected, triangles);
                         }
-                        else
-                        {
-                            positions.resize(static_cast<size_t>(size));
-                            for (int corner = 0; corner < size; ++corner)
-                                positions[static_cast<size_t>(corner)] = positionOf(corner);
-                            clipped = ClipPolygon(positions.data(), size, projected, triangles);
-                        }
+                        positions.resize(static_cast<size_t>(size));
+                        for (int corner = 0; corner < size; ++corner)
+                            positions[static_cast<size_t>(corner)] = positionOf(corner);
+                        const bool clipped = ClipPolygon(positions.data(), size, projected, triangles);
                         if (clipped)
                         {
                             for (const Triangle& triangle : triangles)

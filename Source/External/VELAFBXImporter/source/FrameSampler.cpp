@@ -7,17 +7,6 @@ namespace VelaFBX
 {
     using namespace Vela::Fbx;
 
-    namespace
-    {
-        // Stored doubles narrowed to floats element by element, as ConvertMatrix gives them.
-        void NarrowMatrix(const AMatrix& aMatrix, Matrix4x4f& aOut)
-        {
-            const double* values = aMatrix.GetData();
-            for (size_t i = 0; i < 16; ++i)
-                aOut[i] = static_cast<float>(values[i]);
-        }
-    }
-
     FrameSampler::FrameSampler(const Scene& aScene, const Skeleton& aSkeleton, const std::vector<Bone>& someEvents,
                                const std::vector<Socket>& someSockets)
         : mySkeleton(aSkeleton), myEvents(someEvents), mySockets(someSockets)
@@ -115,7 +104,7 @@ namespace VelaFBX
                 // A parent comes before its children: its inverse is worked out once for all of them.
                 if (myIsParent[b])
                     aScratch.inverses[b] = aScratch.globals[b].Inverse();
-                NarrowMatrix(aScratch.globals[b], aScratch.globalsFloat[b]);
+                ConvertMatrix(aScratch.globals[b], aScratch.globalsFloat[b]);
             }
             if (!aEvery && !myLocalAnimated[b])
                 continue;
@@ -126,10 +115,10 @@ namespace VelaFBX
             {
                 const auto parent = static_cast<size_t>(mySkeleton.bones[b].parent);
                 const Scratch& source = aEvery || myGlobalAnimated[parent] ? aScratch : myFirstValues;
-                NarrowMatrix(source.inverses[parent] * global, aScratch.locals[b]);
+                ConvertMatrix(source.inverses[parent] * global, aScratch.locals[b]);
             }
             else
-                NarrowMatrix(global, aScratch.locals[b]);
+                ConvertMatrix(global, aScratch.locals[b]);
         }
     }
 
@@ -137,7 +126,7 @@ namespace VelaFBX
     {
         Matrix4x4f matrix;
         if (mySocketNodes[aSocket])
-            NarrowMatrix(mySocketNodes[aSocket]->EvaluateGlobalTransform(aTime), matrix);
+            ConvertMatrix(mySocketNodes[aSocket]->EvaluateGlobalTransform(aTime), matrix);
         return matrix;
     }
 
@@ -146,7 +135,7 @@ namespace VelaFBX
         if (!myEventNodes[aEvent])
             return false;
         Matrix4x4f local;
-        NarrowMatrix(myEventNodes[aEvent]->EvaluateLocalTransform(aTime), local);
+        ConvertMatrix(myEventNodes[aEvent]->EvaluateLocalTransform(aTime), local);
         // A marker is switched on by moving it off its rest position along any axis.
         const float sum = local[12] + local[13] + local[14];
         return sum * sum > 0.0f;

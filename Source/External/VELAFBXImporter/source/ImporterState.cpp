@@ -100,12 +100,10 @@ namespace VelaFBX
 
     void ConvertMatrix(const Vela::Fbx::AMatrix& aMatrix, Matrix4x4f& aOut)
     {
-        for (int row = 0; row < 4; ++row)
-        {
-            const Vela::Fbx::Vector4 values = aMatrix.GetRow(row);
-            for (int column = 0; column < 4; ++column)
-                aOut[static_cast<size_t>(row * 4 + column)] = static_cast<float>(values[column]);
-        }
+        // The stored doubles, row by row, narrowed element by element.
+        const double* values = aMatrix.GetData();
+        for (size_t i = 0; i < 16; ++i)
+            aOut[i] = static_cast<float>(values[i]);
     }
 
     std::string StripNamespace(const std::string& aNodeName)
