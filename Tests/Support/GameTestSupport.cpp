@@ -1,8 +1,8 @@
 #include "Support/GameTestSupport.h"
 
-#include "Game.h"
-#include "GameGlobals.h"
-#include "LevelLoader.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
 
 #include "mire/graphics/DX11.h"
 #include "mire/input/InputManager.h"

@@ -2,10 +2,10 @@
 
 #include "Support/TestSupport.h"
 
-#include "Game.h"
-#include "GameGlobals.h"
-#include "Player.h"
-#include "ProgramEntry.h"
+#include "Player/Player.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
+#include "Spine/ProgramEntry.h"
 
 #include "mire/core/Engine.h"
 #include "mire/core/WindowsWindow.h"

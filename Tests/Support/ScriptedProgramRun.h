@@ -3,7 +3,7 @@
 // a script playing it: window events for keys and the mouse, and a fake pad, sent as a person would.
 // Each step of a script waits for what it needs (a screen on top, a level playing, the loader's ready
 // flag) rather than for a frame number, so the script does not depend on when the worker finishes.
-#include "State.h"
+#include "Screens/State.h"
 
 #include "Platform/input/Gamepad.h"
 

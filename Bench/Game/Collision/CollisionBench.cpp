@@ -1,5 +1,5 @@
 // The per-frame collision pass with 2000 level rectangles and a growing number of moving ones.
-#include "CollisionManager.h"
+#include "World/CollisionManager.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,9 +3,9 @@
 #include "../../Engine/mire/drawers/BenchEngine.h"
 #include "../../../Tests/Support/GameFixtureLevels.h"
 
-#include "Game.h"
-#include "GameGlobals.h"
-#include "LevelData.h"
+#include "Levels/LevelData.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
 
 #include "mire/input/InputManager.h"
 

@@ -3,9 +3,9 @@
 #include "../../Engine/mire/drawers/BenchEngine.h"
 #include "../../../Tests/Support/GameFixtureLevels.h"
 
-#include "GameContext.h"
-#include "LevelData.h"
-#include "LevelLoader.h"
+#include "Levels/LevelData.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/GameContext.h"
 
 #include "mire/scene/SceneSerialize.h"
 

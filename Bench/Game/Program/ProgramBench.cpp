@@ -1,11 +1,11 @@
 // The whole program on the build's own content: start-up to the first frame drawn, each level's build
 // on a worker thread, and each level's frame at 1920 x 1080 (the game's update and its render
 // submission timed apart, CPU time of the main thread; the software rasteriser draws on threads of its own).
-#include "Game.h"
-#include "GameGlobals.h"
-#include "LevelData.h"
-#include "LevelLoader.h"
-#include "ProgramEntry.h"
+#include "Levels/LevelData.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
+#include "Spine/ProgramEntry.h"
 
 #include "mire/core/Engine.h"
 #include "mire/core/WindowsWindow.h"

@@ -1,9 +1,9 @@
 #pragma once
 // A whole game on a fixture level with enemies, run with a fixed time step: the level is written by
 // the test, started as the menus start it, and played by pressing keys.
-#include "Game.h"
-#include "Player.h"
-#include "StateStack.h"
+#include "Player/Player.h"
+#include "Screens/StateStack.h"
+#include "Spine/Game.h"
 
 #include "Support/GameTestSupport.h"
 

@@ -1,8 +1,8 @@
 // Eyecorns in a running game: the kill after the countdown and the start-over, the player leaving the
 // beam in time, a wall in the way, and the sound slots after many detections and kills.
 #include "EnemyTestGame.h"
-#include "SoundManager.h"
-#include "TransitionState.h"
+#include "Screens/TransitionState.h"
+#include "Sound/SoundManager.h"
 
 #include "Platform/audio/Audio.h"
 #include "../../Platform/audio/WavBuilder.h"

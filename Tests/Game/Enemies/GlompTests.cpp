@@ -1,7 +1,7 @@
 // Glomps in a running game: the patrol, the catch that ends in a black fade and a respawn, and a
 // player hidden in grass.
 #include "EnemyTestGame.h"
-#include "TransitionState.h"
+#include "Screens/TransitionState.h"
 
 using namespace EnemyTest;
 

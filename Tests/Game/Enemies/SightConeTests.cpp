@@ -1,9 +1,9 @@
 // Sight fans: the Glomp's six rays, the Eyecorn's ray count from its angle, and the scanner beam as
 // it shows on screen in its normal and its alert colour.
-#include "CollisionManager.h"
+#include "World/CollisionManager.h"
 #include "EnemyTestGame.h"
-#include "GameContext.h"
-#include "SightCone.h"
+#include "Enemies/SightCone.h"
+#include "Spine/GameContext.h"
 
 #include "mire/math/Matrix4x4.h"
 

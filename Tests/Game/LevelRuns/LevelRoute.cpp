@@ -1,10 +1,10 @@
 #include "LevelRoute.h"
 
-#include "EndTrigger.h"
-#include "Eyecorn.h"
-#include "Game.h"
-#include "Glomp.h"
-#include "Player.h"
+#include "Enemies/Eyecorn.h"
+#include "Enemies/Glomp.h"
+#include "Player/Player.h"
+#include "Puzzles/EndTrigger.h"
+#include "Spine/Game.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Building a level from a fixture scene written like the level files: one object of every definition
 // plus cases that exercise rotation, transparency and box kinds, on the headless engine.
-#include "GameContext.h"
-#include "LevelData.h"
-#include "LevelLoader.h"
+#include "Levels/LevelData.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/GameContext.h"
 
 #include "Support/GameTestSupport.h"
 

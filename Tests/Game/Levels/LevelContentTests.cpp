@@ -5,9 +5,9 @@
 
 #include "Support/GameTestSupport.h"
 
-#include "Game.h"
-#include "LevelData.h"
-#include "LevelLoader.h"
+#include "Levels/LevelData.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/Game.h"
 
 #include "mire/model/ModelFactory.h"
 #include "mire/property/PooledPropertyValues.h"

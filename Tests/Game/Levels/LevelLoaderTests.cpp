@@ -2,10 +2,10 @@
 // worker has published, the join on destruction, and a broken level file on the worker. The worker is
 // held inside its first model load by the model factory's device lookup, so every step is ordered
 // without timing.
-#include "CollisionManager.h"
-#include "GameContext.h"
-#include "LevelData.h"
-#include "LevelLoader.h"
+#include "Levels/LevelData.h"
+#include "Levels/LevelLoader.h"
+#include "Spine/GameContext.h"
+#include "World/CollisionManager.h"
 
 #include "Support/GameTestSupport.h"
 

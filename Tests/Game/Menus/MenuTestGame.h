@@ -4,9 +4,9 @@
 // frames driven with a fixed step. Input arrives as window-system events.
 #include "Support/TestSupport.h"
 
-#include "Game.h"
-#include "GameGlobals.h"
-#include "ProgramEntry.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
+#include "Spine/ProgramEntry.h"
 
 #include "mire/core/Engine.h"
 #include "mire/input/InputManager.h"

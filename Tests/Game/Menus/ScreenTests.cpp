@@ -4,13 +4,13 @@
 
 #include "Support/GameTestSupport.h"
 
-#include "EndingState.h"
-#include "InGameMenuState.h"
-#include "LevelLoader.h"
-#include "LogoState.h"
-#include "MainMenuState.h"
-#include "OpeningState.h"
-#include "SoundManager.h"
+#include "Levels/LevelLoader.h"
+#include "Menus/InGameMenuState.h"
+#include "Menus/MainMenuState.h"
+#include "Screens/EndingState.h"
+#include "Screens/LogoState.h"
+#include "Screens/OpeningState.h"
+#include "Sound/SoundManager.h"
 
 #include "mire/core/WindowsWindow.h"
 #include "mire/stringRegistry/StringRegistry.h"

@@ -2,8 +2,8 @@
 // and callback-less buttons, slider drags, steps and refresh, and registry key handling.
 #include "Support/GameTestSupport.h"
 
-#include "SoundManager.h"
-#include "UIElementRegistry.h"
+#include "Menus/UIElementRegistry.h"
+#include "Sound/SoundManager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // memory soak, long scripted play with the process's resident memory measured every minute.
 #include "PlayScripts.h"
 
-#include "Game.h"
+#include "Spine/Game.h"
 
 #include "Platform/window/MessageQueue.h"
 

@@ -3,10 +3,10 @@
 // from the level select once the loader is ready.
 #include "PlayScripts.h"
 
-#include "Game.h"
-#include "GameGlobals.h"
-#include "Player.h"
-#include "SoundManager.h"
+#include "Player/Player.h"
+#include "Sound/SoundManager.h"
+#include "Spine/Game.h"
+#include "Spine/GameGlobals.h"
 
 #include "mire/core/Engine.h"
 #include "mire/core/WindowsWindow.h"

@@ -3,8 +3,8 @@
 #include "Game/LevelRuns/LevelRoute.h"
 #include "Support/GameTestSupport.h"
 
-#include "Game.h"
-#include "Player.h"
+#include "Player/Player.h"
+#include "Spine/Game.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,9 +4,9 @@
 
 #include "Support/GameTestSupport.h"
 
-#include "EndTrigger.h"
-#include "Game.h"
-#include "TransitionState.h"
+#include "Puzzles/EndTrigger.h"
+#include "Screens/TransitionState.h"
+#include "Spine/Game.h"
 
 #include <gtest/gtest.h>
 

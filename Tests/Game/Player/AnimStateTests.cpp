@@ -1,7 +1,7 @@
 // The player's animation states on a clip set made in the test: the transition table, once-clips that
 // finish even when the set marks them looping, take-off timing, and the sounds the states own.
-#include "AnimStateMachine.h"
-#include "SoundManager.h"
+#include "Player/AnimStateMachine.h"
+#include "Sound/SoundManager.h"
 
 #include "mire/animation/Animation.h"
 

@@ -2,13 +2,13 @@
 // A small world for the player and the puzzle objects without a window: a collision manager with
 // hand-placed level boxes, the real input mapper fed with key messages, and a player standing on a
 // model whose first mesh is as tall as the game's player (feet at the origin, half height 48.1).
-#include "CollisionManager.h"
-#include "GameContext.h"
-#include "InputMapper.h"
-#include "LevelData.h"
-#include "MovableBox.h"
-#include "Player.h"
-#include "SoundManager.h"
+#include "Input/InputMapper.h"
+#include "Levels/LevelData.h"
+#include "Player/Player.h"
+#include "Puzzles/MovableBox.h"
+#include "Sound/SoundManager.h"
+#include "Spine/GameContext.h"
+#include "World/CollisionManager.h"
 
 #include "mire/input/InputManager.h"
 #include "mire/model/Model.h"

@@ -1,6 +1,6 @@
 // The sound manager over the mixer without a device: what is heard comes from the mixer's offline
 // render, so volumes, chains and ends are checked on the mixed output.
-#include "SoundManager.h"
+#include "Sound/SoundManager.h"
 
 #include "mire/settings/Settings.h"
 #include "Platform/audio/Audio.h"

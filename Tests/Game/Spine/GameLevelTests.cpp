@@ -3,10 +3,10 @@
 // fade put on top by the collision pass taking over the player in the same frame.
 #include "SpineFixtures.h"
 
-#include "Game.h"
-#include "LevelData.h"
-#include "Player.h"
-#include "TransitionState.h"
+#include "Levels/LevelData.h"
+#include "Player/Player.h"
+#include "Screens/TransitionState.h"
+#include "Spine/Game.h"
 
 #include "Support/GameTestSupport.h"
 

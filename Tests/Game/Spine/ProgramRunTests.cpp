@@ -2,8 +2,8 @@
 // through a settings file: the level is on screen once the start fade has gone.
 #include "SpineFixtures.h"
 
-#include "Game.h"
-#include "ProgramEntry.h"
+#include "Spine/Game.h"
+#include "Spine/ProgramEntry.h"
 
 #include "Support/GameTestSupport.h"
 

@@ -4,8 +4,8 @@
 
 #include "../../Engine/mire/loaders/DdsBuilder.h"
 
-#include "Game.h"
-#include "LevelData.h"
+#include "Levels/LevelData.h"
+#include "Spine/Game.h"
 
 #include "Support/GameTestSupport.h"
 

@@ -1,0 +1,33 @@
+#pragma once
+// A camera zone placed in a level: the player's hurt box touching it retunes the camera controller,
+// and a room holds the camera on the zone's own point while the player's centre is inside.
+#include "World/Collider.h"
+
+#include "mire/math/Matrix4x4.h"
+#include "mire/math/Vector.h"
+
+class CameraController;
+
+class CameraCollider : public Observers::ColliderObserver
+{
+public:
+    CameraCollider() = default;
+
+    void Init(Vela::Vector2<float> aHalfExtents, Vela::Vector2<float> aCentre);
+    void SetCameraController(CameraController* aController) { myCameraController = aController; }
+    // The room's hold point, as an offset from the zone's centre (z taken as it is).
+    void SetPosition(const Vela::Vector3<float>& anOffset);
+    Vela::Vector3<float> GetOffset() const;
+
+    void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
+
+    Collider myCollider;
+    Vela::Vector2<float> myBasePoint;
+    CameraController* myCameraController = nullptr;
+    Vela::Matrix4x4<float> myTargetTransform;
+    // The zone's values, from the level's properties of the same names.
+    float myFovZoom = 0.0f;      // "Fov/Zoom"; 0 leaves a zone that is not a room inert
+    float myCameraSpeed = 0.0f;  // "Camera Speed"
+    float myFovZoomSpeed = 0.0f; // "Fov/Zoom Speed"
+    bool myIsRoom = false;       // "Is Room"
+};

@@ -1,9 +1,0 @@
-#include "GameGlobals.h"
-
-namespace GameGlobals
-{
-    float renderWidth = 1920.0f;
-    float renderHeight = 1080.0f;
-    bool isFullscreen = true;
-    Vela::InputManager* inputManager = nullptr;
-}

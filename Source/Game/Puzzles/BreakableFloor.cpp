@@ -1,0 +1,102 @@
+#include "Puzzles/BreakableFloor.h"
+
+#include "Effects/FlipbookEffects.h"
+#include "Levels/LevelData.h"
+#include "Sound/SoundManager.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace
+{
+    constexpr const char* DUST_CLOUD = "visual effects/textures/T_Sprite_PlatformDustCloud_c.DDS";
+}
+
+void SpawnFloorDust(FlipbookEffects& someEffects, float anX, float aY)
+{
+    someEffects.Spawn({ anX, aY + 15.0f }, { 400.0f, 400.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { 0.0f, 50.0f });
+    someEffects.Spawn({ anX + 50.0f, aY + 65.0f }, { 400.0f, 400.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { -0.2f, 50.0f });
+    someEffects.Spawn({ anX - 30.0f, aY + 35.0f }, { 350.0f, 350.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { 30.0f, 30.0f });
+}
+
+BreakableFloor::BreakableFloor(FloorRecord* aRecord)
+    : myRecord(aRecord),
+      myBrokenModel(aRecord ? &aRecord->brokenModel : nullptr),
+      myCollider(aRecord ? aRecord->collider.get() : nullptr),
+      myShownModel(aRecord ? &aRecord->model : nullptr)
+{
+}
+
+BreakableFloor::~BreakableFloor()
+{
+    Unregister();
+}
+
+BreakableFloor::BreakableFloor(BreakableFloor&& anOther) noexcept
+{
+    *this = std::move(anOther);
+}
+
+BreakableFloor& BreakableFloor::operator=(BreakableFloor&& anOther) noexcept
+{
+    if (this == &anOther)
+    {
+        return *this;
+    }
+    Unregister();
+    // The record's collider must hear the moved-to floor, not the husk left behind.
+    const bool wasRegistered = anOther.myCollider && std::find(anOther.myCollider->observers.begin(), anOther.myCollider->observers.end(),
+                                                               &anOther) != anOther.myCollider->observers.end();
+    anOther.Unregister();
+    myRecord = std::exchange(anOther.myRecord, nullptr);
+    myBrokenModel = std::exchange(anOther.myBrokenModel, nullptr);
+    myCollider = std::exchange(anOther.myCollider, nullptr);
+    myShownModel = std::exchange(anOther.myShownModel, nullptr);
+    if (wasRegistered)
+    {
+        Register();
+    }
+    return *this;
+}
+
+void BreakableFloor::Register()
+{
+    if (myCollider)
+    {
+        myCollider->AddObserver(this);
+    }
+}
+
+void BreakableFloor::Unregister()
+{
+    if (myCollider)
+    {
+        myCollider->RemoveObserver(this);
+    }
+}
+
+bool BreakableFloor::IsBroken() const
+{
+    return myShownModel && myShownModel == myBrokenModel;
+}
+
+void BreakableFloor::OnCollision(Vela::Vector2<float>, float, Collider* aSelf, Collider* anOther)
+{
+    if (!aSelf || !anOther)
+    {
+        return;
+    }
+    const bool heavyBox = anOther->type == ColliderType::HeavyBox;
+    const bool playerOnScriptedFloor = aSelf->type == ColliderType::ScriptedEventFloor && anOther->type == ColliderType::Player;
+    if (!heavyBox && !playerOnScriptedFloor)
+    {
+        return;
+    }
+    std::printf("Collided");
+    std::fflush(stdout);
+    myShownModel = myBrokenModel;
+    SoundManager::GetInstance().PlayOneShot("Bridge_Crash");
+    // It no longer carries anything and is not tested again.
+    aSelf->active = false;
+}

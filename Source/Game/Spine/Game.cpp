@@ -1,0 +1,466 @@
+#include "Spine/Game.h"
+
+#include "Levels/LevelData.h"
+#include "Player/Player.h"
+#include "Screens/TransitionState.h"
+#include "Sound/SoundManager.h"
+#include "Spine/GameGlobals.h"
+
+#include "mire/animation/AnimationPlayer.h"
+#include "mire/core/Engine.h"
+#include "mire/core/WindowsWindow.h"
+#include "mire/math/MathFunctions.h"
+#include "mire/stringRegistry/StringRegistry.h"
+
+#include "Platform/window/MessageQueue.h"
+
+#include <cstdio>
+
+using namespace Vela::Literals;
+
+namespace
+{
+    // The order in which the stack registers for the game's actions.
+    constexpr InputAction OBSERVED_ACTIONS[] = {
+        InputAction::KeyM,      InputAction::OpenOptions, InputAction::StartGame, InputAction::Pause,    InputAction::CloseMenu,
+        InputAction::KeyQ,      InputAction::Click,       InputAction::Skip,      InputAction::Crouch,   InputAction::Jump,
+        InputAction::MoveLeft,  InputAction::MoveRight,   InputAction::Interact,  InputAction::Confirm,  InputAction::MenuDown,
+        InputAction::MenuLeft,  InputAction::MenuRight,   InputAction::MenuUp,    InputAction::Back,
+    };
+    static_assert(std::size(OBSERVED_ACTIONS) == INPUT_ACTION_COUNT);
+
+    constexpr float PLAYER_START_CAMERA_DISTANCE = 1000.0f;
+    constexpr float RESPAWN_CAMERA_DISTANCE = 800.0f;
+    constexpr float RESPAWN_FADE_SPEED = 1.5f;
+
+    void CopyRenderSize()
+    {
+        const Vela::EngineConfiguration& configuration = Vela::Engine::GetInstance()->myConfiguration;
+        GameGlobals::renderWidth = static_cast<float>(configuration.myRenderWidth);
+        GameGlobals::renderHeight = static_cast<float>(configuration.myRenderHeight);
+    }
+
+    void Register(CollisionManager& aCollision, Collider& aCollider, Observers::ColliderObserver* anObserver)
+    {
+        aCollision.AddDynamic(&aCollider);
+        if (anObserver)
+        {
+            aCollider.AddObserver(anObserver);
+        }
+    }
+
+    // A level started from inside the update is carried out once the update has finished with the
+    // objects that the level build destroys.
+    class DeferredLevelStarts
+    {
+    public:
+        explicit DeferredLevelStarts(StateStack& aStack) : myStack(aStack) { myStack.SetDeferLevelStarts(true); }
+        ~DeferredLevelStarts()
+        {
+            myStack.SetDeferLevelStarts(false);
+            myStack.RunDeferredLevelStart();
+        }
+        DeferredLevelStarts(const DeferredLevelStarts&) = delete;
+        DeferredLevelStarts& operator=(const DeferredLevelStarts&) = delete;
+
+    private:
+        StateStack& myStack;
+    };
+}
+
+Game::Game(Vela::InputManager* anInputManager)
+    : myContext{ &myCollisionManager, &myLevelLoader, &myCameraController, nullptr }
+    , myCollisionManager(SIGHT_OCCLUDER_RADIUS, &myContext)
+    , myLevelLoader(&myContext, this)
+    , myStateStack(&myContext, &myInputMapper)
+    , myInputManager(anInputManager)
+    , myInputMapper(anInputManager)
+{
+}
+
+Game::~Game() = default;
+
+void Game::Init()
+{
+    CopyRenderSize();
+    Vela::Engine::GetInstance()->myWindow->SetFullscreen(true);
+    myCameraController.ResizeOrthographic();
+    SoundManager::GetInstance().RegisterSounds();
+    myLevelLoader.SetCurrentLevel("level_0"_sid);
+    myStateStack.Push(StateId::Logo);
+    myInputMapper.InstallDefaultBindings();
+    for (InputAction action : OBSERVED_ACTIONS)
+    {
+        myInputMapper.AddObserver(&myStateStack, action);
+    }
+
+    myCameraController.Init();
+    Player& player = *myContext.player;
+    myCameraController.SetTarget(&player.GetModelTransform());
+    myCameraController.SetDefaultTarget(&player.GetModelTransform());
+
+    myCamera.SetTransform(myCameraController.GetPerspectiveCamera().GetTransform());
+    myCamera.SetPerspectiveProjection(90.0f, { GameGlobals::renderWidth, GameGlobals::renderHeight }, 0.5f, 5000.0f);
+    myUpdateContext.inputMapper = &myInputMapper;
+    ClearAndLoad();
+}
+
+void Game::Update(float aDeltaTime)
+{
+    const DeferredLevelStarts deferred(myStateStack);
+
+    CopyRenderSize();
+    myCameraController.Update();
+    myUpdateContext.deltaTime = aDeltaTime;
+    myInputMapper.Update();
+    SoundManager::GetInstance().Update();
+    if (myStateStack.Update(myUpdateContext))
+    {
+        Vela::Platform::PostQuitMessage(0);
+    }
+
+    if (myStateStack.TopId() == static_cast<int>(StateId::Game))
+    {
+        myCollisionManager.Update();
+    }
+    // Asked again: the collision pass may just have put a fade on top (a death box).
+    if (myStateStack.TopId() == static_cast<int>(StateId::Transition))
+    {
+        RespawnUnderFade();
+    }
+
+    for (Glomp& glomp : someGlomps)
+    {
+        glomp.Update(aDeltaTime);
+        glomp.SetGrounded(myCollisionManager.IsOverlappingAny(glomp.GetGroundCollider()));
+    }
+    for (Eyecorn& eyecorn : someEyecorns)
+    {
+        eyecorn.Update(aDeltaTime);
+    }
+    for (Orb& orb : someOrbs)
+    {
+        orb.Update(myUpdateContext);
+    }
+    for (Socket& socket : someSockets)
+    {
+        socket.Update(myUpdateContext);
+    }
+    for (EndTrigger& trigger : someEndTriggers)
+    {
+        trigger.Update(myUpdateContext);
+    }
+
+    if (myInputMapper.IsDown(InputAction::MoveLeft))
+    {
+        myCameraController.SetLookDirection(-1.0f);
+    }
+    if (myInputMapper.IsDown(InputAction::MoveRight))
+    {
+        myCameraController.SetLookDirection(1.0f);
+    }
+}
+
+void Game::RespawnUnderFade()
+{
+    TransitionState& fade = static_cast<TransitionState&>(*myStateStack.Top());
+    Player& player = *myContext.player;
+    if (fade.myReveal)
+    {
+        AnimFlags& flags = player.GetAnimFlags();
+        if (flags.dead)
+        {
+            flags.dead = false;
+            player.Respawn();
+            for (Glomp& glomp : someGlomps)
+            {
+                glomp.ResetToSpawn();
+            }
+        }
+        player.GetAnimatedModel().SetPose(Vela::AnimationPlayer().GetPose());
+        if (fade.IsFinished())
+        {
+            myStateStack.Pop();
+            player.SetLocked(false);
+        }
+    }
+    // Still the same fade object, also when it was popped just above.
+    if (fade.myCover && fade.IsFinished())
+    {
+        fade.SetReveal();
+        fade.StartFade();
+        fade.mySpeed = RESPAWN_FADE_SPEED;
+        const Vela::Vector3<float> position = player.GetPosition();
+        myCameraController.SetPosition({ position.x, position.y, position.z - RESPAWN_CAMERA_DISTANCE });
+    }
+    player.Update(myUpdateContext);
+}
+
+void Game::ClearAndLoad()
+{
+    SoundManager& sound = SoundManager::GetInstance();
+    sound.StopAllOneShots(false);
+    sound.StopAllLooping(true);
+    printf("ClearAndLoad start - active audio: %d\n", sound.CountActiveSounds());
+
+    ClearLiveObjects();
+    LevelData* level = myLevelLoader.GetCurrentLevel();
+    if (level)
+    {
+        ForgetObserversOfReusedColliders(*level);
+    }
+    myCollisionManager.Clear();
+    myCollisionManager.Rebuild();
+
+    Player& player = *myContext.player;
+    myCameraController.SetTarget(&player.GetModelTransform());
+    const Vela::Vector3<float> position = player.GetPosition();
+    myCameraController.SetPosition({ position.x, position.y, position.z - PLAYER_START_CAMERA_DISTANCE });
+
+    if (level)
+    {
+        BuildCameraZones(*level);
+        BuildOrbs(*level);
+        BuildEndTriggers(*level);
+        BuildSockets(*level);
+        InitMovableBoxes(*level);
+        BuildFloors(*level);
+        BuildEnemies(*level);
+    }
+    RunRevealFade();
+
+    player.SetLocked(true);
+    Vela::RotationFromEulerDegrees(player.GetModelTransform(), { 0.0f, 90.0f, 0.0f });
+    player.Init();
+
+    myIsLoaded = true;
+    printf("ClearAndLoad done - active audio: %d\n", sound.CountActiveSounds());
+}
+
+void Game::ClearLiveObjects()
+{
+    someGlomps.clear();
+    someEyecorns.clear();
+    someCameraColliders.clear();
+    someOrbs.clear();
+    someSockets.clear();
+    someEndTriggers.clear();
+    someMovableBoxes.clear();
+    someFloors.clear();
+}
+
+void Game::ForgetObserversOfReusedColliders(LevelData& aLevel)
+{
+    // These colliders outlive the objects that observed them in an earlier build of the level.
+    for (FloorRecord& floor : aLevel.floors)
+    {
+        if (floor.collider)
+        {
+            floor.collider->observers.clear();
+        }
+    }
+    for (EnemyTemplate& enemy : aLevel.enemyTemplates)
+    {
+        enemy.collider.observers.clear();
+    }
+    for (MovableBox& box : aLevel.movableBoxes)
+    {
+        box.GetCollider().observers.clear();
+    }
+    myContext.player->GetHurtBox().observers.clear();
+}
+
+void Game::BuildCameraZones(LevelData& aLevel)
+{
+    someCameraColliders.reserve(aLevel.cameraColliders.size());
+    for (const CameraCollider& record : aLevel.cameraColliders)
+    {
+        CameraCollider& zone = someCameraColliders.emplace_back();
+        zone.Init({ record.myCollider.halfWidth, record.myCollider.halfHeight }, record.myBasePoint);
+        zone.SetCameraController(&myCameraController);
+        zone.SetPosition(record.GetOffset());
+        zone.myFovZoom = record.myFovZoom;
+        zone.myCameraSpeed = record.myCameraSpeed;
+        zone.myFovZoomSpeed = record.myFovZoomSpeed;
+        zone.myIsRoom = record.myIsRoom;
+    }
+    for (CameraCollider& zone : someCameraColliders)
+    {
+        Register(myCollisionManager, zone.myCollider, &zone);
+    }
+}
+
+void Game::BuildOrbs(LevelData& aLevel)
+{
+    someOrbs.reserve(aLevel.orbs.size());
+    for (Orb& record : aLevel.orbs)
+    {
+        Orb orb(myContext.player, &myContext, myInputManager);
+        orb.GetModelInstance() = record.GetModelInstance();
+        orb.SetCollider(record.GetCollider());
+        someOrbs.push_back(std::move(orb));
+        someOrbs.back().Init();
+    }
+    for (Orb& orb : someOrbs)
+    {
+        Register(myCollisionManager, orb.GetCollider(), &orb);
+    }
+}
+
+void Game::BuildEndTriggers(LevelData& aLevel)
+{
+    RotatingStairRecord* stair = nullptr;
+    for (RotatingStairRecord& record : aLevel.stairs)
+    {
+        if (record.name == "Stair"_sid && record.effect)
+        {
+            stair = &record;
+        }
+    }
+    someEndTriggers.reserve(aLevel.endTriggers.size());
+    for (EndTrigger& record : aLevel.endTriggers)
+    {
+        EndTrigger trigger;
+        const Collider& zone = record.GetCollider();
+        trigger.Init({ zone.halfWidth, zone.halfHeight }, record.GetBasePoint());
+        trigger.GetCollider().active = zone.active;
+        trigger.GetCollider().name = zone.name;
+        trigger.SetNextScene(record.GetNextScene());
+        trigger.SetContext(&myContext);
+        trigger.SetPlayer(myContext.player);
+        trigger.SetStateStack(&myStateStack);
+        trigger.SetStair(stair);
+        someEndTriggers.push_back(std::move(trigger));
+    }
+    for (EndTrigger& trigger : someEndTriggers)
+    {
+        Register(myCollisionManager, trigger.GetCollider(), &trigger);
+    }
+}
+
+void Game::BuildSockets(LevelData& aLevel)
+{
+    someSockets.reserve(aLevel.sockets.size());
+    for (Socket& record : aLevel.sockets)
+    {
+        Socket socket;
+        socket.GetModelInstance() = record.GetModelInstance();
+        socket.Init();
+        socket.SetCollider(record.GetCollider());
+        socket.SetOrb(someOrbs.empty() ? nullptr : &someOrbs.front());
+        socket.SetTarget(someEndTriggers.empty() ? nullptr : &someEndTriggers.front().GetCollider());
+        someSockets.push_back(std::move(socket));
+    }
+    for (Socket& socket : someSockets)
+    {
+        Register(myCollisionManager, socket.GetCollider(), &socket);
+    }
+}
+
+void Game::InitMovableBoxes(LevelData& aLevel)
+{
+    for (MovableBox& box : aLevel.movableBoxes)
+    {
+        box.Init();
+        if (box.GetBoxType() == MovableBox::LIGHT)
+        {
+            box.GetCollider().type = ColliderType::Box;
+        }
+        else if (box.GetBoxType() == MovableBox::HEAVY)
+        {
+            box.GetCollider().type = ColliderType::HeavyBox;
+        }
+    }
+}
+
+void Game::BuildFloors(LevelData& aLevel)
+{
+    someFloors.reserve(aLevel.floors.size());
+    for (FloorRecord& record : aLevel.floors)
+    {
+        someFloors.emplace_back(&record);
+    }
+    // The floor colliders joined the collision manager in its rebuild; only the observers are added.
+    for (BreakableFloor& floor : someFloors)
+    {
+        floor.Register();
+    }
+}
+
+void Game::BuildEnemies(LevelData& aLevel)
+{
+    size_t glompCount = 0;
+    size_t eyecornCount = 0;
+    for (const EnemyTemplate& enemy : aLevel.enemyTemplates)
+    {
+        glompCount += enemy.kind == "glomp"_sid ? 1 : 0;
+        eyecornCount += enemy.kind == "eyecorn"_sid ? 1 : 0;
+    }
+    someGlomps.reserve(glompCount);
+    someEyecorns.reserve(eyecornCount);
+
+    Player* player = myContext.player;
+    auto placeEnemy = [this](Enemy& anEnemy, EnemyTemplate& aTemplate) {
+        SetUpGlomp(anEnemy, aTemplate);
+        anEnemy.Init();
+        anEnemy.InitEnemyBox(aTemplate.collider);
+        const Vela::Vector3<float> position = anEnemy.GetPosition();
+        anEnemy.SetSightOccluders(myCollisionManager.AddSightOccluders({ position.x, position.y }));
+    };
+    for (EnemyTemplate& enemy : aLevel.enemyTemplates)
+    {
+        if (enemy.kind == "glomp"_sid)
+        {
+            Glomp glomp(player, &myStateStack, &myContext);
+            glomp.SetParameters(enemy.GetParameter(0), enemy.GetParameter(1));
+            placeEnemy(glomp, enemy);
+            someGlomps.push_back(std::move(glomp));
+        }
+        else if (enemy.kind == "eyecorn"_sid)
+        {
+            Eyecorn eyecorn(player, &myStateStack, &myContext);
+            eyecorn.SetParameters(enemy.GetParameter(0), enemy.GetParameter(1), enemy.GetParameter(2), enemy.GetParameter(3),
+                                  enemy.GetParameter(4), enemy.GetParameter(5));
+            placeEnemy(eyecorn, enemy);
+            someEyecorns.push_back(std::move(eyecorn));
+        }
+    }
+
+    for (Glomp& glomp : someGlomps)
+    {
+        if (glomp.GetEnemyBox())
+        {
+            Register(myCollisionManager, *glomp.GetEnemyBox(), &glomp);
+        }
+        Register(myCollisionManager, glomp.GetGroundCollider(), &glomp);
+    }
+    for (Eyecorn& eyecorn : someEyecorns)
+    {
+        if (eyecorn.GetEnemyBox())
+        {
+            Register(myCollisionManager, *eyecorn.GetEnemyBox(), nullptr);
+        }
+    }
+}
+
+void Game::RunRevealFade()
+{
+    myStateStack.Push(StateId::Transition);
+    TransitionState& fade = static_cast<TransitionState&>(*myStateStack.GetState(StateId::Transition));
+    fade.SetReveal();
+    fade.StartFade();
+}
+
+void Game::SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate)
+{
+    anEnemy.GetModelInstance() = aTemplate.model;
+    anEnemy.GetAnimatedModel() = aTemplate.animatedModel;
+    if (Glomp* glomp = dynamic_cast<Glomp*>(&anEnemy))
+    {
+        glomp->SetSpawnPosition(anEnemy.GetPosition());
+    }
+    for (Vela::AnimationPlayer& clip : aTemplate.clips)
+    {
+        anEnemy.GetClips().push_back(&clip);
+    }
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The running game: the collision manager, the level loader, the cameras, the screen stack, the
+// input mapper and the live objects of the current level. Created by the program entry, which calls
+// Init once and then Update and Render every frame. Main thread only.
+#include "Camera/CameraCollider.h"
+#include "Camera/CameraController.h"
+#include "Enemies/Eyecorn.h"
+#include "Enemies/Glomp.h"
+#include "Input/InputMapper.h"
+#include "Levels/LevelLoader.h"
+#include "Puzzles/BreakableFloor.h"
+#include "Puzzles/EndTrigger.h"
+#include "Puzzles/MovableBox.h"
+#include "Puzzles/Orb.h"
+#include "Puzzles/Socket.h"
+#include "Screens/StateStack.h"
+#include "Spine/GameContext.h"
+#include "World/AABB.h"
+#include "World/CollisionManager.h"
+
+#include "mire/graphics/Camera.h"
+
+#include <vector>
+
+namespace Vela
+{
+    class InputManager;
+}
+struct EnemyTemplate;
+
+class Game
+{
+public:
+    static constexpr float SIGHT_OCCLUDER_RADIUS = 1500.0f;
+
+    explicit Game(Vela::InputManager* anInputManager);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void Init();
+    void Update(float aDeltaTime);
+    void Render();
+    // Replaces the live objects with those of the level the loader made current. Runs under the
+    // loader's lock: nothing here may take it again.
+    void ClearAndLoad();
+    // Copies the template's models and clips into the enemy (either kind).
+    void SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate);
+    // The six planes of the camera's view, normals inwards.
+    Frustum BuildViewFrustum(const Vela::Camera& aCamera) const;
+
+    bool IsLoaded() const { return myIsLoaded; }
+    GameContext& GetContext() { return myContext; }
+    CollisionManager& GetCollisionManager() { return myCollisionManager; }
+    LevelLoader& GetLevelLoader() { return myLevelLoader; }
+    CameraController& GetCameraController() { return myCameraController; }
+    StateStack& GetStateStack() { return myStateStack; }
+    InputMapper& GetInputMapper() { return myInputMapper; }
+    std::vector<Glomp>& GetGlomps() { return someGlomps; }
+    std::vector<Eyecorn>& GetEyecorns() { return someEyecorns; }
+    std::vector<CameraCollider>& GetCameraColliders() { return someCameraColliders; }
+    std::vector<Orb>& GetOrbs() { return someOrbs; }
+    std::vector<Socket>& GetSockets() { return someSockets; }
+    std::vector<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
+    std::vector<BreakableFloor>& GetFloors() { return someFloors; }
+
+private:
+    // The steps of ClearAndLoad, in their order.
+    void ClearLiveObjects();
+    void BuildCameraZones(LevelData& aLevel);
+    void BuildOrbs(LevelData& aLevel);
+    void BuildEndTriggers(LevelData& aLevel);
+    void BuildSockets(LevelData& aLevel);
+    void InitMovableBoxes(LevelData& aLevel);
+    void BuildFloors(LevelData& aLevel);
+    void BuildEnemies(LevelData& aLevel);
+    void ForgetObserversOfReusedColliders(LevelData& aLevel);
+    void RunRevealFade();
+    void RespawnUnderFade();
+    // The world pass's pieces.
+    void RenderTransparentMeshes(LevelData& aLevel, const Frustum& aFrustum);
+
+    bool myIsLoaded = false;
+    Vela::Camera myCamera;
+    GameContext myContext;
+    CollisionManager myCollisionManager;
+    LevelLoader myLevelLoader;
+    CameraController myCameraController;
+    StateStack myStateStack;
+    Vela::InputManager* myInputManager = nullptr;
+    InputMapper myInputMapper;
+    UpdateContext myUpdateContext;
+    std::vector<Glomp> someGlomps;
+    std::vector<Eyecorn> someEyecorns;
+    std::vector<MovableBox> someMovableBoxes; // stays empty: the live boxes are the level's own
+    std::vector<CameraCollider> someCameraColliders;
+    std::vector<Orb> someOrbs;
+    std::vector<Socket> someSockets;
+    std::vector<EndTrigger> someEndTriggers;
+    std::vector<BreakableFloor> someFloors;
+};
