@@ -90,16 +90,19 @@ void InGameMenuState::ShowPage(bool anOptionsPage)
     myToggleFilled.myInstance.myIsHidden = !anOptionsPage || !IsWindowFullscreen();
 }
 
+// A page shown selects its first row, so Confirm never reaches a button of the other page.
 void InGameMenuState::ShowMain()
 {
     ShowPage(false);
     myMainIndex = 0;
+    mySelection = myMainIndex;
 }
 
 void InGameMenuState::ShowOptions()
 {
     ShowPage(true);
     myOptionsRow = 0;
+    mySelection = SELECTION_SLIDER_ROW;
 }
 
 void InGameMenuState::Lock()
@@ -313,7 +316,7 @@ bool InGameMenuState::OnInput(InputAction anAction, const InputEvent& anEvent)
     case InputAction::Confirm:
     {
         const auto selected = mySelectionMap.find(mySelection);
-        if (selected != mySelectionMap.end() && selected->second->myCallback)
+        if (selected != mySelectionMap.end() && IsShownButton(selected->second))
             selected->second->myCallback();
         return true;
     }

@@ -78,6 +78,20 @@ void MainMenuState::BuildSelectionMap()
     mySelectionMap[SELECTION_CREDITS_BACK] = &myCreditsPanel->GetElements().GetButton("Back");
 }
 
+bool MainMenuState::IsSelectionShown(int32_t aSelection) const
+{
+    const auto selected = mySelectionMap.find(aSelection);
+    if (selected == mySelectionMap.end() || !IsShownButton(selected->second))
+        return false;
+    if (aSelection < MAIN_BUTTON_COUNT)
+        return true;
+    if (aSelection < SELECTION_FULLSCREEN)
+        return myOpenPanel == myLevelSelectPanel.get();
+    if (aSelection == SELECTION_FULLSCREEN)
+        return myOpenPanel == myOptionsPanel.get();
+    return myOpenPanel == myCreditsPanel.get();
+}
+
 void MainMenuState::SetPageTexture(Vela::Texture* aTexture)
 {
     myPage.mySharedData.myColorTexture = aTexture;
@@ -98,6 +112,8 @@ void MainMenuState::OnPlayPressed()
 void MainMenuState::OnLevelSelectPressed()
 {
     myOpenPanel = myLevelSelectPanel.get();
+    // Every visit starts from the first level, so the first MenuDown always wraps to the last.
+    myLevelIndex = 0;
     SetPageTexture(myLevelSelectTexture);
     SoundManager::GetInstance().PlayOneShot("Page_Flip_1");
 }
@@ -105,6 +121,8 @@ void MainMenuState::OnLevelSelectPressed()
 void MainMenuState::OnOptionsPressed()
 {
     myOpenPanel = myOptionsPanel.get();
+    myOptionsRow = 0;
+    myOptionsPanel->RefreshToggle();
     SetPageTexture(myPagesTexture);
     SoundManager::GetInstance().PlayOneShot("Page_Flip_2");
 }
@@ -227,18 +245,23 @@ bool MainMenuState::OnInput(InputAction anAction, const InputEvent& anEvent)
         return true;
     case InputAction::Click:
     {
+        // The page that was open when the click arrived, and only when the left page did not take it.
         const Vela::Vector2<float> mouse{ anEvent.x, anEvent.y };
-        GetRegistry().OnClick(mouse);
-        if (myOpenPanel)
-            myOpenPanel->OnClick(mouse);
+        IMenuPanel* openPanel = myOpenPanel;
+        if (!GetRegistry().OnClick(mouse) && openPanel)
+            openPanel->OnClick(mouse);
         return true;
     }
     case InputAction::Confirm:
     {
         const int32_t confirmed = mySelection;
-        const auto selected = mySelectionMap.find(confirmed);
-        if (selected != mySelectionMap.end() && selected->second->myCallback)
-            selected->second->myCallback();
+        if (mySelectionMap.contains(confirmed))
+        {
+            // A button the player cannot see, hidden or on a page that is not open, does nothing.
+            if (!IsSelectionShown(confirmed))
+                return true;
+            mySelectionMap.at(confirmed)->myCallback();
+        }
         switch (confirmed)
         {
         case 1: mySelection = SELECTION_FIRST_LEVEL; break;

@@ -56,6 +56,8 @@ public:
     CreditsPanel& GetCreditsPanel() { return *myCreditsPanel; }
 
 private:
+    // The selected button is on the left page or on the open page, and not hidden.
+    bool IsSelectionShown(int32_t aSelection) const;
     void SetPageTexture(Vela::Texture* aTexture);
     void BuildSelectionMap();
 

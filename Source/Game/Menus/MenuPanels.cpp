@@ -24,14 +24,19 @@ IMenuPanel::IMenuPanel() : myShader(MakeHighlightShader()) {}
 
 IMenuPanel::~IMenuPanel() = default;
 
-void IMenuPanel::OnClick(const Vela::Vector2<float>& aMousePosition)
+bool IMenuPanel::OnClick(const Vela::Vector2<float>& aMousePosition)
 {
-    myRegistry.OnClick(aMousePosition);
+    return myRegistry.OnClick(aMousePosition);
 }
 
 void IMenuPanel::Render(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateStack& aStateStack)
 {
     myRegistry.RenderHighlighted(aSpriteDrawer, aStateStack);
+}
+
+void IMenuPanel::RenderElements(Vela::SpriteDrawer& aSpriteDrawer)
+{
+    myRegistry.Render(aSpriteDrawer);
 }
 
 void IMenuPanel::Update(const UpdateContext&)
@@ -53,6 +58,11 @@ UISprite& IMenuPanel::GetSprite(std::string_view aKey)
     if (found == mySprites.end())
         throw std::out_of_range("invalid unordered_map<K, T> key");
     return found->second;
+}
+
+IMenuPanel::SpriteMap& IMenuPanel::GetSprites()
+{
+    return mySprites;
 }
 
 // ---- LevelSelectPanel
@@ -108,15 +118,21 @@ OptionsPanel::OptionsPanel(StateStack* aStateStack, GameContext& aContext)
     UISprite toggleFilled = MakeUISprite("sprites/UI/T_UI_Fullscreen_Toogle_Button.DDS", spritePosition);
     toggle.mySharedData.myCustomShader = myShader.get();
     toggleFilled.mySharedData.myCustomShader = myShader.get();
-    toggleFilled.myInstance.myIsHidden = !IsWindowFullscreen();
     mySprites.emplace(Vela::StringRegistry::RegisterOrGetString("toggle"), toggle);
     mySprites.emplace(Vela::StringRegistry::RegisterOrGetString("toggleFilled"), toggleFilled);
+    RefreshToggle();
 }
 
 void OptionsPanel::OnFullscreenTogglePressed()
 {
-    const bool fullscreen = ToggleFullscreen();
-    GetSprite("toggleFilled").myInstance.myIsHidden = !fullscreen;
+    ToggleFullscreen();
+    RefreshToggle();
+}
+
+void OptionsPanel::RefreshToggle()
+{
+    // The window goes fullscreen only after the menus are built, so the tick is read when shown.
+    GetSprite("toggleFilled").myInstance.myIsHidden = !IsWindowFullscreen();
 }
 
 void OptionsPanel::UpdateLayout()

@@ -19,13 +19,17 @@ public:
     IMenuPanel();
     virtual ~IMenuPanel();
 
-    virtual void OnClick(const Vela::Vector2<float>& aMousePosition);
+    // True when one of the page's widgets took the click.
+    virtual bool OnClick(const Vela::Vector2<float>& aMousePosition);
     virtual void Render(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateStack& aStateStack);
+    // The widgets without highlights.
+    virtual void RenderElements(Vela::SpriteDrawer& aSpriteDrawer);
     virtual void Update(const UpdateContext& aContext);
     virtual void UpdateLayout();
     virtual UIElementRegistry& GetElements();
     // A missing key throws std::out_of_range.
     virtual UISprite& GetSprite(std::string_view aKey);
+    virtual SpriteMap& GetSprites();
 
 protected:
     std::unique_ptr<Vela::SpriteShader> myShader;
@@ -52,6 +56,8 @@ public:
     OptionsPanel(StateStack* aStateStack, GameContext& aContext);
 
     void OnFullscreenTogglePressed();
+    // The tick shows whether the window is fullscreen now; the menu calls it whenever the page is shown.
+    void RefreshToggle();
     void UpdateLayout() override;
     void Render(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateStack& aStateStack) override;
 

@@ -1,6 +1,7 @@
 #include "Menus/MenuSupport.h"
 
 #include "Camera/CameraController.h"
+#include "Menus/UIElement.h"
 #include "Spine/GameGlobals.h"
 
 #include "mire/core/Engine.h"
@@ -29,6 +30,11 @@ bool IsWindowFullscreen()
 {
     const Vela::Engine* engine = Vela::Engine::GetInstance();
     return engine && engine->myWindow && engine->myWindow->IsFullscreen();
+}
+
+bool IsShownButton(const UIButton* aButton)
+{
+    return aButton && !aButton->myInstance.myIsHidden && aButton->myCallback;
 }
 
 MenuRenderScope::MenuRenderScope(CameraController* aCameraController)

@@ -10,11 +10,15 @@ namespace Vela
 }
 
 class CameraController;
+class UIButton;
 
 // Inverts the process-wide fullscreen flag and switches the window to it; returns the new flag.
 bool ToggleFullscreen();
 // Whether the window is fullscreen now (false without a window).
 bool IsWindowFullscreen();
+
+// Confirm runs a selected button only while it is shown and has a callback.
+bool IsShownButton(const UIButton* aButton);
 
 // aValue modulo aCount, with a negative result taken as the last index.
 inline int32_t WrapIndex(int32_t aValue, int32_t aCount)

@@ -3,9 +3,12 @@
 #include "Sound/SoundManager.h"
 
 #include "mire/core/Engine.h"
+#include "mire/core/WindowsWindow.h"
 #include "mire/graphics/GraphicsServices.h"
 #include "mire/texture/Texture.h"
 #include "mire/texture/TextureManager.h"
+
+#include "Platform/window/NativeWindow.h"
 
 #include <algorithm>
 
@@ -83,11 +86,14 @@ Vela::Vector2<float> MapWindowToCanvas(const Vela::Vector2<float>& aMousePositio
 
 Vela::Vector2<float> MapWindowToCanvas(const Vela::Vector2<float>& aMousePosition)
 {
+    // The mouse is measured in the client area; the engine's window size is the outer rectangle,
+    // frame and title bar included, once the window has been resized.
     const Vela::Engine* engine = Vela::Engine::GetInstance();
-    if (!engine)
+    Vela::Platform::Rect client;
+    if (!engine || !engine->myWindow || !Vela::Platform::GetClientRect(engine->myWindow->GetHandle(), client))
         return MapWindowToCanvas(aMousePosition, { 0.0f, 0.0f });
-    return MapWindowToCanvas(aMousePosition, { static_cast<float>(engine->myConfiguration.myWindowWidth),
-                                               static_cast<float>(engine->myConfiguration.myWindowHeight) });
+    return MapWindowToCanvas(aMousePosition, { static_cast<float>(client.right - client.left),
+                                               static_cast<float>(client.bottom - client.top) });
 }
 
 // ---- UIElement

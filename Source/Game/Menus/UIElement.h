@@ -31,8 +31,8 @@ inline void DrawSingleSprite(Vela::SpriteDrawer& aSpriteDrawer, const UISprite& 
     DrawSingleSprite(aSpriteDrawer, aSprite.mySharedData, aSprite.myInstance);
 }
 
-// Maps a mouse position in window pixels (top-left origin) into the canvas. A window with no area
-// (minimised) maps every point off the canvas.
+// Maps a mouse position in client-area pixels (top-left origin) into the canvas. A window with no
+// area (minimised) maps every point off the canvas.
 Vela::Vector2<float> MapWindowToCanvas(const Vela::Vector2<float>& aMousePosition);
 Vela::Vector2<float> MapWindowToCanvas(const Vela::Vector2<float>& aMousePosition, const Vela::Vector2<float>& aWindowSize);
 

@@ -80,19 +80,23 @@ UIButton* UIElementRegistry::GetHovered(const Vela::Vector2<float>& aMousePositi
     return nullptr;
 }
 
-void UIElementRegistry::OnClick(const Vela::Vector2<float>& aMousePosition)
+bool UIElementRegistry::OnClick(const Vela::Vector2<float>& aMousePosition)
 {
     const Vela::Vector2<float> point = MapWindowToCanvas(aMousePosition);
     for (auto& [key, button] : myButtons)
     {
-        if (!button->myInstance.myIsHidden)
-            button->Click(point);
+        if (!button->myInstance.myIsHidden && button->Click(point))
+            return true;
     }
     for (auto& [key, slider] : mySliders)
     {
-        if (!slider->myInstance.myIsHidden)
+        if (!slider->myInstance.myIsHidden && slider->Contains(point))
+        {
             slider->Drag(point);
+            return true;
+        }
     }
+    return false;
 }
 
 void UIElementRegistry::Render(Vela::SpriteDrawer& aSpriteDrawer) const

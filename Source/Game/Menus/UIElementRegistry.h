@@ -42,7 +42,9 @@ public:
 
     // Mouse positions are in window pixels.
     UIButton* GetHovered(const Vela::Vector2<float>& aMousePosition);
-    void OnClick(const Vela::Vector2<float>& aMousePosition);
+    // One click reaches one shown widget at most: the button under it, else the slider under it, so
+    // a widget that the button's callback shows never takes the same click. True when one took it.
+    bool OnClick(const Vela::Vector2<float>& aMousePosition);
 
     void Render(Vela::SpriteDrawer& aSpriteDrawer) const;
     void RenderHighlighted(Vela::SpriteDrawer& aSpriteDrawer, Vela::GraphicsStateStack& aStateStack) const;

@@ -21,6 +21,7 @@ GameState::GameState(StateStack* aStateStack, GameContext& aContext)
     , myPlayer(aContext, aStateStack)
     , myStateStack(aStateStack)
 {
+    mySprite.myPivot = { 0.5f, 0.5f };
     aContext.player = &myPlayer;
 }
 

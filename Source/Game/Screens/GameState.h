@@ -4,6 +4,8 @@
 #include "Player/Player.h"
 #include "Screens/State.h"
 
+#include "mire/drawers/SpriteDrawer.h"
+
 class StateStack;
 struct GameContext;
 
@@ -19,6 +21,8 @@ public:
     bool OnInput(InputAction anAction, const InputEvent& anEvent) override;
 
 private:
+    // Kept at its defaults; the play screen draws no sprite of its own.
+    Vela::SpriteInstance mySprite;
     GameContext* myContext = nullptr;
     Player myPlayer;
     StateStack* myStateStack = nullptr;

@@ -4,6 +4,7 @@
 #include "Support/GameTestSupport.h"
 
 #include "mire/core/WindowsWindow.h"
+#include "mire/stringRegistry/StringRegistry.h"
 #include "mire/graphics/DX11.h"
 #include "Platform/window/MessageQueue.h"
 
@@ -230,8 +231,13 @@ namespace MenuTest
 
     void MenuGame::ClickCanvas(float aX, float aY)
     {
-        const int x = int(aX);
-        const int y = int(float(SCREEN_HEIGHT) - aY);
+        ClickWindow(int(aX), int(float(SCREEN_HEIGHT) - aY));
+    }
+
+    void MenuGame::ClickWindow(int aX, int aY)
+    {
+        const int x = aX;
+        const int y = aY;
         MoveMouse(x, y);
         SDL_Event event{};
         event.type = SDL_MOUSEBUTTONDOWN;
@@ -256,6 +262,15 @@ namespace MenuTest
         Frame();
     }
 
+    void MenuGame::StartFirstLevel()
+    {
+        const std::vector<int> playing{ int(StateId::Game) };
+        Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
+        for (int frame = 0; frame < 600 && StackIds() != playing; ++frame)
+            Update();
+        ASSERT_EQ(StackIds(), playing);
+    }
+
     std::filesystem::path MenuGame::Screenshot(const std::string& aName)
     {
         Vela::Engine& engine = *Vela::Engine::GetInstance();
@@ -268,7 +283,7 @@ namespace MenuTest
         myInputManager->Update();
         engine.EndFrame();
 
-        const std::filesystem::path directory = std::filesystem::temp_directory_path() / "mire-menu-screens";
+        const std::filesystem::path directory = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots" / "menus";
         std::filesystem::create_directories(directory);
         const std::filesystem::path path = directory / (aName + ".png");
         return VelaTest::WritePng(path, pixels, width, height) ? path : std::filesystem::path();

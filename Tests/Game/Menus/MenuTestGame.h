@@ -57,9 +57,13 @@ namespace MenuTest
         void MoveMouse(int aX, int aY);
         // A left click at a canvas point (the window is the canvas's size, y down).
         void ClickCanvas(float aX, float aY);
-        // Runs frames until the stack is Clear then MainMenu.
+        // A left click at a point of the window's client area, whatever its size.
+        void ClickWindow(int aX, int aY);
+        // Clears the stack and shows the title book.
         void ShowMainMenu();
-        // Writes the back buffer of the last frame as a PNG file; the path is returned.
+        // Starts level_0 and runs updates until its reveal fade has gone.
+        void StartFirstLevel();
+        // Writes the back buffer of the next frame as a PNG file under the build tree; the path is returned.
         std::filesystem::path Screenshot(const std::string& aName);
 
     private:

@@ -44,15 +44,6 @@ namespace
     {
         return aText.size() >= anEnd.size() && aText.compare(aText.size() - anEnd.size(), anEnd.size(), anEnd) == 0;
     }
-
-    // Plays into level_0 and waits until its reveal fade has gone.
-    void StartLevelZero(MenuGame& aGame)
-    {
-        aGame.Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
-        for (int frame = 0; frame < 600 && aGame.StackIds() != PLAYING; ++frame)
-            aGame.Update();
-        ASSERT_EQ(aGame.StackIds(), PLAYING);
-    }
 }
 
 TEST(MenuScreensTest, TitleBookSelectionAndLevelSelectWaitingForTheLoader)
@@ -144,7 +135,7 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
     SoundManager& sound = SoundManager::GetInstance();
     sound.myMasterVolume = 1.0f;
     InGameMenuState& pause = game.Screen<InGameMenuState>(StateId::InGameMenu);
-    StartLevelZero(game);
+    game.StartFirstLevel();
 
     game.Press(SDLK_ESCAPE);
     EXPECT_EQ(game.StackIds(), PAUSED);
@@ -168,7 +159,7 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
     const UISlider& titleMaster = game.Screen<MainMenuState>(StateId::MainMenu).GetOptionsPanel().GetElements().GetSlider("main");
     game.ShowMainMenu();
     EXPECT_NEAR(titleMaster.myFill.myInstance.myScale.x, 0.9f, 1e-5f) << "the title book's slider follows the next frame";
-    StartLevelZero(game);
+    game.StartFirstLevel();
     game.Press(SDLK_ESCAPE);
     pause.OnOptionsPressed();
     game.Frame();

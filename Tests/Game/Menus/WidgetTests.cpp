@@ -5,6 +5,10 @@
 #include "Menus/UIElementRegistry.h"
 #include "Sound/SoundManager.h"
 
+#include "mire/core/WindowsWindow.h"
+#include "Platform/window/NativeWindow.h"
+
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -32,10 +36,13 @@ namespace
             SetWindowSize(800, 450);
         }
 
-        static void SetWindowSize(uint32_t aWidth, uint32_t aHeight)
+        static Vela::Platform::WindowHandle Window() { return Vela::Engine::GetInstance()->myWindow->GetHandle(); }
+
+        // The window's client area, which the mouse is measured in.
+        static void SetWindowSize(int aWidth, int aHeight)
         {
-            Vela::Engine::GetInstance()->myConfiguration.myWindowWidth = aWidth;
-            Vela::Engine::GetInstance()->myConfiguration.myWindowHeight = aHeight;
+            Window()->minimized = false;
+            SDL_SetWindowSize(Window()->sdlWindow, aWidth, aHeight);
         }
 
         // A 100 x 100 button centred on the canvas: it spans 750..850 by 400..500.
@@ -107,11 +114,13 @@ TEST_F(WidgetTest, HiddenButtonsButtonsWithoutCallbackAndAMinimisedWindowIgnoreT
     myRegistry.OnClick({ 400.0f, 225.0f });
     EXPECT_EQ(clicks, 0);
 
+    // A minimised window has no client area.
     hidden.myInstance.myIsHidden = false;
-    SetWindowSize(0, 0);
+    Window()->minimized = true;
     EXPECT_EQ(myRegistry.GetHovered({ 0.0f, 0.0f }), nullptr);
     myRegistry.OnClick({ 0.0f, 0.0f });
     EXPECT_EQ(clicks, 0);
+    Window()->minimized = false;
 }
 
 TEST_F(WidgetTest, SliderDragsClampAndCallBackOncePerChange)
