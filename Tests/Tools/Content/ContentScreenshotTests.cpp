@@ -99,6 +99,20 @@ namespace
             batch.Draw(sprite);
         }
 
+        // A sprite drawn at another texture's size, as the title book draws every page it swaps in.
+        void DrawSpriteAtSizeOf(const char* aTexture, const char* aSizeTexture, float aX, float aY)
+        {
+            Vela::SpriteSharedData shared;
+            shared.myColorTexture = Textures().GetTexture(aTexture);
+            const Vela::TextureSize size = Textures().GetTexture(aSizeTexture)->GetSize();
+            Vela::SpriteInstance sprite;
+            sprite.myPosition = { aX, aY };
+            sprite.myPivot = { 0.5f, 0.5f };
+            sprite.mySize = { float(size.width), float(size.height) };
+            auto batch = Graphics().GetSpriteDrawer()->BeginBatch(shared);
+            batch.Draw(sprite);
+        }
+
         struct PlacedSprite
         {
             const char* myTexture;
@@ -365,7 +379,7 @@ TEST_F(ContentScreenshotTest, PauseMenuEndingAndLogosOnTheCanvas)
                   { "sprites/UI/T_UI_Book_Pages_Intro.DDS", 800, 450, 0.5f },
                   { "sprites/UI/T_UI_Book_Pages_Outro.DDS", 800, 230, 0.5f },
                   { "sprites/UI/T_UI_Book_Back.DDS", 1350, 450, 0.5f },
-                  { "sprites/UI/T_UI_Book_Front.DDS", 250, 450, 0.5f },
+                  { "sprites/UI/T_UI_Book_Front.DDS", 215, 450, 0.5f },
                   { "sprites/UI/LOGO_VELA.png", 400, 800, 0.5f },
                   { "sprites/UI/LOGO_GLOMP.png", 800, 780, 0.25f },
                   { "sprites/UI/LOGO_invert.png", 1200, 790, 0.125f },
@@ -373,4 +387,157 @@ TEST_F(ContentScreenshotTest, PauseMenuEndingAndLogosOnTheCanvas)
                   { "visual effects/textures/T_S_Player_MovePoof.DDS", 120, 130, 0.8f } });
     States().Pop();
     SaveScreenshot("content_ui_book_and_logos.png", ReadBackBuffer());
+}
+
+namespace
+{
+    float Luminance(const std::array<double, 3>& aColor)
+    {
+        std::array<double, 3> linear{};
+        for (size_t i = 0; i < 3; ++i)
+        {
+            const double c = aColor[i] / 255.0;
+            linear[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return float(0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]);
+    }
+
+    int Lightness(const VelaTest::Rgba& aPixel)
+    {
+        return (aPixel[0] * 2126 + aPixel[1] * 7152 + aPixel[2] * 722) / 10000;
+    }
+}
+
+TEST_F(ContentScreenshotTest, CreditsPageAndLevelSelectAsTheTitleBookDrawsThem)
+{
+    constexpr const char* PAGES = "sprites/UI/T_UI_Book_Pages.DDS";
+    constexpr const char* BACK = "sprites/UI/T_UI_Book_Back.DDS";
+    // The book swaps only the page's texture, so the covers must be the pages' size to keep their shape.
+    const Vela::TextureSize pages = Textures().GetTexture(PAGES)->GetSize();
+    for (const char* cover : { BACK, "sprites/UI/T_UI_Book_Front.DDS" })
+    {
+        const Vela::TextureSize size = Textures().GetTexture(cover)->GetSize();
+        EXPECT_EQ(size.width, pages.width) << cover;
+        EXPECT_EQ(size.height, pages.height) << cover;
+    }
+
+    // The credits page, and its "Back" (1100, 305) alone over black and over white: the label's
+    // opaque pixels are those the two agree on. Nearly all of them must stand out from the cover
+    // beneath by at least 4.5 : 1 in luminance.
+    const auto draw = [this](bool aCover, const char* anUnderlay, bool aLabel) {
+        BeginFrame();
+        States().Push();
+        UseCanvas();
+        if (aCover)
+        {
+            DrawSprite("sprites/UI/T_UI_Book_Background.DDS", 800, 450, 2.0f);
+            DrawSpriteAtSizeOf(BACK, PAGES, 800, 450);
+        }
+        if (anUnderlay)
+            DrawSprite(anUnderlay, 1100, 305, 16.0f);
+        if (aLabel)
+            DrawSprite("sprites/UI/T_UI_Menu_Back.DDS", 1100, 305);
+        States().Pop();
+        return ReadBackBuffer();
+    };
+    SaveScreenshot("content_ui_credits.png", draw(true, nullptr, true));
+    const std::vector<uint8_t> beneath = draw(true, nullptr, false);
+    const std::vector<uint8_t> overBlack = draw(false, nullptr, true);
+    const std::vector<uint8_t> overWhite = draw(false, "sprites/UI/T_UI_WhiteTexture.png", true);
+    int opaque = 0, readable = 0;
+    for (uint32_t y = HEIGHT - 345; y < HEIGHT - 265; ++y)
+        for (uint32_t x = 1000; x < 1200; ++x)
+        {
+            const VelaTest::Rgba black = Pixel(overBlack, x, y), white = Pixel(overWhite, x, y);
+            if (std::max({ std::abs(white[0] - black[0]), std::abs(white[1] - black[1]), std::abs(white[2] - black[2]) }) > 20)
+                continue;
+            ++opaque;
+            const VelaTest::Rgba under = Pixel(beneath, x, y);
+            const float label = Luminance({ double(black[0]), double(black[1]), double(black[2]) });
+            const float page = Luminance({ double(under[0]), double(under[1]), double(under[2]) });
+            readable += (std::max(label, page) + 0.05f) / (std::min(label, page) + 0.05f) >= 4.5f ? 1 : 0;
+        }
+    ASSERT_GT(opaque, 100);
+    EXPECT_GE(readable, opaque * 9 / 10) << readable << " of " << opaque << " lettering pixels stand out from the cover";
+
+    // The ending lays the back cover at its own size 350 right of the centre: it stays on the screen.
+    BeginFrame();
+    States().Push();
+    UseCanvas();
+    DrawSprite(BACK, 1150, 450);
+    States().Pop();
+    const std::vector<uint8_t> endingPage = ReadBackBuffer();
+    SaveScreenshot("content_ui_ending_back.png", endingPage);
+    const Extent ending = LitExtent(endingPage);
+    EXPECT_GT(ending.left, 0u);
+    EXPECT_LT(ending.right, WIDTH - 1);
+
+    // Level select, without and with its seals. A seal's label (ink) keeps clear of the red seal, and
+    // the path drawn on the page (far darker than the paper and its ruled lines) runs under no label.
+    struct Seal
+    {
+        const char* myTexture;
+        float myX, myY;
+    };
+    const Seal seals[] = { { "sprites/UI/T_UI_LevelSelect_Level1.DDS", 930, 161 }, { "sprites/UI/T_UI_LevelSelect_Level2.DDS", 1239, 317 },
+                           { "sprites/UI/T_UI_LevelSelect_Level3.DDS", 936, 416 }, { "sprites/UI/T_UI_LevelSelect_Level4.DDS", 1196, 635 },
+                           { "sprites/UI/T_UI_LevelSelect_Level5.DDS", 973, 761 } };
+    const auto drawLevelSelect = [&](bool aWithSeals) {
+        BeginFrame();
+        States().Push();
+        UseCanvas();
+        DrawSprite("sprites/UI/T_UI_Book_Background.DDS", 800, 450, 2.0f);
+        DrawSprite("sprites/UI/T_UI_Book_Page_Level_Select.DDS", 800, 450);
+        if (aWithSeals)
+            for (const Seal& seal : seals)
+                DrawSprite(seal.myTexture, seal.myX, seal.myY);
+        States().Pop();
+        return ReadBackBuffer();
+    };
+    const std::vector<uint8_t> map = drawLevelSelect(false);
+    const std::vector<uint8_t> levelSelect = drawLevelSelect(true);
+    SaveScreenshot("content_ui_level_select.png", levelSelect);
+    const int paper = Lightness({ 242, 228, 196, 255 });
+    using Vela::Content::Color;
+    using Vela::Content::Shade;
+    for (const Seal& seal : seals)
+    {
+        SCOPED_TRACE(seal.myTexture);
+        const Vela::TextureSize size = Textures().GetTexture(seal.myTexture)->GetSize();
+        const int left = int(seal.myX - size.width / 2.0f), right = int(seal.myX + size.width / 2.0f);
+        const int top = int(HEIGHT - seal.myY - size.height / 2.0f), bottom = int(HEIGHT - seal.myY + size.height / 2.0f);
+        std::vector<std::array<int, 2>> ink, red;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+            {
+                const VelaTest::Rgba pixel = Pixel(levelSelect, uint32_t(x), uint32_t(y));
+                if (Near(pixel, Color(Shade::Ink), 40) && !Near(Pixel(map, uint32_t(x), uint32_t(y)), Color(Shade::Ink), 40))
+                    ink.push_back({ x, y });
+                else if (Near(pixel, Color(Shade::EyeRed), 40))
+                    red.push_back({ x, y });
+            }
+        ASSERT_GT(ink.size(), 50u);
+        ASSERT_GT(red.size(), 50u);
+        double centreX = 0, centreY = 0;
+        for (const auto& [x, y] : red)
+        {
+            centreX += x;
+            centreY += y;
+        }
+        centreX /= double(red.size());
+        centreY /= double(red.size());
+        double radius = 0, nearestInk = 1e9;
+        for (const auto& [x, y] : red)
+            radius = std::max(radius, std::hypot(x - centreX, y - centreY));
+        int underPath = 0;
+        for (const auto& [x, y] : ink)
+        {
+            nearestInk = std::min(nearestInk, std::hypot(x - centreX, y - centreY));
+            for (int dy = -3; dy <= 3; ++dy)
+                for (int dx = -3; dx <= 3; ++dx)
+                    underPath += Lightness(Pixel(map, uint32_t(x + dx), uint32_t(y + dy))) < paper - 50 ? 1 : 0;
+        }
+        EXPECT_GT(nearestInk, radius + 4.0) << "the label keeps clear of its seal";
+        EXPECT_EQ(underPath, 0) << "the path runs under the label";
+    }
 }

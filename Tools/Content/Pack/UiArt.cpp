@@ -15,12 +15,12 @@ namespace Vela::Content
         using enum Shade;
         const std::string UI = "sprites/UI/";
 
-        // Ink lettering on the book's paper, with a small gold flourish under it.
-        Image BookLabel(Pack& aPack, uint32_t aWidth, uint32_t aHeight, const std::string& aText, uint32_t aSize)
+        // Lettering with a small gold flourish under it: ink on the book's paper, cream on its cover.
+        Image BookLabel(Pack& aPack, uint32_t aWidth, uint32_t aHeight, const std::string& aText, uint32_t aSize, Shade anInk = Ink)
         {
             Image image(aWidth, aHeight);
             const float middle = aWidth * 0.5f, width = aPack.BoldFont().Measure(aText, aSize);
-            aPack.BoldFont().DrawCentred(image, aText, middle, aHeight * 0.45f, aSize, Color(Ink));
+            aPack.BoldFont().DrawCentred(image, aText, middle, aHeight * 0.45f, aSize, Color(anInk));
             const float y = aHeight * 0.45f + aSize * 0.62f;
             image.Line(middle - width * 0.45f, y, middle + width * 0.45f, y, 3.0f, Color(Gold));
             image.FillEllipse(middle, y, 5, 5, Color(Gold));
@@ -85,6 +85,24 @@ namespace Vela::Content
             return image;
         }
 
+        // The book closed, drawn on a transparent picture the size of the open pages, which is the size
+        // the title book draws every page at. The cover takes columns 360..1160: centred on the canvas it
+        // lies at x 440..1240, round the credits' "Back" at 1100; the ending draws it at its own size
+        // 350 right of the centre, at 790..1590. The spine is on the left of the front, the right of the back.
+        constexpr float COVER_LEFT = 360.0f, COVER_RIGHT = 1160.0f, COVER_CENTRE = (COVER_LEFT + COVER_RIGHT) * 0.5f;
+
+        Image ClosedBook(bool aSpineOnLeft)
+        {
+            Image image(1440, 820);
+            image.FillRoundRect(COVER_LEFT, 0, COVER_RIGHT, 820, 28, Color(Leather));
+            const float spine = aSpineOnLeft ? COVER_LEFT + 40 : COVER_RIGHT - 40;
+            image.FillRect(spine - 4, 6, spine + 4, 814, Mix(Color(Leather), Color(Ink), 0.45f));
+            image.FillRoundRect(COVER_LEFT, 0, COVER_RIGHT, 820, 28, Color(Gold), 6);
+            const float inner = aSpineOnLeft ? COVER_LEFT + 64 : COVER_LEFT + 24;
+            image.FillRoundRect(inner, 28, inner + 712, 792, 16, WithAlpha(Color(Gold), 170), 2);
+            return image;
+        }
+
         void TextLines(Pack& aPack, Image& anImage, float aCentreX, float aTop, const std::vector<std::string>& someLines, uint32_t aSize)
         {
             for (size_t i = 0; i < someLines.size(); ++i)
@@ -133,20 +151,21 @@ namespace Vela::Content
                       { "And so the tower shone again,", "and the Mire was never dark", "for long after.", "", "The End" }, 32);
             aPack.SaveDds(UI + "T_UI_Book_Pages_Outro.DDS", outro, DdsFormat::Bc1Srgb);
 
-            Image front(720, 820, Color(Leather));
-            front.FillRoundRect(24, 24, 696, 796, 20, Color(Gold), 6);
-            front.FillRoundRect(60, 60, 660, 760, 14, Color(Gold), 2);
-            aPack.BoldFont().DrawCentred(front, "Mire", 360, 260, 110, Color(Gold));
-            Orb(front, 360, 500, 50);
-            aPack.SaveDds(UI + "T_UI_Book_Front.DDS", front, DdsFormat::Bc1Srgb);
+            // Transparent round the cover: block-compressed with alpha.
+            Image front = ClosedBook(true);
+            const float frontCentre = COVER_CENTRE + 20;
+            aPack.BoldFont().DrawCentred(front, "Mire", frontCentre, 260, 110, Color(Gold));
+            Orb(front, frontCentre, 500, 50);
+            aPack.SaveDds(UI + "T_UI_Book_Front.DDS", front, DdsFormat::Bc3Srgb);
 
-            Image back(720, 820, Color(Leather));
-            back.FillRoundRect(24, 24, 696, 796, 20, Color(Gold), 6);
+            // The credits' "Back" button lies on the cover at (1020, 555) of this picture, under the last line.
+            Image back = ClosedBook(false);
+            const float backCentre = COVER_CENTRE - 20;
             const std::vector<std::string> credits = { "Credits", "", "Made by the Mire team", "on the Vela engine", "", "Lettering: DejaVu Sans",
                                                        "", "Thank you for playing!" };
             for (size_t i = 0; i < credits.size(); ++i)
-                aPack.RegularFont().DrawCentred(back, credits[i], 360, 150.0f + float(i) * 50.0f, i == 0 ? 44 : 30, Color(Cream));
-            aPack.SaveDds(UI + "T_UI_Book_Back.DDS", back, DdsFormat::Bc1Srgb);
+                aPack.RegularFont().DrawCentred(back, credits[i], backCentre, 120.0f + float(i) * 48.0f, i == 0 ? 44 : 30, Color(Cream));
+            aPack.SaveDds(UI + "T_UI_Book_Back.DDS", back, DdsFormat::Bc3Srgb);
         }
 
         void MainMenu(Pack& aPack)
@@ -157,15 +176,22 @@ namespace Vela::Content
             };
             for (const auto& [file, label] : buttons)
                 aPack.SaveDds(UI + file, BookLabel(aPack, 360, 112, label, 46), DdsFormat::Bc3Srgb);
-            aPack.SaveDds(UI + "T_UI_Menu_Back.DDS", BookLabel(aPack, 200, 80, "Back", 36), DdsFormat::Bc3Srgb);
+            // Only the credits show "Back", on the dark cover of the closed book.
+            aPack.SaveDds(UI + "T_UI_Menu_Back.DDS", BookLabel(aPack, 200, 80, "Back", 36, Cream), DdsFormat::Bc3Srgb);
             aPack.SaveDds(UI + "T_UI_Menu_Fullscreen.DDS", BookLabel(aPack, 300, 80, "Fullscreen", 36), DdsFormat::Bc3Srgb);
+            // The seal sits on the button's position, where the map's path meets it; its label stands on
+            // the side the path does not come from: right of seals 2 and 4, left of 1, 3 and 5.
             for (int level = 1; level <= 5; ++level)
             {
-                Image seal(200, 88);
-                seal.FillEllipse(44, 44, 36, 36, Color(EyeRed));
-                seal.FillEllipse(44, 44, 28, 28, Color(Gold), 3);
-                aPack.BoldFont().DrawCentred(seal, std::to_string(level), 44, 44, 34, Color(Cream));
-                aPack.BoldFont().DrawLeft(seal, level == 1 ? "Start" : level == 5 ? "Tower" : "Level", 88, 44, 30, Color(Ink));
+                constexpr float CENTRE = 160.0f, RADIUS = 36.0f, GAP = 12.0f;
+                Image seal(320, 88);
+                seal.FillEllipse(CENTRE, 44, RADIUS, RADIUS, Color(EyeRed));
+                seal.FillEllipse(CENTRE, 44, 28, 28, Color(Gold), 3);
+                aPack.BoldFont().DrawCentred(seal, std::to_string(level), CENTRE, 44, 34, Color(Cream));
+                const std::string label = level == 1 ? "Start" : level == 5 ? "Tower" : "Level";
+                const bool labelRight = level % 2 == 0;
+                const float left = labelRight ? CENTRE + RADIUS + GAP : CENTRE - RADIUS - GAP - aPack.BoldFont().Measure(label, 30);
+                aPack.BoldFont().DrawLeft(seal, label, left, 44, 30, Color(Ink));
                 aPack.SaveDds(UI + "T_UI_LevelSelect_Level" + std::to_string(level) + ".DDS", seal, DdsFormat::Bc3Srgb);
             }
             aPack.SaveDds(UI + "T_UI_Menu_Main_Volume.DDS", SliderLabel(aPack, "Master Volume", Color(Ink)), DdsFormat::Bc3Srgb);
