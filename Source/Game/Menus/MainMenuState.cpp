@@ -245,11 +245,11 @@ bool MainMenuState::OnInput(InputAction anAction, const InputEvent& anEvent)
         return true;
     case InputAction::Click:
     {
-        // The page that was open when the click arrived, and only when the left page did not take it.
+        // The open page gets the click only when the left page did not take it, so a button that
+        // opens a page never also clicks what that page shows under the mouse.
         const Vela::Vector2<float> mouse{ anEvent.x, anEvent.y };
-        IMenuPanel* openPanel = myOpenPanel;
-        if (!GetRegistry().OnClick(mouse) && openPanel)
-            openPanel->OnClick(mouse);
+        if (!GetRegistry().OnClick(mouse) && myOpenPanel)
+            myOpenPanel->OnClick(mouse);
         return true;
     }
     case InputAction::Confirm:

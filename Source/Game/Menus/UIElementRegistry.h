@@ -40,7 +40,7 @@ public:
     UIButton& GetButton(std::string_view aKey);
     UISlider& GetSlider(std::string_view aKey);
 
-    // Mouse positions are in window pixels.
+    // Mouse positions are in pixels of the window's client area.
     UIButton* GetHovered(const Vela::Vector2<float>& aMousePosition);
     // One click reaches one shown widget at most: the button under it, else the slider under it, so
     // a widget that the button's callback shows never takes the same click. True when one took it.
