@@ -2,6 +2,7 @@
 
 #include "Support/TestSupport.h"
 
+#include "Levels/LevelLoader.h"
 #include "Player/Player.h"
 #include "Spine/Game.h"
 #include "Spine/GameGlobals.h"
@@ -136,6 +137,11 @@ namespace VelaTest
     PlayScript& PlayScript::WaitFor(const std::string& aName, std::function<bool(Game&)> aCondition, float aTimeLimit)
     {
         return Add(aName, [aCondition](StepContext& aContext) { return aCondition(aContext.game) ? StepStatus::Done : StepStatus::Running; }, aTimeLimit);
+    }
+
+    PlayScript& PlayScript::WaitForLoader(const std::string& aName)
+    {
+        return Do(aName, [](Game& aGame, ScriptInput&) { aGame.GetLevelLoader().WaitUntilReady(); });
     }
 
     PlayScript& PlayScript::Do(const std::string& aName, std::function<void(Game&, ScriptInput&)> anAction)

@@ -74,6 +74,10 @@ namespace VelaTest
         PlayScript& Add(const std::string& aName, Step aStep, float aTimeLimit = DEFAULT_TIME_LIMIT);
         PlayScript& WaitFor(const std::string& aName, std::function<bool(Game&)> aCondition, float aTimeLimit = DEFAULT_TIME_LIMIT);
         PlayScript& Do(const std::string& aName, std::function<void(Game&, ScriptInput&)> anAction);
+        // Holds the frame until the level loader's worker has published its levels: the worker runs at
+        // the machine's pace, not the game's, so no number of frames is enough on a busy machine. Never
+        // while a LevelWorkerGate still holds the worker.
+        PlayScript& WaitForLoader(const std::string& aName = "loader ready");
         PlayScript& Wait(float aSeconds);
         // A key or pad button held for a few frames, then let go.
         PlayScript& TapKey(SDL_Keycode aKey);

@@ -183,6 +183,7 @@ void LevelLoader::LoadRemainingLevels()
         }
     }
     myIsReady.exchange(true);
+    myIsReady.notify_all();
 }
 
 void LevelLoader::SetCurrentLevel(Vela::StringId aKey)

@@ -53,6 +53,8 @@ public:
 
     // Set once the worker's levels are published; may be read without the lock.
     bool IsReady() const { return myIsReady.load(); }
+    // Blocks until the ready flag is set. The worker always sets it, a level that fails stays empty.
+    void WaitUntilReady() const { myIsReady.wait(false); }
 
     // The current level; null until one is selected.
     LevelData* GetCurrentLevel() const { return myCurrentLevel; }

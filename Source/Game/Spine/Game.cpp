@@ -7,6 +7,7 @@
 #include "Spine/GameGlobals.h"
 
 #include "mire/animation/AnimationPlayer.h"
+#include "mire/audio/AudioClock.h"
 #include "mire/core/Engine.h"
 #include "mire/core/WindowsWindow.h"
 #include "mire/math/MathFunctions.h"
@@ -113,6 +114,8 @@ void Game::Update(float aDeltaTime)
     myCameraController.Update();
     myUpdateContext.deltaTime = aDeltaTime;
     myInputMapper.Update();
+    // Under a test's stepped audio clock the sounds move on by the game's step; the device's own clock otherwise.
+    Vela::AudioClock::Advance(aDeltaTime);
     SoundManager::GetInstance().Update();
     if (myStateStack.Update(myUpdateContext))
     {

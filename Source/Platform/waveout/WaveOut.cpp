@@ -22,12 +22,24 @@ namespace Vela::Platform
             static WaveOutDevice::CaptureSink sink;
             return sink;
         }
+
+        bool& PlayAtOnce()
+        {
+            static bool atOnce = false;
+            return atOnce;
+        }
     }
 
     void WaveOutDevice::SetCaptureForTesting(CaptureSink aSink)
     {
         std::lock_guard lock(CaptureLock());
         CaptureForTesting() = std::move(aSink);
+    }
+
+    void WaveOutDevice::PlayAtOnceForTesting(bool aOn)
+    {
+        std::lock_guard lock(CaptureLock());
+        PlayAtOnce() = aOn;
     }
 
     WaveOutDevice::~WaveOutDevice()
@@ -47,6 +59,8 @@ namespace Vela::Platform
         {
             std::lock_guard lock(CaptureLock());
             capture = CaptureForTesting();
+            if (!capture && PlayAtOnce())
+                capture = [](const unsigned char*, size_t) {};
         }
         if (capture)
         {

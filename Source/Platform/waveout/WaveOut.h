@@ -62,8 +62,12 @@ namespace Vela::Platform
         size_t CountQueuedBlocks() const;
 
         // Tests: while a sink is set, devices opened afterwards play nothing and hand each written
-        // block's bytes to the sink at once (then mark it done). An empty sink restores real devices.
+        // block's bytes to the sink at once (then mark it done). An empty sink restores real devices
+        // (or, with PlayAtOnceForTesting, devices that take every block at once).
         static void SetCaptureForTesting(CaptureSink aSink);
+        // Tests: while on, devices opened afterwards without a sink play nothing and mark each written
+        // block done at once, so a writer never waits for real-time playback.
+        static void PlayAtOnceForTesting(bool aOn);
 
     private:
         static void DeviceCallback(void* aUserData, uint8_t* aStream, int aLength);

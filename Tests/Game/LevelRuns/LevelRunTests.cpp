@@ -86,7 +86,7 @@ namespace
             GameGlobals::isFullscreen = false;
         });
         // Before the ready flag only level_0 can start, and the exits need the levels after it.
-        script.WaitFor("the loader is ready", VelaTest::IsLoaderReady);
+        script.WaitForLoader("the loader is ready");
         const std::string first = someLevels.front().myKey;
         script.Do("start " + first, [first](Game& aGame, VelaTest::ScriptInput&) {
             aGame.GetStateStack().StartLevel(Vela::StringRegistry::RegisterOrGetString(first.c_str()));

@@ -11,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 using namespace VelaTest;
 using namespace Vela::Literals;
@@ -281,10 +279,7 @@ TEST_F(LevelBuilderTest, TheWorkerBuildsTheSameLevelAsTheMainThread)
 {
     WriteFixtureLevel(myRoot.Path(), "levels/Main Levels/Level 2", EveryKindObjects());
     LevelData& first = Build(EveryKindObjects());
-    for (int attempt = 0; attempt < 10000 && !myLoader->IsReady(); ++attempt)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    myLoader->WaitUntilReady();
     ASSERT_TRUE(myLoader->IsReady());
     LevelData* worker = myLoader->FindLevel("level_2"_sid);
     ASSERT_NE(worker, nullptr);

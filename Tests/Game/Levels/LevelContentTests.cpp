@@ -42,11 +42,8 @@ namespace
             ourGame = new VelaTest::HeadlessGame(LevelContent::GameRoot());
             ASSERT_TRUE(ourGame->IsStarted());
             // The worker publishes the levels after level_0 and level_1.
-            for (int frame = 0; frame < 6000 && !ourGame->GetGame().GetLevelLoader().IsReady(); ++frame)
-            {
-                ourGame->RunFrame();
-            }
-            ASSERT_TRUE(ourGame->GetGame().GetLevelLoader().IsReady());
+            ourGame->GetGame().GetLevelLoader().WaitUntilReady();
+            ASSERT_TRUE(ourGame->RunFrame());
         }
         static void TearDownTestSuite()
         {

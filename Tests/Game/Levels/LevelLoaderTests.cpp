@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -40,11 +39,12 @@ namespace
             myChanged.notify_all();
             myChanged.wait(lock, [this] { return myOpen; });
         }
-        // False when no thread came within a minute (a safety net, not a measurement).
+        // The worker always comes: its first model load asks for the device.
         bool WaitForArrival()
         {
             std::unique_lock lock(myMutex);
-            return myChanged.wait_for(lock, std::chrono::minutes(1), [this] { return myArrived; });
+            myChanged.wait(lock, [this] { return myArrived; });
+            return myArrived;
         }
         void Open()
         {
@@ -109,10 +109,7 @@ namespace
 
         void WaitUntilReady()
         {
-            for (int attempt = 0; attempt < 10000 && !myLoader->IsReady(); ++attempt)
-            {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
+            myLoader->WaitUntilReady();
             ASSERT_TRUE(myLoader->IsReady());
         }
 
@@ -161,18 +158,25 @@ TEST_F(LevelLoaderTest, DestroyingTheLoaderWhileTheWorkerLoadsWaitsForIt)
     StartLoader();
     ASSERT_TRUE(myGate.WaitForArrival());
 
-    std::atomic<bool> destroyed = false;
+    // The publish gate marks the worker's end; the destructor must not return before it. A loader
+    // that did not wait would also leave the worker writing into a freed object, which the sanitizer
+    // builds report.
+    std::atomic<bool> published = false;
+    LevelLoader::SetPublishGateForTesting([&published] { published = true; });
+    std::atomic<bool> destroying = false;
+    bool publishedWhenDestroyed = false;
     std::thread destroyer([&] {
+        destroying = true;
+        destroying.notify_all();
         myLoader.reset();
-        destroyed = true;
+        publishedWhenDestroyed = published;
     });
-    // The worker is still held, so the destructor cannot have returned; a loader that did not wait
-    // would also leave the worker writing into a freed object, which the sanitizer builds report.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(destroyed);
+    destroying.wait(false);
+    EXPECT_FALSE(published) << "the worker is still held";
     myGate.Open();
     destroyer.join();
-    EXPECT_TRUE(destroyed);
+    LevelLoader::SetPublishGateForTesting(nullptr);
+    EXPECT_TRUE(publishedWhenDestroyed);
 }
 
 TEST_F(LevelLoaderTest, ABrokenLevelFileOnTheWorkerIsReportedAndLeavesThatLevelEmpty)

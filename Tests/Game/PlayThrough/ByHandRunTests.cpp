@@ -31,7 +31,7 @@ namespace
     {
         PlayScript script;
         script.WaitFor("title book", [](Game& aGame) { return StackIs(aGame, { StateId::MainMenu }); });
-        script.WaitFor("loader ready", IsLoaderReady).Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
+        script.WaitForLoader().Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
         return script.Click(LEVEL_BUTTONS[aLevel].x, LEVEL_BUTTONS[aLevel].y);
     }
 
@@ -70,7 +70,7 @@ TEST(ByHandRunTest, DISABLED_Screenshots)
     script.Append(Screenshot("main_menu"));
     script.Click(OPTIONS.x, OPTIONS.y).Append(Screenshot("main_menu_options")).TapKey(SDLK_ESCAPE);
     script.Click(CREDITS.x, CREDITS.y).Append(Screenshot("main_menu_credits")).Click(CREDITS_BACK.x, CREDITS_BACK.y);
-    script.WaitFor("loader ready", IsLoaderReady).Click(LEVEL_SELECT.x, LEVEL_SELECT.y).Append(Screenshot("main_menu_level_select"));
+    script.WaitForLoader().Click(LEVEL_SELECT.x, LEVEL_SELECT.y).Append(Screenshot("main_menu_level_select"));
     script.TapKey(SDLK_ESCAPE).Click(NEW_GAME.x, NEW_GAME.y);
     script.WaitFor("opening video", [](Game& aGame) { return IsOnTop(aGame, StateId::Opening); }).Wait(2.5f);
     script.Append(Screenshot("opening")).TapKey(SDLK_RETURN);

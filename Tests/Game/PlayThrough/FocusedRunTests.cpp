@@ -26,7 +26,7 @@ namespace
     PlayScript StartFromLevelSelect(int aLevel)
     {
         PlayScript script = SkipLogo();
-        script.WaitFor("loader ready", IsLoaderReady).Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
+        script.WaitForLoader().Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
         return script.Click(LEVEL_BUTTONS[aLevel].x, LEVEL_BUTTONS[aLevel].y);
     }
 
@@ -158,7 +158,7 @@ TEST(FocusedRunTest, EveryVolumeAndTheFullscreenToggleInBothMenus)
     script.TapKey(SDLK_DOWN).TapKey(SDLK_e).Append(ExpectFullscreen(false));
 
     // Pause menu: "options" is the third button; its rows are master, music, effects, the toggle.
-    script.TapKey(SDLK_ESCAPE).WaitFor("loader ready", IsLoaderReady).Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
+    script.TapKey(SDLK_ESCAPE).WaitForLoader().Click(LEVEL_SELECT.x, LEVEL_SELECT.y);
     script.Click(LEVEL_BUTTONS[2].x, LEVEL_BUTTONS[2].y);
     script.WaitFor("level_2 playing", [](Game& aGame) { return IsPlaying(aGame, "level_2"); }).TapKey(SDLK_ESCAPE);
     script.TapKey(SDLK_DOWN).TapKey(SDLK_DOWN).TapKey(SDLK_e);

@@ -4,6 +4,7 @@
 
 #include "Support/GameTestSupport.h"
 
+#include "Levels/LevelLoader.h"
 #include "Puzzles/EndTrigger.h"
 #include "Screens/TransitionState.h"
 #include "Spine/Game.h"
@@ -71,7 +72,10 @@ TEST(PlayThroughTest, FromTheLogoThroughEveryLevelAndTheEndingToQuit)
     script.Append(PlayLevel("level_0"));
     script.WaitFor("exit waiting for level_1", IsWaitingAtTheExit, 10.0f);
     script.Add("covered while the worker is held", CoveredWhileWaiting);
-    script.Do("release the worker", [&gate](Game&, ScriptInput&) { gate.Release(); });
+    script.Do("release the worker", [&gate](Game& aGame, ScriptInput&) {
+        gate.Release();
+        aGame.GetLevelLoader().WaitUntilReady();
+    });
     for (const char* key : { "level_1", "level_2", "level_3", "level_4" })
         script.Append(PlayLevel(key));
 

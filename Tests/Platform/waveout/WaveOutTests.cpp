@@ -2,37 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 using namespace Vela::Platform;
-
-namespace
-{
-    template <typename Predicate>
-    bool WaitFor(Predicate aDone)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!aDone())
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
-}
 
 TEST(WaveOutDevice, BlocksPlayInTheOrderWrittenAndAreDoneOnlyAfterwards)
 {
     WaveOutDevice device;
     std::mutex lock;
+    std::condition_variable changed;
     std::vector<WaveBlock*> finished;
     if (!device.Open(WaveFormat{}, [&](WaveBlock& aBlock) {
             std::lock_guard guard(lock);
             finished.push_back(&aBlock);
+            changed.notify_all();
         }))
         GTEST_SKIP() << "no audio device";
     EXPECT_TRUE(device.IsOpen());
@@ -52,10 +38,12 @@ TEST(WaveOutDevice, BlocksPlayInTheOrderWrittenAndAreDoneOnlyAfterwards)
     EXPECT_FALSE(device.Write(blocks[0])); // already queued
     EXPECT_FALSE(device.Unprepare(blocks[3])); // still queued
 
-    ASSERT_TRUE(WaitFor([&] {
-        std::lock_guard guard(lock);
-        return finished.size() == blocks.size();
-    }));
+    {
+        // However slowly the device's thread runs, it plays every block.
+        std::unique_lock guard(lock);
+        changed.wait(guard, [&] { return finished.size() >= blocks.size(); });
+    }
+    ASSERT_EQ(finished.size(), blocks.size());
     for (size_t i = 0; i < blocks.size(); ++i)
     {
         EXPECT_EQ(finished[i], &blocks[i]);
@@ -130,4 +118,23 @@ TEST(WaveOutDevice, CaptureTakesBlocksWholeAndInOrder)
     ASSERT_TRUE(device.Write(b));
     EXPECT_EQ(captured, (std::vector<unsigned char>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(done, 2);
+}
+
+TEST(WaveOutDevice, PlayAtOnceHandsEveryBlockBackAsItIsWritten)
+{
+    WaveOutDevice::PlayAtOnceForTesting(true);
+    WaveOutDevice device;
+    int done = 0;
+    const bool opened = device.Open(WaveFormat{}, [&](WaveBlock&) { ++done; });
+    WaveOutDevice::PlayAtOnceForTesting(false);
+    ASSERT_TRUE(opened);
+
+    // A minute of sound, done before the write returns.
+    std::vector<unsigned char> memory(44100 * 4 * 60);
+    WaveBlock block{memory.data(), static_cast<uint32_t>(memory.size())};
+    ASSERT_TRUE(device.Prepare(block));
+    ASSERT_TRUE(device.Write(block));
+    EXPECT_EQ(done, 1);
+    EXPECT_TRUE(block.flags & WAVE_BLOCK_DONE);
+    EXPECT_EQ(device.CountQueuedBlocks(), 0u);
 }

@@ -1,5 +1,6 @@
 #include "mire/audio/AudioOut.h"
 
+#include "mire/audio/AudioClock.h"
 #include "Platform/audio/Audio.h"
 
 #include <cstdio>
@@ -22,7 +23,10 @@ namespace Vela
 
     AudioOut::AudioOut()
     {
-        if (Platform::AudioInit(Platform::AUDIO_DEFAULT_DEVICE, 44100, 1))
+        // The stepped clock started the mixer already, without a device; it stays up for the process.
+        if (AudioClock::IsStepped())
+            myInitialised = true;
+        else if (Platform::AudioInit(Platform::AUDIO_DEFAULT_DEVICE, 44100, 1))
             myInitialised = true;
         else
             printf("Audio output could not start: error %d\n", Platform::AudioErrorGetCode());
@@ -32,7 +36,7 @@ namespace Vela
     {
         for (const SampleEntry& entry : mySamples)
             Platform::AudioSampleFree(entry.sample);
-        if (myInitialised)
+        if (myInitialised && !AudioClock::IsStepped())
             Platform::AudioFree();
     }
 

@@ -82,8 +82,25 @@ namespace Vela
             }
             const auto wakeUp = std::chrono::steady_clock::now() + POLL_PERIOD;
             std::unique_lock lock(myStopLock);
-            myStopSignal.wait_until(lock, wakeUp, [this] { return myStopRequested.load(); });
+            ++myPollCount;
+            myPollDone.notify_all();
+            myStopSignal.wait_until(lock, wakeUp, [this] { return myStopRequested.load() || myPollRequested; });
         }
+        std::lock_guard lock(myStopLock);
+        myPollDone.notify_all();
+    }
+
+    void FileWatcher::WaitForPollForTesting()
+    {
+        if (!IsWatching())
+            return;
+        std::unique_lock lock(myStopLock);
+        // A poll running now may have read the file before the change: wait for the one after it.
+        const uint64_t target = myPollCount + 2;
+        myPollRequested = true;
+        myStopSignal.notify_all();
+        myPollDone.wait(lock, [&] { return myPollCount >= target || myStopRequested.load(); });
+        myPollRequested = false;
     }
 
     void FileWatcher::CheckFile(const std::string& aFile, FileTime aLastTime)

@@ -5,6 +5,7 @@
 // Active only when the engine's "Filewatcher" debug feature is on.
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -37,6 +38,11 @@ namespace Vela
         // A file that changed several times in between is reported once.
         void FlushChanges();
 
+        // Tests: has the watch thread poll at once and returns when a whole poll that began after this
+        // call is done, so a change made before it is queued for the next FlushChanges. Returns at once
+        // when nothing is watched.
+        void WaitForPollForTesting();
+
         bool IsEnabled() const { return myEnabled; }
         bool IsWatching() const;
 
@@ -61,5 +67,9 @@ namespace Vela
         std::condition_variable myStopSignal;
         std::mutex myStopLock;
         std::atomic<bool> myStopRequested{false};
+        // Under the stop lock: polls done, and a test waiting for one (the thread then does not sleep).
+        std::condition_variable myPollDone;
+        uint64_t myPollCount = 0;
+        bool myPollRequested = false;
     };
 }

@@ -1,3 +1,4 @@
+#include "mire/audio/AudioClock.h"
 #include "mire/audio/AudioOut.h"
 #include "mire/audio/Sound.h"
 #include "mire/settings/Settings.h"
@@ -21,11 +22,13 @@ namespace
     protected:
         void SetUp() override
         {
+            // Sounds stand still unless a test moves them on, however long it takes.
+            ASSERT_TRUE(AudioClock::UseSteppedClockForTesting());
             Settings::SetExecutableDirectoryForTesting(myRoot.Path() / "bin");
             Settings::SetAssetRootsForTesting(myRoot.Path() / "engine", myRoot.Path() / "game", myRoot.Path() / "cooked");
         }
 
-        // A sound under the game root, long enough to outlast any test while it plays in real time.
+        // A sound under the game root (ten seconds).
         std::string AddSound(const std::string& aRelative, uint32_t aFrames = 44100 * 10)
         {
             myRoot.Write(std::filesystem::path("game") / aRelative, ConstantWav(aFrames, 1000, 0, 1));
@@ -159,4 +162,26 @@ TEST_F(SoundTest, EightPlaybacksAtOnceThenOneShotsTakeOverAndLoopsFail)
     for (unsigned channel : loops)
         Platform::AudioChannelStop(channel);
     Platform::AudioChannelStop(oneShot.GetChannel());
+}
+
+TEST_F(SoundTest, TheSteppedClockMovesSoundsOnlyByTheTimeGiven)
+{
+    // 441 frames at 44100 Hz: 10 ms, or 882 bytes of 16-bit mono.
+    Sound shot;
+    shot.Init(AddSound("Audio/Sfx/Tick.wav", 441).c_str(), false);
+    ASSERT_TRUE(shot.Play());
+    const unsigned channel = shot.GetChannel();
+    EXPECT_EQ(Platform::AudioChannelGetPosition(channel), 0u) << "nothing moves without a step";
+
+    // 0.1 ms is 4.41 frames: whole frames play, the rest is carried to the next step.
+    AudioClock::Advance(0.0001f); // 4.41
+    EXPECT_EQ(Platform::AudioChannelGetPosition(channel), 4u * 2);
+    AudioClock::Advance(0.0001f); // 0.41 + 4.41 = 4.82
+    EXPECT_EQ(Platform::AudioChannelGetPosition(channel), 8u * 2);
+    AudioClock::Advance(0.0001f); // 0.82 + 4.41 = 5.23
+    EXPECT_EQ(Platform::AudioChannelGetPosition(channel), 13u * 2);
+    EXPECT_EQ(Platform::AudioChannelIsActive(channel), Platform::AudioActivity::Playing);
+    AudioClock::Advance(0.01f); // 441 more: past the end
+    EXPECT_EQ(Platform::AudioChannelIsActive(channel), Platform::AudioActivity::Stopped);
+    EXPECT_EQ(Platform::AudioChannelGetPosition(channel), 441u * 2);
 }

@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 #include <vector>
 
 using namespace Vela;
@@ -324,13 +323,10 @@ TEST_F(EngineTest, FrameStartRunsTheCallbacksOfChangedFiles)
     ASSERT_TRUE(engine->myFileWatcher->WatchFileChange(file.string(), [&reloads] { ++reloads; }));
     std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
 
-    // The watch thread polls on its own; frames run until it has seen the change (or a generous limit).
-    for (int frame = 0; frame < 500 && reloads == 0; ++frame)
-    {
-        ASSERT_TRUE(engine->BeginFrame());
-        engine->EndFrame();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // Once the watch thread has polled after the change, the next frame start runs the callback.
+    engine->myFileWatcher->WaitForPollForTesting();
+    ASSERT_TRUE(engine->BeginFrame());
+    engine->EndFrame();
     EXPECT_EQ(reloads, 1);
 }
 
@@ -353,14 +349,10 @@ TEST_F(EngineTest, ChangedModelFileReloadsWhileTheOldModelStaysUsable)
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
 
-    std::shared_ptr<Model> current = first;
-    for (int frame = 0; frame < 500 && current == first; ++frame)
-    {
-        ASSERT_TRUE(engine->BeginFrame());
-        engine->EndFrame();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        current = ModelFactory::GetInstance().GetModel("Models/Prop.fbx");
-    }
+    engine->myFileWatcher->WaitForPollForTesting();
+    ASSERT_TRUE(engine->BeginFrame());
+    engine->EndFrame();
+    const std::shared_ptr<Model> current = ModelFactory::GetInstance().GetModel("Models/Prop.fbx");
     ASSERT_NE(current, nullptr);
     EXPECT_NE(current, first) << "the frame start ran the factory's reload";
     EXPECT_EQ(first->GetMeshes().size(), firstMeshCount) << "the old model stays whole for whoever holds it";

@@ -18,25 +18,20 @@ namespace
         fs::last_write_time(aPath, fs::last_write_time(aPath) + std::chrono::seconds(aSeconds));
     }
 
-    // Flushes frame after frame until aDone holds (or a generous deadline passes).
+    // Lets the watch thread poll once after every change so far, then flushes; whether aDone holds.
     template <typename Predicate>
     bool FlushUntil(FileWatcher& aWatcher, Predicate aDone)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            aWatcher.FlushChanges();
-            if (aDone())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        aWatcher.WaitForPollForTesting();
+        aWatcher.FlushChanges();
+        return aDone();
     }
 
     // Lets the watch thread poll a few more times, then flushes once more.
     void SettleAndFlush(FileWatcher& aWatcher)
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        for (int poll = 0; poll < 3; ++poll)
+            aWatcher.WaitForPollForTesting();
         aWatcher.FlushChanges();
     }
 }

@@ -4,6 +4,7 @@
 #include "../loaders/PngBuilder.h"
 
 #include "mire/drawers/SpriteDrawer.h"
+#include "mire/filewatcher/FileWatcher.h"
 #include "mire/texture/Texture.h"
 
 #include <chrono>
@@ -210,12 +211,10 @@ TEST_F(HotReloadTest, ChangedFileOnDiskReloadsThroughTheFileWatcher)
     ASSERT_EQ(texture->GetWidth(), 2u);
     myGameRoot.Write("Textures/watched.dds", SolidDds(4, { { 1, 1, 1, 255 } }));
     std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
-    for (int frame = 0; frame < 200 && texture->GetWidth() != 4u; ++frame)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        BeginFrame();
-        TheEngine().EndFrame();
-    }
+    // Once the watch thread has polled after the save, the next frame start reloads the texture.
+    TheEngine().myFileWatcher->WaitForPollForTesting();
+    BeginFrame();
+    TheEngine().EndFrame();
     EXPECT_EQ(texture->GetWidth(), 4u);
     EXPECT_EQ(Textures().GetTexture("Textures/watched.dds"), texture);
 }
