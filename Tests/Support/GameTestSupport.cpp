@@ -26,6 +26,8 @@ namespace VelaTest
         Vela::Engine& engine = *Vela::Engine::GetInstance();
         myInputManager = std::make_unique<Vela::InputManager>(*engine.GetHwnd());
         GameGlobals::inputManager = myInputManager.get();
+        // Fixture roots hold only the levels and objects a test is about.
+        LevelLoader::SetMainLevelCheckForTesting(false);
         myGame = std::make_unique<Game>(myInputManager.get());
         myGame->Init();
     }
@@ -36,6 +38,7 @@ namespace VelaTest
         GameGlobals::inputManager = nullptr;
         myInputManager.reset();
         Vela::Platform::ClearMessageQueue();
+        LevelLoader::SetMainLevelCheckForTesting(true);
     }
 
     bool HeadlessGame::RunFrame(float aDeltaTime)

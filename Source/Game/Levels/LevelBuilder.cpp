@@ -1,11 +1,14 @@
 // Turns a loaded scene into level data. Every object is classified by its definition name alone; the
 // name decides which record or object it becomes, which properties are read and its collider type.
 // The level's plain records are built here, its game objects in LevelBuilderObjects.cpp.
+#include "Levels/LevelBuildReport.h"
 #include "Levels/LevelBuilderProperties.h"
 #include "Levels/LevelData.h"
 #include "Levels/LevelLoader.h"
 
 #include "mire/settings/Settings.h"
+
+#include <string>
 
 using namespace LevelProperties;
 using Vela::DefinitionPropertyEntry;
@@ -80,6 +83,7 @@ namespace
 
 void LevelLoader::BuildLevelObjects(const Vela::Scene& aScene, LevelData& aLevelData)
 {
+    LevelBuildReport report(aScene.name);
     Vela::SceneObjectDefinitionManager definitions;
     definitions.DiscoverFiles(Vela::Settings::GameAssetRoot().string());
 
@@ -89,6 +93,19 @@ void LevelLoader::BuildLevelObjects(const Vela::Scene& aScene, LevelData& aLevel
         if (object == nullptr)
         {
             continue;
+        }
+        // Such an object is still built, with no properties: say why it will lack its model and collider.
+        if (!object->definition.IsEmpty())
+        {
+            const Vela::SceneObjectDefinition* definition = definitions.Find(object->definition);
+            if (definition == nullptr)
+            {
+                LevelBuildReport::Note(*object, "its definition file \"" + std::string(object->definition.GetView()) + ".kvo\" was not found");
+            }
+            else if (definition->properties.empty())
+            {
+                LevelBuildReport::Note(*object, "its definition file \"" + definition->relativePath + "\" declares no properties");
+            }
         }
         properties.clear();
         Vela::SceneObjectDefinition::MergeOverrides(*object, definitions, properties);
@@ -155,8 +172,9 @@ void LevelLoader::BuildPlayer(const PropertyList& someProperties, const Vela::Sc
 
     // A later player object replaces an earlier one whole.
     PlayerTemplate player;
-    BuildAnimatedModel(someProperties, player, anObject);
-    BuildStaticModel(someProperties, player, anObject);
+    const bool animated = BuildAnimatedModel(someProperties, player, anObject);
+    const bool still = BuildStaticModel(someProperties, player, anObject);
+    player.hasModel = animated || still;
     aLevelData.player = std::move(player);
 
     PlayerTemplate& target = aLevelData.player;

@@ -1,5 +1,6 @@
 // The level builder's model steps: models and their textures and shaders from a "Model" property,
 // the placement matrix, and box colliders fitted around a model's bounds.
+#include "Levels/LevelBuildReport.h"
 #include "Levels/LevelBuilderProperties.h"
 #include "Levels/LevelData.h"
 #include "Levels/LevelLoader.h"
@@ -33,14 +34,19 @@ namespace
         return nullptr;
     }
 
-    // The path of a model that exists on disk, or empty.
-    std::string ResolvedModelPath(const Vela::SceneModel& aModel)
+    // The path of a model that exists on disk, or empty; a named model that is not there is reported.
+    std::string ResolvedModelPath(const Vela::SceneModel& aModel, const Vela::SceneObject& anObject)
     {
         if (aModel.path.IsEmpty())
         {
             return {};
         }
-        return Vela::Settings::ResolveAssetPath(aModel.path.GetView()).empty() ? std::string() : std::string(aModel.path.GetView());
+        if (Vela::Settings::ResolveAssetPath(aModel.path.GetView()).empty())
+        {
+            LevelBuildReport::Note(anObject, "its model file \"" + std::string(aModel.path.GetView()) + "\" was not found");
+            return {};
+        }
+        return std::string(aModel.path.GetView());
     }
 
     // Each mesh's colour, normal, material and effects textures from the scene's slots; an unset slot
@@ -89,7 +95,8 @@ namespace
     // cannot make the model.
     template <typename Instance, typename MakeInstance>
     bool BuildRecordModel(const LevelLoader::PropertyList& someProperties, ModelInstanceRecord& aRecord, Instance& anInstance,
-                          const Vela::Matrix4x4<float>& aTransform, bool aReadsTransparency, MakeInstance&& aMakeInstance)
+                          const Vela::SceneObject& anObject, const Vela::Matrix4x4<float>& aTransform, bool aReadsTransparency,
+                          MakeInstance&& aMakeInstance)
     {
         const Vela::SceneModel* sceneModel = FindModelProperty(someProperties);
         if (sceneModel == nullptr)
@@ -100,7 +107,7 @@ namespace
         {
             aRecord.transparent = sceneModel->TransparentFlag;
         }
-        const std::string path = ResolvedModelPath(*sceneModel);
+        const std::string path = ResolvedModelPath(*sceneModel, anObject);
         if (path.empty())
         {
             return false;
@@ -126,13 +133,13 @@ namespace
 
 bool LevelLoader::BuildStaticModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject)
 {
-    return BuildRecordModel(someProperties, aRecord, aRecord.model, MakeTransform(anObject), true,
+    return BuildRecordModel(someProperties, aRecord, aRecord.model, anObject, MakeTransform(anObject), true,
                             [](const std::string& aPath) { return Vela::ModelFactory::GetInstance().GetModelInstance(aPath); });
 }
 
 bool LevelLoader::BuildAnimatedModel(const PropertyList& someProperties, ModelInstanceRecord& aRecord, const Vela::SceneObject& anObject)
 {
-    return BuildRecordModel(someProperties, aRecord, aRecord.animatedModel, MakeTransform(anObject), false,
+    return BuildRecordModel(someProperties, aRecord, aRecord.animatedModel, anObject, MakeTransform(anObject), false,
                             [](const std::string& aPath) { return Vela::ModelFactory::GetInstance().GetAnimatedModelInstance(aPath); });
 }
 
@@ -147,7 +154,7 @@ std::vector<Vela::ModelInstance> LevelLoader::BuildModelInstances(const Property
         {
             continue;
         }
-        const std::string path = ResolvedModelPath(value->Get());
+        const std::string path = ResolvedModelPath(value->Get(), anObject);
         if (path.empty() || factory.GetModel(path) == nullptr)
         {
             continue;

@@ -56,6 +56,7 @@ enum PlayerClip : size_t
 // The scene object of definition "TOB".
 struct PlayerTemplate : ModelInstanceRecord
 {
+    bool hasModel = false; // a "TOB" object whose model file exists was built: the level has a player
     float rotation = 0.0f;
     Collider collider; // kept with the template; the builder leaves it at its default
     std::array<Vela::AnimationPlayer, PLAYER_CLIP_COUNT> clips{};

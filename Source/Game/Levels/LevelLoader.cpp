@@ -9,8 +9,12 @@
 #include "mire/scene/SceneSerialize.h"
 #include "mire/stringRegistry/StringRegistry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <iterator>
+#include <stdexcept>
+#include <string>
 
 using namespace Vela::Literals;
 
@@ -34,6 +38,10 @@ namespace
         const char* path;
     };
 
+    constexpr LevelRow START_LEVELS[] = {
+        { "level_0", "levels/Main Levels/Level 0 Tutorial" },
+        { "level_1", "levels/Main Levels/Level 1" },
+    };
     constexpr LevelRow WORKER_LEVELS_BEFORE_GYM[] = {
         { "level_2", "levels/Main Levels/Level 2" },
         { "level_3", "levels/Main Levels/Level 3" },
@@ -46,6 +54,9 @@ namespace
         { "selke", "levels/Selke Scene/SelkeTestScene" },
         { "orlos", "levels/OrloLevel/OrloLevel" },
     };
+
+    // Off only in tests whose fixture levels hold just the objects they are about.
+    std::atomic<bool> theMainLevelCheck{ true };
 
     // Guarded by its own mutex: a test may install or remove it while a worker runs.
     std::mutex thePublishGateMutex;
@@ -66,18 +77,21 @@ namespace
 
     Vela::StringId Key(const char* aKey) { return Vela::StringRegistry::RegisterOrGetString(aKey); }
 
-    // An empty level under aKey, for a level whose file could not be read.
-    void StoreEmptyLevel(Vela::StringId aKey, LevelLoader::SceneMap& someScenes, LevelLoader::LevelMap& someLevels)
+    // An empty level under aKey, for a level whose file could not be read; aReason keeps it from being started.
+    void StoreFailedLevel(Vela::StringId aKey, const std::string& aReason, LevelLoader::SceneMap& someScenes, LevelLoader::LevelMap& someLevels,
+                          LevelLoader::FailureMap& someFailures)
     {
         someScenes[aKey] = std::make_unique<Vela::Scene>();
         someLevels[aKey] = std::make_unique<LevelData>();
+        someFailures[aKey] = aReason;
     }
 
     // Runs one of the worker's loads. An exception would end the program from the worker thread: a level
-    // that fails is reported with its file and stays empty (aOnFailure stores it so), the others load on.
+    // that fails is reported with its file and kept as failed (aOnFailure stores it so), the others load on.
     template <typename Load, typename OnFailure>
     void LoadOnWorker(const char* aPath, Load&& aLoad, OnFailure&& aOnFailure)
     {
+        std::string reason;
         try
         {
             aLoad();
@@ -85,13 +99,51 @@ namespace
         }
         catch (const std::exception& anError)
         {
-            std::fprintf(stderr, "Level \"%s\" failed to load and stays empty: %s\n", aPath, anError.what());
+            reason = anError.what();
         }
         catch (...)
         {
-            std::fprintf(stderr, "Level \"%s\" failed to load and stays empty: %s\n", aPath, "unknown error");
+            reason = "unknown error";
         }
-        aOnFailure();
+        reason = "Level \"" + std::string(aPath) + "\" failed to load and cannot be played: " + reason;
+        std::fprintf(stderr, "%s\n", reason.c_str());
+        aOnFailure(reason);
+    }
+
+    // The levels the menus and the level exits lead to; the other keys are workspaces nothing selects.
+    bool IsMainLevel(Vela::StringId aKey)
+    {
+        static const Vela::StringId MAIN_LEVELS[] = { "level_0"_sid, "level_1"_sid, "level_2"_sid, "level_3"_sid, "level_4"_sid };
+        return std::find(std::begin(MAIN_LEVELS), std::end(MAIN_LEVELS), aKey) != std::end(MAIN_LEVELS);
+    }
+
+    // What a main level lacks to be played to its end, or empty: the scene loader gives an empty scene
+    // for a missing folder, and a missing definition leaves its objects without models and colliders.
+    std::string FindWhatIsMissing(const Vela::Scene& aScene, const LevelData& aLevel)
+    {
+        if (aScene.objects.empty())
+        {
+            return "it has no objects (its \".leveldata\" folder is missing or empty)";
+        }
+        std::string missing;
+        const auto add = [&missing](const char* aPart) { missing += (missing.empty() ? "" : ", ") + std::string(aPart); };
+        if (!aLevel.player.hasModel)
+        {
+            add("a player template with a model");
+        }
+        if (std::none_of(aLevel.orbs.begin(), aLevel.orbs.end(), [](const Orb& anOrb) { return anOrb.GetCollider().type == ColliderType::Orb; }))
+        {
+            add("an orb with a collider");
+        }
+        if (std::none_of(aLevel.sockets.begin(), aLevel.sockets.end(), [](const Socket& aSocket) { return aSocket.GetCollider().type == ColliderType::Trigger; }))
+        {
+            add("a socket with a collider");
+        }
+        if (std::none_of(aLevel.endTriggers.begin(), aLevel.endTriggers.end(), [](const EndTrigger& anExit) { return anExit.GetCollider().type == ColliderType::Trigger; }))
+        {
+            add("an exit with a collider");
+        }
+        return missing.empty() ? missing : "it lacks " + missing;
     }
 }
 
@@ -101,8 +153,18 @@ LevelLoader::LevelLoader(GameContext* aContext, Game* aGame)
 {
     Prepare(myScenes);
     Prepare(myLevels);
-    LoadLevel("levels/Main Levels/Level 0 Tutorial", "level_0"_sid);
-    LoadLevel("levels/Main Levels/Level 1", "level_1"_sid);
+    // The game cannot start without these two: a failure ends the program with one line naming the level.
+    for (const LevelRow& row : START_LEVELS)
+    {
+        try
+        {
+            LoadLevel(row.path, Key(row.key));
+        }
+        catch (const std::exception& anError)
+        {
+            throw std::runtime_error("Level \"" + std::string(row.path) + "\" failed to load: " + anError.what());
+        }
+    }
     myWorker = std::thread(&LevelLoader::LoadRemainingLevels, this);
 }
 
@@ -121,48 +183,59 @@ void LevelLoader::LoadLevel(const char* aPath, Vela::StringId aKey)
 {
     auto scene = std::make_unique<Vela::Scene>();
     auto levelData = std::make_unique<LevelData>();
-    ReadLevel(aPath, *scene, *levelData);
+    ReadLevel(aPath, aKey, *scene, *levelData);
 
     std::lock_guard lock(myMutex);
     myScenes[aKey] = std::move(scene);
     myLevels[aKey] = std::move(levelData);
+    myFailures.erase(aKey);
 }
 
 void LevelLoader::LoadLevelUnlocked(const char* aPath, Vela::StringId aKey, SceneMap& someScenes, LevelMap& someLevels)
 {
     auto scene = std::make_unique<Vela::Scene>();
     auto levelData = std::make_unique<LevelData>();
-    ReadLevel(aPath, *scene, *levelData);
+    ReadLevel(aPath, aKey, *scene, *levelData);
     someScenes[aKey] = std::move(scene);
     someLevels[aKey] = std::move(levelData);
 }
 
-void LevelLoader::ReadLevel(const char* aPath, Vela::Scene& aScene, LevelData& aLevelData)
+void LevelLoader::ReadLevel(const char* aPath, Vela::StringId aKey, Vela::Scene& aScene, LevelData& aLevelData)
 {
-    // The scene loader's result is not looked at: a missing level directory gives an empty level.
+    // The scene loader's result is not looked at: a missing level directory gives an empty scene, which
+    // only the main levels refuse (the workspace scenes may be absent).
     Vela::LoadScene(aPath ? aPath : "", aScene);
     BuildLevelObjects(aScene, aLevelData);
+    if (IsMainLevel(aKey) && theMainLevelCheck.load())
+    {
+        if (const std::string missing = FindWhatIsMissing(aScene, aLevelData); !missing.empty())
+        {
+            throw std::runtime_error(missing);
+        }
+    }
 }
 
 void LevelLoader::LoadRemainingLevels()
 {
     SceneMap scenes;
     LevelMap levels;
+    FailureMap failures;
     Prepare(scenes);
     Prepare(levels);
 
     const auto loadPrivately = [&](const LevelRow& aRow) {
         const Vela::StringId key = Key(aRow.key);
-        LoadOnWorker(aRow.path, [&] { LoadLevelUnlocked(aRow.path, key, scenes, levels); }, [&] { StoreEmptyLevel(key, scenes, levels); });
+        LoadOnWorker(aRow.path, [&] { LoadLevelUnlocked(aRow.path, key, scenes, levels); },
+                     [&](const std::string& aReason) { StoreFailedLevel(key, aReason, scenes, levels, failures); });
     };
     for (const LevelRow& row : WORKER_LEVELS_BEFORE_GYM)
     {
         loadPrivately(row);
     }
     const Vela::StringId gym = Key(GYM.key);
-    LoadOnWorker(GYM.path, [&] { LoadLevel(GYM.path, gym); }, [&] {
+    LoadOnWorker(GYM.path, [&] { LoadLevel(GYM.path, gym); }, [&](const std::string& aReason) {
         std::lock_guard lock(myMutex);
-        StoreEmptyLevel(gym, myScenes, myLevels);
+        StoreFailedLevel(gym, aReason, myScenes, myLevels, myFailures);
     });
     for (const LevelRow& row : WORKER_LEVELS_AFTER_GYM)
     {
@@ -179,7 +252,13 @@ void LevelLoader::LoadRemainingLevels()
         }
         for (auto& [key, levelData] : levels)
         {
-            myLevels.try_emplace(key, std::move(levelData));
+            if (myLevels.try_emplace(key, std::move(levelData)).second)
+            {
+                if (const auto failure = failures.find(key); failure != failures.end())
+                {
+                    myFailures[key] = failure->second;
+                }
+            }
         }
     }
     myIsReady.exchange(true);
@@ -196,7 +275,7 @@ void LevelLoader::SetCurrentLevel(Vela::StringId aKey)
     }
     const auto scene = myScenes.find(aKey);
     const auto levelData = myLevels.find(aKey);
-    if (scene == myScenes.end() || levelData == myLevels.end())
+    if (scene == myScenes.end() || levelData == myLevels.end() || myFailures.contains(aKey))
     {
         return;
     }
@@ -216,6 +295,11 @@ void LevelLoader::SetCurrentLevel(Vela::StringId aKey)
     }
 }
 
+void LevelLoader::SetMainLevelCheckForTesting(bool anOn)
+{
+    theMainLevelCheck.store(anOn);
+}
+
 void LevelLoader::SetPublishGateForTesting(std::function<void()> aGate)
 {
     std::lock_guard lock(thePublishGateMutex);
@@ -227,4 +311,11 @@ LevelData* LevelLoader::FindLevel(Vela::StringId aKey)
     std::lock_guard lock(myMutex);
     const auto found = myLevels.find(aKey);
     return found == myLevels.end() ? nullptr : found->second.get();
+}
+
+std::optional<std::string> LevelLoader::GetLoadFailure(Vela::StringId aKey)
+{
+    std::lock_guard lock(myMutex);
+    const auto found = myFailures.find(aKey);
+    return found == myFailures.end() ? std::nullopt : std::optional(found->second);
 }

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -32,6 +34,8 @@ public:
     using SceneMap = std::unordered_map<Vela::StringId, std::unique_ptr<Vela::Scene>>;
     using LevelMap = std::unordered_map<Vela::StringId, std::unique_ptr<LevelData>>;
     using PropertyList = std::vector<Vela::DefinitionPropertyEntry>;
+    // Levels that failed to load, with the line that said why.
+    using FailureMap = std::unordered_map<Vela::StringId, std::string>;
 
     LevelLoader(GameContext* aContext, Game* aGame);
     // Waits for the worker to finish before the levels go.
@@ -47,8 +51,8 @@ public:
     void LoadRemainingLevels();
 
     // Makes a level current: rebuilds the collision, binds the player and, once the game has built a
-    // level, has the game rebuild its objects, all under the mutex. Unknown keys, and any key but
-    // "level_0" before the ready flag, are ignored.
+    // level, has the game rebuild its objects, all under the mutex. Unknown keys, levels that failed to
+    // load, and any key but "level_0" before the ready flag, are ignored.
     void SetCurrentLevel(Vela::StringId aKey);
 
     // Set once the worker's levels are published; may be read without the lock.
@@ -62,6 +66,14 @@ public:
     // The published level of aKey, or null. Takes the lock, so nothing that SetCurrentLevel calls
     // (the game's rebuild) may use it.
     LevelData* FindLevel(Vela::StringId aKey);
+
+    // The line that said why aKey failed to load (it then stays empty and cannot be selected), or nothing.
+    // Takes the lock, like FindLevel.
+    std::optional<std::string> GetLoadFailure(Vela::StringId aKey);
+
+    // Tests only: with false, a main level is not refused for being empty or unfinishable (fixture levels
+    // hold only what a test is about). The program always checks.
+    static void SetMainLevelCheckForTesting(bool anOn);
 
     // Tests only: while set, every worker calls aGate just before it publishes its levels, so a test can
     // hold them back for as long as it needs. Null (the program) calls nothing.
@@ -78,8 +90,9 @@ public:
     Vela::Matrix4x4<float> MakeTransform(const Vela::SceneObject& anObject);
 
 private:
-    // Reads the scene at aPath and builds its level; errors in the files pass on as exceptions.
-    void ReadLevel(const char* aPath, Vela::Scene& aScene, LevelData& aLevelData);
+    // Reads the scene at aPath and builds its level; errors in the files pass on as exceptions, and so
+    // does a main level that comes back empty or without what is needed to finish it.
+    void ReadLevel(const char* aPath, Vela::StringId aKey, Vela::Scene& aScene, LevelData& aLevelData);
     // One scene object, by its definition name.
     void BuildObject(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
     void BuildPlayer(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData);
@@ -106,6 +119,7 @@ private:
     Game* myGame = nullptr;
     SceneMap myScenes;
     LevelMap myLevels;
+    FailureMap myFailures;
     LevelData* myCurrentLevel = nullptr;
     Vela::StringId myCurrentLevelKey;
     GameContext* myContext = nullptr;

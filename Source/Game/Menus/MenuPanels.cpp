@@ -87,7 +87,14 @@ void LevelSelectPanel::StartLevel(const char* aLevelKey, bool aNeedsBackgroundLo
 {
     if (aNeedsBackgroundLoading && !(myContext->levelLoader && myContext->levelLoader->IsReady()))
         return;
-    myStateStack->StartLevel(Vela::StringRegistry::RegisterOrGetString(aLevelKey));
+    const Vela::StringId key = Vela::StringRegistry::RegisterOrGetString(aLevelKey);
+    // A level that failed to load would be an empty screen with no way on: its seal is refused.
+    if (myContext->levelLoader && myContext->levelLoader->GetLoadFailure(key))
+    {
+        SoundManager::GetInstance().PlayOneShot("UI_Deny");
+        return;
+    }
+    myStateStack->StartLevel(key);
 }
 
 // ---- OptionsPanel

@@ -308,6 +308,14 @@ void EndTrigger::TryStartLevel()
         myStateStack->Push(StateId::MainMenu);
         return;
     }
+    // An empty level could be entered but never left: say again why, and go back to the main menu.
+    if (const std::optional<std::string> failure = loader->GetLoadFailure(myNextScene))
+    {
+        std::fprintf(stderr, "%s\n", failure->c_str());
+        myStateStack->Clear();
+        myStateStack->Push(StateId::MainMenu);
+        return;
+    }
     myStateStack->StartLevel(myNextScene);
 }
 

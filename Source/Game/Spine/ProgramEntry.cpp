@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -72,7 +73,12 @@ void SetFrameTestHook(const FrameTestHook* aHook)
 
 bool Go()
 {
-    Vela::LoadSettings("Game.json");
+    // Without its settings the engine has no asset roots and could only fail later with a misleading reason.
+    if (!Vela::LoadSettings("Game.json"))
+    {
+        fprintf(stderr, "%s\n", Vela::Settings::GetLoadFailure().c_str());
+        return false;
+    }
     Vela::EngineConfiguration& configuration = Vela::Settings::GetEngineConfiguration();
     configuration.myWindowMessageCallback = &OnWindowMessage;
     configuration.myDebugFeatures = GAME_DEBUG_FEATURES;
@@ -111,4 +117,21 @@ bool Go()
     // The input manager goes with this frame; nothing may reach it afterwards.
     GameGlobals::inputManager = nullptr;
     return true;
+}
+
+int RunGame()
+{
+    try
+    {
+        return Go() ? 0 : 1;
+    }
+    catch (const std::exception& error)
+    {
+        fprintf(stderr, "The game stopped: %s\n", error.what());
+    }
+    catch (...)
+    {
+        fprintf(stderr, "The game stopped on an unknown error\n");
+    }
+    return 1;
 }

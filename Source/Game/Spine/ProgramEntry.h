@@ -6,9 +6,13 @@
 
 class Game;
 
-// False when the engine could not start (the reason is on standard error). Exceptions from the settings
-// or level files pass out to the caller.
+// False when the settings file could not be read or the engine could not start (the reason is on standard
+// error). Exceptions from the settings or level files pass out to the caller.
 bool Go();
+
+// The whole program as main runs it: Go, with a failed start or an escaped error turned into one line on
+// standard error; the exit status (0, or 1 after such a line).
+int RunGame();
 
 // Every window message the engine forwards: the input manager sees it; a destroyed window quits.
 Vela::Platform::LResult OnWindowMessage(Vela::Platform::WindowHandle aWindow, Vela::Platform::MessageId aMessage,

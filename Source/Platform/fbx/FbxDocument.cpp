@@ -218,6 +218,13 @@ namespace Vela::Fbx
 
     bool LoadDocument(const std::filesystem::path& aPath, Document& aOut, std::string& aError)
     {
+        // A folder opens and gives a meaningless size; only a regular file is read.
+        std::error_code status;
+        if (!std::filesystem::is_regular_file(aPath, status))
+        {
+            aError = "FBX file \"" + aPath.string() + "\" is not a regular file";
+            return false;
+        }
         std::ifstream file(aPath, std::ios::binary | std::ios::ate);
         if (!file)
         {

@@ -1,26 +1,29 @@
 #include "Platform/window/Cursor.h"
 
+#include "Platform/file/WholeFile.h"
 #include "Platform/window/CursorFile.h"
 
 #include <SDL2/SDL.h>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <span>
+#include <string>
 
 namespace Vela::Platform
 {
     CursorHandle LoadCursorFromFile(const std::filesystem::path& aPath)
     {
-        std::ifstream file(aPath, std::ios::binary);
-        if (!file)
+        // Called from the window procedure, where nothing may throw: a folder or an unreadable file in place of
+        // the cursor leaves the system cursor, with one line saying why.
+        std::string bytes;
+        std::string reason;
+        if (!ReadWholeFile(aPath, bytes, reason))
         {
-            printf("Could not open cursor file %s\n", aPath.string().c_str());
+            printf("Could not read cursor file %s (%s); the system cursor is used\n", aPath.string().c_str(), reason.c_str());
             return nullptr;
         }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        const std::optional<CursorImage> image = ParseCursorFile(bytes);
+        const std::optional<CursorImage> image =
+            ParseCursorFile(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
         if (!image)
         {
             printf("Not a valid cursor file: %s\n", aPath.string().c_str());

@@ -59,12 +59,16 @@ namespace
     protected:
         void SetUp() override
         {
+            // The builder's tests build one level of chosen objects; level 1 is not there.
+            LevelLoader::SetMainLevelCheckForTesting(false);
             ASSERT_TRUE(myEngine.IsStarted());
             std::shared_ptr<Vela::Model> cube = Vela::ModelFactory::GetInstance().GetModel(FIXTURE_MODEL);
             ASSERT_NE(cube, nullptr);
             myExtents = cube->GetMeshes().front().myBounds.myHalfExtents;
             myCentre = cube->GetMeshes().front().myBounds.myCentre;
         }
+
+        void TearDown() override { LevelLoader::SetMainLevelCheckForTesting(true); }
 
         // Builds FIRST_LEVEL through the loader, which loads it at construction.
         LevelData& Build(const std::vector<FixtureObject>& someObjects)

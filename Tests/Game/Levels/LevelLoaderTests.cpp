@@ -17,6 +17,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 using namespace VelaTest;
@@ -90,10 +93,13 @@ namespace
             };
             Vela::ModelFactory::SetServices(services);
             myContext.collisionManager = &myCollisions;
+            // These levels hold one mesh each; the tests that are about complete levels turn it back on.
+            LevelLoader::SetMainLevelCheckForTesting(false);
         }
 
         void TearDown() override
         {
+            LevelLoader::SetMainLevelCheckForTesting(true);
             myGate.Open();
             myLoader.reset();
             Vela::ModelFactory::DestroyInstance();
@@ -111,6 +117,30 @@ namespace
         {
             myLoader->WaitUntilReady();
             ASSERT_TRUE(myLoader->IsReady());
+        }
+
+        // Spins (no sleep) until the worker has published: the ready flag is its completion gate.
+        void WaitForWorker()
+        {
+            while (!myLoader->IsReady())
+            {
+                std::this_thread::yield();
+            }
+        }
+
+        // Levels 0, 1 and 4 complete (player, orb, socket, exit and the rest), level 2 without its folder,
+        // level 3 a single mesh; the check of the main levels on.
+        void WriteMainLevelsForTheCheck()
+        {
+            for (const char* level : { "levels/Main Levels/Level 0 Tutorial", "levels/Main Levels/Level 1", "levels/Main Levels/Level 4 Final Level" })
+            {
+                std::filesystem::remove_all(myRoot.Path() / (std::string(level) + ".leveldata"));
+                WriteFixtureLevel(myRoot.Path(), level, EveryKindObjects());
+            }
+            std::filesystem::remove_all(myRoot.Path() / "levels/Main Levels/Level 2.leveldata");
+            WriteFixtureLevel(myRoot.Path(), "levels/Main Levels/Level 3", { Mesh() });
+            LevelLoader::SetMainLevelCheckForTesting(true);
+            myGate.Open();
         }
 
         TempDirectory myRoot;
@@ -194,4 +224,81 @@ TEST_F(LevelLoaderTest, ABrokenLevelFileOnTheWorkerIsReportedAndLeavesThatLevelE
     EXPECT_TRUE(broken->opaqueMeshes.empty());
     ASSERT_NE(myLoader->FindLevel("level_4"_sid), nullptr);
     EXPECT_EQ(myLoader->FindLevel("level_4"_sid)->opaqueMeshes.size(), 1u) << "the levels after it still load";
+}
+
+TEST_F(LevelLoaderTest, AMainLevelThatIsMissingOrUnfinishableFailsAndCannotBeSelected)
+{
+    WriteMainLevelsForTheCheck();
+    testing::internal::CaptureStderr();
+    StartLoader();
+    WaitForWorker();
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    const std::optional<std::string> missing = myLoader->GetLoadFailure("level_2"_sid);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(*missing, "Level \"levels/Main Levels/Level 2\" failed to load and cannot be played: it has no objects (its \".leveldata\" folder is missing or empty)");
+    const std::optional<std::string> unfinishable = myLoader->GetLoadFailure("level_3"_sid);
+    ASSERT_TRUE(unfinishable.has_value());
+    EXPECT_NE(unfinishable->find("it lacks a player template with a model, an orb with a collider, a socket with a collider, an exit with a collider"),
+              std::string::npos) << *unfinishable;
+    // Each said on standard error as it was found.
+    EXPECT_NE(errors.find(*missing + "\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(*unfinishable + "\n"), std::string::npos) << errors;
+
+    // The workspace scenes may be absent; complete main levels load.
+    for (const char* key : { "level_0", "level_1", "level_4", "gym", "scene", "mr", "selke", "orlos" })
+    {
+        EXPECT_FALSE(myLoader->GetLoadFailure(Vela::StringRegistry::RegisterOrGetString(key)).has_value()) << key;
+    }
+
+    myLoader->SetCurrentLevel("level_4"_sid);
+    ASSERT_EQ(myLoader->GetCurrentLevelKey(), "level_4"_sid);
+    myLoader->SetCurrentLevel("level_2"_sid);
+    myLoader->SetCurrentLevel("level_3"_sid);
+    EXPECT_EQ(myLoader->GetCurrentLevelKey(), "level_4"_sid) << "a failed level is never made current";
+}
+
+TEST_F(LevelLoaderTest, AFirstLevelThatFailsEndsTheStartWithItsReason)
+{
+    WriteMainLevelsForTheCheck();
+    std::filesystem::remove_all(myRoot.Path() / "levels/Main Levels/Level 1.leveldata");
+    try
+    {
+        StartLoader();
+        ADD_FAILURE() << "a missing level 1 was accepted";
+    }
+    catch (const std::runtime_error& anError)
+    {
+        EXPECT_STREQ(anError.what(), "Level \"levels/Main Levels/Level 1\" failed to load: it has no objects (its \".leveldata\" folder is missing or empty)");
+    }
+}
+
+TEST_F(LevelLoaderTest, AMissingDefinitionOrModelFileIsNamedWithItsLevelAndObject)
+{
+    WriteMainLevelsForTheCheck();
+    // Level 1 keeps its objects, one of which names a model that is not there.
+    WriteFixtureDefinition(myRoot.Path(), "SM_Lost_Mesh", { FixtureProperty("Model", "Model", FixtureModel("models/Lost.fbx")) });
+    std::vector<FixtureObject> level1 = EveryKindObjects();
+    FixtureObject lost;
+    lost.definition = "SM_Lost_Mesh";
+    lost.name = "Lost Rock";
+    level1.push_back(lost);
+    WriteFixtureLevel(myRoot.Path(), "levels/Main Levels/Level 1", level1);
+
+    testing::internal::CaptureStdout();
+    StartLoader();
+    WaitForWorker();
+    std::string lines = testing::internal::GetCapturedStdout();
+    EXPECT_NE(lines.find("Level \"levels/Main Levels/Level 1\", object \"Lost Rock\": its model file \"models/Lost.fbx\" was not found\n"), std::string::npos)
+        << lines;
+    EXPECT_FALSE(myLoader->GetLoadFailure("level_1"_sid).has_value()) << "a missing rock leaves the level finishable";
+    myLoader.reset();
+
+    // Without Orb.kvo the orb has no model or collider: the tutorial cannot be finished, and both are said.
+    std::filesystem::remove(myRoot.Path() / "definitions/Orb.kvo");
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(StartLoader(), std::runtime_error);
+    lines = testing::internal::GetCapturedStdout();
+    EXPECT_NE(lines.find("Level \"levels/Main Levels/Level 0 Tutorial\", object \"Orb\": its definition file \"Orb.kvo\" was not found\n"),
+              std::string::npos) << lines;
 }

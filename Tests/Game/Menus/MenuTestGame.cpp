@@ -1,5 +1,7 @@
 #include "MenuTestGame.h"
 
+#include "Levels/LevelLoader.h"
+
 #include "../../Engine/mire/loaders/DdsBuilder.h"
 #include "Support/GameTestSupport.h"
 
@@ -166,6 +168,8 @@ namespace MenuTest
             return;
         myInputManager = std::make_unique<Vela::InputManager>(*Vela::Engine::GetInstance()->GetHwnd());
         GameGlobals::inputManager = myInputManager.get();
+        // The menu tests' root has no levels to play.
+        LevelLoader::SetMainLevelCheckForTesting(false);
         myGame = std::make_unique<Game>(myInputManager.get());
         myGame->Init();
         // The program starts fullscreen; the tests keep the window at the canvas size so that window
@@ -186,6 +190,7 @@ namespace MenuTest
         Vela::Settings::GetEngineConfiguration() = myPreviousConfiguration;
         Vela::Settings::SetAssetRootsForTesting({}, {}, {});
         GameGlobals::isFullscreen = true;
+        LevelLoader::SetMainLevelCheckForTesting(true);
     }
 
     void MenuGame::Frame()

@@ -22,6 +22,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 using MenuTest::MenuGame;
@@ -316,4 +318,37 @@ TEST(MenuScreensTest, EndingTurnsItsPagesThenReturnsToTheTitle)
     for (const SoundSlot& slot : SoundManager::GetInstance().GetOneShotPool())
         bookOpened |= slot.active && slot.path && EndsWith(slot.path, BOOK_OPEN);
     EXPECT_TRUE(bookOpened);
+}
+
+TEST(MenuScreensTest, LevelSelectRefusesTheSealOfALevelThatFailedToLoad)
+{
+    constexpr const char* DENY = "Audio/Sfx/Ui/UI_Deny.wav";
+    MenuGame game([](const std::filesystem::path& aRoot) {
+        MenuTest::WriteSilentWav(aRoot, DENY);
+        const std::filesystem::path broken = aRoot / "levels/Main Levels/Level 2.leveldata/00000000-0000-4000-8000-000000000001";
+        std::filesystem::create_directories(broken.parent_path());
+        std::ofstream(broken) << "{ broken";
+    });
+    ASSERT_TRUE(game.IsStarted());
+    LevelLoader& loader = game.TheGame().GetLevelLoader();
+    // The ready flag is the worker's completion gate.
+    while (!loader.IsReady())
+        std::this_thread::yield();
+    ASSERT_TRUE(loader.GetLoadFailure(Vela::StringRegistry::RegisterOrGetString("level_2")).has_value());
+    game.ShowMainMenu();
+    MainMenuState& menu = game.Screen<MainMenuState>(StateId::MainMenu);
+    game.Press(SDLK_DOWN);
+    game.Press(SDLK_e);
+    ASSERT_EQ(menu.GetOpenPanel(), &menu.GetLevelSelectPanel());
+
+    game.ClickCanvas(936.0f, 416.0f); // "level_2"
+    EXPECT_EQ(game.StackIds(), MAIN_MENU) << "the empty level is not entered";
+    EXPECT_EQ(menu.GetOpenPanel(), &menu.GetLevelSelectPanel());
+    bool denied = false;
+    for (const SoundSlot& slot : SoundManager::GetInstance().GetOneShotPool())
+        denied |= slot.active && slot.path && EndsWith(slot.path, DENY);
+    EXPECT_TRUE(denied);
+
+    game.ClickCanvas(1239.0f, 317.0f); // "level_1" loaded
+    EXPECT_EQ(game.StackIds(), LEVEL_STARTING);
 }

@@ -18,6 +18,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
+#include <string>
+#include <optional>
 
 using namespace VelaTest;
 using namespace Vela::Literals;
@@ -277,5 +280,29 @@ TEST_F(GameFlowTest, AnExitToAnUnknownSceneReturnsToTheMainMenu)
     ASSERT_TRUE(RunUntil([&] { return exit.IsWalkingOut(); }, 600));
     ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::MainMenu); }, 600, LONG_FRAME));
     EXPECT_EQ(Stack().GetStates().size(), 1u);
+    EXPECT_EQ(TheGame().GetLevelLoader().GetCurrentLevelKey(), "level_0"_sid);
+}
+
+TEST_F(GameFlowTest, AnExitToALevelThatFailedToLoadSaysWhyAgainAndReturnsToTheMainMenu)
+{
+    WriteFixtureFile(myRoot.Path() / "levels/Main Levels/Level 2.leveldata" / FixtureUuid(0), "{ broken");
+    Start({ Floor(), Placed("TOB", { 0, FEET, 0 }), Exit({ 150, 100 }, "level_2", true) });
+    // The ready flag is the worker's completion gate.
+    while (!TheGame().GetLevelLoader().IsReady())
+        std::this_thread::yield();
+    const std::optional<std::string> failure = TheGame().GetLevelLoader().GetLoadFailure("level_2"_sid);
+    ASSERT_TRUE(failure.has_value());
+
+    EndTrigger& exit = TheGame().GetEndTriggers().front();
+    Press('D');
+    ASSERT_TRUE(RunUntil([&] { return exit.IsActivated(); }, 200));
+    Release('D');
+    ASSERT_TRUE(RunUntil([&] { return exit.IsWalkingOut(); }, 600));
+    testing::internal::CaptureStderr();
+    const bool backAtTheMenu = RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::MainMenu); }, 600, LONG_FRAME);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(backAtTheMenu) << "not left in an empty level";
+    EXPECT_EQ(Stack().GetStates().size(), 1u);
+    EXPECT_EQ(errors, *failure + "\n");
     EXPECT_EQ(TheGame().GetLevelLoader().GetCurrentLevelKey(), "level_0"_sid);
 }

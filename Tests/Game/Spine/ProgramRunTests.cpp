@@ -2,6 +2,7 @@
 // through a settings file: the level is on screen once the start fade has gone.
 #include "SpineFixtures.h"
 
+#include "Levels/LevelLoader.h"
 #include "Spine/Game.h"
 #include "Spine/ProgramEntry.h"
 
@@ -78,9 +79,12 @@ TEST(ProgramRunTest, FrameLoopDrawsTheLevelAfterTheStartFade)
         }
     };
     SetFrameTestHook(&hook);
+    // The fixture has a tutorial of three cubes and nothing else.
+    LevelLoader::SetMainLevelCheckForTesting(false);
     Vela::DX11::ReleaseShaderCaches();
     const bool ran = Go();
     Vela::DX11::ReleaseShaderCaches();
+    LevelLoader::SetMainLevelCheckForTesting(true);
     SetFrameTestHook(nullptr);
     Vela::Settings::SetExecutableDirectoryForTesting(previousDirectory);
     Vela::Settings::GetEngineConfiguration() = previousConfiguration;

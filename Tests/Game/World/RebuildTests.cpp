@@ -31,7 +31,10 @@ TEST(CollisionRebuildTest, StaticsAndDynamicsComeFromTheCurrentLevelInOrder)
     GameContext context;
     CollisionManager manager(1500.0f, &context);
     context.collisionManager = &manager;
+    // The test places its colliders by hand in an empty level.
+    LevelLoader::SetMainLevelCheckForTesting(false);
     LevelLoader loader(&context, nullptr);
+    LevelLoader::SetMainLevelCheckForTesting(true);
     context.levelLoader = &loader;
     loader.SetCurrentLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
     LevelData* level = loader.GetCurrentLevel();

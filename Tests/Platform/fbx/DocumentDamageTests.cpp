@@ -159,3 +159,16 @@ TEST(DocumentDamage, BitFlippedCopiesNeverCrash)
         }
     }
 }
+
+TEST(DocumentDamage, AFolderInPlaceOfTheFileIsRefused)
+{
+    // A folder opens like a file and reports a meaningless size; nothing may be allocated or read for it.
+    const VelaTest::TempDirectory folder;
+    std::filesystem::create_directories(folder.Path() / "Model.fbx");
+    Vela::Fbx::Document document;
+    std::string error;
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = Vela::Fbx::LoadDocument(folder.Path() / "Model.fbx", document, error));
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+}

@@ -1,5 +1,7 @@
 // The ".cur" reader: hotspot and pixels from bitmap and PNG payloads, and refusal of broken files.
+#include "Platform/window/Cursor.h"
 #include "Platform/window/CursorFile.h"
+#include "Support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -182,4 +184,21 @@ TEST(CursorFileTest, BrokenFilesAreRefusedWithoutReadingPastTheEnd)
     // A PNG signature followed by garbage.
     std::vector<uint8_t> badPng = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3, 4 };
     EXPECT_FALSE(ParseCursorFile(CursorFile(2, 0, 0, badPng)).has_value());
+}
+
+TEST(CursorFileTest, AFolderOrAMissingFileLeavesTheSystemCursor)
+{
+    // Read from the window procedure: a throw there would end the program.
+    const VelaTest::TempDirectory folder;
+    std::filesystem::create_directories(folder.Path() / "MouseCursor.cur");
+    Vela::Platform::CursorHandle cursor = nullptr;
+    testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(cursor = Vela::Platform::LoadCursorFromFile(folder.Path() / "MouseCursor.cur"));
+    EXPECT_EQ(cursor, nullptr);
+    EXPECT_NO_THROW(cursor = Vela::Platform::LoadCursorFromFile(folder.Path() / "Absent.cur"));
+    EXPECT_EQ(cursor, nullptr);
+    const std::string lines = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(lines, "Could not read cursor file " + (folder.Path() / "MouseCursor.cur").string() +
+                         " (is a folder, not a file); the system cursor is used\n"
+                         "Could not read cursor file " + (folder.Path() / "Absent.cur").string() + " (not found); the system cursor is used\n");
 }

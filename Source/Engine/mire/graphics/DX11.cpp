@@ -3,6 +3,7 @@
 #include "mire/core/Assert.h"
 #include "mire/core/WindowsWindow.h"
 #include "mire/settings/Settings.h"
+#include "Platform/file/WholeFile.h"
 
 #include <cmath>
 #include <fstream>
@@ -27,15 +28,13 @@ namespace Vela
 
     namespace
     {
-        std::string ReadWholeFile(const std::filesystem::path& aPath)
+        std::string ReadShaderFile(const std::filesystem::path& aPath)
         {
-            // A missing or unreadable file gives no bytes; the shader creation then fails on its own.
-            std::ifstream file(aPath, std::ios::binary);
-            if (!file)
-            {
-                return {};
-            }
-            return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            // A missing or unreadable file (a folder too) gives no bytes; the shader creation then fails on its own.
+            std::string bytes;
+            std::string reason;
+            Platform::ReadWholeFile(aPath, bytes, reason);
+            return bytes;
         }
 
         std::filesystem::path ShaderPath(const std::string& aName)
@@ -276,7 +275,7 @@ namespace Vela
             return nullptr;
         }
         VertexShaderEntry& entry = VertexShaderCache[aName];
-        entry.myBytecode = ReadWholeFile(ShaderPath(aName));
+        entry.myBytecode = ReadShaderFile(ShaderPath(aName));
         entry.myShader.Reset();
         const Gfx::Result result =
             Device->CreateVertexShader(entry.myBytecode.data(), entry.myBytecode.size(), entry.myShader.ReleaseAndGetAddressOf());
@@ -296,7 +295,7 @@ namespace Vela
             return nullptr;
         }
         Gfx::Ref<Gfx::PixelShader>& entry = PixelShaderCache[aName];
-        const std::string bytes = ReadWholeFile(ShaderPath(aName));
+        const std::string bytes = ReadShaderFile(ShaderPath(aName));
         const Gfx::Result result = Device->CreatePixelShader(bytes.data(), bytes.size(), entry.ReleaseAndGetAddressOf());
         if (Gfx::Failed(result) || !entry)
         {

@@ -8,7 +8,8 @@ namespace Vela
     float ApplyStickDeadZone(int16_t aRaw, float aDeadZone)
     {
         const float value = std::max(-1.0f, static_cast<float>(aRaw) / 32767.0f);
-        if (value == 0.0f)
+        // A dead zone that covers the whole travel leaves nothing to rescale (1 / (1 - 1) would make NaN).
+        if (value == 0.0f || aDeadZone >= 1.0f)
         {
             return 0.0f;
         }

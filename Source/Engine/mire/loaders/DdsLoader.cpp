@@ -1,5 +1,7 @@
 #include "mire/loaders/DdsLoader.h"
 
+#include "Platform/file/WholeFile.h"
+
 #include <bit>
 #include <cstring>
 #include <fstream>
@@ -250,13 +252,14 @@ namespace Vela
 
     bool LoadDdsFromFile(const std::filesystem::path& aPath, TextureSrgbMode aMode, DdsImage& anImage, std::string& anError)
     {
-        std::ifstream file(aPath, std::ios::binary);
-        if (!file)
+        std::string text;
+        std::string reason;
+        if (!Platform::ReadWholeFile(aPath, text, reason))
         {
-            anError = "cannot open " + aPath.string();
+            anError = aPath.string() + " " + reason;
             return false;
         }
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes(text.begin(), text.end());
         return LoadDdsFromMemory(bytes, aMode, anImage, anError);
     }
 }

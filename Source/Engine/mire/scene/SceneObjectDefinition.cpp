@@ -1,13 +1,16 @@
 #include "mire/scene/SceneObjectDefinition.h"
 
+#include "mire/core/JsonDocument.h"
 #include "mire/property/JsonReading.h"
 #include "mire/settings/Settings.h"
 #include "mire/stringRegistry/StringRegistry.h"
+#include "Platform/file/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
+#include <string>
 #include <nlohmann/json.hpp>
 
 namespace Vela
@@ -78,14 +81,15 @@ namespace Vela
 
         const std::filesystem::path file = Settings::GameAssetRoot() / relative;
         const std::string fileName = file.string();
-        std::ifstream input(file, std::ios::binary);
-        if (!input.is_open())
+        std::string text;
+        std::string reason;
+        if (!Platform::ReadWholeFile(file, text, reason))
         {
-            printf("Could not open object definition file: %s\n", fileName.c_str());
+            throw std::runtime_error("Object definition file " + fileName + " " + reason);
         }
         try
         {
-            const nlohmann::json document = nlohmann::json::parse(input);
+            const nlohmann::json document = ParseJsonDocument(text, fileName);
             ReadDefinition(document, aOut, fileName.c_str());
         }
         catch (const nlohmann::json::exception& anError)

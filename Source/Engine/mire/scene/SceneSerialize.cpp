@@ -1,15 +1,18 @@
 #include "mire/scene/SceneSerialize.h"
 
+#include "mire/core/JsonDocument.h"
 #include "mire/property/JsonReading.h"
 #include "mire/scene/ObjectIdTable.h"
 #include "mire/settings/Settings.h"
 #include "mire/stringRegistry/StringRegistry.h"
+#include "Platform/file/WholeFile.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
+#include <string>
 #include <nlohmann/json.hpp>
 
 namespace Vela
@@ -116,21 +119,18 @@ namespace Vela
         for (const std::filesystem::path& file : ListObjectFiles(directory))
         {
             const std::string fileName = file.string();
-            std::ifstream input;
-            if (std::filesystem::is_regular_file(file))
+            std::string text;
+            std::string reason;
+            if (!Platform::ReadWholeFile(file, text, reason))
             {
-                input.open(file, std::ios::binary);
-            }
-            if (!input.is_open())
-            {
-                printf("Skipping scene entry that cannot be opened as a file: %s\n", fileName.c_str());
+                printf("Skipping scene entry that cannot be read as a file (%s): %s\n", reason.c_str(), fileName.c_str());
                 continue;
             }
 
             SceneObject object;
             try
             {
-                const nlohmann::json document = nlohmann::json::parse(input);
+                const nlohmann::json document = ParseJsonDocument(text, fileName);
                 ReadSceneObject(document, object, fileName.c_str());
             }
             catch (const nlohmann::json::exception& anError)

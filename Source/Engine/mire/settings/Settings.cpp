@@ -14,6 +14,7 @@ namespace Vela
     namespace Settings
     {
         EngineConfiguration& GetEngineConfiguration() { return SettingsState::Get().configuration; }
+        const std::string& GetLoadFailure() { return SettingsState::Get().loadFailure; }
         const std::filesystem::path& ExecutableDirectory() { return SettingsState::Get().executableDirectory; }
         const std::filesystem::path& EngineAssetRoot() { return SettingsState::Get().engineAssetRoot; }
         const std::filesystem::path& GameAssetRoot() { return SettingsState::Get().gameAssetRoot; }

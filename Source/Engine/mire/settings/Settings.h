@@ -9,13 +9,17 @@ namespace Vela
 {
     // Reads "settings/<name>" beside the executable (".json" is appended to a name without a dot) into
     // the global configuration and the asset roots. False when the executable's path or the file
-    // cannot be had (the configuration then keeps what it held). Malformed content raises the JSON
-    // library's own error.
+    // cannot be had (the configuration then keeps what it held; Settings::GetLoadFailure says why).
+    // Malformed content raises the JSON library's own error; JSON nested deeper than MAX_JSON_NESTING,
+    // a size outside 1 to 16384, a clear colour component outside 0 to 1 or a flag that is not a
+    // boolean raises std::runtime_error naming the file and the field. Nothing is changed then.
     bool LoadSettings(std::string_view aName);
 
     namespace Settings
     {
         EngineConfiguration& GetEngineConfiguration();
+        // One line: which settings file the last LoadSettings could not read and why; empty after a read.
+        const std::string& GetLoadFailure();
 
         const std::filesystem::path& ExecutableDirectory();
         const std::filesystem::path& EngineAssetRoot();

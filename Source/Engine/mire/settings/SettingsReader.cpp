@@ -1,14 +1,16 @@
 #include "mire/settings/Settings.h"
 
 #include "mire/core/Assert.h"
+#include "mire/core/JsonDocument.h"
 #include "mire/settings/SettingsState.h"
+#include "Platform/file/WholeFile.h"
 #include "Platform/process/ExecutablePath.h"
 #include "Platform/text/TextConversion.h"
 
 #include <nlohmann/json.hpp>
 
-#include <fstream>
-#include <iterator>
+#include <cmath>
+#include <stdexcept>
 #include <utility>
 
 namespace Vela
@@ -16,6 +18,58 @@ namespace Vela
     namespace
     {
         using Json = nlohmann::json;
+
+        // Sizes past this are no window or back buffer the graphics device can make.
+        constexpr int64_t MAX_SIZE = 16384;
+        // A refused value is shown at most this long in the message.
+        constexpr size_t MAX_SHOWN_VALUE = 40;
+
+        // A value the file gives in the right JSON shape but outside what the engine can use.
+        class InvalidSetting : public std::runtime_error
+        {
+        public:
+            InvalidSetting(const std::string& aField, const std::string& aRule, const Json& aValue)
+                : std::runtime_error("\"" + aField + "\" " + aRule + ", not " + Shown(aValue))
+            {
+            }
+
+        private:
+            static std::string Shown(const Json& aValue)
+            {
+                if (aValue.is_null())
+                {
+                    return "missing";
+                }
+                std::string text = aValue.dump();
+                if (text.size() > MAX_SHOWN_VALUE)
+                {
+                    text = text.substr(0, MAX_SHOWN_VALUE) + "...";
+                }
+                return text;
+            }
+        };
+
+        uint32_t ReadSizeValue(const Json& aValue, const std::string& aField)
+        {
+            // A boolean, a fraction, a negative or a huge number would otherwise be converted silently.
+            if (!aValue.is_number_integer() || aValue.get<int64_t>() < 1 || aValue.get<int64_t>() > MAX_SIZE ||
+                (aValue.is_number_unsigned() && aValue.get<uint64_t>() > static_cast<uint64_t>(MAX_SIZE)))
+            {
+                throw InvalidSetting(aField, "must be a whole number from 1 to " + std::to_string(MAX_SIZE), aValue);
+            }
+            return static_cast<uint32_t>(aValue.get<int64_t>());
+        }
+
+        float ReadColorComponent(const Json& aValue, const std::string& aField)
+        {
+            // Read as double first: a float conversion turns 1e40 into infinity.
+            const double component = aValue.is_number() ? aValue.get<double>() : std::nan("");
+            if (!std::isfinite(component) || component < 0.0 || component > 1.0)
+            {
+                throw InvalidSetting(aField, "must be a number from 0 to 1", aValue);
+            }
+            return static_cast<float>(component);
+        }
 
         // A name scan stops at "All" or "None"; unknown names are skipped.
         uint32_t ReadDebugFeatures(Json& aValue)
@@ -71,10 +125,14 @@ namespace Vela
             }
         }
 
-        void ReadSize(Json& aSize, uint32_t& aWidth, uint32_t& aHeight)
+        void ReadSize(const Json& aSize, const std::string& aField, uint32_t& aWidth, uint32_t& aHeight)
         {
-            aWidth = aSize["w"].get<uint32_t>();
-            aHeight = aSize["h"].get<uint32_t>();
+            if (!aSize.is_object())
+            {
+                throw InvalidSetting(aField, "must be an object with \"w\" and \"h\"", aSize);
+            }
+            aWidth = ReadSizeValue(aSize.value("w", Json()), aField + ".w");
+            aHeight = ReadSizeValue(aSize.value("h", Json()), aField + ".h");
         }
 
         void ReadWindowSettings(Json& aWindow, EngineConfiguration& aConfiguration)
@@ -88,22 +146,26 @@ namespace Vela
 
             if (aWindow.contains("clear_color"))
             {
-                Json& color = aWindow["clear_color"];
-                aConfiguration.myClearColor.a = color["a"].get<float>();
-                aConfiguration.myClearColor.b = color["b"].get<float>();
-                aConfiguration.myClearColor.g = color["g"].get<float>();
-                aConfiguration.myClearColor.r = color["r"].get<float>();
+                const Json& color = aWindow["clear_color"];
+                if (!color.is_object())
+                {
+                    throw InvalidSetting("clear_color", "must be an object with \"r\", \"g\", \"b\" and \"a\"", color);
+                }
+                aConfiguration.myClearColor.a = ReadColorComponent(color.value("a", Json()), "clear_color.a");
+                aConfiguration.myClearColor.b = ReadColorComponent(color.value("b", Json()), "clear_color.b");
+                aConfiguration.myClearColor.g = ReadColorComponent(color.value("g", Json()), "clear_color.g");
+                aConfiguration.myClearColor.r = ReadColorComponent(color.value("r", Json()), "clear_color.r");
             }
 
             const bool hasWindowSize = aWindow.contains("window_size");
             const bool hasRenderSize = aWindow.contains("render_size");
             if (hasWindowSize)
             {
-                ReadSize(aWindow["window_size"], aConfiguration.myWindowWidth, aConfiguration.myWindowHeight);
+                ReadSize(aWindow["window_size"], "window_size", aConfiguration.myWindowWidth, aConfiguration.myWindowHeight);
             }
             if (hasRenderSize)
             {
-                ReadSize(aWindow["render_size"], aConfiguration.myRenderWidth, aConfiguration.myRenderHeight);
+                ReadSize(aWindow["render_size"], "render_size", aConfiguration.myRenderWidth, aConfiguration.myRenderHeight);
             }
             if (hasWindowSize && !hasRenderSize)
             {
@@ -126,7 +188,12 @@ namespace Vela
             {
                 if (aWindow.contains(key))
                 {
-                    *flag = aWindow[key].get<bool>();
+                    const Json& value = aWindow[key];
+                    if (!value.is_boolean())
+                    {
+                        throw InvalidSetting(key, "must be true or false", value);
+                    }
+                    *flag = value.get<bool>();
                 }
             }
 
@@ -148,6 +215,7 @@ namespace Vela
             if (!executable)
             {
                 VELA_ASSERT(false && "GetModuleFileName failed in Vela::LoadSettings");
+                state.loadFailure = "The settings file could not be found: the program's own path is unknown";
                 return false;
             }
             state.executableDirectory = executable->parent_path();
@@ -158,44 +226,45 @@ namespace Vela
         {
             fileName += ".json";
         }
-        std::ifstream file(state.executableDirectory / "settings" / fileName, std::ios::binary);
-        if (!file)
-        {
-            VELA_ASSERT(false && "Could not open project settings file in Vela::LoadSettings");
-            return false;
-        }
-
-        // A path that opens but cannot be read (a folder, on this system) is reported like one that cannot be opened;
-        // the standard library's file buffer throws on such a read.
+        const std::filesystem::path path = state.executableDirectory / "settings" / fileName;
         std::string text;
-        bool readable = true;
-        try
+        std::string reason;
+        if (!Platform::ReadWholeFile(path, text, reason))
         {
-            text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-            readable = !file.bad();
-        }
-        catch (const std::exception&)
-        {
-            readable = false;
-        }
-        if (!readable)
-        {
-            VELA_ASSERT(false && "Could not read project settings file in Vela::LoadSettings");
+            // The caller stops on this; an assertion line beside its own would only repeat it.
+            state.loadFailure = "The settings file " + path.string() + " " + reason;
             return false;
         }
+        state.loadFailure.clear();
 
-        Json root = Json::parse(text);
+        // Everything is read into copies first: a file refused halfway changes nothing.
+        Json root = ParseJsonDocument(text, path.string());
+        std::filesystem::path engineRoot = state.engineAssetRoot;
+        std::filesystem::path gameRoot = state.gameAssetRoot;
+        std::filesystem::path cookedRoot = state.cookedAssetRoot;
         if (root.is_object() && root.contains("assets_path"))
         {
             Json& paths = root["assets_path"];
-            state.engineAssetRoot = (state.executableDirectory / paths["engine"].get<std::string>()).lexically_normal();
-            state.gameAssetRoot = (state.executableDirectory / paths["game"].get<std::string>()).lexically_normal();
+            engineRoot = (state.executableDirectory / paths["engine"].get<std::string>()).lexically_normal();
+            gameRoot = (state.executableDirectory / paths["game"].get<std::string>()).lexically_normal();
             if (paths.contains("cooked"))
             {
-                state.cookedAssetRoot = (state.executableDirectory / paths["cooked"].get<std::string>()).lexically_normal();
+                cookedRoot = (state.executableDirectory / paths["cooked"].get<std::string>()).lexically_normal();
             }
         }
-        ReadWindowSettings(root["window_settings"], state.configuration);
+        EngineConfiguration configuration = state.configuration;
+        try
+        {
+            ReadWindowSettings(root["window_settings"], configuration);
+        }
+        catch (const InvalidSetting& anError)
+        {
+            throw std::runtime_error("The settings file " + path.string() + " is refused: " + anError.what());
+        }
+        state.configuration = std::move(configuration);
+        state.engineAssetRoot = std::move(engineRoot);
+        state.gameAssetRoot = std::move(gameRoot);
+        state.cookedAssetRoot = std::move(cookedRoot);
         return true;
     }
 }

@@ -2,6 +2,7 @@
 #include "mire/settings/EngineConfiguration.h"
 
 #include <filesystem>
+#include <string>
 
 namespace Vela
 {
@@ -14,6 +15,7 @@ namespace Vela
         std::filesystem::path gameAssetRoot;
         std::filesystem::path cookedAssetRoot;
         bool executableDirectoryOverridden = false;
+        std::string loadFailure; // why the last LoadSettings returned false
 
         static SettingsState& Get();
     };

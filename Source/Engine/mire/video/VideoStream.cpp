@@ -7,6 +7,7 @@ extern "C"
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -16,6 +17,7 @@ extern "C"
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 
 namespace Vela
 {
@@ -61,6 +63,10 @@ namespace Vela
 
     int VideoStream::Open(const char* aPath, bool aWithAudio)
     {
+        // The library's own log would put several lines on standard error for one damaged file; the player
+        // says in one line that the video could not be opened, and a damaged picture is skipped quietly.
+        static std::once_flag quiet;
+        std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
         if (!aPath || !std::ifstream(aPath, std::ios::binary))
             return OPEN_CANNOT_READ;
         Close();

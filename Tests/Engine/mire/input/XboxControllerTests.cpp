@@ -75,6 +75,10 @@ TEST_F(XboxControllerTest, SticksLoseTheDeadZoneAndAreRescaled)
 
     EXPECT_FLOAT_EQ(ApplyStickDeadZone(0, 0.05f), 0.0f);
     EXPECT_NEAR(ApplyStickDeadZone(16384, 0.0f), 0.5000153f, 1e-6f) << "no dead zone, no rescale: 16384 / 32767";
+    // A dead zone over the whole travel: every position is inside it (no 0 / 0).
+    EXPECT_EQ(ApplyStickDeadZone(32767, 1.0f), 0.0f);
+    EXPECT_EQ(ApplyStickDeadZone(-32768, 1.0f), 0.0f);
+    EXPECT_EQ(ApplyStickDeadZone(32767, 1.5f), 0.0f);
 }
 
 TEST_F(XboxControllerTest, UnpluggedPadIsSearchedForAgain)

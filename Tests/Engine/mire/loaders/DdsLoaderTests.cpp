@@ -1,6 +1,9 @@
 #include "DdsBuilder.h"
 
 #include "mire/loaders/DdsLoader.h"
+#include "Support/TestSupport.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -164,5 +167,12 @@ TEST(DdsLoader, RefusesBrokenFilesWithAReason)
     Vela::DdsImage image;
     std::string error;
     EXPECT_FALSE(Vela::LoadDdsFromFile("/no/such/file.dds", TextureSrgbMode::AsStored, image, error));
-    EXPECT_NE(error.find("cannot open"), std::string::npos);
+    EXPECT_EQ(error, "/no/such/file.dds not found");
+    // A folder opens like a file on this system, and its read throws from the file buffer.
+    const VelaTest::TempDirectory folder;
+    std::filesystem::create_directories(folder.Path() / "T_Folder_C.dds");
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = Vela::LoadDdsFromFile(folder.Path() / "T_Folder_C.dds", TextureSrgbMode::AsStored, image, error));
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find("is a folder, not a file"), std::string::npos) << error;
 }

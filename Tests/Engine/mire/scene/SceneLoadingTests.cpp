@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <stdexcept>
+
 using namespace Vela;
 using nlohmann::json;
 using VelaTest::GameRoot;
@@ -257,4 +259,33 @@ TEST(SceneObject, SetPathKeepsTheScenesUseCounts)
     EXPECT_FALSE(scene.pathUseCounts.contains(Id("c.fbx")));
     scene.Clear();
     EXPECT_TRUE(scene.pathUseCounts.empty());
+}
+
+TEST(LoadScene, DeepNestingIsRefusedNamingTheFile)
+{
+    GameRoot root;
+    // 64 levels are read; one more is refused before any value is read or copied.
+    const auto nested = [](int aDepth) { return std::string(size_t(aDepth), '[') + std::string(size_t(aDepth), ']'); };
+    root.Write(ObjectFile(UUID_A), R"({"name": "Fine", "extra": )" + nested(63) + "}");
+    Scene scene;
+    EXPECT_TRUE(LoadScene(LEVEL, scene));
+    EXPECT_EQ(ObjectOf(scene, UUID_A).name, "Fine");
+
+    const std::string tooDeep[] = {
+        R"({"name": "Deep", "extra": )" + nested(64) + "}",
+        R"({"name": "Deep", "properties": [{"name": "A", "type": "Bool", "value": )" + nested(100000) + "}]}",
+    };
+    for (const std::string& content : tooDeep)
+    {
+        root.Write(ObjectFile(UUID_A), content);
+        try
+        {
+            LoadScene(LEVEL, scene);
+            ADD_FAILURE() << "nesting past 64 levels was accepted";
+        }
+        catch (const std::runtime_error& anError)
+        {
+            EXPECT_EQ(std::string(anError.what()), (root.Path() / ObjectFile(UUID_A)).string() + ": JSON nested deeper than 64 levels");
+        }
+    }
 }

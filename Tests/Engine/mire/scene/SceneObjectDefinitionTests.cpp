@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <stdexcept>
+
 using namespace Vela;
 using nlohmann::json;
 using VelaTest::GameRoot;
@@ -224,12 +226,39 @@ TEST(ObjectDefinitions, MalformedFilesRaiseTheLibrarysErrorAfterNamingTheFile)
 
     GameRoot root;
     SceneObjectDefinition missing;
-    testing::internal::CaptureStdout();
-    JsonErrorOf([&] { LoadObjectDefinition(missing, "nowhere/Ghost.kvo"); }, 101);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_NE(output.find("Ghost.kvo"), std::string::npos) << output;
+    try
+    {
+        LoadObjectDefinition(missing, "nowhere/Ghost.kvo");
+        ADD_FAILURE() << "a missing definition file was read";
+    }
+    catch (const std::runtime_error& anError)
+    {
+        EXPECT_EQ(std::string(anError.what()), "Object definition file " + (root.Path() / "nowhere/Ghost.kvo").string() + " not found");
+    }
     EXPECT_EQ(missing.name, Id("Ghost"));
 
     SceneObjectDefinitionManager manager;
     EXPECT_THROW(manager.DiscoverFiles((root.Path() / "absent").string()), std::filesystem::filesystem_error);
+}
+
+TEST(ObjectDefinitions, DeepNestingIsRefusedBeforeAnyValueIsRead)
+{
+    // The library parses any depth; reading and copying values recurse once per level.
+    GameRoot root;
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    root.Write("Deep.kvo", R"({"parent-object-definition": "", "properties": [{"name": "A", "is-dynamic": true, "is-per-instance": true, "type": "Int", "value": )" +
+                               deep + "}]}");
+    SceneObjectDefinitionManager manager;
+    testing::internal::CaptureStdout();
+    try
+    {
+        manager.DiscoverFiles(root.Path().string());
+        ADD_FAILURE() << "deep nesting was accepted";
+    }
+    catch (const std::runtime_error& anError)
+    {
+        EXPECT_EQ(std::string(anError.what()), (root.Path() / "Deep.kvo").string() + ": JSON nested deeper than 64 levels");
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(manager.GetCount(), 0u);
 }
