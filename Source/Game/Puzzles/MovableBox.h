@@ -16,6 +16,7 @@
 #include <memory>
 
 class FlipbookEffects;
+class Player;
 struct GameContext;
 
 enum class BoxClip : uint32_t
@@ -78,6 +79,8 @@ private:
     void SwitchClip(BoxClip aTarget);
     void RestartSound(const char* aName);
     void UpdateGrab(const UpdateContext& aContext);
+    // The player's hurt box is within the grab reach of the box.
+    bool IsWithinReach(Player& aPlayer) const;
     void ProbeHorizontally();
     void ProbeVertically(float aDeltaTime);
     void UpdateClipsAfterMove(float aDeltaTime);
