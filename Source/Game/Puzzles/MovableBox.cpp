@@ -365,7 +365,7 @@ void MovableBox::OnCollision(Vela::Vector2<float>, float, Collider* aSelf, Colli
         Player* player = myContext ? myContext->player : nullptr;
         if (player && player->IsCarryingOrb() && myBoxType == LIGHT)
         {
-            // For good: nothing turns a heavy box light again.
+            // Until the level is built again: nothing else turns a heavy box light.
             myBoxType = HEAVY;
             myCollider.type = ColliderType::HeavyBox;
         }

@@ -238,6 +238,12 @@ TEST_F(ReplayTest, ALevelChosenAgainOnLevelSelectIsBuiltAsAuthoredWhateverTheLas
     EXPECT_FALSE(TheGame().GetFloors().front().IsBroken());
     EXPECT_TRUE(TheGame().GetMovableBoxes().front().IsGrounded());
     EXPECT_GT(TheGame().GetMovableBoxes().front().GetPosition().y, 300.0f) << "carried by the floor";
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
+    const std::filesystem::path folder = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots/puzzles";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(WritePng(folder / "replayed_level.png", pixels, width, height));
 }
 
 TEST_F(ReplayTest, EveryLevelStartRevealsInWhiteAtTheFirstSpeedWhileThePlayerWaits)
