@@ -27,16 +27,7 @@ Vela::Vector2<float> CameraController::GetRenderSize() const
 
 void CameraController::Init()
 {
-    myOffset = { 0.0f, 250.0f, -1000.0f };
-    myHeightScale = 250.0f;
-    myReferenceFov = 37.0f;
-    myLookAhead = 190.0f;
-    myHeld = false;
-    myFovTarget = myCurrentFov = myDefaultFov = 90.0f;
-    mySecondarySmoothing = myDefaultSecondarySmoothing = 0.03f;
-    myNearPlane = 0.5f;
-    myFarPlane = 4000.0f;
-    myFollowSmoothing = myDefaultFollowSmoothing = 0.03f;
+    ResetTuning();
 
     const Vela::Vector2<float> renderSize = GetRenderSize();
     myPerspectiveCamera->SetPerspectiveProjection(myCurrentFov, renderSize, myNearPlane, myFarPlane);
@@ -48,6 +39,26 @@ void CameraController::Init()
     myOrthographicCamera->SetOrthographicProjection(0.0f, renderSize.x, 0.0f, renderSize.y, -1.0f, 1.0f);
     myOrthographicCamera->SetTransform(Vela::Matrix4x4<float>());
     myTarget = nullptr;
+}
+
+void CameraController::ResetForLevel()
+{
+    ResetTuning();
+    myPerspectiveCamera->SetPerspectiveProjection(myCurrentFov, GetRenderSize(), myNearPlane, myFarPlane);
+}
+
+void CameraController::ResetTuning()
+{
+    myOffset = { 0.0f, 250.0f, -1000.0f };
+    myHeightScale = 250.0f;
+    myReferenceFov = 37.0f;
+    myLookAhead = 190.0f;
+    myHeld = false;
+    myFovTarget = myCurrentFov = myDefaultFov = 90.0f;
+    mySecondarySmoothing = myDefaultSecondarySmoothing = 0.03f;
+    myNearPlane = 0.5f;
+    myFarPlane = 4000.0f;
+    myFollowSmoothing = myDefaultFollowSmoothing = 0.03f;
 }
 
 void CameraController::Update()

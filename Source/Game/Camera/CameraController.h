@@ -19,6 +19,9 @@ public:
     CameraController& operator=(const CameraController&) = delete;
 
     void Init();
+    // Back to Init's tuning, field of view and hold for a new level; the cameras and the follow
+    // target are left to the caller.
+    void ResetForLevel();
     // Once per frame: eases the camera toward the follow target and the field of view toward its target.
     void Update();
 
@@ -63,6 +66,7 @@ public:
 
 private:
     Vela::Vector2<float> GetRenderSize() const;
+    void ResetTuning();
 
     std::unique_ptr<Vela::Camera> myPerspectiveCamera;
     std::unique_ptr<Vela::Camera> myOrthographicCamera;

@@ -43,9 +43,10 @@ void Enemy::Render()
     }
 }
 
-void Enemy::InitEnemyBox(Collider& aCollider)
+void Enemy::InitEnemyBox(const Collider& aCollider)
 {
-    myEnemyBox = &aCollider;
+    myEnemyBox = std::make_unique<Collider>(aCollider);
+    myEnemyBox->observers.clear();
     myEnemyBox->halfWidth = 0.0f;
     myEnemyBox->halfHeight = 0.0f;
     if (const std::shared_ptr<Vela::Model> model = myModelInstance.GetModel(); model && !model->GetMeshes().empty())
@@ -60,6 +61,16 @@ void Enemy::InitEnemyBox(Collider& aCollider)
     myEnemyBox->y = myEnemyBox->halfHeight + translation.y + BOX_LIFT;
     myEnemyBox->name = "EnemyBox"_sid;
     myEnemyBox->type = ColliderType::EnemyGround;
+}
+
+void Enemy::TakeClips(const std::vector<Vela::AnimationPlayer>& someTemplateClips)
+{
+    someOwnClips = someTemplateClips;
+    someClips.clear();
+    for (Vela::AnimationPlayer& clip : someOwnClips)
+    {
+        someClips.push_back(&clip);
+    }
 }
 
 void Enemy::PlaceColliderBox()

@@ -1,19 +1,17 @@
 #pragma once
-// What both enemy kinds share: a body box taken from the level's enemy template, a skinned model
-// driven by the template's clips, sounds that fade and pan with the distance to the player, and the
-// catch that ends in a black fade.
+// What both enemy kinds share: a body box copied from the level's enemy template, a skinned model
+// driven by its own copies of the template's clips, sounds that fade and pan with the distance to the
+// player, and the catch that ends in a black fade.
 #include "Player/GameObject.h"
 #include "Sound/SoundManager.h"
 
+#include "mire/animation/AnimationPlayer.h"
 #include "mire/model/AnimatedModelInstance.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-namespace Vela
-{
-    class AnimationPlayer;
-}
 class Player;
 class StateStack;
 struct GameContext;
@@ -39,8 +37,11 @@ public:
     void Update(const UpdateContext& aContext) override;
     void Render() override;
 
-    // The template's collider becomes the body box (not owned): sized from the model, lifted off the ground.
-    void InitEnemyBox(Collider& aCollider);
+    // A copy of the template's collider becomes the body box: sized from the model, lifted off the ground.
+    // Its address survives moves of the enemy.
+    void InitEnemyBox(const Collider& aCollider);
+    // Copies of the template's clips, in its order, become the enemy's clips.
+    void TakeClips(const std::vector<Vela::AnimationPlayer>& someTemplateClips);
     // The object transform, the body box and the drawn model follow the position.
     void PlaceColliderBox();
     // 1 at the same point, falling linearly to 0 at the hearing range (x and y only).
@@ -50,7 +51,7 @@ public:
 
     bool IsGrounded() const { return myGrounded; }
     void SetGrounded(bool aGrounded) { myGrounded = aGrounded; }
-    Collider* GetEnemyBox() const { return myEnemyBox; }
+    Collider* GetEnemyBox() const { return myEnemyBox.get(); }
     void SetSightOccluders(int32_t anIndex) { mySightOccluders = anIndex; }
     Vela::AnimatedModelInstance& GetAnimatedModel() { return myAnimatedModel; }
     std::vector<Vela::AnimationPlayer*>& GetClips() { return someClips; }
@@ -83,12 +84,13 @@ protected:
     int32_t mySightOccluders = -1;
     float myDetectionDelayTimer = 0.0f;
     int32_t myState = 0;
-    Collider* myEnemyBox = nullptr;
+    std::unique_ptr<Collider> myEnemyBox;
     float myRoamingDistance = 0.0f;
     float myStateTimer = 0.0f;
     GameContext* myContext = nullptr;
     Vela::AnimatedModelInstance myAnimatedModel;
-    std::vector<Vela::AnimationPlayer*> someClips; // the template's, in its order
+    std::vector<Vela::AnimationPlayer> someOwnClips;
+    std::vector<Vela::AnimationPlayer*> someClips; // into someOwnClips, or set by tests
     Player* myPlayer = nullptr;
     StateStack* myStateStack = nullptr;
     float myHearingRange = HEARING_RANGE;

@@ -281,6 +281,8 @@ void Glomp::BackAtSpawn()
     myWalked = 0.0f;
     myStateTimer = 0.0f;
     myState = PAUSE;
+    // It pauses silently; the walk loop starts again with its next patrol.
+    SoundManager::GetInstance().StopSound(myWalkSound, true);
     // A Glomp back at its spawn watches nobody: the player may hide again.
     if (myPlayer)
     {

@@ -57,38 +57,35 @@ void LevelLoader::BuildMovableBox(const PropertyList& someProperties, const Vela
     static const auto CLIPS = Intern(BOX_CLIPS);
     static const Vela::StringId BOX_TYPE = Id("BoxType");
 
-    MovableBox box(myContext);
-    ModelInstanceRecord scratch;
-    BuildAnimatedModel(someProperties, scratch, anObject);
-    BuildStaticModel(someProperties, scratch, anObject);
-    box.GetAnimatedModel() = scratch.animatedModel;
-    box.GetShader().Init(MovableBox::VERTEX_SHADER, MovableBox::PIXEL_SHADER);
+    BoxRecord box;
+    BuildAnimatedModel(someProperties, box, anObject);
+    BuildStaticModel(someProperties, box, anObject);
+    box.shader.Init(MovableBox::VERTEX_SHADER, MovableBox::PIXEL_SHADER);
 
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
         if (GetBoxCollider(entry))
         {
-            Collider& collider = box.GetCollider();
-            collider = MakeBoxCollider(entry, scratch.model, anObject);
-            collider.type = ColliderType::Box;
-            collider.blocksSight = true;
+            box.collider = MakeBoxCollider(entry, box.model, anObject);
+            box.collider.type = ColliderType::Box;
+            box.collider.blocksSight = true;
         }
         if (const int32_t* boxType = GetNamed<int32_t>(entry, BOX_TYPE))
         {
             // Only 1 is a light box; every other value makes it heavy.
             const bool light = *boxType == MovableBox::LIGHT;
-            box.SetBoxType(light ? MovableBox::LIGHT : MovableBox::HEAVY);
-            box.GetCollider().type = light ? ColliderType::Box : ColliderType::HeavyBox;
+            box.boxType = light ? MovableBox::LIGHT : MovableBox::HEAVY;
+            box.collider.type = light ? ColliderType::Box : ColliderType::HeavyBox;
         }
         for (size_t index = 0; index < CLIPS.size(); ++index)
         {
             if (const Vela::AnimationClipValue* clip = GetClip(entry, CLIPS[index].name))
             {
-                box.GetClips()[index] = LoadClip(*clip, scratch, CLIPS[index].loops);
+                box.clips[index] = LoadClip(*clip, box, CLIPS[index].loops);
             }
         }
     }
-    aLevelData.movableBoxes.push_back(std::move(box));
+    aLevelData.boxes.push_back(std::move(box));
 }
 
 void LevelLoader::BuildEnemy(const PropertyList& someProperties, const Vela::SceneObject& anObject, bool aFlying, LevelData& aLevelData)

@@ -15,12 +15,14 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
-// The plain records and ready-made objects that one level's scene becomes. The level builder is
-// their only writer; once a level is published its lists are never appended to again, because the
-// game, the collision manager and the player keep pointers into them.
+// The records that one level's scene becomes: the level as authored. The level builder is their only
+// writer; play never changes them, because every build of the level makes its live objects from them.
+// Once a level is published its lists are never appended to again, because the game, the collision
+// manager and the player keep pointers into them.
 
 // The common head of every record that carries a model.
 struct ModelInstanceRecord
@@ -76,17 +78,25 @@ struct RotatingStairRecord : ModelInstanceRecord
     Vela::Vector3<float> position{ 0.0f, 0.0f, 0.0f };
 };
 
-// A breakable or scripted-event floor. `model` holds the intact floor. The collider lives on the heap
-// so that the collision manager's pointer to it stays valid while the record moves; it is null when
-// the object had no collider property. Move-only.
+// A breakable or scripted-event floor. `model` holds the intact floor. The collider is the authored
+// one (null when the object had no collider property); each build gives the live floor its own copy.
+// Move-only.
 struct FloorRecord : ModelInstanceRecord
 {
     std::unique_ptr<Collider> collider;
     Vela::ModelInstance brokenModel;
 };
 
-// A Glomp ("glomp") or an Eyecorn ("eyecorn") as the scene placed it. Move-only: the live enemies
-// keep pointers to its clip players, which a move keeps valid and a copy would leave behind.
+// A movable box as the scene placed it: the animated model's translation is its authored position.
+struct BoxRecord : ModelInstanceRecord
+{
+    Collider collider; // Box or HeavyBox after boxType
+    int32_t boxType = MovableBox::LIGHT;
+    std::array<Vela::AnimationPlayer, BOX_CLIP_COUNT> clips{};
+};
+
+// A Glomp ("glomp") or an Eyecorn ("eyecorn") as the scene placed it; the live enemies copy its
+// clips and its collider at each build. Move-only.
 struct EnemyTemplate : ModelInstanceRecord
 {
     EnemyTemplate() = default;
@@ -123,7 +133,7 @@ struct LevelData
     std::vector<StaticMeshRecord> grassMeshes;
     std::vector<RotatingStairRecord> stairs;
     std::vector<EnemyTemplate> enemyTemplates;
-    std::vector<MovableBox> movableBoxes; // the live boxes: updated and drawn in place
+    std::vector<BoxRecord> boxes;
     std::vector<CameraCollider> cameraColliders;
     std::vector<Orb> orbs;
     std::vector<Socket> sockets;

@@ -23,9 +23,13 @@ void SpawnFloorDust(FlipbookEffects& someEffects, float anX, float aY)
 BreakableFloor::BreakableFloor(FloorRecord* aRecord)
     : myRecord(aRecord),
       myBrokenModel(aRecord ? &aRecord->brokenModel : nullptr),
-      myCollider(aRecord ? aRecord->collider.get() : nullptr),
       myShownModel(aRecord ? &aRecord->model : nullptr)
 {
+    if (aRecord && aRecord->collider)
+    {
+        myCollider = std::make_unique<Collider>(*aRecord->collider);
+        myCollider->observers.clear();
+    }
 }
 
 BreakableFloor::~BreakableFloor()
@@ -51,7 +55,7 @@ BreakableFloor& BreakableFloor::operator=(BreakableFloor&& anOther) noexcept
     anOther.Unregister();
     myRecord = std::exchange(anOther.myRecord, nullptr);
     myBrokenModel = std::exchange(anOther.myBrokenModel, nullptr);
-    myCollider = std::exchange(anOther.myCollider, nullptr);
+    myCollider = std::move(anOther.myCollider);
     myShownModel = std::exchange(anOther.myShownModel, nullptr);
     if (wasRegistered)
     {

@@ -1,7 +1,10 @@
 #pragma once
-// Watches one floor record's collider: a heavy box breaks the floor, and a scripted-event floor also
-// breaks under the player. Made by the game's level build, one per floor record.
+// One live floor, made by the game's level build from a floor record: it watches its own copy of the
+// record's collider, so a heavy box breaking it (or the player a scripted-event floor) leaves the
+// record whole for the next build.
 #include "World/Collider.h"
+
+#include <memory>
 
 namespace Vela
 {
@@ -25,10 +28,11 @@ public:
 
     void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
 
-    // Registers this floor on its record's collider (once); nothing for a record without one.
+    // Registers this floor on its collider (once); nothing for a record without one.
     void Register();
 
-    Collider* GetCollider() const { return myCollider; }
+    // The live collider (null for a record without one); its address survives moves of the floor.
+    Collider* GetCollider() const { return myCollider.get(); }
     // The intact model until the floor breaks, then the broken one.
     Vela::ModelInstance* GetShownModel() const { return myShownModel; }
     bool IsBroken() const;
@@ -38,6 +42,6 @@ private:
 
     FloorRecord* myRecord = nullptr;
     Vela::ModelInstance* myBrokenModel = nullptr;
-    Collider* myCollider = nullptr;
+    std::unique_ptr<Collider> myCollider;
     Vela::ModelInstance* myShownModel = nullptr;
 };

@@ -160,7 +160,7 @@ void EndTrigger::Update(const UpdateContext& aContext)
     }
     if (myWalkingOut)
     {
-        WalkOut(aContext);
+        WalkOut();
     }
 }
 
@@ -228,7 +228,7 @@ void EndTrigger::WalkToCentre(const UpdateContext& aContext)
     }
 }
 
-void EndTrigger::WalkOut(const UpdateContext& aContext)
+void EndTrigger::WalkOut()
 {
     if (myPlayer && myPlayerTransform)
     {
@@ -236,7 +236,7 @@ void EndTrigger::WalkOut(const UpdateContext& aContext)
         position.z = myPlayerTransform->GetTranslation().z + WALK_OUT_STEP;
         myPlayer->SetPosition(position);
         myPlayerTransform->SetTranslation(position);
-        myPlayer->Update(aContext);
+        // The player itself is updated by the game under the cover fade, once per frame.
     }
     myCountdown -= myDeltaTime;
     if (myCountdown < 0.0f)

@@ -57,7 +57,7 @@ public:
 private:
     void UpdateStair();
     void WalkToCentre(const UpdateContext& aContext);
-    void WalkOut(const UpdateContext& aContext);
+    void WalkOut();
     void StartNextScene();
     void TryStartLevel();
     void StartEnding();

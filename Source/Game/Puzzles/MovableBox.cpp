@@ -14,6 +14,7 @@
 #include "mire/stringRegistry/StringRegistry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -25,6 +26,10 @@ namespace
     constexpr float PUSH_PROBE_LIFT = 10.0f;
     constexpr float FOOT_HALF_HEIGHT = 1.0f;
     constexpr float LAND_SOUND_INTERVAL = 0.5f;
+    // A held box farther than this from the player's hurt box (edge to edge) is let go. The player grabs
+    // from up to a run step away and moves a pull step before the box follows: at frames up to 1/10 s
+    // that is 35 + 20 units.
+    constexpr float GRAB_REACH = 60.0f;
 
     using ClipState = Vela::AnimationPlayer::State;
 }
@@ -174,12 +179,12 @@ void MovableBox::Update(const UpdateContext& aContext)
 void MovableBox::UpdateGrab(const UpdateContext& aContext)
 {
     Player* player = myContext ? myContext->player : nullptr;
-    if (!myAttached || !myGrounded || !player)
+    if (!myAttached || !player)
     {
         return;
     }
     const bool holding = aContext.inputMapper && aContext.inputMapper->IsDown(InputAction::Click);
-    if (holding && player->IsGrounded() && !player->IsCrouching())
+    if (myGrounded && IsWithinReach(*player) && holding && player->IsGrounded() && !player->IsCrouching())
     {
         myPushDelta = player->GetHorizontalStep();
         player->SetGrabbedBoxPosition({ myPosition.x, myPosition.y });
@@ -208,13 +213,16 @@ void MovableBox::UpdateGrab(const UpdateContext& aContext)
         }
         return;
     }
+    // Let go: also when the box left the ground or the player, so it never pulls the player along
+    // from afar and the player walks at its own speed again.
     myAttached = false;
     player->SetGrabbing(false);
-    if (myCurrentClip == BoxClip::EnterHeavy || myCurrentClip == BoxClip::Landing)
+    player->SetPushState(0);
+    if (!myGrounded || myCurrentClip == BoxClip::EnterHeavy || myCurrentClip == BoxClip::Landing)
     {
         return;
     }
-    if (myBoxType == HEAVY)
+    if (myBoxType == HEAVY && myCurrentClip != BoxClip::HeavyIdle)
     {
         SwitchClip(BoxClip::HeavyIdle);
         RestartSound("Snail_IdleShell");
@@ -224,6 +232,14 @@ void MovableBox::UpdateGrab(const UpdateContext& aContext)
         SwitchClip(BoxClip::Idle);
         RestartSound("Snail_Idle");
     }
+}
+
+bool MovableBox::IsWithinReach(Player& aPlayer) const
+{
+    const Collider& hurtBox = aPlayer.GetHurtBox();
+    const float gapX = std::fabs(hurtBox.x - myCollider.x) - hurtBox.halfWidth - myCollider.halfWidth;
+    const float gapY = std::fabs(hurtBox.y - myCollider.y) - hurtBox.halfHeight - myCollider.halfHeight;
+    return gapX <= GRAB_REACH && gapY <= GRAB_REACH;
 }
 
 void MovableBox::ProbeHorizontally()
@@ -250,8 +266,12 @@ void MovableBox::ProbeVertically(float aDeltaTime)
     Collider foot = myCollider;
     foot.halfHeight = FOOT_HALF_HEIGHT;
     foot.y = myCollider.y - (myCollider.halfHeight - 0.5f) + step;
-    if (myContext && myContext->collisionManager && myContext->collisionManager->IsOverlappingAny(foot))
+    float top = 0.0f;
+    if (myContext && myContext->collisionManager && myContext->collisionManager->IsOverlappingAny(foot, &top))
     {
+        // Down onto what it hit, not refused whole: one drop lands once and rests on the top. Never
+        // lifted: a top above the box's bottom is something it already stands in.
+        myPosition.y = std::min(myPosition.y, std::max(top, myPosition.y + step));
         myVerticalSpeed = 0.0f;
         myGrounded = true;
         return;
@@ -345,7 +365,7 @@ void MovableBox::OnCollision(Vela::Vector2<float>, float, Collider* aSelf, Colli
         Player* player = myContext ? myContext->player : nullptr;
         if (player && player->IsCarryingOrb() && myBoxType == LIGHT)
         {
-            // For good: nothing turns a heavy box light again.
+            // Until the level is built again: nothing else turns a heavy box light.
             myBoxType = HEAVY;
             myCollider.type = ColliderType::HeavyBox;
         }

@@ -1,7 +1,8 @@
 #pragma once
 // A snail-shell box the player grabs and pushes or pulls along the ground. It falls under gravity and
-// lands; a light box (type 1) touched by a player carrying the orb becomes heavy (type 2) for good,
-// and a heavy box breaks the breakable floors it rests on. Lives in the level's records.
+// lands; a light box (type 1) touched by a player carrying the orb becomes heavy (type 2) until the
+// level is built again, and a heavy box breaks the breakable floors it rests on. The game builds one
+// from each of the level's box records at every level build.
 #include "Player/GameObject.h"
 #include "Sound/SoundManager.h"
 #include "World/Collider.h"
@@ -16,6 +17,7 @@
 #include <memory>
 
 class FlipbookEffects;
+class Player;
 struct GameContext;
 
 enum class BoxClip : uint32_t
@@ -78,6 +80,8 @@ private:
     void SwitchClip(BoxClip aTarget);
     void RestartSound(const char* aName);
     void UpdateGrab(const UpdateContext& aContext);
+    // The player's hurt box is within the grab reach of the box.
+    bool IsWithinReach(Player& aPlayer) const;
     void ProbeHorizontally();
     void ProbeVertically(float aDeltaTime);
     void UpdateClipsAfterMove(float aDeltaTime);

@@ -33,13 +33,13 @@ void GameState::Update(const UpdateContext& aContext)
     myPlayer.SetGrounded(collision.IsOverlappingAny(myPlayer.GetGroundCollider()));
     myPlayer.SetHurtBoxBlocked(collision.IsOverlappingAny(myPlayer.GetHurtBox()));
 
-    if (LevelData* level = myContext->levelLoader->GetCurrentLevel())
+    if (std::vector<MovableBox>* boxes = myContext->movableBoxes)
     {
-        for (MovableBox& box : level->movableBoxes)
+        for (MovableBox& box : *boxes)
         {
             box.Update(aContext);
         }
-        for (MovableBox& box : level->movableBoxes)
+        for (MovableBox& box : *boxes)
         {
             box.SetGravityFactor(myBoxGravityFactor);
         }

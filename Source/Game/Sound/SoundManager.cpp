@@ -166,6 +166,12 @@ SoundHandle SoundManager::StartInSlot(SoundAsset& anAsset, SoundSlot& aSlot, boo
     return SoundHandle(&aSlot);
 }
 
+uint32_t SoundManager::CountStarts(const char* aName)
+{
+    const SoundAsset* asset = FindAsset(aName);
+    return asset ? asset->starts : 0;
+}
+
 SoundHandle SoundManager::PlayLoopingInternal(const char* aName, bool anIsMusic)
 {
     SoundAsset* asset = FindAsset(aName);
@@ -174,6 +180,7 @@ SoundHandle SoundManager::PlayLoopingInternal(const char* aName, bool anIsMusic)
         printf("Asset not found: %s\n", aName ? aName : "");
         return {};
     }
+    ++asset->starts;
     SoundSlot* slot = FindFreeSlot(myLoopingPool.data(), myLoopingPool.size());
     if (!slot)
     {
@@ -193,6 +200,7 @@ SoundHandle SoundManager::PlayOneShot(const char* aName)
         printf("Asset not found: %s\n", aName ? aName : "");
         return {};
     }
+    ++asset->starts;
     SoundSlot* slot = FindFreeSlot(myOneShotPool.data(), myOneShotPool.size());
     if (!slot)
     {

@@ -15,6 +15,7 @@ struct SoundAsset
     Vela::Sound sound;
     const char* path = nullptr; // interned
     bool loop = false;
+    uint32_t starts = 0; // how often it was asked to start (also when its pool was full), for traces and tests
 };
 
 struct SoundSlot
@@ -85,6 +86,8 @@ public:
     void StopAllLooping(bool anImmediate);
     void StopAllOneShots(bool anImmediate);
     int32_t CountActiveSounds() const;
+    // How often the named sound was asked to start since the program began; 0 for an unknown name.
+    uint32_t CountStarts(const char* aName);
     // Once per frame: volumes, finished one-shots and the intro-to-loop chain.
     void Update();
 

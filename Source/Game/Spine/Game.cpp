@@ -33,6 +33,8 @@ namespace
     constexpr float PLAYER_START_CAMERA_DISTANCE = 1000.0f;
     constexpr float RESPAWN_CAMERA_DISTANCE = 800.0f;
     constexpr float RESPAWN_FADE_SPEED = 1.5f;
+    // Every level starts with a white reveal at the fade's first speed, whatever the last fade used.
+    constexpr float LEVEL_START_FADE_SPEED = 2.0f;
 
     void CopyRenderSize()
     {
@@ -208,14 +210,19 @@ void Game::ClearAndLoad()
 
     ClearLiveObjects();
     LevelData* level = myLevelLoader.GetCurrentLevel();
+    Player& player = *myContext.player;
+    // The player's hurt box outlives the objects that observed it in the last build.
+    player.GetHurtBox().observers.clear();
     if (level)
     {
-        ForgetObserversOfReusedColliders(*level);
+        BuildMovableBoxes(*level);
+        BuildFloors(*level);
     }
     myCollisionManager.Clear();
-    myCollisionManager.Rebuild();
+    myCollisionManager.Rebuild(LevelDynamics());
 
-    Player& player = *myContext.player;
+    // The last level's rooms, zones and exit leave nothing behind.
+    myCameraController.ResetForLevel();
     myCameraController.SetTarget(&player.GetModelTransform());
     const Vela::Vector3<float> position = player.GetPosition();
     myCameraController.SetPosition({ position.x, position.y, position.z - PLAYER_START_CAMERA_DISTANCE });
@@ -226,15 +233,14 @@ void Game::ClearAndLoad()
         BuildOrbs(*level);
         BuildEndTriggers(*level);
         BuildSockets(*level);
-        InitMovableBoxes(*level);
-        BuildFloors(*level);
         BuildEnemies(*level);
     }
     RunRevealFade();
 
-    player.SetLocked(true);
     Vela::RotationFromEulerDegrees(player.GetModelTransform(), { 0.0f, 90.0f, 0.0f });
     player.Init();
+    // After Init, which unlocks: the player waits for the reveal to finish.
+    player.SetLocked(true);
 
     myIsLoaded = true;
     printf("ClearAndLoad done - active audio: %d\n", sound.CountActiveSounds());
@@ -250,27 +256,25 @@ void Game::ClearLiveObjects()
     someEndTriggers.clear();
     someMovableBoxes.clear();
     someFloors.clear();
+    someStairs.clear();
+    myContext.movableBoxes = &someMovableBoxes;
 }
 
-void Game::ForgetObserversOfReusedColliders(LevelData& aLevel)
+std::vector<Collider*> Game::LevelDynamics()
 {
-    // These colliders outlive the objects that observed them in an earlier build of the level.
-    for (FloorRecord& floor : aLevel.floors)
+    std::vector<Collider*> colliders;
+    for (MovableBox& box : someMovableBoxes)
     {
-        if (floor.collider)
+        colliders.push_back(&box.GetCollider());
+    }
+    for (BreakableFloor& floor : someFloors)
+    {
+        if (floor.GetCollider())
         {
-            floor.collider->observers.clear();
+            colliders.push_back(floor.GetCollider());
         }
     }
-    for (EnemyTemplate& enemy : aLevel.enemyTemplates)
-    {
-        enemy.collider.observers.clear();
-    }
-    for (MovableBox& box : aLevel.movableBoxes)
-    {
-        box.GetCollider().observers.clear();
-    }
-    myContext.player->GetHurtBox().observers.clear();
+    return colliders;
 }
 
 void Game::BuildCameraZones(LevelData& aLevel)
@@ -312,8 +316,10 @@ void Game::BuildOrbs(LevelData& aLevel)
 
 void Game::BuildEndTriggers(LevelData& aLevel)
 {
+    // The stairs are copied so that the exit turns this build's stair, not the level's record.
+    someStairs.assign(aLevel.stairs.begin(), aLevel.stairs.end());
     RotatingStairRecord* stair = nullptr;
-    for (RotatingStairRecord& record : aLevel.stairs)
+    for (RotatingStairRecord& record : someStairs)
     {
         if (record.name == "Stair"_sid && record.effect)
         {
@@ -360,10 +366,19 @@ void Game::BuildSockets(LevelData& aLevel)
     }
 }
 
-void Game::InitMovableBoxes(LevelData& aLevel)
+void Game::BuildMovableBoxes(const LevelData& aLevel)
 {
-    for (MovableBox& box : aLevel.movableBoxes)
+    // Reserved: the collision manager keeps pointers to the box colliders.
+    someMovableBoxes.reserve(aLevel.boxes.size());
+    for (const BoxRecord& record : aLevel.boxes)
     {
+        MovableBox& box = someMovableBoxes.emplace_back(&myContext);
+        box.GetAnimatedModel() = record.animatedModel; // its translation is the authored position
+        box.GetShader() = record.shader;
+        box.GetClips() = record.clips;
+        box.GetCollider() = record.collider;
+        box.GetCollider().observers.clear();
+        box.SetBoxType(record.boxType);
         box.Init();
         if (box.GetBoxType() == MovableBox::LIGHT)
         {
@@ -383,7 +398,7 @@ void Game::BuildFloors(LevelData& aLevel)
     {
         someFloors.emplace_back(&record);
     }
-    // The floor colliders joined the collision manager in its rebuild; only the observers are added.
+    // The floors' own colliders join the collision manager in its rebuild; here only the observers.
     for (BreakableFloor& floor : someFloors)
     {
         floor.Register();
@@ -451,6 +466,8 @@ void Game::RunRevealFade()
     myStateStack.Push(StateId::Transition);
     TransitionState& fade = static_cast<TransitionState&>(*myStateStack.GetState(StateId::Transition));
     fade.SetReveal();
+    fade.SetColor(1.0f, 1.0f, 1.0f);
+    fade.mySpeed = LEVEL_START_FADE_SPEED;
     fade.StartFade();
 }
 
@@ -462,8 +479,5 @@ void Game::SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate)
     {
         glomp->SetSpawnPosition(anEnemy.GetPosition());
     }
-    for (Vela::AnimationPlayer& clip : aTemplate.clips)
-    {
-        anEnemy.GetClips().push_back(&clip);
-    }
+    anEnemy.TakeClips(aTemplate.clips);
 }

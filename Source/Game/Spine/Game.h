@@ -7,6 +7,7 @@
 #include "Enemies/Eyecorn.h"
 #include "Enemies/Glomp.h"
 #include "Input/InputMapper.h"
+#include "Levels/LevelData.h"
 #include "Levels/LevelLoader.h"
 #include "Puzzles/BreakableFloor.h"
 #include "Puzzles/EndTrigger.h"
@@ -41,8 +42,9 @@ public:
     void Init();
     void Update(float aDeltaTime);
     void Render();
-    // Replaces the live objects with those of the level the loader made current. Runs under the
-    // loader's lock: nothing here may take it again.
+    // Replaces the live objects with new ones built from the records of the level the loader made
+    // current, so nothing of an earlier play of the level survives. Runs under the loader's lock:
+    // nothing here may take it again.
     void ClearAndLoad();
     // Copies the template's models and clips into the enemy (either kind).
     void SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate);
@@ -63,6 +65,9 @@ public:
     std::vector<Socket>& GetSockets() { return someSockets; }
     std::vector<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
     std::vector<BreakableFloor>& GetFloors() { return someFloors; }
+    std::vector<MovableBox>& GetMovableBoxes() { return someMovableBoxes; }
+    // The level's rotating stairs as this build shows them (the exit turns its stair).
+    std::vector<RotatingStairRecord>& GetStairs() { return someStairs; }
 
 private:
     // The steps of ClearAndLoad, in their order.
@@ -71,10 +76,11 @@ private:
     void BuildOrbs(LevelData& aLevel);
     void BuildEndTriggers(LevelData& aLevel);
     void BuildSockets(LevelData& aLevel);
-    void InitMovableBoxes(LevelData& aLevel);
+    void BuildMovableBoxes(const LevelData& aLevel);
     void BuildFloors(LevelData& aLevel);
     void BuildEnemies(LevelData& aLevel);
-    void ForgetObserversOfReusedColliders(LevelData& aLevel);
+    // The live colliders that the collision manager's rebuild takes as the level's dynamics.
+    std::vector<Collider*> LevelDynamics();
     void RunRevealFade();
     void RespawnUnderFade();
     // The world pass's pieces.
@@ -92,10 +98,11 @@ private:
     UpdateContext myUpdateContext;
     std::vector<Glomp> someGlomps;
     std::vector<Eyecorn> someEyecorns;
-    std::vector<MovableBox> someMovableBoxes; // stays empty: the live boxes are the level's own
+    std::vector<MovableBox> someMovableBoxes;
     std::vector<CameraCollider> someCameraColliders;
     std::vector<Orb> someOrbs;
     std::vector<Socket> someSockets;
     std::vector<EndTrigger> someEndTriggers;
     std::vector<BreakableFloor> someFloors;
+    std::vector<RotatingStairRecord> someStairs;
 };

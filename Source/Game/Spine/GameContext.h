@@ -1,9 +1,12 @@
 #pragma once
 // What the game hands to its screens, menus and level objects.
+#include <vector>
+
 class CameraController;
 class CollisionManager;
 class InputMapper;
 class LevelLoader;
+class MovableBox;
 class Player;
 
 // The game's services, one instance inside the Game.
@@ -14,6 +17,8 @@ struct GameContext
     CameraController* cameraController = nullptr;
     // Set by the game screen's constructor, which owns the player; so it is set before the game starts.
     Player* player = nullptr;
+    // The live boxes of the current level, made by each level build; the game screen updates them.
+    std::vector<MovableBox>* movableBoxes = nullptr;
 };
 
 // What every per-frame update gets.

@@ -110,7 +110,7 @@ void Game::Render()
                 DrawRecord(modelDrawer, mesh);
             }
         }
-        for (RotatingStairRecord& stair : level->stairs)
+        for (RotatingStairRecord& stair : someStairs)
         {
             if (IsOnFrustum(stair.model, frustum))
             {
@@ -121,7 +121,7 @@ void Game::Render()
     myCollisionManager.DrawDebug();
     if (level)
     {
-        RenderVisible(level->movableBoxes, frustum);
+        RenderVisible(someMovableBoxes, frustum);
         states.Push();
         for (StaticMeshRecord& grass : level->grassMeshes)
         {

@@ -9,8 +9,10 @@
 #include "mire/core/Engine.h"
 #include "mire/graphics/GraphicsEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace
 {
@@ -132,19 +134,36 @@ void CollisionManager::DrawDebug() const
         lineDrawer->Draw(line);
 }
 
-bool CollisionManager::IsOverlappingAny(Collider& aProbe)
+bool CollisionManager::IsOverlappingAny(Collider& aProbe, float* aHighestTopOut)
 {
+    bool hit = false;
+    const auto blocks = [&](Collider& anOther) {
+        if (!TestPair(aProbe, anOther, false))
+            return false;
+        hit = true;
+        if (aHighestTopOut)
+        {
+            const float top = anOther.y + anOther.halfHeight;
+            *aHighestTopOut = std::max(*aHighestTopOut, top);
+        }
+        // Without the top asked for, the first hit answers.
+        return !aHighestTopOut;
+    };
+    if (aHighestTopOut)
+    {
+        *aHighestTopOut = -std::numeric_limits<float>::infinity();
+    }
     for (Collider& staticCollider : myStatics)
     {
-        if (staticCollider.type != ColliderType::Grass && TestPair(aProbe, staticCollider, false))
+        if (staticCollider.type != ColliderType::Grass && blocks(staticCollider))
             return true;
     }
     for (Collider* dynamic : myDynamics)
     {
-        if (dynamic->type != aProbe.type && TestPair(aProbe, *dynamic, false))
+        if (dynamic->type != aProbe.type && blocks(*dynamic))
             return true;
     }
-    return false;
+    return hit;
 }
 
 bool CollisionManager::IsOverlappingType(Collider& aProbe, ColliderType aType)
@@ -285,7 +304,7 @@ void CollisionManager::Clear()
     mySightOccluderSets.clear();
 }
 
-void CollisionManager::Rebuild()
+void CollisionManager::Rebuild(std::span<Collider* const> someLevelDynamics)
 {
     myStatics.clear();
     myDynamics.clear();
@@ -301,15 +320,8 @@ void CollisionManager::Rebuild()
         }
         myStatics.insert(myStatics.end(), level->deathBoxes.begin(), level->deathBoxes.end());
         myStatics.insert(myStatics.end(), level->checkPoints.begin(), level->checkPoints.end());
-
-        for (MovableBox& box : level->movableBoxes)
-            myDynamics.push_back(&box.GetCollider());
-        for (FloorRecord& floor : level->floors)
-        {
-            if (floor.collider)
-                myDynamics.push_back(floor.collider.get());
-        }
     }
+    myDynamics.insert(myDynamics.end(), someLevelDynamics.begin(), someLevelDynamics.end());
     if (myContext && myContext->player)
     {
         myDynamics.push_back(&myContext->player->GetHurtBox());

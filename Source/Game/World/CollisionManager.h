@@ -7,6 +7,7 @@
 #include "mire/math/Vector.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 struct GameContext;
@@ -22,8 +23,9 @@ public:
     // aForce set, or neither collider is a trigger.
     bool TestPair(Collider& aFirst, Collider& aSecond, bool aForce);
     // Movement probe: does the collider overlap anything that blocks? Grass and dynamics of the
-    // probe's own type are skipped.
-    bool IsOverlappingAny(Collider& aProbe);
+    // probe's own type are skipped. With aHighestTopOut, every collider is tested and the highest top
+    // among those that block is written there.
+    bool IsOverlappingAny(Collider& aProbe, float* aHighestTopOut = nullptr);
     // Does the collider overlap any collider of exactly this type (triggers count)?
     bool IsOverlappingType(Collider& aProbe, ColliderType aType);
     // Slab test of origin + t * delta, t in [0, 1], against the box at half its half extents.
@@ -35,8 +37,9 @@ public:
 
     // Empties the sight-occluder sets; the collider lists are left to Rebuild.
     void Clear();
-    // Statics and dynamics of the current level and the player.
-    void Rebuild();
+    // The current level's statics; as dynamics the live level objects that the game gives (its boxes and
+    // floors), then the player's.
+    void Rebuild(std::span<Collider* const> someLevelDynamics = {});
     void DrawDebug() const;
 
     void AddDynamic(Collider* aCollider) { myDynamics.push_back(aCollider); }

@@ -141,3 +141,36 @@ TEST(GlompChase, TheChaseDustRisesWhereTheGlompHasJustStepped)
     EXPECT_FLOAT_EQ(glomp.GetDust().GetInstances().back().sprite.myPosition.x, 9.375f);
     EXPECT_FLOAT_EQ(glomp.GetDust().GetInstances().back().sprite.myPosition.y, 7.0f);
 }
+
+TEST_F(GlompTest, AGlompSentBackToItsSpawnPausesWithoutItsWalkingLoop)
+{
+    Start({ Floor(), ThePlayerAt(-1800), GlompAt(0, 0.5f, 300) });
+    Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
+    SoundManager& sounds = SoundManager::GetInstance();
+    // Break 0.5 s = 32 frames, then it patrols with its walking loop.
+    Frames(42);
+    ASSERT_EQ(TheGlomp().GetState(), Glomp::PATROL);
+    ASSERT_TRUE(TheGlomp().GetWalkSound().IsActive());
+    const uint32_t walks = sounds.CountStarts("Glomp_Walk");
+
+    // Into a death box: back at its spawn, silent for the whole 32-frame break, then the next patrol
+    // starts the loop again, once.
+    Collider deathBox;
+    deathBox.type = ColliderType::DeathBox;
+    TheGlomp().OnCollision({ 0.0f, 1.0f }, 1.0f, TheGlomp().GetEnemyBox(), &deathBox);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PAUSE);
+    EXPECT_FALSE(TheGlomp().GetWalkSound().IsActive());
+    for (int frame = 0; frame < 31; ++frame)
+    {
+        Frames(1);
+        ASSERT_FALSE(TheGlomp().GetWalkSound().IsActive()) << frame;
+    }
+    Frames(1);
+    EXPECT_EQ(TheGlomp().GetState(), Glomp::PATROL);
+    EXPECT_TRUE(TheGlomp().GetWalkSound().IsActive());
+    EXPECT_EQ(sounds.CountStarts("Glomp_Walk"), walks + 1);
+
+    // The reset after a respawn does the same.
+    TheGlomp().ResetToSpawn();
+    EXPECT_FALSE(TheGlomp().GetWalkSound().IsActive());
+}

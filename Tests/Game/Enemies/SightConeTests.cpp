@@ -67,7 +67,9 @@ namespace
             uint32_t width = 0;
             uint32_t height = 0;
             const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
-            WritePng(aPng, pixels, width, height);
+            const std::filesystem::path folder = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots/enemies";
+            std::filesystem::create_directories(folder);
+            WritePng(folder / aPng, pixels, width, height);
             const Vela::Camera& camera = TheGame().GetCameraController().GetPerspectiveCamera();
             const auto at = [&](Vela::Vector3<float> aPoint) {
                 const Vela::Vector2<float> pixel = ToPixel(camera, aPoint, width, height);
@@ -128,7 +130,7 @@ TEST_F(ScannerTest, TheBeamShowsWhereTheEyecornLooksInItsNormalAndItsAlertColour
 
     Frames(2);
     ASSERT_FALSE(eyecorn.GetCone()->IsAlert());
-    const auto [normal, besideNormal] = BeamAndBackground("/tmp/enemies_scanner_normal.png");
+    const auto [normal, besideNormal] = BeamAndBackground("enemies_scanner_normal.png");
     EXPECT_GT(normal.r, besideNormal.r + 60) << "yellow over the background";
     EXPECT_GE(normal.g, besideNormal.g);
     EXPECT_LT(normal.b, besideNormal.b);
@@ -137,7 +139,7 @@ TEST_F(ScannerTest, TheBeamShowsWhereTheEyecornLooksInItsNormalAndItsAlertColour
     ASSERT_TRUE(RunUntil([&] { return eyecorn.GetState() == Eyecorn::TRACKING; }, 10));
     Frames(2);
     ASSERT_TRUE(eyecorn.GetCone()->IsAlert());
-    const auto [alert, besideAlert] = BeamAndBackground("/tmp/enemies_scanner_alert.png");
+    const auto [alert, besideAlert] = BeamAndBackground("enemies_scanner_alert.png");
     EXPECT_GT(alert.r, besideAlert.r + 60) << "red over the background";
     EXPECT_LT(alert.g, besideAlert.g - 20);
     EXPECT_LT(alert.b, besideAlert.b);

@@ -51,11 +51,8 @@ namespace
     {
         const Player& player = *aGame.GetContext().player;
         std::printf("trace x %.0f y %.0f orb %d", player.GetPosition().x, player.GetPosition().y, int(player.IsCarryingOrb()));
-        if (LevelData* level = aGame.GetLevelLoader().GetCurrentLevel())
-        {
-            for (MovableBox& box : level->movableBoxes)
-                std::printf(" box %d at %.0f, %.0f", box.GetBoxType(), box.GetPosition().x, box.GetPosition().y);
-        }
+        for (MovableBox& box : aGame.GetMovableBoxes())
+            std::printf(" box %d at %.0f, %.0f", box.GetBoxType(), box.GetPosition().x, box.GetPosition().y);
         for (Eyecorn& eyecorn : aGame.GetEyecorns())
             std::printf(" eyecorn state %d sweep %.0f detection %.2f", eyecorn.GetState(), eyecorn.GetSweepAngle(), eyecorn.GetDetection());
         for (Glomp& glomp : aGame.GetGlomps())

@@ -107,7 +107,7 @@ TEST_F(LevelBuilderTest, OneObjectOfEveryDefinitionFillsEveryListWithItsCollider
     EXPECT_EQ(level.stairs.size(), 1u);
     EXPECT_EQ(level.floors.size(), 2u);
     EXPECT_EQ(level.enemyTemplates.size(), 2u);
-    EXPECT_EQ(level.movableBoxes.size(), 3u);
+    EXPECT_EQ(level.boxes.size(), 3u);
     EXPECT_EQ(level.cameraColliders.size(), 1u);
     EXPECT_EQ(level.orbs.size(), 1u);
     EXPECT_EQ(level.sockets.size(), 1u);
@@ -138,11 +138,11 @@ TEST_F(LevelBuilderTest, OneObjectOfEveryDefinitionFillsEveryListWithItsCollider
     // Boxes: 1 is light, any other value heavy.
     int light = 0;
     int heavy = 0;
-    for (MovableBox& box : level.movableBoxes)
+    for (const BoxRecord& box : level.boxes)
     {
-        const bool isLight = box.GetBoxType() == 1;
-        EXPECT_EQ(box.GetCollider().type, isLight ? ColliderType::Box : ColliderType::HeavyBox);
-        EXPECT_TRUE(box.GetCollider().blocksSight);
+        const bool isLight = box.boxType == 1;
+        EXPECT_EQ(box.collider.type, isLight ? ColliderType::Box : ColliderType::HeavyBox);
+        EXPECT_TRUE(box.collider.blocksSight);
         (isLight ? light : heavy) += 1;
     }
     EXPECT_EQ(light, 1);
@@ -290,7 +290,7 @@ TEST_F(LevelBuilderTest, TheWorkerBuildsTheSameLevelAsTheMainThread)
 
     const auto counts = [](const LevelData& aLevel) {
         return std::vector<size_t>{ aLevel.opaqueMeshes.size(), aLevel.transparentMeshes.size(), aLevel.grassMeshes.size(), aLevel.stairs.size(),
-                                    aLevel.floors.size(), aLevel.enemyTemplates.size(), aLevel.movableBoxes.size(), aLevel.cameraColliders.size(),
+                                    aLevel.floors.size(), aLevel.enemyTemplates.size(), aLevel.boxes.size(), aLevel.cameraColliders.size(),
                                     aLevel.orbs.size(), aLevel.sockets.size(), aLevel.endTriggers.size(), aLevel.deathBoxes.size(),
                                     aLevel.checkPoints.size() };
     };

@@ -174,10 +174,10 @@ TEST_F(LevelContentTest, EveryLevelBuildsWithAllItsPieces)
                 EXPECT_TRUE(clip.GetAnimation());
             }
         }
-        for (MovableBox& box : data->movableBoxes)
+        for (const BoxRecord& box : data->boxes)
         {
-            EXPECT_TRUE(box.GetAnimatedModel().GetModel());
-            for (const Vela::AnimationPlayer& clip : box.GetClips())
+            EXPECT_TRUE(box.animatedModel.GetModel());
+            for (const Vela::AnimationPlayer& clip : box.clips)
             {
                 EXPECT_TRUE(clip.GetAnimation());
             }

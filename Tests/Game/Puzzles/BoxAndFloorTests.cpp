@@ -1,5 +1,6 @@
 // Movable boxes and breakable floors with the player: grabbing, pulling up to a wall, turning heavy
 // while the orb is carried, and which floors break under what.
+#include "Effects/FlipbookEffects.h"
 #include "Puzzles/BreakableFloor.h"
 #include "Game/Player/PlayerTestWorld.h"
 
@@ -15,15 +16,16 @@ namespace
     constexpr float FEET = -0.1f;
     constexpr float BOX_HALF = 40.0f;
 
-    // A floor record with its collider (top at y = 0, from x - 100 to x + 100) and its watcher.
+    // A floor record with its collider (top at y = 0, from x - 100 to x + 100) and the live floor
+    // built from it, whose own collider takes part in the collisions.
     struct Floor
     {
         Floor(World& aWorld, ColliderType aType, float anX) : watcher(nullptr)
         {
             record.collider = std::make_unique<Collider>(MakeBox(aType, anX, -10.0f, 100.0f, 10.0f));
-            aWorld.myCollision.AddDynamic(record.collider.get());
             watcher = BreakableFloor(&record);
             watcher.Register();
+            aWorld.myCollision.AddDynamic(watcher.GetCollider());
         }
         FloorRecord record;
         BreakableFloor watcher;
@@ -113,15 +115,33 @@ TEST(BreakableFloors, AHeavyBoxBreaksAFloorALightOneNeverAndTheScriptedFloorBrea
     Floor heavyFloor(world, ColliderType::BreakableFloor, 0.0f);
     MovableBox& light = world.AddBox(-500.0f, 0.0f, MovableBox::LIGHT);
     MovableBox& heavy = world.AddBox(0.0f, 0.0f, MovableBox::HEAVY);
-    world.Frames(60);
+    // The heavy box rests on the floor's top at (0, 0): its first frame's foot probe touches the floor,
+    // which breaks and raises the three clouds around the box's position, not yet moved by their speed:
+    // (0, 0 + 15) 400 x 400, (0 + 50, 0 + 65) 400 x 400, (0 - 30, 0 + 35) 350 x 350.
+    world.Frame();
+    ASSERT_TRUE(heavyFloor.watcher.IsBroken());
+    ASSERT_EQ(heavy.GetDust()->Count(), 3u);
+    const std::vector<FlipbookInstance>& clouds = heavy.GetDust()->GetInstances();
+    const Vela::Vector2<float> positions[] = { { 0.0f, 15.0f }, { 50.0f, 65.0f }, { -30.0f, 35.0f } };
+    const float sizes[] = { 400.0f, 400.0f, 350.0f };
+    for (size_t cloud = 0; cloud < 3; ++cloud)
+    {
+        EXPECT_FLOAT_EQ(clouds[cloud].sprite.myPosition.x, positions[cloud].x) << cloud;
+        EXPECT_FLOAT_EQ(clouds[cloud].sprite.myPosition.y, positions[cloud].y) << cloud;
+        EXPECT_FLOAT_EQ(clouds[cloud].sprite.mySize.x, sizes[cloud]) << cloud;
+        EXPECT_FLOAT_EQ(clouds[cloud].sprite.mySize.y, sizes[cloud]) << cloud;
+        EXPECT_EQ(clouds[cloud].frameCount, 16) << cloud;
+    }
+
+    world.Frames(59);
     EXPECT_FALSE(lightFloor.watcher.IsBroken());
-    EXPECT_TRUE(lightFloor.record.collider->active);
+    EXPECT_TRUE(lightFloor.watcher.GetCollider()->active);
     EXPECT_FLOAT_EQ(light.GetPosition().y, 0.0f);
     EXPECT_TRUE(heavyFloor.watcher.IsBroken());
     EXPECT_EQ(heavyFloor.watcher.GetShownModel(), &heavyFloor.record.brokenModel);
-    EXPECT_FALSE(heavyFloor.record.collider->active);
+    EXPECT_FALSE(heavyFloor.watcher.GetCollider()->active);
+    EXPECT_TRUE(heavyFloor.record.collider->active) << "the record stays as authored";
     EXPECT_LT(heavy.GetPosition().y, -300.0f) << "the heavy box falls through";
-    ASSERT_NE(heavy.GetDust(), nullptr);
 
     Floor scripted(world, ColliderType::ScriptedEventFloor, 800.0f);
     Floor plain(world, ColliderType::BreakableFloor, 1200.0f);
@@ -144,9 +164,119 @@ TEST(BreakableFloors, AMovedFloorWatcherIsTheOneRegisteredAndLeavesWithItsLevel)
         floors.emplace_back(&record);
         floors.front().Register();
         floors.front().Register();
+        Collider* live = floors.front().GetCollider();
         floors.emplace_back(&record); // moves the first one
-        ASSERT_EQ(record.collider->observers.size(), 1u);
-        EXPECT_EQ(record.collider->observers.front(), &floors.front());
+        ASSERT_EQ(floors.front().GetCollider(), live) << "the live collider keeps its address";
+        ASSERT_EQ(live->observers.size(), 1u);
+        EXPECT_EQ(live->observers.front(), &floors.front());
+        EXPECT_NE(floors.back().GetCollider(), live) << "each floor has its own";
     }
     EXPECT_TRUE(record.collider->observers.empty());
+}
+
+TEST(MovableBoxes, ABoxPushedOffALedgeIsLetGoAndStaysBehindWhenItLands)
+{
+    World world;
+    world.AddStatic(MakeBox(ColliderType::Level, -1000.0f, -50.0f, 1200.0f, 50.0f)); // the ledge: top 0, ends at x = 200
+    world.AddStatic(MakeBox(ColliderType::Level, 0.0f, -350.0f, 3000.0f, 50.0f));   // 300 below
+    MovableBox& box = world.AddBox(100.0f, 0.0f);
+    world.Spawn(100.0f - BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
+    world.Press(KEY_D);
+    world.PressMouse();
+    // Its foot stands on the ledge while the box's centre is left of 200 + 40 = 240.
+    for (int frame = 0; frame < 200 && box.IsGrounded(); ++frame)
+        world.Frame();
+    ASSERT_FALSE(box.IsGrounded());
+    ASSERT_GT(box.GetPosition().x, 240.0f - 200.0f / 64.0f);
+    world.Release(KEY_D);
+    world.Frame();
+    EXPECT_FALSE(box.IsAttached()) << "let go as soon as it is in the air";
+    EXPECT_FALSE(world.myPlayer.IsGrabbing());
+    EXPECT_EQ(world.myPlayer.GetPushState(), 0);
+
+    // Landed 300 below, Click still held: walking away neither drags the box nor walks at pull speed.
+    world.Frames(100);
+    ASSERT_TRUE(box.IsGrounded());
+    EXPECT_FLOAT_EQ(box.GetPosition().y, -300.0f);
+    const float landedX = box.GetPosition().x;
+    world.Press(KEY_A);
+    world.Frames(10);
+    EXPECT_FLOAT_EQ(box.GetPosition().x, landedX);
+    EXPECT_FALSE(world.myPlayer.IsGrabbing());
+    EXPECT_FLOAT_EQ(world.myPlayer.GetHorizontalStep(), -350.0f / 64.0f) << "the run speed";
+}
+
+TEST(MovableBoxes, LettingGoOfTheBoxEndsThePushAtOnce)
+{
+    World world;
+    world.AddFloor();
+    MovableBox& box = world.AddBox(0.0f, 0.0f);
+    world.Spawn(-BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
+    world.Press(KEY_D);
+    world.PressMouse();
+    world.Frames(10);
+    ASSERT_TRUE(world.myPlayer.IsGrabbing());
+    ASSERT_EQ(world.myPlayer.GetPushState(), MovableBox::LIGHT);
+
+    // Both let go in the same frame: no direction is read, but the release itself ends the push.
+    world.Release(KEY_D);
+    world.myInput.UpdateEvents(Vela::Platform::MESSAGE_LBUTTONUP, 0, 0);
+    world.Frames(64);
+    EXPECT_FALSE(box.IsAttached());
+    EXPECT_EQ(world.myPlayer.GetPushState(), 0) << "no sweat a second later";
+    // The first step after it: 350 / 64 at the run speed, not 200 / 64 at the push speed.
+    world.Press(KEY_A);
+    for (int frame = 0; frame < 5 && world.myPlayer.GetHorizontalStep() == 0.0f; ++frame)
+        world.Frame();
+    EXPECT_FLOAT_EQ(world.myPlayer.GetHorizontalStep(), -350.0f / 64.0f);
+}
+
+TEST(MovableBoxes, WalkingIntoAHeavyBoxWithoutClickStartsItsShellLoopOnlyOnce)
+{
+    World world;
+    world.AddFloor();
+    MovableBox& box = world.AddBox(0.0f, 0.0f, MovableBox::HEAVY);
+    world.Spawn(-BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
+    SoundManager& sounds = SoundManager::GetInstance();
+    const uint32_t before = sounds.CountStarts("Snail_IdleShell");
+    // Its first frame enters the heavy shell (no clip to wait for) and starts the loop: 1 start.
+    world.Frames(10);
+    ASSERT_EQ(sounds.CountStarts("Snail_IdleShell"), before + 1);
+    // Then 30 frames of the player walking into it without Click: 0 more.
+    world.Press(KEY_D);
+    world.Frames(30);
+    // Stopped by it less than a run step (350 / 64) away, so every frame's step reaches into it.
+    const float gap = box.GetCollider().x - BOX_HALF - (world.myPlayer.GetHurtBox().x + Player::HURT_HALF_WIDTH);
+    ASSERT_LT(gap, 350.0f / 64.0f);
+    EXPECT_EQ(sounds.CountStarts("Snail_IdleShell"), before + 1);
+    EXPECT_FALSE(world.myPlayer.IsGrabbing());
+}
+
+TEST(MovableBoxes, ABoxDroppedFromAHeightLandsOnceAndRestsOnTheFloor)
+{
+    World world;
+    world.AddFloor();
+    MovableBox& box = world.AddBox(0.0f, 300.0f);
+    SoundManager& sounds = SoundManager::GetInstance();
+    const uint32_t drops = sounds.CountStarts("Snail_Drop");
+    // Each 1/64 s frame the speed grows by 100 x 9.82 / 64 and the box moves by speed / 64, so after n free
+    // frames it is 300 - 0.119873 n (n + 1) high: 6.31 after 49 frames. The 50th step would end at -5.68,
+    // with the foot (reaching 0.5 below the box) in the floor: the box is put down on the floor's top, 0.
+    world.Frames(49);
+    EXPECT_FALSE(box.IsGrounded());
+    EXPECT_NEAR(box.GetPosition().y, 300.0f - 982.0f / 4096.0f * 49.0f * 50.0f / 2.0f, 1e-3f);
+    world.Frame();
+    EXPECT_TRUE(box.IsGrounded());
+    EXPECT_FLOAT_EQ(box.GetPosition().y, 0.0f);
+
+    int landings = 0;
+    for (int frame = 0; frame < 60; ++frame)
+    {
+        const bool wasGrounded = box.IsGrounded();
+        world.Frame();
+        landings += !wasGrounded && box.IsGrounded() ? 1 : 0;
+    }
+    EXPECT_EQ(landings, 0) << "no hops after the landing";
+    EXPECT_FLOAT_EQ(box.GetPosition().y, 0.0f);
+    EXPECT_EQ(sounds.CountStarts("Snail_Drop"), drops + 1) << "one drop, one fall sound";
 }

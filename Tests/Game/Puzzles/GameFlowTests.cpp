@@ -156,7 +156,9 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     uint32_t width = 0;
     uint32_t height = 0;
     const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
-    WritePng("/tmp/player_orb_carried.png", pixels, width, height);
+    const std::filesystem::path folder = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots/puzzles";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(WritePng(folder / "player_orb_carried.png", pixels, width, height));
     EXPECT_FALSE(exit.GetCollider().active);
     Tap('E');
     ASSERT_TRUE(RunUntil([&] { return socket.IsSeated(); }, 60));
@@ -265,6 +267,11 @@ TEST_F(GameFlowTest, LevelChangesLeaveNoSoundsBehind)
     }
     EXPECT_EQ(sounds.CountActiveSounds(), firstBuild);
     // Each build started the hum after the selection's idle loop had been freed; leaving Idle must not stop it.
+    // The player waits for the last build's reveal before it walks.
+    ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::Game); }, 600));
+    Press('D');
+    Frames(8);
+    Release('D');
     ASSERT_EQ(TheGame().GetOrbs().size(), 1u);
     EXPECT_NE(ThePlayer().GetAnimStateMachine().GetCurrentState()->GetId(), AnimStateId::Idle);
     EXPECT_TRUE(TheGame().GetOrbs().front().GetHum().IsActive());

@@ -65,7 +65,7 @@ namespace
             add(game.GetSockets());
             add(game.GetEndTriggers());
             add(game.GetFloors());
-            add(game.GetLevelLoader().GetCurrentLevel()->movableBoxes);
+            add(game.GetMovableBoxes());
             return live;
         }
 

@@ -52,19 +52,20 @@ TEST(CollisionRebuildTest, StaticsAndDynamicsComeFromTheCurrentLevelInOrder)
     level->transparentMeshes.push_back(mesh(5.0f, ColliderType::Level)); // never collides
     level->deathBoxes.push_back(Typed(6.0f, ColliderType::DeathBox));
     level->checkPoints.push_back(Typed(7.0f, ColliderType::CheckPoint));
-    level->movableBoxes.emplace_back(&context);
-    level->floors.emplace_back();
     level->floors.emplace_back().collider = std::make_unique<Collider>(Typed(8.0f, ColliderType::BreakableFloor));
+    Collider box = Typed(9.0f, ColliderType::Box);
+    Collider floor = Typed(10.0f, ColliderType::BreakableFloor);
     Player player(context, nullptr);
     context.player = &player;
 
-    manager.Rebuild();
+    // The level's records give no dynamics: the live objects' colliders come from the game.
+    const std::vector<Collider*> live{ &box, &floor };
+    manager.Rebuild(live);
     std::vector<float> staticXs;
     for (const Collider& collider : manager.GetStatics())
         staticXs.push_back(collider.x);
     EXPECT_EQ(staticXs, (std::vector<float>{ 1.0f, 2.0f, 4.0f, 6.0f, 7.0f }));
-    EXPECT_EQ(manager.GetDynamics(), (std::vector<Collider*>{ &level->movableBoxes[0].GetCollider(), level->floors[1].collider.get(),
-                                                               &player.GetHurtBox(), &player.GetGroundCollider() }));
+    EXPECT_EQ(manager.GetDynamics(), (std::vector<Collider*>{ &box, &floor, &player.GetHurtBox(), &player.GetGroundCollider() }));
     context.player = nullptr;
     Vela::Settings::SetAssetRootsForTesting({}, {}, {});
 }

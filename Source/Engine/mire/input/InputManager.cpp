@@ -90,7 +90,9 @@ namespace Vela
         myLiveMouseDelta = { 0, 0 };
         myMouseWheel = 0.0f;
         myPreviousKeys = myCurrentKeys;
-        myCurrentKeys = myLiveKeys;
+        // A key tapped and let go between two snapshots is down for this one and up for the next.
+        myCurrentKeys = myLiveKeys | myKeysDownSinceUpdate;
+        myKeysDownSinceUpdate.reset();
     }
 
     bool InputManager::IsKeyPressed(int aKey) const
@@ -136,5 +138,9 @@ namespace Vela
             return;
         }
         myLiveKeys[static_cast<size_t>(aKey)] = aDown;
+        if (aDown)
+        {
+            myKeysDownSinceUpdate[static_cast<size_t>(aKey)] = true;
+        }
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Keyboard and mouse state for game code: window messages set the live state as they arrive, and
 // Update (once at the end of every frame) takes the snapshot that the pressed/held/released tests read.
+// A key or mouse button that went down and up again between two snapshots still counts as pressed
+// for one frame.
 #include "mire/math/Vector.h"
 #include "Platform/window/WindowTypes.h"
 
@@ -40,6 +42,7 @@ namespace Vela
         void SetKey(Platform::WParam aKey, bool aDown);
 
         std::bitset<KEY_COUNT> myLiveKeys;
+        std::bitset<KEY_COUNT> myKeysDownSinceUpdate; // went down since the last snapshot, even if up again
         std::bitset<KEY_COUNT> myCurrentKeys;
         std::bitset<KEY_COUNT> myPreviousKeys;
         Platform::WindowHandle myWindow = nullptr;

@@ -66,16 +66,38 @@ TEST(InputManagerTest, KeyIsPressedThenHeldThenReleasedOverSnapshots)
     EXPECT_FALSE(input.IsKeyReleased(KEY_SPACE));
 }
 
-TEST(InputManagerTest, DownAndUpBetweenTwoSnapshotsIsNeverSeen)
+TEST(InputManagerTest, ATapBetweenTwoSnapshotsIsPressedForOneFrameAndReleasedTheNext)
 {
     InputManager input(nullptr);
     input.Update();
     input.UpdateEvents(MESSAGE_KEYDOWN, 'E', 0);
     input.UpdateEvents(MESSAGE_KEYUP, 'E', 0);
+    input.UpdateEvents(MESSAGE_LBUTTONDOWN, 0, 0);
+    input.UpdateEvents(MESSAGE_LBUTTONUP, 0, 0);
     input.Update();
-    EXPECT_FALSE(input.IsKeyPressed('E'));
-    EXPECT_FALSE(input.IsKeyHeld('E'));
-    EXPECT_FALSE(input.IsKeyReleased('E'));
+    for (int key : { int('E'), int(VIRTUAL_KEY_LBUTTON) })
+    {
+        EXPECT_TRUE(input.IsKeyPressed(key)) << key;
+        EXPECT_FALSE(input.IsKeyHeld(key)) << key;
+        EXPECT_FALSE(input.IsKeyReleased(key)) << key;
+    }
+    input.Update();
+    for (int key : { int('E'), int(VIRTUAL_KEY_LBUTTON) })
+    {
+        EXPECT_FALSE(input.IsKeyPressed(key)) << key;
+        EXPECT_FALSE(input.IsKeyHeld(key)) << key;
+        EXPECT_TRUE(input.IsKeyReleased(key)) << key;
+    }
+    input.Update();
+    EXPECT_FALSE(input.IsKeyReleased('E')) << "released once";
+
+    // Held across the tap of another key, and a key pressed again before the snapshot, stay as they were.
+    input.UpdateEvents(MESSAGE_KEYDOWN, KEY_SPACE, 0);
+    input.Update();
+    input.UpdateEvents(MESSAGE_KEYUP, KEY_SPACE, 0);
+    input.UpdateEvents(MESSAGE_KEYDOWN, KEY_SPACE, 0);
+    input.Update();
+    EXPECT_TRUE(input.IsKeyHeld(KEY_SPACE));
 }
 
 TEST(InputManagerTest, SystemKeysAndMouseButtonsUseTheirKeyBits)
