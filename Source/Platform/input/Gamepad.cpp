@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cstdio>
 #include <mutex>
+#include <unordered_map>
 
 namespace Vela::Platform
 {
@@ -21,10 +22,51 @@ namespace Vela::Platform
             return static_cast<uint8_t>((positive * 255 + 16383) / 32767);
         }
 
+        constexpr struct
+        {
+            SDL_GameControllerButton button;
+            uint16_t bit;
+        } BUTTONS[] = {
+            { SDL_CONTROLLER_BUTTON_DPAD_UP, GAMEPAD_DPAD_UP },
+            { SDL_CONTROLLER_BUTTON_DPAD_DOWN, GAMEPAD_DPAD_DOWN },
+            { SDL_CONTROLLER_BUTTON_DPAD_LEFT, GAMEPAD_DPAD_LEFT },
+            { SDL_CONTROLLER_BUTTON_DPAD_RIGHT, GAMEPAD_DPAD_RIGHT },
+            { SDL_CONTROLLER_BUTTON_START, GAMEPAD_START },
+            { SDL_CONTROLLER_BUTTON_BACK, GAMEPAD_BACK },
+            { SDL_CONTROLLER_BUTTON_LEFTSTICK, GAMEPAD_LEFT_THUMB },
+            { SDL_CONTROLLER_BUTTON_RIGHTSTICK, GAMEPAD_RIGHT_THUMB },
+            { SDL_CONTROLLER_BUTTON_LEFTSHOULDER, GAMEPAD_LEFT_SHOULDER },
+            { SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, GAMEPAD_RIGHT_SHOULDER },
+            { SDL_CONTROLLER_BUTTON_A, GAMEPAD_A },
+            { SDL_CONTROLLER_BUTTON_B, GAMEPAD_B },
+            { SDL_CONTROLLER_BUTTON_X, GAMEPAD_X },
+            { SDL_CONTROLLER_BUTTON_Y, GAMEPAD_Y },
+        };
+
+        uint16_t ButtonBit(uint8_t aButton)
+        {
+            for (const auto& entry : BUTTONS)
+            {
+                if (entry.button == aButton)
+                {
+                    return entry.bit;
+                }
+            }
+            return 0;
+        }
+
         // SDL's game controllers, placed into the first free slot in the order they appear.
         class SdlGamepadSource final : public GamepadSource
         {
         public:
+            ~SdlGamepadSource() override
+            {
+                if (myStarted)
+                {
+                    SDL_DelEventWatch(&SdlGamepadSource::WatchButtonDown, this);
+                }
+            }
+
             bool Read(uint32_t aSlot, GamepadState& aOut) override
             {
                 std::lock_guard guard(myLock);
@@ -40,26 +82,6 @@ namespace Vela::Platform
                     return false;
                 }
                 GamepadButtons pad;
-                static constexpr struct
-                {
-                    SDL_GameControllerButton button;
-                    uint16_t bit;
-                } BUTTONS[] = {
-                    { SDL_CONTROLLER_BUTTON_DPAD_UP, GAMEPAD_DPAD_UP },
-                    { SDL_CONTROLLER_BUTTON_DPAD_DOWN, GAMEPAD_DPAD_DOWN },
-                    { SDL_CONTROLLER_BUTTON_DPAD_LEFT, GAMEPAD_DPAD_LEFT },
-                    { SDL_CONTROLLER_BUTTON_DPAD_RIGHT, GAMEPAD_DPAD_RIGHT },
-                    { SDL_CONTROLLER_BUTTON_START, GAMEPAD_START },
-                    { SDL_CONTROLLER_BUTTON_BACK, GAMEPAD_BACK },
-                    { SDL_CONTROLLER_BUTTON_LEFTSTICK, GAMEPAD_LEFT_THUMB },
-                    { SDL_CONTROLLER_BUTTON_RIGHTSTICK, GAMEPAD_RIGHT_THUMB },
-                    { SDL_CONTROLLER_BUTTON_LEFTSHOULDER, GAMEPAD_LEFT_SHOULDER },
-                    { SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, GAMEPAD_RIGHT_SHOULDER },
-                    { SDL_CONTROLLER_BUTTON_A, GAMEPAD_A },
-                    { SDL_CONTROLLER_BUTTON_B, GAMEPAD_B },
-                    { SDL_CONTROLLER_BUTTON_X, GAMEPAD_X },
-                    { SDL_CONTROLLER_BUTTON_Y, GAMEPAD_Y },
-                };
                 for (const auto& entry : BUTTONS)
                 {
                     if (SDL_GameControllerGetButton(controller, entry.button) != 0)
@@ -67,6 +89,8 @@ namespace Vela::Platform
                         pad.buttons |= entry.bit;
                     }
                 }
+                // A button tapped and let go since the last read still shows down this once.
+                pad.buttons |= TakeTappedButtons(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller)));
                 pad.leftTrigger = TriggerByte(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT));
                 pad.rightTrigger = TriggerByte(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
                 pad.thumbLeftX = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX);
@@ -102,8 +126,35 @@ namespace Vela::Platform
                     myFailed = true;
                     return false;
                 }
+                SDL_AddEventWatch(&SdlGamepadSource::WatchButtonDown, this);
                 myStarted = true;
                 return true;
+            }
+
+            // Called by SDL for every event it queues, also from inside SDL_GameControllerUpdate under myLock,
+            // so the taps have a lock of their own.
+            static int WatchButtonDown(void* aSource, SDL_Event* anEvent)
+            {
+                if (anEvent->type == SDL_CONTROLLERBUTTONDOWN)
+                {
+                    auto* source = static_cast<SdlGamepadSource*>(aSource);
+                    std::lock_guard guard(source->myTapLock);
+                    source->myTappedButtons[anEvent->cbutton.which] |= ButtonBit(anEvent->cbutton.button);
+                }
+                return 1;
+            }
+
+            uint16_t TakeTappedButtons(SDL_JoystickID anId)
+            {
+                std::lock_guard guard(myTapLock);
+                const auto found = myTappedButtons.find(anId);
+                if (found == myTappedButtons.end())
+                {
+                    return 0;
+                }
+                const uint16_t buttons = found->second;
+                myTappedButtons.erase(found);
+                return buttons;
             }
 
             bool IsInSlot(SDL_JoystickID aId) const
@@ -161,6 +212,9 @@ namespace Vela::Platform
             int myLastJoystickCount = -1;
             SDL_GameController* mySlots[GAMEPAD_SLOT_COUNT] = {};
             GamepadState myLastStates[GAMEPAD_SLOT_COUNT] = {};
+            std::mutex myTapLock;
+            // Buttons that went down since each pad's last read, by joystick instance.
+            std::unordered_map<SDL_JoystickID, uint16_t> myTappedButtons;
         };
 
         SdlGamepadSource& SdlSource()
