@@ -43,9 +43,9 @@ namespace VelaTest
     protected:
         explicit HeadlessGameTest(float aFrameTime = PROGRAM_STEP) : myFrameTime(aFrameTime) {}
 
-        // Writes the fixture root (the cube, the skinned model, every kind of definition, both levels; level_1 a
-        // floor unless given),
-        // then aBeforeStart may add files; then the game is made. Fatal failure when it does not start.
+        // Writes the fixture root (the cube, the skinned model, every kind of definition, both levels;
+        // level_1 a floor unless given), then aBeforeStart may add files; then the game is made. A fatal
+        // failure when it does not start.
         void MakeGame(const std::vector<FixtureObject>& someLevel0, const std::vector<FixtureObject>& someLevel1 = { Floor() },
                       const std::function<void(const std::filesystem::path&)>& aBeforeStart = {});
 

@@ -124,8 +124,9 @@ TEST(MovableBoxes, ALandingPlaysItsSoundOnceTheLandingTimerHasRunOut)
     SoundManager& sounds = SoundManager::GetInstance();
     const uint32_t lands = sounds.CountStarts("Snail_Land");
     // Half-second frames. The first: speed -100 x 9.82 x 0.5 = -491, step -245.5, down to 454.5. The
-    // second step, -491, puts the foot (0.5 below the box) at -36, inside the floor: landed on its top. The landing timer starts at 0.5 and loses one frame
-    // time per landing, 0.5 - 0.5 = 0, so this first landing sounds, once.
+    // second step, -491, puts the foot (0.5 below the box) at -36, inside the floor: landed on its top.
+    // The landing timer starts at 0.5 and loses one frame time per landing, 0.5 - 0.5 = 0, so this first
+    // landing sounds, once.
     world.myUpdate.deltaTime = 0.5f;
     world.Frame();
     EXPECT_FALSE(box.IsGrounded());
