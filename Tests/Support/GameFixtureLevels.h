@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace VelaTest
@@ -169,5 +170,37 @@ namespace VelaTest
         PlaceFixtureModel(aRoot);
         WriteEveryKindDefinitions(aRoot);
         WriteFixtureLevel(aRoot, aScenePath, EveryKindObjects(aSets));
+    }
+    // An object of aDefinition placed at aPosition, with per-object Float values for some of its properties.
+    inline FixtureObject Placed(const char* aDefinition, Vela::Vector3<float> aPosition, Vela::Vector3<float> aScale = { 1, 1, 1 },
+                                const std::vector<std::pair<const char*, float>>& someNumbers = {})
+    {
+        FixtureObject object;
+        object.definition = aDefinition;
+        object.name = aDefinition;
+        object.translation = aPosition;
+        object.scale = aScale;
+        for (const auto& [name, value] : someNumbers)
+            object.properties.push_back(FixtureProperty(name, "Float", value));
+        return object;
+    }
+
+    // A floor of fixture cubes whose top is at y = 0 from x = -2000 to 2000.
+    inline FixtureObject Floor() { return Placed("SM_Level_Mesh", { 0, -100, 0 }, { 4000, 200, 200 }); }
+
+    // A trigger zone (death box, check point, exit) with its box collider.
+    inline FixtureObject Zone(const char* aDefinition, Vela::Vector2<float> aCentre, Vela::Vector2<float> aHalfSize, bool anActive = true)
+    {
+        FixtureObject zone = Placed(aDefinition, { aCentre.x, aCentre.y, 0 });
+        zone.properties.push_back(FixtureProperty("Collider", "Collider - Box", FixtureBox({ 0, 0 }, aHalfSize, anActive)));
+        return zone;
+    }
+
+    // An exit narrow enough that the walk to its centre starts only 30 units away.
+    inline FixtureObject Exit(Vela::Vector2<float> aCentre, const char* aNextScene, bool anActive = true)
+    {
+        FixtureObject exit = Zone("Template_EndTrigger", aCentre, { 5, 100 }, anActive);
+        exit.properties.push_back(FixtureProperty("Next Scene", "StringId", aNextScene));
+        return exit;
     }
 }

@@ -5,45 +5,25 @@
 #include "Screens/StateStack.h"
 #include "Spine/Game.h"
 
-#include "Support/GameTestSupport.h"
+#include "Support/GameTestHarness.h"
 
-#include "mire/input/InputManager.h"
 #include "mire/stringRegistry/StringRegistry.h"
-#include "Platform/window/WindowTypes.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <fstream>
 #include <sstream>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace EnemyTest
 {
     using namespace VelaTest;
 
-    constexpr const char* LEVEL_0 = "levels/Main Levels/Level 0 Tutorial";
-    constexpr const char* LEVEL_1 = "levels/Main Levels/Level 1";
-    // The fixture cube is 1 unit tall: feet at 47.5 put the player's hurt box just above a floor at 0.
-    constexpr float FEET = 47.5f;
-    constexpr float DT = 1.0f / 64.0f; // exact in binary
+    constexpr float FEET = FIXTURE_FEET;
+    constexpr float DT = FIXED_STEP;
 
-    inline FixtureObject Placed(const char* aDefinition, Vela::Vector3<float> aPosition, Vela::Vector3<float> aScale = { 1, 1, 1 },
-                                std::vector<std::pair<const char*, float>> someNumbers = {})
-    {
-        FixtureObject object;
-        object.definition = aDefinition;
-        object.name = aDefinition;
-        object.translation = aPosition;
-        object.scale = aScale;
-        for (const auto& [name, value] : someNumbers)
-            object.properties.push_back(FixtureProperty(name, "Float", value));
-        return object;
-    }
-    inline FixtureObject Floor() { return Placed("SM_Level_Mesh", { 0, -100, 0 }, { 4000, 200, 200 }); }
     inline FixtureObject ThePlayerAt(float anX) { return Placed("TOB", { anX, FEET, 0 }); }
     inline FixtureObject GlompAt(float anX, float aBreakTime, float aRoamingDistance)
     {
@@ -77,49 +57,22 @@ namespace EnemyTest
         WriteFixtureFile(aRoot / TALL_PLAYER_MODEL, cube.substr(0, at) + tall + cube.substr(at + unit.size()));
     }
 
-    class EnemyGameTest : public testing::Test
+    class EnemyGameTest : public HeadlessGameTest
     {
     protected:
+        EnemyGameTest() : HeadlessGameTest(DT) {}
+
         // Extra files (sounds, models) are written into the game root by aBeforeStart.
         void Start(const std::vector<FixtureObject>& someObjects, const std::function<void(const std::filesystem::path&)>& aBeforeStart = {})
         {
-            PlaceFixtureModel(myRoot.Path());
-            WriteEveryKindDefinitions(myRoot.Path());
-            WriteFixtureLevel(myRoot.Path(), LEVEL_0, someObjects);
-            WriteFixtureLevel(myRoot.Path(), LEVEL_1, { Floor() });
-            if (aBeforeStart)
-                aBeforeStart(myRoot.Path());
-            myGame = std::make_unique<HeadlessGame>(myRoot.Path());
-            ASSERT_TRUE(myGame->IsStarted());
+            MakeGame(someObjects, { Floor() }, aBeforeStart);
+            if (HasFatalFailure())
+                return;
             Stack().StartLevel(Vela::StringRegistry::RegisterOrGetString("level_0"));
             ASSERT_TRUE(WaitForPlay());
         }
 
-        Game& TheGame() { return myGame->GetGame(); }
-        StateStack& Stack() { return TheGame().GetStateStack(); }
-        Player& ThePlayer() { return *TheGame().GetContext().player; }
-        void Press(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aKey, 0); }
-        void Release(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aKey, 0); }
-        void Frames(int aCount, float aDeltaTime = DT)
-        {
-            for (int frame = 0; frame < aCount; ++frame)
-                myGame->RunFrame(aDeltaTime);
-        }
-        bool RunUntil(const std::function<bool()>& aCondition, int aLimit, float aDeltaTime = DT)
-        {
-            for (int frame = 0; frame < aLimit; ++frame)
-            {
-                if (aCondition())
-                    return true;
-                myGame->RunFrame(aDeltaTime);
-            }
-            return aCondition();
-        }
-        bool IsTop(StateId anId) { return Stack().TopId() == static_cast<int>(anId); }
         // Short frames also here: a Glomp's first fall step would sink it into the floor in a long one.
         bool WaitForPlay() { return RunUntil([this] { return IsTop(StateId::Game); }, 600); }
-
-        TempDirectory myRoot;
-        std::unique_ptr<HeadlessGame> myGame;
     };
 }

@@ -63,8 +63,10 @@ TEST_F(GlompTest, ACaughtPlayerFadesToBlackAndRespawnsWithTheGlompBackAtItsSpawn
     EXPECT_GT(TheGlomp().GetPosition().x, 200.0f) << "chased up to the player";
 
     // The player stands inside the Glomp: the collision pass reports the contact every frame from now on.
+    const uint32_t losses = SoundManager::GetInstance().CountStarts("Player_Lose");
     ThePlayer().SetPosition({ TheGlomp().GetPosition().x, FEET, 0.0f });
     ASSERT_TRUE(RunUntil([this] { return ThePlayer().GetAnimFlags().dead; }, 64));
+    EXPECT_EQ(SoundManager::GetInstance().CountStarts("Player_Lose"), losses + 1) << "caught once, one sound";
     EXPECT_TRUE(ThePlayer().IsLocked());
     ASSERT_TRUE(RunUntil([this] { return IsTop(StateId::Transition); }, 10)) << "the kill fade starts despite the contact";
     const TransitionState& fade = static_cast<const TransitionState&>(*Stack().Top());

@@ -7,6 +7,8 @@
 #include "Platform/window/VirtualKeys.h"
 #include "Platform/window/WindowTypes.h"
 
+#include "Support/GameTestHarness.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -41,8 +43,8 @@ namespace
 
         // One frame as the game runs it: messages arrive, the mapper dispatches, the snapshot is taken.
         void Frame() { myMapper.Update(); myInput.Update(); }
-        void Press(uint8_t aKey) { myInput.UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aKey, 0); }
-        void Release(uint8_t aKey) { myInput.UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aKey, 0); }
+        void Press(uint8_t aKey) { VelaTest::PressKey(myInput, aKey); }
+        void Release(uint8_t aKey) { VelaTest::ReleaseKey(myInput, aKey); }
 
         Vela::InputManager myInput{ nullptr };
         InputMapper myMapper{ &myInput };

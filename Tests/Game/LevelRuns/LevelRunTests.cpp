@@ -3,7 +3,7 @@
 // loader's ready flag. Screenshots of every level at its start and at its exit go to
 // <bin>/screenshots/levels. LEVEL_RUN_FROM=<key> starts at that level; LEVEL_RUN_TRACE=1 prints where
 // the player and the enemies are every few frames.
-#include "LevelRoute.h"
+#include "Support/LevelRoute.h"
 
 #include "Game/Levels/LevelContentTable.h"
 #include "Support/GameTestSupport.h"
@@ -94,7 +94,7 @@ namespace
             const std::string next = LevelContent::ReadLayout(key)["next"].get<std::string>();
             script.WaitFor(key + " plays", [key](Game& aGame) { return VelaTest::IsPlaying(aGame, key.c_str()); });
             script.Do(key + " start screenshot", [key](Game&, VelaTest::ScriptInput&) { Screenshot(key + "_start"); });
-            LevelRuns::AppendRoute(script, LevelRuns::ReadRoute(std::filesystem::path(VELA_SOURCE_DIR) / "Tests/Game/LevelRuns/Routes" / (key + ".route")), key, Screenshot);
+            LevelRuns::AppendRoute(script, LevelRuns::ReadRoute(LevelRuns::RouteFile(key)), key, Screenshot);
             script.Do("let go", [](Game&, VelaTest::ScriptInput& anInput) { anInput.ReleaseAll(); });
             script.Wait(EXIT_SCREENSHOT_DELAY);
             script.Do(key + " exit screenshot", [key](Game&, VelaTest::ScriptInput&) { Screenshot(key + "_exit"); });

@@ -2,7 +2,7 @@
 // A whole game for the menu tests: the engine headless at the UI canvas size with the program's window
 // callback, the input manager, the game on a temporary asset root with test art for the menus, and
 // frames driven with a fixed step. Input arrives as window-system events.
-#include "Support/TestSupport.h"
+#include "Support/GameTestHarness.h"
 
 #include "Spine/Game.h"
 #include "Spine/GameGlobals.h"
@@ -22,7 +22,7 @@
 
 namespace MenuTest
 {
-    constexpr float FRAME_TIME = 1.0f / 60.0f;
+    constexpr float FRAME_TIME = VelaTest::PROGRAM_STEP;
     constexpr uint32_t SCREEN_WIDTH = 1600;
     constexpr uint32_t SCREEN_HEIGHT = 900;
 

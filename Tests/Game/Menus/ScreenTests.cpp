@@ -4,6 +4,7 @@
 
 #include "Support/GameTestSupport.h"
 
+#include "Camera/CameraController.h"
 #include "Levels/LevelLoader.h"
 #include "Menus/InGameMenuState.h"
 #include "Menus/MainMenuState.h"
@@ -140,8 +141,11 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
     EXPECT_FALSE(game.Screenshot("pause_menu").empty());
     game.Press(SDLK_ESCAPE);
     EXPECT_EQ(game.StackIds(), PAUSED) << "Escape raises Pause first, which the menu consumes";
+    const CameraController& camera = *game.TheGame().GetContext().cameraController;
+    EXPECT_TRUE(camera.IsHeld()) << "the camera keeps still behind the menu";
     game.Press(SDLK_e); // "resume"
     EXPECT_EQ(game.StackIds(), PLAYING);
+    EXPECT_FALSE(camera.IsHeld()) << "resume lets the camera go";
 
     // Options: a click on the toggle right after the page change is locked out.
     game.Press(SDLK_ESCAPE);

@@ -1,6 +1,6 @@
 #include "PlayScripts.h"
 
-#include "Game/LevelRuns/LevelRoute.h"
+#include "Support/LevelRoute.h"
 #include "Support/GameTestSupport.h"
 
 #include "Player/Player.h"
@@ -22,7 +22,7 @@ namespace PlayThrough
 
         std::vector<LevelRuns::RouteStep> RouteOf(const std::string& aKey)
         {
-            return LevelRuns::ReadRoute(std::filesystem::path(VELA_SOURCE_DIR) / "Tests/Game/LevelRuns/Routes" / (aKey + ".route"));
+            return LevelRuns::ReadRoute(LevelRuns::RouteFile(aKey));
         }
 
         // The route's own pictures are for the level runs, not for ours.

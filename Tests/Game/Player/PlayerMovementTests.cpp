@@ -87,6 +87,22 @@ TEST(PlayerMovement, BothDirectionsHeldMoveLeftAndWallsRefuseTheWholeStep)
     EXPECT_FLOAT_EQ(std::fmod(x - 72.0f + 1000.0f * 350.0f / 64.0f, 350.0f / 64.0f), 0.0f) << "only whole steps are made";
 }
 
+TEST(PlayerMovement, ACrouchedPlayerDoesNotJump)
+{
+    World world;
+    world.AddFloor();
+    world.Spawn(0.0f, FEET);
+    world.Press(KEY_S);
+    world.Frames(4);
+    ASSERT_TRUE(world.myPlayer.IsCrouching());
+    const float rest = world.myPlayer.GetPosition().y;
+    world.Press(Vela::Platform::VIRTUAL_KEY_SPACE);
+    world.Frames(4);
+    // A jump would have risen (1 - (1 - 3/32)^2) x 260 = 46.5 in the three frames after the press was seen.
+    EXPECT_FALSE(world.myPlayer.IsJumping());
+    EXPECT_FLOAT_EQ(world.myPlayer.GetPosition().y, rest);
+}
+
 TEST(PlayerMovement, CrouchingHidesInGrassUntilSpottedAndStandsOnlyWhereItFits)
 {
     World world;

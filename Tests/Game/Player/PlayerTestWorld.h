@@ -10,6 +10,8 @@
 #include "Spine/GameContext.h"
 #include "World/CollisionManager.h"
 
+#include "Support/GameTestHarness.h"
+
 #include "mire/input/InputManager.h"
 #include "mire/model/Model.h"
 #include "Platform/window/VirtualKeys.h"
@@ -21,7 +23,7 @@
 namespace PlayerTest
 {
     constexpr float PLAYER_HALF_HEIGHT = 48.1f;
-    constexpr float DT = 1.0f / 64.0f; // exact in binary, so 16 frames are 0.25 s
+    constexpr float DT = VelaTest::FIXED_STEP;
 
     inline std::shared_ptr<Vela::Model> MakePlayerModel()
     {
@@ -73,8 +75,8 @@ namespace PlayerTest
             myPlayer.Init();
         }
 
-        void Press(uint8_t aKey) { myInput.UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aKey, 0); }
-        void Release(uint8_t aKey) { myInput.UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aKey, 0); }
+        void Press(uint8_t aKey) { VelaTest::PressKey(myInput, aKey); }
+        void Release(uint8_t aKey) { VelaTest::ReleaseKey(myInput, aKey); }
         void PressMouse() { myInput.UpdateEvents(Vela::Platform::MESSAGE_LBUTTONDOWN, 0, 0); }
 
         // One play-screen frame: the player, its ground probes, then the boxes.

@@ -16,6 +16,16 @@ namespace
     constexpr float FEET = -0.1f;
     constexpr float BOX_HALF = 40.0f;
 
+    // Spawns the player with its hurt box 2 units left of a box at the origin, then walks right into
+    // it with Click held for aFrames.
+    void GrabTheBoxFromItsLeft(World& aWorld, int aFrames)
+    {
+        aWorld.Spawn(-BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
+        aWorld.Press(KEY_D);
+        aWorld.PressMouse();
+        aWorld.Frames(aFrames);
+    }
+
     // A floor record with its collider (top at y = 0, from x - 100 to x + 100) and the live floor
     // built from it, whose own collider takes part in the collisions.
     struct Floor
@@ -69,15 +79,72 @@ TEST(MovableBoxes, ALightBoxFollowsAPullingPlayerOnlyWhileClickIsHeldAndStopsAtA
     EXPECT_FLOAT_EQ(box.GetPosition().x, stopped);
 }
 
+TEST(MovableBoxes, AHeavyBoxMovesWithThePlayerAtTheHeavyPushSpeed)
+{
+    World world;
+    world.AddFloor();
+    MovableBox& box = world.AddBox(0.0f, 0.0f, MovableBox::HEAVY);
+    GrabTheBoxFromItsLeft(world, 10);
+    ASSERT_TRUE(world.myPlayer.IsGrabbing());
+    EXPECT_EQ(world.myPlayer.GetPushState(), MovableBox::HEAVY);
+    const float boxBefore = box.GetPosition().x;
+    const float playerBefore = world.myPlayer.GetPosition().x;
+    world.Frames(8);
+    // 100 units a second at 1/64 s a frame: 1.5625 a frame, 12.5 in 8 frames (the light box's 200 would make 25).
+    EXPECT_NEAR(world.myPlayer.GetHorizontalStep(), 100.0f / 64.0f, 1e-4f);
+    EXPECT_NEAR(world.myPlayer.GetPosition().x - playerBefore, 12.5f, 1e-3f);
+    EXPECT_NEAR(box.GetPosition().x - boxBefore, 12.5f, 1e-3f);
+}
+
+TEST(MovableBoxes, APushedBoxGoesOverAStepLowerThanItsProbeLift)
+{
+    World world;
+    world.AddFloor();
+    // A second floor piece from x = 80 to 560 with its top 5 above the floor: the box's side probe,
+    // lifted by 10, passes over it.
+    world.AddStatic(MakeBox(ColliderType::Level, 320.0f, -47.5f, 240.0f, 52.5f));
+    MovableBox& box = world.AddBox(0.0f, 0.0f);
+    GrabTheBoxFromItsLeft(world, 10);
+    ASSERT_TRUE(world.myPlayer.IsGrabbing());
+    const float before = box.GetPosition().x;
+    ASSERT_LT(before + BOX_HALF, 80.0f) << "still short of the step";
+    world.Frames(16);
+    // 200 / 64 = 3.125 a frame: 50 in 16 frames, which takes its right side past the step's edge at 80.
+    // The player stays 80 behind that side, short of the step itself.
+    EXPECT_NEAR(box.GetPosition().x - before, 50.0f, 1e-3f);
+    EXPECT_GT(box.GetPosition().x + BOX_HALF, 80.0f);
+    EXPECT_FLOAT_EQ(box.GetPosition().y, 0.0f) << "never lifted onto the step";
+}
+
+TEST(MovableBoxes, ALandingPlaysItsSoundOnceTheLandingTimerHasRunOut)
+{
+    World world;
+    world.AddFloor();
+    MovableBox& box = world.AddBox(0.0f, 700.0f);
+    SoundManager& sounds = SoundManager::GetInstance();
+    const uint32_t lands = sounds.CountStarts("Snail_Land");
+    // Half-second frames. The first: speed -100 x 9.82 x 0.5 = -491, step -245.5, down to 454.5. The
+    // second step, -491, puts the foot (0.5 below the box) at -36, inside the floor: landed on its top.
+    // The landing timer starts at 0.5 and loses one frame time per landing, 0.5 - 0.5 = 0, so this first
+    // landing sounds, once.
+    world.myUpdate.deltaTime = 0.5f;
+    world.Frame();
+    EXPECT_FALSE(box.IsGrounded());
+    EXPECT_NEAR(box.GetPosition().y, 454.5f, 1e-3f);
+    world.Frame();
+    ASSERT_TRUE(box.IsGrounded());
+    EXPECT_FLOAT_EQ(box.GetPosition().y, 0.0f);
+    EXPECT_EQ(sounds.CountStarts("Snail_Land"), lands + 1);
+    world.Frames(4);
+    EXPECT_EQ(sounds.CountStarts("Snail_Land"), lands + 1) << "resting is no landing";
+}
+
 TEST(MovableBoxes, CrouchingReleasesTheBox)
 {
     World world;
     world.AddFloor();
     MovableBox& box = world.AddBox(0.0f, 0.0f);
-    world.Spawn(-BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
-    world.Press(KEY_D);
-    world.PressMouse();
-    world.Frames(6);
+    GrabTheBoxFromItsLeft(world, 6);
     ASSERT_TRUE(world.myPlayer.IsGrabbing());
     world.Press(KEY_S);
     world.Frames(4);
@@ -211,10 +278,7 @@ TEST(MovableBoxes, LettingGoOfTheBoxEndsThePushAtOnce)
     World world;
     world.AddFloor();
     MovableBox& box = world.AddBox(0.0f, 0.0f);
-    world.Spawn(-BOX_HALF - Player::HURT_HALF_WIDTH - 2.0f, FEET);
-    world.Press(KEY_D);
-    world.PressMouse();
-    world.Frames(10);
+    GrabTheBoxFromItsLeft(world, 10);
     ASSERT_TRUE(world.myPlayer.IsGrabbing());
     ASSERT_EQ(world.myPlayer.GetPushState(), MovableBox::LIGHT);
 

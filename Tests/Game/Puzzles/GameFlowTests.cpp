@@ -8,11 +8,9 @@
 #include "Sound/SoundManager.h"
 #include "Spine/Game.h"
 
-#include "Support/GameTestSupport.h"
+#include "Support/GameTestHarness.h"
 
-#include "mire/input/InputManager.h"
 #include "mire/stringRegistry/StringRegistry.h"
-#include "Platform/window/WindowTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -27,93 +25,29 @@ using namespace Vela::Literals;
 
 namespace
 {
-    constexpr const char* LEVEL_0 = "levels/Main Levels/Level 0 Tutorial";
-    constexpr const char* LEVEL_1 = "levels/Main Levels/Level 1";
-    // The fixture cube is 1 unit tall, so the player's hurt box centre is 0.5 above its feet and its
-    // bottom 47.3 below them: feet at 47.5 put the bottom 0.2 above a floor whose top is at 0.
-    constexpr float FEET = 47.5f;
+    constexpr float FEET = FIXTURE_FEET;
     constexpr float LONG_FRAME = 0.1f;
 
-    FixtureObject Placed(const char* aDefinition, Vela::Vector3<float> aPosition, Vela::Vector3<float> aScale = { 1, 1, 1 })
-    {
-        FixtureObject object;
-        object.definition = aDefinition;
-        object.name = aDefinition;
-        object.translation = aPosition;
-        object.scale = aScale;
-        return object;
-    }
-    FixtureObject Floor() { return Placed("SM_Level_Mesh", { 0, -100, 0 }, { 4000, 200, 200 }); }
-    FixtureObject Zone(const char* aDefinition, Vela::Vector2<float> aCentre, Vela::Vector2<float> aHalfSize, bool anActive = true)
-    {
-        FixtureObject zone = Placed(aDefinition, { aCentre.x, aCentre.y, 0 });
-        zone.properties.push_back(FixtureProperty("Collider", "Collider - Box", FixtureBox({ 0, 0 }, aHalfSize, anActive)));
-        return zone;
-    }
     FixtureObject Box(Vela::Vector2<float> aPosition, int aType)
     {
         FixtureObject box = Placed("Interactable_Box_Snail", { aPosition.x, aPosition.y, 0 }, { 3, 3, 3 });
         box.properties.push_back(FixtureProperty("BoxType", "Int", aType));
-        box.properties.push_back(FixtureProperty("Model", "Model", FixtureModel("models/Skinned.fbx")));
+        box.properties.push_back(FixtureProperty("Model", "Model", FixtureModel(SKINNED_MODEL)));
         return box;
     }
-    FixtureObject Exit(Vela::Vector2<float> aCentre, const char* aNextScene, bool anActive)
-    {
-        // Narrow, so that the walk to its centre starts only 30 units away.
-        FixtureObject exit = Zone("Template_EndTrigger", aCentre, { 5, 100 }, anActive);
-        exit.properties.push_back(FixtureProperty("Next Scene", "StringId", aNextScene));
-        return exit;
-    }
-
-    class GameFlowTest : public testing::Test
+    // Fades and countdowns may run with long frames: the player is locked meanwhile.
+    class GameFlowTest : public HeadlessGameTest
     {
     protected:
         void Start(const std::vector<FixtureObject>& someLevel0, const std::vector<FixtureObject>& someLevel1 = { Floor() })
         {
-            PlaceFixtureModel(myRoot.Path());
-            // Boxes are skinned models.
-            std::filesystem::copy_file(FixturePath("fbx/max_transformed_skin_7500_binary.fbx"), myRoot.Path() / "models/Skinned.fbx");
-            WriteEveryKindDefinitions(myRoot.Path());
-            WriteFixtureLevel(myRoot.Path(), LEVEL_0, someLevel0);
-            WriteFixtureLevel(myRoot.Path(), LEVEL_1, someLevel1);
-            myGame = std::make_unique<HeadlessGame>(myRoot.Path());
-            ASSERT_TRUE(myGame->IsStarted());
+            MakeGame(someLevel0, someLevel1);
+            if (HasFatalFailure())
+                return;
             // Out of the logo screens straight into play, as the menus do.
             Stack().StartLevel("level_0"_sid);
-            ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::Game); }, 600, LONG_FRAME));
+            ASSERT_TRUE(RunUntil([this] { return IsTop(StateId::Game); }, 600, LONG_FRAME));
         }
-
-        Game& TheGame() { return myGame->GetGame(); }
-        StateStack& Stack() { return TheGame().GetStateStack(); }
-        Player& ThePlayer() { return *TheGame().GetContext().player; }
-        void Press(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aKey, 0); }
-        void Release(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aKey, 0); }
-        void Tap(uint8_t aKey)
-        {
-            Press(aKey);
-            Frames(2);
-            Release(aKey);
-            Frames(1);
-        }
-        void Frames(int aCount)
-        {
-            for (int frame = 0; frame < aCount; ++frame)
-                myGame->RunFrame();
-        }
-        // Fades and countdowns may run with long frames: the player is locked meanwhile.
-        bool RunUntil(const std::function<bool()>& aCondition, int aLimit, float aDeltaTime = 1.0f / 60.0f)
-        {
-            for (int frame = 0; frame < aLimit; ++frame)
-            {
-                if (aCondition())
-                    return true;
-                myGame->RunFrame(aDeltaTime);
-            }
-            return aCondition();
-        }
-
-        TempDirectory myRoot;
-        std::unique_ptr<HeadlessGame> myGame;
     };
 }
 
@@ -121,9 +55,12 @@ TEST_F(GameFlowTest, DeathsRespawnAtTheSpawnBeforeAnyCheckPointThenAtTheLastOne)
 {
     Start({ Floor(), Placed("TOB", { 0, FEET, 0 }), Zone("DeathBox", { -150, 100 }, { 30, 100 }), Zone("CheckPoints", { 100, 60 }, { 10, 100 }),
             Zone("DeathBox", { 250, 100 }, { 30, 100 }) });
+    SoundManager& sounds = SoundManager::GetInstance();
+    const uint32_t losses = sounds.CountStarts("Player_Lose");
     Press('A');
     ASSERT_TRUE(RunUntil([this] { return ThePlayer().GetAnimFlags().dead; }, 300));
     Release('A');
+    EXPECT_EQ(sounds.CountStarts("Player_Lose"), losses + 1) << "one death, one sound";
     EXPECT_TRUE(ThePlayer().IsLocked());
     EXPECT_EQ(Stack().TopId(), static_cast<int>(StateId::Transition));
     ASSERT_TRUE(RunUntil([this] { return Stack().TopId() == static_cast<int>(StateId::Game); }, 600, LONG_FRAME));
@@ -153,12 +90,7 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     ASSERT_TRUE(orb.IsCarried()) << "the player stands in the orb: Interact picks it up";
     EXPECT_TRUE(ThePlayer().IsCarryingOrb());
     ASSERT_TRUE(RunUntil([&] { return orb.GetPosition().y > 130.0f; }, 300)) << "the carried orb floats up after the player";
-    uint32_t width = 0;
-    uint32_t height = 0;
-    const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
-    const std::filesystem::path folder = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots/puzzles";
-    std::filesystem::create_directories(folder);
-    EXPECT_TRUE(WritePng(folder / "player_orb_carried.png", pixels, width, height));
+    EXPECT_TRUE(SaveScreenshot("puzzles/player_orb_carried.png"));
     EXPECT_FALSE(exit.GetCollider().active);
     Tap('E');
     ASSERT_TRUE(RunUntil([&] { return socket.IsSeated(); }, 60));
@@ -168,9 +100,11 @@ TEST_F(GameFlowTest, TheOrbSeatedInItsSocketArmsTheExitThatStartsTheNextLevel)
     EXPECT_NEAR(orb.GetPosition().x, socket.GetCollider().x, 1.0f);
 
     // The player's first moves after the build leave the orb's hum alone.
+    const uint32_t stairs = SoundManager::GetInstance().CountStarts("StairCase");
     Press('D');
     ASSERT_TRUE(RunUntil([&] { return exit.IsActivated(); }, 300));
     Release('D');
+    EXPECT_EQ(SoundManager::GetInstance().CountStarts("StairCase"), stairs + 1) << "the exit taking the player raises the stair";
     EXPECT_TRUE(ThePlayer().IsLocked());
     ASSERT_TRUE(RunUntil([&] { return exit.IsWalkingOut(); }, 600)) << "walked to the exit's centre";
     ASSERT_TRUE(RunUntil([this] { return TheGame().GetLevelLoader().GetCurrentLevelKey() == "level_1"_sid; }, 600, LONG_FRAME));

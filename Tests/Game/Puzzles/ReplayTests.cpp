@@ -9,11 +9,9 @@
 #include "Screens/TransitionState.h"
 #include "Spine/Game.h"
 
-#include "Support/GameTestSupport.h"
+#include "Support/GameTestHarness.h"
 
-#include "mire/input/InputManager.h"
 #include "mire/stringRegistry/StringRegistry.h"
-#include "Platform/window/WindowTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -26,39 +24,13 @@ using namespace Vela::Literals;
 
 namespace
 {
-    constexpr const char* LEVEL_0 = "levels/Main Levels/Level 0 Tutorial";
-    constexpr const char* LEVEL_1 = "levels/Main Levels/Level 1";
-    constexpr float FEET = 47.5f; // the player's hurt box just above the floor, as in the game-flow tests
-
-    FixtureObject Placed(const char* aDefinition, Vela::Vector3<float> aPosition, Vela::Vector3<float> aScale = { 1, 1, 1 })
-    {
-        FixtureObject object;
-        object.definition = aDefinition;
-        object.name = aDefinition;
-        object.translation = aPosition;
-        object.scale = aScale;
-        return object;
-    }
-    FixtureObject Floor() { return Placed("SM_Level_Mesh", { 0, -100, 0 }, { 4000, 200, 200 }); }
-    FixtureObject Zone(const char* aDefinition, Vela::Vector2<float> aCentre, Vela::Vector2<float> aHalfSize, bool anActive = true)
-    {
-        FixtureObject zone = Placed(aDefinition, { aCentre.x, aCentre.y, 0 });
-        zone.properties.push_back(FixtureProperty("Collider", "Collider - Box", FixtureBox({ 0, 0 }, aHalfSize, anActive)));
-        return zone;
-    }
-    // Narrow, so that the walk to its centre starts only 30 units away.
-    FixtureObject Exit(Vela::Vector2<float> aCentre, const char* aNextScene)
-    {
-        FixtureObject exit = Zone("Template_EndTrigger", aCentre, { 5, 100 });
-        exit.properties.push_back(FixtureProperty("Next Scene", "StringId", aNextScene));
-        return exit;
-    }
+    constexpr float FEET = FIXTURE_FEET;
 
     // A level with a floor to break, a box above it, an orb, a Glomp, an Eyecorn, and an exit with its stair.
     std::vector<FixtureObject> ReplayLevel()
     {
         FixtureObject box = Placed("Interactable_Box_Snail", { 600, 400, 0 }, { 3, 3, 3 });
-        box.properties.push_back(FixtureProperty("Model", "Model", FixtureModel("models/Skinned.fbx")));
+        box.properties.push_back(FixtureProperty("Model", "Model", FixtureModel(SKINNED_MODEL)));
         FixtureObject exit = Placed("Template_EndTrigger", { 1500, 100, 0 });
         exit.properties.push_back(FixtureProperty("Collider", "Collider - Box", FixtureBox({ 0, 0 }, { 5, 100 })));
         return { Placed("TOB", { 0, FEET, 0 }),
@@ -146,38 +118,11 @@ namespace
         return values;
     }
 
-    class ReplayTest : public testing::Test
+    class ReplayTest : public HeadlessGameTest
     {
     protected:
-        void Make(const std::vector<FixtureObject>& someLevel0, const std::vector<FixtureObject>& someLevel1 = { Floor() })
-        {
-            PlaceFixtureModel(myRoot.Path());
-            std::filesystem::copy_file(FixturePath("fbx/max_transformed_skin_7500_binary.fbx"), myRoot.Path() / "models/Skinned.fbx");
-            WriteEveryKindDefinitions(myRoot.Path());
-            WriteFixtureLevel(myRoot.Path(), LEVEL_0, someLevel0);
-            WriteFixtureLevel(myRoot.Path(), LEVEL_1, someLevel1);
-            myGame = std::make_unique<HeadlessGame>(myRoot.Path());
-            ASSERT_TRUE(myGame->IsStarted());
-        }
-
-        Game& TheGame() { return myGame->GetGame(); }
-        StateStack& Stack() { return TheGame().GetStateStack(); }
-        Player& ThePlayer() { return *TheGame().GetContext().player; }
         TransitionState& TheFade() { return static_cast<TransitionState&>(*Stack().GetState(StateId::Transition)); }
-        bool IsPlaying() { return Stack().TopId() == static_cast<int>(StateId::Game); }
-        void Press(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aKey, 0); }
-        void Release(uint8_t aKey) { myGame->GetInputManager().UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aKey, 0); }
-        void Frames(int aCount)
-        {
-            for (int frame = 0; frame < aCount; ++frame)
-                myGame->RunFrame();
-        }
-        bool RunUntil(const std::function<bool()>& aCondition, int aLimit, float aDeltaTime = 1.0f / 60.0f)
-        {
-            for (int frame = 0; frame < aLimit && !aCondition(); ++frame)
-                myGame->RunFrame(aDeltaTime);
-            return aCondition();
-        }
+        bool IsPlaying() { return IsTop(StateId::Game); }
         // The level-select page's own button, as a click on it runs it.
         void ChooseOnLevelSelect(const char* aLevel)
         {
@@ -187,14 +132,12 @@ namespace
             menu.GetLevelSelectPanel().GetElements().GetButton(aLevel).myCallback();
         }
 
-        TempDirectory myRoot;
-        std::unique_ptr<HeadlessGame> myGame;
     };
 }
 
 TEST_F(ReplayTest, ALevelChosenAgainOnLevelSelectIsBuiltAsAuthoredWhateverTheLastPlayChanged)
 {
-    Make(ReplayLevel());
+    MakeGame(ReplayLevel());
     const Snapshot firstBuild = TakeSnapshot(TheGame());
     ASSERT_EQ(TheGame().GetMovableBoxes().size(), 1u);
     ASSERT_EQ(TheGame().GetFloors().size(), 1u);
@@ -238,17 +181,12 @@ TEST_F(ReplayTest, ALevelChosenAgainOnLevelSelectIsBuiltAsAuthoredWhateverTheLas
     EXPECT_FALSE(TheGame().GetFloors().front().IsBroken());
     EXPECT_TRUE(TheGame().GetMovableBoxes().front().IsGrounded());
     EXPECT_GT(TheGame().GetMovableBoxes().front().GetPosition().y, 300.0f) << "carried by the floor";
-    uint32_t width = 0;
-    uint32_t height = 0;
-    const std::vector<uint8_t> pixels = ReadBackBufferRgba(width, height);
-    const std::filesystem::path folder = std::filesystem::path(VELA_RUNTIME_DIR) / "screenshots/puzzles";
-    std::filesystem::create_directories(folder);
-    EXPECT_TRUE(WritePng(folder / "replayed_level.png", pixels, width, height));
+    EXPECT_TRUE(SaveScreenshot("puzzles/replayed_level.png"));
 }
 
 TEST_F(ReplayTest, EveryLevelStartRevealsInWhiteAtTheFirstSpeedWhileThePlayerWaits)
 {
-    Make({ Floor(), Placed("TOB", { 0, FEET, 0 }), Zone("DeathBox", { -150, 100 }, { 30, 100 }) });
+    MakeGame({ Floor(), Placed("TOB", { 0, FEET, 0 }), Zone("DeathBox", { -150, 100 }, { 30, 100 }) });
     ChooseOnLevelSelect("level_0");
     ASSERT_TRUE(RunUntil([this] { return IsPlaying(); }, 600));
     // A death: the cover turns black and fast, the reveal after it runs at 1.5.
@@ -286,7 +224,7 @@ TEST_F(ReplayTest, TheNextLevelStartsWithTheCameraAsAtItsInitNotHeldOrZoomedByTh
     room.properties.push_back(FixtureProperty("Is Room", "Bool", true));
     room.properties.push_back(FixtureProperty("Fov/Zoom", "Float", 60.0f));
     room.properties.push_back(FixtureProperty("Camera Speed", "Float", 0.05f));
-    Make({ Floor(), Placed("TOB", { 0, FEET, 0 }), room, Exit({ 150, 100 }, "level_1") }, { Floor(), Placed("TOB", { 500, FEET, 0 }) });
+    MakeGame({ Floor(), Placed("TOB", { 0, FEET, 0 }), room, Exit({ 150, 100 }, "level_1") }, { Floor(), Placed("TOB", { 500, FEET, 0 }) });
     ChooseOnLevelSelect("level_0");
     ASSERT_TRUE(RunUntil([this] { return IsPlaying(); }, 600));
     CameraController& camera = TheGame().GetCameraController();
@@ -314,7 +252,7 @@ TEST_F(ReplayTest, TheNextLevelStartsWithTheCameraAsAtItsInitNotHeldOrZoomedByTh
 
 TEST_F(ReplayTest, TheExitsWalkOutUpdatesThePlayerOncePerFrame)
 {
-    Make({ Floor(), Placed("TOB", { 0, FEET, 0 }), Exit({ 150, 100 }, "level_1") });
+    MakeGame({ Floor(), Placed("TOB", { 0, FEET, 0 }), Exit({ 150, 100 }, "level_1") });
     ChooseOnLevelSelect("level_0");
     ASSERT_TRUE(RunUntil([this] { return IsPlaying(); }, 600));
     EndTrigger& exit = TheGame().GetEndTriggers().front();

@@ -4,7 +4,7 @@
 #include "Screens/TransitionState.h"
 #include "Spine/Game.h"
 
-#include "Support/GameTestSupport.h"
+#include "Support/GameTestHarness.h"
 
 #include "mire/input/InputManager.h"
 
@@ -37,10 +37,10 @@ namespace
         void PressKey(uint8_t aVirtualKey)
         {
             Vela::InputManager& input = myGame.GetInputManager();
-            input.UpdateEvents(Vela::Platform::MESSAGE_KEYDOWN, aVirtualKey, 0);
+            VelaTest::PressKey(input, aVirtualKey);
             ASSERT_TRUE(myGame.RunFrame());
             ASSERT_TRUE(myGame.RunFrame());
-            input.UpdateEvents(Vela::Platform::MESSAGE_KEYUP, aVirtualKey, 0);
+            VelaTest::ReleaseKey(input, aVirtualKey);
             input.Update();
         }
 

@@ -33,6 +33,12 @@ namespace LevelRuns
         int myLine = 0;
     };
 
+    // The route of a level: "Tests/Game/LevelRuns/Routes/<aLevelKey>.route" in the source tree.
+    inline std::filesystem::path RouteFile(const std::string& aLevelKey)
+    {
+        return std::filesystem::path(VELA_SOURCE_DIR) / "Tests/Game/LevelRuns/Routes" / (aLevelKey + ".route");
+    }
+
     // Throws std::runtime_error naming the line of an unknown command or a missing value.
     std::vector<RouteStep> ReadRoute(const std::filesystem::path& aFile);
 

@@ -1,4 +1,4 @@
-#include "LevelRoute.h"
+#include "Support/LevelRoute.h"
 
 #include "Enemies/Eyecorn.h"
 #include "Enemies/Glomp.h"
