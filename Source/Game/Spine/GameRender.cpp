@@ -60,10 +60,10 @@ namespace
         }
     }
 
-    template <typename Object>
-    void RenderVisible(std::vector<Object>& someObjects, const Frustum& aFrustum)
+    template <typename Objects>
+    void RenderVisible(Objects& someObjects, const Frustum& aFrustum)
     {
-        for (Object& object : someObjects)
+        for (auto& object : someObjects)
         {
             if (IsOnFrustum(object.GetModelInstance(), aFrustum))
             {
