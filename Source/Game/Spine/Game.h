@@ -84,8 +84,14 @@ private:
     std::vector<Collider*> LevelDynamics();
     void RunRevealFade();
     void RespawnUnderFade();
-    // The world pass's pieces.
-    void RenderTransparentMeshes(LevelData& aLevel, const Frustum& aFrustum);
+    // The world pass's passes, in their order; Render draws the player and the screens between the
+    // grass and the transparent pass.
+    void RenderOpaquePass(LevelData* aLevel, const Frustum& aFrustum);
+    void RenderGrassPass(LevelData& aLevel, const Frustum& aFrustum);
+    // Sets the alpha blending that stays on to the end of the frame, then draws the level's glass far to near.
+    void RenderTransparentPass(LevelData* aLevel, const Frustum& aFrustum);
+    // The eyecorns' scanner planes, the orbs' glow and the sockets' effects.
+    void RenderOverlayPass();
 
     bool myIsLoaded = false;
     Vela::Camera myCamera;
