@@ -183,7 +183,7 @@ void LevelLoader::GiveStaticModel(const PropertyList& someProperties, GameObject
 
 void LevelLoader::BuildOrb(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)
 {
-    Orb orb;
+    Orb& orb = aLevelData.orbs.emplace_back();
     GiveStaticModel(someProperties, orb, anObject);
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
@@ -192,7 +192,6 @@ void LevelLoader::BuildOrb(const PropertyList& someProperties, const Vela::Scene
             orb.SetCollider(MakeBoxCollider(entry, orb.GetModelInstance(), anObject));
         }
     }
-    aLevelData.orbs.push_back(std::move(orb));
 }
 
 void LevelLoader::BuildSocket(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)

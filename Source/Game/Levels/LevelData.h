@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -135,7 +136,7 @@ struct LevelData
     std::vector<EnemyTemplate> enemyTemplates;
     std::vector<BoxRecord> boxes;
     std::vector<CameraCollider> cameraColliders;
-    std::vector<Orb> orbs;
+    std::deque<Orb> orbs; // built in place: an orb is never moved
     std::vector<Socket> sockets;
     std::vector<EndTrigger> endTriggers;
     std::vector<Collider> deathBoxes;

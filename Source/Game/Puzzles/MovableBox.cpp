@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
 namespace
 {
@@ -37,42 +36,6 @@ namespace
 MovableBox::MovableBox(GameContext* aContext) : myDust(std::make_unique<FlipbookEffects>()), myContext(aContext) {}
 
 MovableBox::~MovableBox() = default;
-
-MovableBox::MovableBox(MovableBox&& anOther) noexcept
-{
-    *this = std::move(anOther);
-}
-
-MovableBox& MovableBox::operator=(MovableBox&& anOther) noexcept
-{
-    if (this == &anOther)
-    {
-        return *this;
-    }
-    GameObject::operator=(std::move(anOther));
-    ReplaceObserver(myCollider, &anOther, this);
-    myCurrentClip = anOther.myCurrentClip;
-    someClips = std::move(anOther.someClips);
-    myShader = std::move(anOther.myShader);
-    myShaderTried = anOther.myShaderTried;
-    myAttached = anOther.myAttached;
-    myGrounded = anOther.myGrounded;
-    myWasGrounded = anOther.myWasGrounded;
-    myHeavyEntered = anOther.myHeavyEntered;
-    myPushDelta = anOther.myPushDelta;
-    myGravityFactor = anOther.myGravityFactor;
-    myHeaviness = anOther.myHeaviness;
-    myLandSoundTimer = anOther.myLandSoundTimer;
-    mySoundRange = anOther.mySoundRange;
-    mySoundState = anOther.mySoundState;
-    myVerticalSpeed = anOther.myVerticalSpeed;
-    myAnimatedModel = std::move(anOther.myAnimatedModel);
-    myDust = std::move(anOther.myDust);
-    myContext = anOther.myContext;
-    myBoxType = anOther.myBoxType;
-    mySound = std::exchange(anOther.mySound, SoundHandle());
-    return *this;
-}
 
 void MovableBox::Init()
 {

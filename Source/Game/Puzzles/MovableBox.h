@@ -2,7 +2,8 @@
 // A snail-shell box the player grabs and pushes or pulls along the ground. It falls under gravity and
 // lands; a light box (type 1) touched by a player carrying the orb becomes heavy (type 2) until the
 // level is built again, and a heavy box breaks the breakable floors it rests on. The game builds one
-// from each of the level's box records at every level build.
+// from each of the level's box records at every level build, in place: never copied or moved, since
+// the collision manager and the box's collider point at it.
 #include "Player/GameObject.h"
 #include "Sound/SoundManager.h"
 #include "World/Collider.h"
@@ -52,8 +53,6 @@ public:
 
     explicit MovableBox(GameContext* aContext = nullptr);
     ~MovableBox() override;
-    MovableBox(MovableBox&& anOther) noexcept;
-    MovableBox& operator=(MovableBox&& anOther) noexcept;
     MovableBox(const MovableBox&) = delete;
     MovableBox& operator=(const MovableBox&) = delete;
 

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <utility>
 
 namespace
 {
@@ -44,50 +43,6 @@ Orb::Orb(Player* aPlayer, GameContext* aContext, Vela::InputManager* anInputMana
 Orb::~Orb()
 {
     SoundManager::GetInstance().StopSound(myHum, true);
-}
-
-Orb::Orb(Orb&& anOther) noexcept
-{
-    *this = std::move(anOther);
-}
-
-Orb& Orb::operator=(Orb&& anOther) noexcept
-{
-    if (this == &anOther)
-    {
-        return *this;
-    }
-    SoundManager::GetInstance().StopSound(myHum, true);
-    GameObject::operator=(std::move(anOther));
-    ReplaceObserver(myCollider, &anOther, this);
-    myContext = anOther.myContext;
-    myInputManager = anOther.myInputManager;
-    mySpriteData = anOther.mySpriteData;
-    mySprite = anOther.mySprite;
-    myGlowTexture = anOther.myGlowTexture;
-    myGlowColumns = anOther.myGlowColumns;
-    myGlowRows = anOther.myGlowRows;
-    myGlowLoops = anOther.myGlowLoops;
-    myGlowLoopCount = anOther.myGlowLoopCount;
-    myGlowFrameCount = anOther.myGlowFrameCount;
-    myGlowFrame = anOther.myGlowFrame;
-    myGlowFrameTimer = anOther.myGlowFrameTimer;
-    myGlowFramesPerSecond = anOther.myGlowFramesPerSecond;
-    myGlowVelocity = anOther.myGlowVelocity;
-    myGlowAlive = anOther.myGlowAlive;
-    myGlowArmed = anOther.myGlowArmed;
-    myPlayer = anOther.myPlayer;
-    myInRange = anOther.myInRange;
-    myCarried = anOther.myCarried;
-    myLanded = anOther.myLanded;
-    myFallSpeed = anOther.myFallSpeed;
-    myGravityFactor = anOther.myGravityFactor;
-    myDeltaTime = anOther.myDeltaTime;
-    myHearingRange = anOther.myHearingRange;
-    myHumVolume = anOther.myHumVolume;
-    // The live hum moves with the orb: the husk left behind must not stop it.
-    myHum = std::exchange(anOther.myHum, SoundHandle());
-    return *this;
 }
 
 void Orb::SetCollider(const Collider& aDescription)

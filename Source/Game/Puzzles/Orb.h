@@ -1,6 +1,7 @@
 #pragma once
 // A glowing, humming ball the player picks up with Interact, carries and drops; dropped, it falls
-// until it lands on level geometry or a box. Move-only: the live hum belongs to one orb.
+// until it lands on level geometry or a box. Never copied or moved: its collider and the live hum
+// point at it, so orbs are built in place where they stay.
 #include "Player/GameObject.h"
 #include "Sound/SoundManager.h"
 
@@ -27,8 +28,6 @@ public:
     Orb() = default;
     Orb(Player* aPlayer, GameContext* aContext, Vela::InputManager* anInputManager);
     ~Orb() override;
-    Orb(Orb&& anOther) noexcept;
-    Orb& operator=(Orb&& anOther) noexcept;
     Orb(const Orb&) = delete;
     Orb& operator=(const Orb&) = delete;
 

@@ -33,7 +33,7 @@ void GameState::Update(const UpdateContext& aContext)
     myPlayer.SetGrounded(collision.IsOverlappingAny(myPlayer.GetGroundCollider()));
     myPlayer.SetHurtBoxBlocked(collision.IsOverlappingAny(myPlayer.GetHurtBox()));
 
-    if (std::vector<MovableBox>* boxes = myContext->movableBoxes)
+    if (std::deque<MovableBox>* boxes = myContext->movableBoxes)
     {
         for (MovableBox& box : *boxes)
         {

@@ -299,14 +299,12 @@ void Game::BuildCameraZones(LevelData& aLevel)
 
 void Game::BuildOrbs(LevelData& aLevel)
 {
-    someOrbs.reserve(aLevel.orbs.size());
     for (Orb& record : aLevel.orbs)
     {
-        Orb orb(myContext.player, &myContext, myInputManager);
+        Orb& orb = someOrbs.emplace_back(myContext.player, &myContext, myInputManager);
         orb.GetModelInstance() = record.GetModelInstance();
         orb.SetCollider(record.GetCollider());
-        someOrbs.push_back(std::move(orb));
-        someOrbs.back().Init();
+        orb.Init();
     }
     for (Orb& orb : someOrbs)
     {
@@ -368,8 +366,6 @@ void Game::BuildSockets(LevelData& aLevel)
 
 void Game::BuildMovableBoxes(const LevelData& aLevel)
 {
-    // Reserved: the collision manager keeps pointers to the box colliders.
-    someMovableBoxes.reserve(aLevel.boxes.size());
     for (const BoxRecord& record : aLevel.boxes)
     {
         MovableBox& box = someMovableBoxes.emplace_back(&myContext);

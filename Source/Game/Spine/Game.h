@@ -21,6 +21,7 @@
 
 #include "mire/graphics/Camera.h"
 
+#include <deque>
 #include <vector>
 
 namespace Vela
@@ -61,11 +62,11 @@ public:
     std::vector<Glomp>& GetGlomps() { return someGlomps; }
     std::vector<Eyecorn>& GetEyecorns() { return someEyecorns; }
     std::vector<CameraCollider>& GetCameraColliders() { return someCameraColliders; }
-    std::vector<Orb>& GetOrbs() { return someOrbs; }
+    std::deque<Orb>& GetOrbs() { return someOrbs; }
     std::vector<Socket>& GetSockets() { return someSockets; }
     std::vector<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
     std::vector<BreakableFloor>& GetFloors() { return someFloors; }
-    std::vector<MovableBox>& GetMovableBoxes() { return someMovableBoxes; }
+    std::deque<MovableBox>& GetMovableBoxes() { return someMovableBoxes; }
     // The level's rotating stairs as this build shows them (the exit turns its stair).
     std::vector<RotatingStairRecord>& GetStairs() { return someStairs; }
 
@@ -83,8 +84,14 @@ private:
     std::vector<Collider*> LevelDynamics();
     void RunRevealFade();
     void RespawnUnderFade();
-    // The world pass's pieces.
-    void RenderTransparentMeshes(LevelData& aLevel, const Frustum& aFrustum);
+    // The world pass's passes, in their order; Render draws the player and the screens between the
+    // grass and the transparent pass.
+    void RenderOpaquePass(LevelData* aLevel, const Frustum& aFrustum);
+    void RenderGrassPass(LevelData& aLevel, const Frustum& aFrustum);
+    // Sets the alpha blending that stays on to the end of the frame, then draws the level's glass far to near.
+    void RenderTransparentPass(LevelData* aLevel, const Frustum& aFrustum);
+    // The eyecorns' scanner planes, the orbs' glow and the sockets' effects.
+    void RenderOverlayPass();
 
     bool myIsLoaded = false;
     Vela::Camera myCamera;
@@ -98,9 +105,11 @@ private:
     UpdateContext myUpdateContext;
     std::vector<Glomp> someGlomps;
     std::vector<Eyecorn> someEyecorns;
-    std::vector<MovableBox> someMovableBoxes;
+    // Boxes and orbs are built in place and never moved (a deque never relocates what it holds):
+    // their colliders, the collision manager and the sockets point at them.
+    std::deque<MovableBox> someMovableBoxes;
     std::vector<CameraCollider> someCameraColliders;
-    std::vector<Orb> someOrbs;
+    std::deque<Orb> someOrbs;
     std::vector<Socket> someSockets;
     std::vector<EndTrigger> someEndTriggers;
     std::vector<BreakableFloor> someFloors;

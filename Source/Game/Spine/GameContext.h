@@ -1,6 +1,6 @@
 #pragma once
 // What the game hands to its screens, menus and level objects.
-#include <vector>
+#include <deque>
 
 class CameraController;
 class CollisionManager;
@@ -18,7 +18,7 @@ struct GameContext
     // Set by the game screen's constructor, which owns the player; so it is set before the game starts.
     Player* player = nullptr;
     // The live boxes of the current level, made by each level build; the game screen updates them.
-    std::vector<MovableBox>* movableBoxes = nullptr;
+    std::deque<MovableBox>* movableBoxes = nullptr;
 };
 
 // What every per-frame update gets.

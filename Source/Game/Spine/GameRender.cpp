@@ -1,4 +1,4 @@
-// The world pass of a frame and the view frustum it culls against.
+// The world pass of a frame, as its named passes in drawing order, and the view frustum it culls against.
 #include "Spine/Game.h"
 
 #include "Levels/LevelData.h"
@@ -8,11 +8,10 @@
 #include "mire/core/Engine.h"
 #include "mire/drawers/ModelDrawer.h"
 #include "mire/drawers/SpriteDrawer.h"
-#include "mire/graphics/DX11.h"
 #include "mire/graphics/GraphicsEngine.h"
+#include "mire/graphics/GraphicsServices.h"
 #include "mire/graphics/GraphicsStateStack.h"
 #include "mire/graphics/RenderStates.h"
-#include "mire/graphics/RenderTarget.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,10 +59,10 @@ namespace
         }
     }
 
-    template <typename Object>
-    void RenderVisible(std::vector<Object>& someObjects, const Frustum& aFrustum)
+    template <typename Objects>
+    void RenderVisible(Objects& someObjects, const Frustum& aFrustum)
     {
-        for (Object& object : someObjects)
+        for (auto& object : someObjects)
         {
             if (IsOnFrustum(object.GetModelInstance(), aFrustum))
             {
@@ -75,82 +74,126 @@ namespace
 
 void Game::Render()
 {
-    Vela::GraphicsEngine& graphics = *Vela::Engine::GetInstance()->myGraphicsEngine;
-    Vela::GraphicsStateStack& states = *graphics.GetGraphicsStateStack();
-    Vela::ModelDrawer& modelDrawer = *graphics.GetModelDrawer();
-    Vela::SpriteDrawer& spriteDrawer = *graphics.GetSpriteDrawer();
-    LevelData* level = myLevelLoader.GetCurrentLevel();
-    Player* player = myContext.player;
-
-    Vela::DX11::BackBuffer->SetAsActiveTarget(Vela::DX11::BackBufferDepth);
+    // A failed resize leaves no back buffer until it is tried again: nothing to draw into.
+    if (!Vela::GraphicsServices::SetBackBufferAsActiveTarget())
+    {
+        return;
+    }
+    Vela::GraphicsStateStack& states = *Vela::Engine::GetInstance()->myGraphicsEngine->GetGraphicsStateStack();
     const Vela::Camera& camera = myCameraController.GetPerspectiveCamera();
     states.SetCamera(camera);
     states.SetBlendState(Vela::BlendState_Disabled);
     states.SetRasterizerState(Vela::RasterizerState_Default);
     const Frustum frustum = BuildViewFrustum(camera);
+    LevelData* level = myLevelLoader.GetCurrentLevel();
 
-    RenderVisible(someGlomps, frustum);
-    RenderVisible(someEyecorns, frustum);
-    RenderVisible(someOrbs, frustum);
-    RenderVisible(someSockets, frustum);
+    RenderOpaquePass(level, frustum);
+    if (level)
+    {
+        RenderGrassPass(*level, frustum);
+    }
+    Player* player = myContext.player;
+    if (player && player->GetModelInstance().GetModel())
+    {
+        player->Render();
+    }
+    myStateStack.RenderAll(0);
+    RenderTransparentPass(level, frustum);
+    RenderOverlayPass();
+    myStateStack.RenderAll(1);
+}
+
+void Game::RenderOpaquePass(LevelData* aLevel, const Frustum& aFrustum)
+{
+    Vela::ModelDrawer& modelDrawer = *Vela::Engine::GetInstance()->myGraphicsEngine->GetModelDrawer();
+    RenderVisible(someGlomps, aFrustum);
+    RenderVisible(someEyecorns, aFrustum);
+    RenderVisible(someOrbs, aFrustum);
+    RenderVisible(someSockets, aFrustum);
     for (BreakableFloor& floor : someFloors)
     {
         Vela::ModelInstance* shown = floor.GetShownModel();
-        if (shown && IsOnFrustum(*shown, frustum))
+        if (shown && IsOnFrustum(*shown, aFrustum))
         {
             modelDrawer.Draw(*shown);
         }
     }
-    if (level)
+    if (aLevel)
     {
-        for (StaticMeshRecord& mesh : level->opaqueMeshes)
+        for (StaticMeshRecord& mesh : aLevel->opaqueMeshes)
         {
-            if (IsOnFrustum(mesh.model, frustum))
+            if (IsOnFrustum(mesh.model, aFrustum))
             {
                 DrawRecord(modelDrawer, mesh);
             }
         }
         for (RotatingStairRecord& stair : someStairs)
         {
-            if (IsOnFrustum(stair.model, frustum))
+            if (IsOnFrustum(stair.model, aFrustum))
             {
                 modelDrawer.Draw(stair.model);
             }
         }
     }
     myCollisionManager.DrawDebug();
-    if (level)
+    if (aLevel)
     {
-        RenderVisible(someMovableBoxes, frustum);
-        states.Push();
-        for (StaticMeshRecord& grass : level->grassMeshes)
-        {
-            if (!IsOnFrustum(grass.model, frustum))
-            {
-                continue;
-            }
-            if (grass.hasOwnShader && player)
-            {
-                // The grass bends away from the player.
-                const Vela::Vector3<float> position = player->GetPosition();
-                states.SetCustomShaderParameters({ position.x, position.y, position.z, 0.0f });
-            }
-            DrawRecord(modelDrawer, grass);
-        }
-        states.Pop();
+        RenderVisible(someMovableBoxes, aFrustum);
     }
-    if (player && player->GetModelInstance().GetModel())
-    {
-        player->Render();
-    }
-    myStateStack.RenderAll(0);
+}
 
-    // Blending stays on for the rest of the frame.
-    states.SetBlendState(Vela::BlendState_AlphaBlend);
-    if (level)
+void Game::RenderGrassPass(LevelData& aLevel, const Frustum& aFrustum)
+{
+    Vela::GraphicsEngine& graphics = *Vela::Engine::GetInstance()->myGraphicsEngine;
+    Vela::GraphicsStateStack& states = *graphics.GetGraphicsStateStack();
+    Vela::ModelDrawer& modelDrawer = *graphics.GetModelDrawer();
+    const Player* player = myContext.player;
+    states.Push();
+    for (StaticMeshRecord& grass : aLevel.grassMeshes)
     {
-        RenderTransparentMeshes(*level, frustum);
+        if (!IsOnFrustum(grass.model, aFrustum))
+        {
+            continue;
+        }
+        if (grass.hasOwnShader && player)
+        {
+            // The grass bends away from the player.
+            const Vela::Vector3<float> position = player->GetPosition();
+            states.SetCustomShaderParameters({ position.x, position.y, position.z, 0.0f });
+        }
+        DrawRecord(modelDrawer, grass);
     }
+    states.Pop();
+}
+
+void Game::RenderTransparentPass(LevelData* aLevel, const Frustum& aFrustum)
+{
+    Vela::GraphicsEngine& graphics = *Vela::Engine::GetInstance()->myGraphicsEngine;
+    // Blending stays on for the rest of the frame: the overlays and the screens' 2D pass blend too.
+    graphics.GetGraphicsStateStack()->SetBlendState(Vela::BlendState_AlphaBlend);
+    if (!aLevel)
+    {
+        return;
+    }
+    std::vector<StaticMeshRecord>& meshes = aLevel->transparentMeshes;
+    std::sort(meshes.begin(), meshes.end(),
+              [](const StaticMeshRecord& aFirst, const StaticMeshRecord& aSecond) { return aFirst.position.z < aSecond.position.z; });
+    Vela::ModelDrawer& modelDrawer = *graphics.GetModelDrawer();
+    // Farthest (largest z) first, so nearer glass blends over what lies behind it.
+    for (auto mesh = meshes.rbegin(); mesh != meshes.rend(); ++mesh)
+    {
+        if (IsOnFrustum(mesh->model, aFrustum))
+        {
+            DrawRecord(modelDrawer, *mesh);
+        }
+    }
+}
+
+void Game::RenderOverlayPass()
+{
+    Vela::GraphicsEngine& graphics = *Vela::Engine::GetInstance()->myGraphicsEngine;
+    Vela::GraphicsStateStack& states = *graphics.GetGraphicsStateStack();
+    Vela::SpriteDrawer& spriteDrawer = *graphics.GetSpriteDrawer();
     for (Eyecorn& eyecorn : someEyecorns)
     {
         if (SightCone* cone = eyecorn.GetCone())
@@ -172,23 +215,6 @@ void Game::Render()
     for (Socket& socket : someSockets)
     {
         socket.GetEffects().Render(spriteDrawer);
-    }
-    myStateStack.RenderAll(1);
-}
-
-void Game::RenderTransparentMeshes(LevelData& aLevel, const Frustum& aFrustum)
-{
-    std::vector<StaticMeshRecord>& meshes = aLevel.transparentMeshes;
-    std::sort(meshes.begin(), meshes.end(),
-              [](const StaticMeshRecord& aFirst, const StaticMeshRecord& aSecond) { return aFirst.position.z < aSecond.position.z; });
-    Vela::ModelDrawer& modelDrawer = *Vela::Engine::GetInstance()->myGraphicsEngine->GetModelDrawer();
-    // Farthest (largest z) first, so nearer glass blends over what lies behind it.
-    for (auto mesh = meshes.rbegin(); mesh != meshes.rend(); ++mesh)
-    {
-        if (IsOnFrustum(mesh->model, aFrustum))
-        {
-            DrawRecord(modelDrawer, *mesh);
-        }
     }
 }
 

@@ -1,16 +1,22 @@
 // The orb's pick-up and drop through the real input mapper, the player's contact that puts it in reach
-// for one frame, its carry easing, and its hum staying with the orb when the game's vector moves it.
+// for one frame, its carry easing, and its hum ending with the orb.
 #include "Puzzles/Orb.h"
 #include "Game/Player/PlayerTestWorld.h"
+#include "Puzzles/MovableBox.h"
 #include "Puzzles/Socket.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <type_traits>
+
+// Colliders and the collision manager point at orbs and boxes: neither may be moved once built.
+static_assert(!std::is_move_constructible_v<Orb> && !std::is_move_assignable_v<Orb>);
+static_assert(!std::is_move_constructible_v<MovableBox> && !std::is_move_assignable_v<MovableBox>);
 
 using namespace PlayerTest;
 
-TEST(Orbs, PickUpCarriesTheOrbAndAMovedOrbKeepsItsHumUntilItIsDestroyed)
+TEST(Orbs, PickUpCarriesTheOrbAndItsHumPlaysUntilItIsDestroyed)
 {
     World world;
     world.AddFloor();
@@ -35,13 +41,7 @@ TEST(Orbs, PickUpCarriesTheOrbAndAMovedOrbKeepsItsHumUntilItIsDestroyed)
 
     SoundManager& sounds = SoundManager::GetInstance();
     const int32_t playing = sounds.CountActiveSounds();
-    {
-        Orb moved(std::move(*orb));
-        orb.reset();
-        EXPECT_TRUE(moved.GetHum().IsActive()) << "the husk left behind must not stop the live hum";
-        EXPECT_EQ(sounds.CountActiveSounds(), playing);
-        EXPECT_TRUE(moved.IsCarried());
-    }
+    orb.reset();
     EXPECT_EQ(sounds.CountActiveSounds(), playing - 1) << "destroying the orb stops its hum";
 }
 

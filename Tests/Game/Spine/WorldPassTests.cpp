@@ -1,5 +1,5 @@
 // The world pass: the view frustum's planes against a hand calculation, models outside it not drawn,
-// transparent meshes blended from far to near.
+// transparent meshes blended from far to near, nothing drawn without a back buffer.
 #include "SpineFixtures.h"
 
 #include "../../Engine/mire/loaders/DdsBuilder.h"
@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 using namespace VelaTest;
 
@@ -98,6 +99,23 @@ TEST_F(WorldPassTest, ModelsOutsideTheViewAreNotDrawn)
     }
     const uint32_t withAllInside = RenderFromFront();
     EXPECT_EQ(withAllInside - withTwoOutside, 2 * meshesPerCube);
+}
+
+TEST_F(WorldPassTest, NothingIsDrawnWhileAFailedResizeLeftNoBackBuffer)
+{
+    StartOn({ LevelCube({ 0.0f, 0.0f, 0.0f }) });
+    EXPECT_GT(RenderFromFront(), 0u) << "the cube in view is drawn";
+
+    // What a failed resize leaves until it is tried again.
+    Vela::RenderTarget* const backBuffer = std::exchange(Vela::DX11::BackBuffer, nullptr);
+    Vela::DepthBuffer* const depth = std::exchange(Vela::DX11::BackBufferDepth, nullptr);
+    const uint32_t before = Vela::DX11::DrawCallCount;
+    TheGame().Render();
+    const uint32_t drawnWithout = Vela::DX11::DrawCallCount - before;
+    Vela::DX11::BackBuffer = backBuffer;
+    Vela::DX11::BackBufferDepth = depth;
+    EXPECT_EQ(drawnWithout, 0u);
+    EXPECT_GT(RenderFromFront(), 0u) << "drawn again once the back buffer is back";
 }
 
 TEST_F(WorldPassTest, TransparentMeshesAreBlendedFarToNear)

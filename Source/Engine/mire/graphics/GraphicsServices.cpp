@@ -40,6 +40,16 @@ namespace Vela::GraphicsServices
         }
     }
 
+    bool SetBackBufferAsActiveTarget()
+    {
+        if (!DX11::BackBuffer)
+        {
+            return false;
+        }
+        DX11::BackBuffer->SetAsActiveTarget(DX11::BackBufferDepth);
+        return true;
+    }
+
     float GetRenderWidth()
     {
         if (const Engine* engine = Engine::GetInstance())

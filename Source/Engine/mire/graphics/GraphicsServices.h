@@ -28,5 +28,8 @@ namespace Vela
         float GetDeltaTime();
         // The back buffer's size (0 x 0 without one).
         void GetBackBufferSize(float& aWidth, float& aHeight);
+        // Binds the back buffer with its depth buffer as the render target. False, binding nothing,
+        // while a failed resize has left no back buffer.
+        bool SetBackBufferAsActiveTarget();
     }
 }
