@@ -18,6 +18,11 @@ public:
     // The room's hold point, as an offset from the zone's centre (z taken as it is).
     void SetPosition(const Vela::Vector3<float>& anOffset);
     Vela::Vector3<float> GetOffset() const;
+    // The zone's values, set once by the level build.
+    void SetFovZoom(float aFovZoom) { myFovZoom = aFovZoom; }
+    void SetCameraSpeed(float aSpeed) { myCameraSpeed = aSpeed; }
+    void SetFovZoomSpeed(float aSpeed) { myFovZoomSpeed = aSpeed; }
+    void SetIsRoom(bool anIsRoom) { myIsRoom = anIsRoom; }
 
     void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
 

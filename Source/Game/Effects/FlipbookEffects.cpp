@@ -63,6 +63,13 @@ void FlipbookEffects::Spawn(Vela::Vector2<float> aPosition, Vela::Vector2<float>
     instance.alive = true;
 }
 
+void FlipbookEffects::Spawn(const FlipbookDescription& aDescription, Vela::Vector2<float> aPosition, Vela::Vector2<float> aSize,
+                            Vela::Vector2<float> aVelocity)
+{
+    Spawn(aPosition, aSize, aDescription.texturePath, aDescription.columns, aDescription.rows, aDescription.frameCount,
+          aDescription.framesPerSecond, aDescription.loops, aVelocity);
+}
+
 void FlipbookEffects::Update(float aDeltaTime)
 {
     std::erase_if(someInstances, [](const FlipbookInstance& anInstance) { return !anInstance.alive; });

@@ -155,10 +155,7 @@ void Enemy::StartKillFade()
     }
     myStateStack->Push(StateId::Transition);
     TransitionState& fade = static_cast<TransitionState&>(*myStateStack->GetState(StateId::Transition));
-    fade.SetCover();
-    fade.StartFade();
-    fade.SetColor(0.0f, 0.0f, 0.0f);
-    fade.mySpeed = KILL_FADE_SPEED;
+    fade.Cover({ 0.0f, 0.0f, 0.0f }, KILL_FADE_SPEED);
 }
 
 Vela::AnimationPlayer* Enemy::GetClip(int32_t anIndex) const

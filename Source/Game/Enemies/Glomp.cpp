@@ -1,5 +1,6 @@
 #include "Enemies/Glomp.h"
 
+#include "Effects/FlipbookPresets.h"
 #include "Player/Player.h"
 #include "Spine/GameContext.h"
 #include "World/CollisionManager.h"
@@ -19,7 +20,6 @@ namespace
 {
     constexpr const char* WALK_SOUND = "Glomp_Walk";
     constexpr const char* ALARM_SOUND = "Glomp_Alarmed";
-    constexpr const char* DUST_TEXTURE = "visual effects/textures/T_S_Player_MovementPoof.DDS";
     constexpr float PATROL_DUST_INTERVAL = 0.07f;
     constexpr float CHASE_DUST_INTERVAL = 0.02f;
     constexpr float DUST_LIFT = 7.0f;
@@ -315,7 +315,7 @@ void Glomp::SpawnDust(float anInterval)
         return;
     }
     const float size = NextDustSize(myDustIndex) * DUST_SIZE;
-    myDust.Spawn({ myPosition.x, myPosition.y + DUST_LIFT }, { size, size }, DUST_TEXTURE, 4, 4, 16, 16.0f, 1, { 0.0f, DUST_RISE });
+    myDust.Spawn(FlipbookPresets::WALK_DUST, { myPosition.x, myPosition.y + DUST_LIFT }, { size, size }, { 0.0f, DUST_RISE });
     myDustTimer = anInterval;
 }
 

@@ -156,19 +156,19 @@ void LevelLoader::BuildCameraZone(const PropertyList& someProperties, const Vela
         }
         if (const float* value = GetNamed<float>(entry, FOV_ZOOM))
         {
-            zone.myFovZoom = *value;
+            zone.SetFovZoom(*value);
         }
         if (const float* value = GetNamed<float>(entry, CAMERA_SPEED))
         {
-            zone.myCameraSpeed = *value;
+            zone.SetCameraSpeed(*value);
         }
         if (const float* value = GetNamed<float>(entry, FOV_ZOOM_SPEED))
         {
-            zone.myFovZoomSpeed = *value;
+            zone.SetFovZoomSpeed(*value);
         }
         if (const bool* value = GetNamed<bool>(entry, IS_ROOM))
         {
-            zone.myIsRoom = *value;
+            zone.SetIsRoom(*value);
         }
     }
     aLevelData.cameraColliders.push_back(std::move(zone));

@@ -92,7 +92,7 @@ struct FloorRecord : ModelInstanceRecord
 struct BoxRecord : ModelInstanceRecord
 {
     Collider collider; // Box or HeavyBox after boxType
-    int32_t boxType = MovableBox::LIGHT;
+    BoxWeight boxType = MovableBox::LIGHT;
     std::array<Vela::AnimationPlayer, BOX_CLIP_COUNT> clips{};
 };
 

@@ -34,8 +34,8 @@ namespace
 
     void SetSliderHidden(UISlider& aSlider, bool aHidden)
     {
-        aSlider.myInstance.myIsHidden = aHidden;
-        aSlider.myFill.myInstance.myIsHidden = aHidden;
+        aSlider.SetHidden(aHidden);
+        aSlider.SetFillHidden(aHidden);
     }
 }
 
@@ -75,15 +75,15 @@ InGameMenuState::~InGameMenuState() = default;
 
 bool InGameMenuState::IsOptionsPage()
 {
-    return !myRegistry.GetSlider("master").myInstance.myIsHidden;
+    return !myRegistry.GetSlider("master").IsHidden();
 }
 
 void InGameMenuState::ShowPage(bool anOptionsPage)
 {
     for (const char* key : MAIN_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = anOptionsPage;
+        myRegistry.GetButton(key).SetHidden(anOptionsPage);
     for (const char* key : OPTIONS_PAGE_BUTTONS)
-        myRegistry.GetButton(key).myInstance.myIsHidden = !anOptionsPage;
+        myRegistry.GetButton(key).SetHidden(!anOptionsPage);
     for (const char* key : ROW_SLIDERS)
         SetSliderHidden(myRegistry.GetSlider(key), !anOptionsPage);
     myToggle.myInstance.myIsHidden = !anOptionsPage;
@@ -114,9 +114,9 @@ void InGameMenuState::Lock()
 void InGameMenuState::HideAllWidgets()
 {
     for (auto& [key, button] : myRegistry.GetButtons())
-        button->myInstance.myIsHidden = true;
+        button->SetHidden(true);
     for (auto& [key, slider] : myRegistry.GetSliders())
-        slider->myInstance.myIsHidden = true;
+        slider->SetHidden(true);
 }
 
 UISlider* InGameMenuState::GetRowSlider()
@@ -182,17 +182,17 @@ void InGameMenuState::OnFullscreenTogglePressed()
 
 void InGameMenuState::OnMasterVolumeChanged(float aValue)
 {
-    SoundManager::GetInstance().myMasterVolume = aValue;
+    SoundManager::GetInstance().SetMasterVolume(aValue);
 }
 
 void InGameMenuState::OnMusicVolumeChanged(float aValue)
 {
-    SoundManager::GetInstance().myMusicVolume = aValue;
+    SoundManager::GetInstance().SetMusicVolume(aValue);
 }
 
 void InGameMenuState::OnSfxVolumeChanged(float aValue)
 {
-    SoundManager::GetInstance().myEffectsVolume = aValue;
+    SoundManager::GetInstance().SetEffectsVolume(aValue);
 }
 
 void InGameMenuState::Navigate(int32_t aDelta)
@@ -236,7 +236,7 @@ void InGameMenuState::Update(const UpdateContext& aContext)
     }
 
     for (auto& [key, button] : myRegistry.GetButtons())
-        button->myHighlightColor = { 0.0f, 0.0f, 0.0f, 0.0f };
+        button->SetHighlightColor({ 0.0f, 0.0f, 0.0f, 0.0f });
 
     UIButton* hovered = GameGlobals::inputManager ? myRegistry.GetHovered(GameGlobals::inputManager->GetMousePosition()) : nullptr;
     if (hovered)
@@ -244,14 +244,14 @@ void InGameMenuState::Update(const UpdateContext& aContext)
         if (!myHovering)
             SoundManager::GetInstance().PlayOneShot("UI_Hover");
         myHovering = 1;
-        hovered->myHighlightColor = HIGHLIGHT;
+        hovered->SetHighlightColor(HIGHLIGHT);
     }
     else
     {
         myHovering = 0;
         const auto selected = mySelectionMap.find(mySelection);
         if (selected != mySelectionMap.end())
-            selected->second->myHighlightColor = HIGHLIGHT;
+            selected->second->SetHighlightColor(HIGHLIGHT);
     }
 
     for (auto& [key, slider] : myRegistry.GetSliders())

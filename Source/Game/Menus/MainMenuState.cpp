@@ -100,7 +100,7 @@ void MainMenuState::SetPageTexture(Vela::Texture* aTexture)
 void MainMenuState::SetMainButtonsHidden(bool aHidden)
 {
     for (const char* key : MAIN_BUTTON_KEYS)
-        GetRegistry().GetButton(key).myInstance.myIsHidden = aHidden;
+        GetRegistry().GetButton(key).SetHidden(aHidden);
 }
 
 void MainMenuState::OnPlayPressed()
@@ -203,7 +203,7 @@ void MainMenuState::Update(const UpdateContext& aContext)
     }
 
     for (auto& [key, button] : GetRegistry().GetButtons())
-        button->myHighlightColor = NO_HIGHLIGHT;
+        button->SetHighlightColor(NO_HIGHLIGHT);
     // The page's sliders are not the stack's to refresh: without this they would keep showing a
     // volume that the pause menu has changed since.
     myOptionsPanel->GetElements().RefreshSliders();
@@ -212,7 +212,7 @@ void MainMenuState::Update(const UpdateContext& aContext)
 
     const auto selected = mySelectionMap.find(mySelection);
     if (selected != mySelectionMap.end())
-        selected->second->myHighlightColor = SELECTED_HIGHLIGHT;
+        selected->second->SetHighlightColor(SELECTED_HIGHLIGHT);
 
     if (myOpenPanel == myOptionsPanel.get())
     {

@@ -42,7 +42,7 @@ void IMenuPanel::RenderElements(Vela::SpriteDrawer& aSpriteDrawer)
 void IMenuPanel::Update(const UpdateContext&)
 {
     for (auto& [key, button] : myRegistry.GetButtons())
-        button->myHighlightColor = { 0.0f, 0.0f, 0.0f, 0.0f };
+        button->SetHighlightColor({ 0.0f, 0.0f, 0.0f, 0.0f });
 }
 
 void IMenuPanel::UpdateLayout() {}

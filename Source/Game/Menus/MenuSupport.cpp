@@ -34,7 +34,7 @@ bool IsWindowFullscreen()
 
 bool IsShownButton(const UIButton* aButton)
 {
-    return aButton && !aButton->myInstance.myIsHidden && aButton->myCallback;
+    return aButton && !aButton->IsHidden() && aButton->myCallback;
 }
 
 MenuRenderScope::MenuRenderScope(CameraController* aCameraController)

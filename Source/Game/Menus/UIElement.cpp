@@ -11,6 +11,7 @@
 #include "Platform/window/NativeWindow.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -40,15 +41,15 @@ namespace
     }
 
     // The sound manager's volume that a slider of this kind shows; null for unknown kinds.
-    float* VolumeOfKind(int32_t aKind)
+    std::optional<float> VolumeOfKind(int32_t aKind)
     {
-        SoundManager& soundManager = SoundManager::GetInstance();
+        const SoundManager& soundManager = SoundManager::GetInstance();
         switch (aKind)
         {
-        case UISliderKind_Master: return &soundManager.myMasterVolume;
-        case UISliderKind_Sfx: return &soundManager.myEffectsVolume;
-        case UISliderKind_Music: return &soundManager.myMusicVolume;
-        default: return nullptr;
+        case UISliderKind_Master: return soundManager.GetMasterVolume();
+        case UISliderKind_Sfx: return soundManager.GetEffectsVolume();
+        case UISliderKind_Music: return soundManager.GetMusicVolume();
+        default: return std::nullopt;
         }
     }
 }
@@ -158,7 +159,7 @@ UISlider::UISlider(const Vela::Vector2<float>& aPosition, const char* aBarTextur
                                             SizeOf(myFill.mySharedData.myColorTexture), aScale);
     // The fill grows to the right from its left edge.
     myFill.myInstance.myPivot = { 0.0f, 0.5f };
-    if (const float* volume = VolumeOfKind(aKind))
+    if (const std::optional<float> volume = VolumeOfKind(aKind))
         myValue = *volume;
 }
 
@@ -197,7 +198,7 @@ void UISlider::Step(float aDelta)
 
 void UISlider::Refresh()
 {
-    if (const float* volume = VolumeOfKind(myKind))
+    if (const std::optional<float> volume = VolumeOfKind(myKind))
         myFill.myInstance.myScale.x = *volume * myFullScale.x;
 }
 

@@ -45,6 +45,10 @@ public:
 
     // Strict on all four sides; the pivot is taken as the centre.
     bool Contains(const Vela::Vector2<float>& aPoint) const;
+    // A hidden widget is neither drawn nor clicked.
+    bool IsHidden() const { return myInstance.myIsHidden; }
+    void SetHidden(bool aHidden) { myInstance.myIsHidden = aHidden; }
+    void SetCustomShader(Vela::SpriteShader* aShader) { mySharedData.myCustomShader = aShader; }
 
     Vela::SpriteSharedData mySharedData;
     Vela::SpriteInstance myInstance;
@@ -60,6 +64,7 @@ public:
     // Runs the callback when the point is inside and there is one; true when the point was inside.
     bool Click(const Vela::Vector2<float>& aPoint);
     void Render(Vela::SpriteDrawer& aSpriteDrawer) const;
+    void SetHighlightColor(const Vela::Vector4<float>& aColor) { myHighlightColor = aColor; }
 
     std::function<void()> myCallback;
     // Handed to the highlight shader as its custom parameters.
@@ -88,6 +93,8 @@ public:
     // The fill follows the sound manager's volume; the value itself is kept.
     void Refresh();
     void SetKnobHighlight(float anAlpha);
+    // The fill is hidden apart from the bar.
+    void SetFillHidden(bool aHidden) { myFill.myInstance.myIsHidden = aHidden; }
     void Render(Vela::SpriteDrawer& aSpriteDrawer) const;
 
     UISprite myFill;

@@ -74,7 +74,7 @@ UIButton* UIElementRegistry::GetHovered(const Vela::Vector2<float>& aMousePositi
     const Vela::Vector2<float> point = MapWindowToCanvas(aMousePosition);
     for (auto& [key, button] : myButtons)
     {
-        if (!button->myInstance.myIsHidden && button->IsClickable(point))
+        if (!button->IsHidden() && button->IsClickable(point))
             return button.get();
     }
     return nullptr;
@@ -85,12 +85,12 @@ bool UIElementRegistry::OnClick(const Vela::Vector2<float>& aMousePosition)
     const Vela::Vector2<float> point = MapWindowToCanvas(aMousePosition);
     for (auto& [key, button] : myButtons)
     {
-        if (!button->myInstance.myIsHidden && button->Click(point))
+        if (!button->IsHidden() && button->Click(point))
             return true;
     }
     for (auto& [key, slider] : mySliders)
     {
-        if (!slider->myInstance.myIsHidden && slider->Contains(point))
+        if (!slider->IsHidden() && slider->Contains(point))
         {
             slider->Drag(point);
             return true;
@@ -121,7 +121,7 @@ void UIElementRegistry::RenderHighlighted(Vela::SpriteDrawer& aSpriteDrawer, Vel
 void UIElementRegistry::SetButtonShader(Vela::SpriteShader* aShader)
 {
     for (auto& [key, button] : myButtons)
-        button->mySharedData.myCustomShader = aShader;
+        button->SetCustomShader(aShader);
 }
 
 void UIElementRegistry::RefreshSliders()

@@ -2,6 +2,7 @@
 
 #include "Camera/CameraController.h"
 #include "Effects/FlipbookEffects.h"
+#include "Effects/FlipbookPresets.h"
 #include "Input/InputMapper.h"
 #include "Levels/LevelData.h"
 #include "Puzzles/BreakableFloor.h"
@@ -26,9 +27,6 @@ static_assert(ANIM_STATE_COUNT == PLAYER_CLIP_COUNT, "one animation state per pl
 
 namespace
 {
-    constexpr const char* MOVEMENT_POOF = "visual effects/textures/T_S_Player_MovementPoof.DDS";
-    constexpr const char* LANDING_POOF = "visual effects/textures/T_S_Player_MovePoof.DDS";
-    constexpr const char* SWEAT = "visual effects/textures/T_Flipbook_Vevo_Sweat.DDS";
 
     constexpr float DUST_BURST_SECONDS = 0.2f;
     constexpr float DUST_BURST_INTERVAL = 0.02f;
@@ -40,7 +38,7 @@ namespace
     // The engine's frame timer caps a step at this many seconds.
     constexpr float MAX_FRAME_SECONDS = 0.1f;
 
-    bool IsPushing(int32_t aPushState) { return aPushState == 1 || aPushState == 2; }
+    bool IsPushing(BoxWeight aPushState) { return aPushState == BoxWeight_Light || aPushState == BoxWeight_Heavy; }
 }
 
 Player::Player(GameContext& aContext, StateStack* aStack)
@@ -68,16 +66,8 @@ void Player::Init()
     myLocked = false;
     myMovedThisFrame = false;
     myFacingRight = true;
-    myRunSpeed = 350.0f;
-    myCrouchSpeed = 125.0f;
-    myGravityFactor = 3.5f;
-    myPushSpeed = 200.0f;
-    myPushSpeedHeavy = 100.0f;
     myVerticalVelocity = 0.0f;
-    myJumpHeight = 260.0f;
     myJumpTimer = 0.0f;
-    myJumpDuration = 0.5f;
-    myJumpExponent = 2.0f;
     myStandingHeight = ReadStandingHeight();
     myCrouchHeight = myStandingHeight - CROUCH_HURT_HALF_HEIGHT;
     myColliderHeight = myStandingHeight;
@@ -96,7 +86,7 @@ void Player::Init()
     // A refused fall leaves the hurt box resting anywhere up to one gravity step above the floor, with the
     // feet up to that much above its top; a flat line at the feet would then often miss the floor and the
     // player could not jump. The ground probe reaches one step (at the longest frame) above and below.
-    myGroundCollider.halfHeight = myGravityFactor * GRAVITY * MAX_FRAME_SECONDS;
+    myGroundCollider.halfHeight = GRAVITY_FACTOR * GRAVITY * MAX_FRAME_SECONDS;
     PlaceColliders();
 
     if (myContext->collisionManager)
@@ -162,7 +152,7 @@ bool Player::ProbeMove(Vela::Vector2<float> anOffset, Collider& aCollider)
 
 void Player::FallStep(float aDeltaTime)
 {
-    myVerticalVelocity -= myGravityFactor * GRAVITY * aDeltaTime;
+    myVerticalVelocity -= GRAVITY_FACTOR * GRAVITY * aDeltaTime;
     myVerticalStep = myVerticalVelocity;
     if (ProbeMove({ 0.0f, myVerticalVelocity }, myHurtBox))
     {
@@ -215,10 +205,7 @@ void Player::Die()
     myStack->Push(StateId::Transition);
     if (auto* fade = dynamic_cast<TransitionState*>(myStack->GetState(StateId::Transition)))
     {
-        fade->SetCover();
-        fade->StartFade();
-        fade->SetColor(0.0f, 0.0f, 0.0f);
-        fade->mySpeed = DEATH_FADE_SPEED;
+        fade->Cover({ 0.0f, 0.0f, 0.0f }, DEATH_FADE_SPEED);
     }
 }
 
@@ -277,18 +264,18 @@ void Player::ReadHorizontalInput(const UpdateContext& aContext, float aDeltaTime
     {
         return;
     }
-    float speed = myRunSpeed;
+    float speed = RUN_SPEED;
     if (myCrouching)
-        speed = myCrouchSpeed;
-    else if (myPushState == 1)
-        speed = myPushSpeed;
-    else if (myPushState == 2)
-        speed = myPushSpeedHeavy;
+        speed = CROUCH_SPEED;
+    else if (myPushState == BoxWeight_Light)
+        speed = PUSH_SPEED;
+    else if (myPushState == BoxWeight_Heavy)
+        speed = PUSH_SPEED_HEAVY;
     const int32_t direction = left ? -1 : 1;
     myHorizontalStep = static_cast<float>(direction) * speed * aDeltaTime;
     myLookDirection = { direction, 0 };
     // A held box writes it again every frame.
-    myPushState = 0;
+    myPushState = BoxWeight_None;
 }
 
 void Player::StartJump()
@@ -330,11 +317,11 @@ void Player::UpdateVerticalMotion(float aDeltaTime)
     if (myJumping)
     {
         myJumpTimer += aDeltaTime;
-        const float t = std::clamp(myJumpTimer / myJumpDuration, 0.0f, 1.0f);
-        const float height = (1.0f - std::pow(1.0f - t, myJumpExponent)) * myJumpHeight;
+        const float t = std::clamp(myJumpTimer / JUMP_DURATION, 0.0f, 1.0f);
+        const float height = (1.0f - std::pow(1.0f - t, JUMP_EXPONENT)) * JUMP_HEIGHT;
         myVerticalStep = height - myVerticalVelocity;
         myVerticalVelocity = height;
-        if (myJumpTimer >= myJumpDuration)
+        if (myJumpTimer >= JUMP_DURATION)
         {
             myJumping = false;
             myVerticalVelocity = 0.0f;
@@ -342,7 +329,7 @@ void Player::UpdateVerticalMotion(float aDeltaTime)
         return;
     }
     // A displacement per frame: gravity adds to it each frame and it is applied without dt.
-    myVerticalVelocity -= myGravityFactor * GRAVITY * aDeltaTime;
+    myVerticalVelocity -= GRAVITY_FACTOR * GRAVITY * aDeltaTime;
     myVerticalStep = myVerticalVelocity;
 }
 
@@ -421,7 +408,7 @@ void Player::SpawnHardLanding()
     {
         return;
     }
-    myEffects->Spawn({ myPosition.x, myPosition.y + 15.0f }, { 250.0f, 250.0f }, LANDING_POOF, 4, 4, 16, 24.0f, 1, { 0.0f, 0.0f });
+    myEffects->Spawn(FlipbookPresets::LANDING_POOF, { myPosition.x, myPosition.y + 15.0f }, { 250.0f, 250.0f });
     myHardLandingPending = false;
 }
 
@@ -429,7 +416,7 @@ void Player::SpawnSweat(float aDeltaTime)
 {
     if (mySweatCountdown < 0.0f && IsPushing(myPushState))
     {
-        myEffects->Spawn({ myPosition.x, myPosition.y + 70.0f }, { 150.0f, 150.0f }, SWEAT, 4, 4, 16, 32.0f, 1, { myVerticalStep, 0.0f });
+        myEffects->Spawn(FlipbookPresets::SWEAT, { myPosition.x, myPosition.y + 70.0f }, { 150.0f, 150.0f }, { myVerticalStep, 0.0f });
         mySweatCountdown = SWEAT_INTERVAL;
     }
     mySweatCountdown -= aDeltaTime;
@@ -503,5 +490,5 @@ void Player::Render()
 
 void Player::SpawnPoof(Vela::Vector2<float> aPosition, float aSize, Vela::Vector2<float> aVelocity)
 {
-    myEffects->Spawn(aPosition, { aSize, aSize }, MOVEMENT_POOF, 4, 4, 16, 24.0f, 1, aVelocity);
+    myEffects->Spawn(FlipbookPresets::MOVEMENT_POOF, aPosition, { aSize, aSize }, aVelocity);
 }

@@ -5,6 +5,7 @@
 #include "Player/AnimFlags.h"
 #include "Player/AnimStateMachine.h"
 #include "Player/GameObject.h"
+#include "Puzzles/BoxWeight.h"
 #include "World/Collider.h"
 
 #include "mire/math/Vector.h"
@@ -39,6 +40,16 @@ public:
     static constexpr float HARD_LANDING_VELOCITY = -10.0f;
     static constexpr float GRAVITY = 9.82f;
 
+    // Tuning: how the player moves, set here and nowhere else.
+    static constexpr float RUN_SPEED = 350.0f;        // units per second
+    static constexpr float CROUCH_SPEED = 125.0f;     // units per second
+    static constexpr float PUSH_SPEED = 200.0f;       // units per second, holding a light box
+    static constexpr float PUSH_SPEED_HEAVY = 100.0f; // units per second, holding a heavy box
+    static constexpr float GRAVITY_FACTOR = 3.5f;     // the fall's pull, in GRAVITY
+    static constexpr float JUMP_HEIGHT = 260.0f;      // the top of the jump's curve
+    static constexpr float JUMP_DURATION = 0.5f;      // seconds to reach it
+    static constexpr float JUMP_EXPONENT = 2.0f;      // the curve's ease-out
+
     Player(GameContext& aContext, StateStack* aStack);
     ~Player() override;
     Player(const Player&) = delete;
@@ -68,8 +79,8 @@ public:
     bool IsGrabbing() const { return myGrabbing; }
     void SetGrabbing(bool aGrabbing) { myGrabbing = aGrabbing; }
     void SetGrabbedBoxPosition(Vela::Vector2<float> aPosition) { myGrabbedBoxPosition = aPosition; }
-    int32_t GetPushState() const { return myPushState; }
-    void SetPushState(int32_t aPushState) { myPushState = aPushState; }
+    BoxWeight GetPushState() const { return myPushState; }
+    void SetPushState(BoxWeight aPushState) { myPushState = aPushState; }
     // Written by an orb.
     bool IsCarryingOrb() const { return myCarryingOrb; }
     void SetCarryingOrb(bool aCarrying) { myCarryingOrb = aCarrying; }
@@ -125,18 +136,10 @@ private:
     bool myHidden = false;
     bool myFacingRight = true;
     bool mySpotted = false;
-    int32_t myPushState = 0;
+    BoxWeight myPushState = BoxWeight_None;
     std::unique_ptr<FlipbookEffects> myEffects;
-    float myRunSpeed = 350.0f;
-    float myCrouchSpeed = 125.0f;
-    float myGravityFactor = 3.5f;
-    float myPushSpeed = 200.0f;
-    float myPushSpeedHeavy = 100.0f;
     float myVerticalVelocity = 0.0f;
-    float myJumpHeight = 260.0f;
     float myJumpTimer = 0.0f;
-    float myJumpDuration = 0.5f;
-    float myJumpExponent = 2.0f;
     StateStack* myStack = nullptr;
     GameContext* myContext = nullptr;
     AnimStateMachine myAnimStateMachine;

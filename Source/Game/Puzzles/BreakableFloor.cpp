@@ -1,6 +1,7 @@
 #include "Puzzles/BreakableFloor.h"
 
 #include "Effects/FlipbookEffects.h"
+#include "Effects/FlipbookPresets.h"
 #include "Levels/LevelData.h"
 #include "Sound/SoundManager.h"
 
@@ -8,16 +9,12 @@
 #include <cstdio>
 #include <utility>
 
-namespace
-{
-    constexpr const char* DUST_CLOUD = "visual effects/textures/T_Sprite_PlatformDustCloud_c.DDS";
-}
-
 void SpawnFloorDust(FlipbookEffects& someEffects, float anX, float aY)
 {
-    someEffects.Spawn({ anX, aY + 15.0f }, { 400.0f, 400.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { 0.0f, 50.0f });
-    someEffects.Spawn({ anX + 50.0f, aY + 65.0f }, { 400.0f, 400.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { -0.2f, 50.0f });
-    someEffects.Spawn({ anX - 30.0f, aY + 35.0f }, { 350.0f, 350.0f }, DUST_CLOUD, 4, 4, 16, 16.0f, 1, { 30.0f, 30.0f });
+    using FlipbookPresets::FLOOR_DUST;
+    someEffects.Spawn(FLOOR_DUST, { anX, aY + 15.0f }, { 400.0f, 400.0f }, { 0.0f, 50.0f });
+    someEffects.Spawn(FLOOR_DUST, { anX + 50.0f, aY + 65.0f }, { 400.0f, 400.0f }, { -0.2f, 50.0f });
+    someEffects.Spawn(FLOOR_DUST, { anX - 30.0f, aY + 35.0f }, { 350.0f, 350.0f }, { 30.0f, 30.0f });
 }
 
 BreakableFloor::BreakableFloor(FloorRecord* aRecord)

@@ -215,11 +215,7 @@ void EndTrigger::WalkToCentre(const UpdateContext& aContext)
     myStateStack->Push(StateId::Transition);
     if (TransitionState* fade = GetFade(*myStateStack))
     {
-        fade->SetCover();
-        fade->StartFade();
-        const Vela::Vector3<float> color = myCredits ? CREDITS_COLOR : LEVEL_COLOR;
-        fade->SetColor(color.x, color.y, color.z);
-        fade->mySpeed = FADE_SPEED;
+        fade->Cover(myCredits ? CREDITS_COLOR : LEVEL_COLOR, FADE_SPEED);
     }
     TurnPlayer(-90.0f);
     if (myContext && myContext->cameraController)
@@ -272,8 +268,8 @@ void EndTrigger::StartEnding()
     myStateStack->Push(StateId::Transition);
     if (TransitionState* fade = GetFade(*myStateStack))
     {
-        fade->SetReveal();
-        fade->StartFade();
+        // The ending's reveal keeps whatever speed the exit's fade was left with.
+        fade->Reveal(fade->GetSpeed());
         fade->SetColor(CREDITS_COLOR.x, CREDITS_COLOR.y, CREDITS_COLOR.z);
     }
     myCredits = false;
@@ -291,10 +287,11 @@ void EndTrigger::TryStartLevel()
         // Keep the screen covered while we wait; the game would otherwise turn the finished cover into a reveal.
         if (IsFadeOnTop(*myStateStack))
         {
-            if (TransitionState* fade = GetFade(*myStateStack); fade && fade->myReveal)
+            if (TransitionState* fade = GetFade(*myStateStack); fade && fade->IsRevealing())
             {
+                // Back to covering from where the alpha stands, without restarting.
                 fade->SetCover();
-                fade->mySpeed = FADE_SPEED;
+                fade->SetSpeed(FADE_SPEED);
             }
         }
         return;

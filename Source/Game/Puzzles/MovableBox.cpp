@@ -180,7 +180,7 @@ void MovableBox::UpdateGrab(const UpdateContext& aContext)
     // from afar and the player walks at its own speed again.
     myAttached = false;
     player->SetGrabbing(false);
-    player->SetPushState(0);
+    player->SetPushState(BoxWeight_None);
     if (!myGrounded || myCurrentClip == BoxClip::EnterHeavy || myCurrentClip == BoxClip::Landing)
     {
         return;

@@ -5,6 +5,7 @@
 // from each of the level's box records at every level build, in place: never copied or moved, since
 // the collision manager and the box's collider point at it.
 #include "Player/GameObject.h"
+#include "Puzzles/BoxWeight.h"
 #include "Sound/SoundManager.h"
 #include "World/Collider.h"
 
@@ -36,6 +37,7 @@ enum class BoxClip : uint32_t
 };
 constexpr uint32_t BOX_CLIP_COUNT = static_cast<uint32_t>(BoxClip::Count);
 
+// Numbered as the box's sounds always were; 1 is not used.
 enum class BoxSoundState : int32_t
 {
     Idle = 0,
@@ -46,8 +48,8 @@ enum class BoxSoundState : int32_t
 class MovableBox : public GameObject
 {
 public:
-    static constexpr int32_t LIGHT = 1;
-    static constexpr int32_t HEAVY = 2;
+    static constexpr BoxWeight LIGHT = BoxWeight_Light;
+    static constexpr BoxWeight HEAVY = BoxWeight_Heavy;
     static constexpr const char* VERTEX_SHADER = "shaders/SH_Snail_Skinned_VS";
     static constexpr const char* PIXEL_SHADER = "shaders/SH_Snail_PS";
 
@@ -62,8 +64,8 @@ public:
     void Render() override;
 
     // The box body; GameObject's collider.
-    int32_t GetBoxType() const { return myBoxType; }
-    void SetBoxType(int32_t aBoxType) { myBoxType = aBoxType; }
+    BoxWeight GetBoxType() const { return myBoxType; }
+    void SetBoxType(BoxWeight aBoxType) { myBoxType = aBoxType; }
     Vela::AnimatedModelInstance& GetAnimatedModel() { return myAnimatedModel; }
     Vela::ModelShader& GetShader() { return myShader; }
     std::array<Vela::AnimationPlayer, BOX_CLIP_COUNT>& GetClips() { return someClips; }
@@ -107,6 +109,6 @@ private:
     Vela::AnimatedModelInstance myAnimatedModel;
     std::unique_ptr<FlipbookEffects> myDust;
     GameContext* myContext = nullptr;
-    int32_t myBoxType = LIGHT;
+    BoxWeight myBoxType = LIGHT;
     SoundHandle mySound;
 };

@@ -1,15 +1,11 @@
 #include "Puzzles/Socket.h"
 
+#include "Effects/FlipbookPresets.h"
 #include "Puzzles/Orb.h"
 #include "Sound/SoundManager.h"
 #include "Spine/GameContext.h"
 
 #include <utility>
-
-namespace
-{
-    constexpr const char* PULSE_TEXTURE = "visual effects/textures/T_flipbook_orb_pulse.DDS";
-}
 
 Socket::Socket(Socket&& anOther) noexcept
 {
@@ -82,7 +78,7 @@ void Socket::Update(const UpdateContext& aContext)
     {
         mySeated = true;
         SoundManager::GetInstance().PlayOneShot("Orb_Insert");
-        myEffects.Spawn({ myCollider.x, myCollider.y }, { 350.0f, 350.0f }, PULSE_TEXTURE, 8, 8, 64, 60.0f, 1, { 0.0f, 0.0f });
+        myEffects.Spawn(FlipbookPresets::ORB_PULSE, { myCollider.x, myCollider.y }, { 350.0f, 350.0f });
     }
 }
 

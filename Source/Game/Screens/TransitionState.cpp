@@ -62,6 +62,21 @@ bool TransitionState::OnInput(InputAction, const InputEvent&)
     return false;
 }
 
+void TransitionState::Cover(const Vela::Vector3<float>& aColor, float aSpeed)
+{
+    SetCover();
+    StartFade();
+    SetColor(aColor.x, aColor.y, aColor.z);
+    mySpeed = aSpeed;
+}
+
+void TransitionState::Reveal(float aSpeed)
+{
+    SetReveal();
+    StartFade();
+    mySpeed = aSpeed;
+}
+
 void TransitionState::StartFade()
 {
     if (myReveal)

@@ -96,7 +96,14 @@ public:
     const std::array<SoundSlot, LOOPING_POOL_SIZE>& GetLoopingPool() const { return myLoopingPool; }
     const std::array<SoundSlot, ONE_SHOT_POOL_SIZE>& GetOneShotPool() const { return myOneShotPool; }
 
-    // Written directly by the options screens, 0 to 1.
+    // Set by the options screens, 0 to 1; applied at the next Update.
+    float GetEffectsVolume() const { return myEffectsVolume; }
+    float GetMusicVolume() const { return myMusicVolume; }
+    float GetMasterVolume() const { return myMasterVolume; }
+    void SetEffectsVolume(float aVolume) { myEffectsVolume = aVolume; }
+    void SetMusicVolume(float aVolume) { myMusicVolume = aVolume; }
+    void SetMasterVolume(float aVolume) { myMasterVolume = aVolume; }
+
     float myEffectsVolume = 1.0f;
     float myMusicVolume = 1.0f;
     float myMasterVolume = 1.0f;

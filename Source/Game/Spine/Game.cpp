@@ -170,7 +170,7 @@ void Game::RespawnUnderFade()
 {
     TransitionState& fade = static_cast<TransitionState&>(*myStateStack.Top());
     Player& player = *myContext.player;
-    if (fade.myReveal)
+    if (fade.IsRevealing())
     {
         AnimFlags& flags = player.GetAnimFlags();
         if (flags.dead)
@@ -190,11 +190,9 @@ void Game::RespawnUnderFade()
         }
     }
     // Still the same fade object, also when it was popped just above.
-    if (fade.myCover && fade.IsFinished())
+    if (fade.IsCovering() && fade.IsFinished())
     {
-        fade.SetReveal();
-        fade.StartFade();
-        fade.mySpeed = RESPAWN_FADE_SPEED;
+        fade.Reveal(RESPAWN_FADE_SPEED);
         const Vela::Vector3<float> position = player.GetPosition();
         myCameraController.SetPosition({ position.x, position.y, position.z - RESPAWN_CAMERA_DISTANCE });
     }
@@ -286,10 +284,10 @@ void Game::BuildCameraZones(LevelData& aLevel)
         zone.Init({ record.myCollider.halfWidth, record.myCollider.halfHeight }, record.myBasePoint);
         zone.SetCameraController(&myCameraController);
         zone.SetPosition(record.GetOffset());
-        zone.myFovZoom = record.myFovZoom;
-        zone.myCameraSpeed = record.myCameraSpeed;
-        zone.myFovZoomSpeed = record.myFovZoomSpeed;
-        zone.myIsRoom = record.myIsRoom;
+        zone.SetFovZoom(record.myFovZoom);
+        zone.SetCameraSpeed(record.myCameraSpeed);
+        zone.SetFovZoomSpeed(record.myFovZoomSpeed);
+        zone.SetIsRoom(record.myIsRoom);
     }
     for (CameraCollider& zone : someCameraColliders)
     {
@@ -461,10 +459,8 @@ void Game::RunRevealFade()
 {
     myStateStack.Push(StateId::Transition);
     TransitionState& fade = static_cast<TransitionState&>(*myStateStack.GetState(StateId::Transition));
-    fade.SetReveal();
+    fade.Reveal(LEVEL_START_FADE_SPEED);
     fade.SetColor(1.0f, 1.0f, 1.0f);
-    fade.mySpeed = LEVEL_START_FADE_SPEED;
-    fade.StartFade();
 }
 
 void Game::SetUpGlomp(Enemy& anEnemy, EnemyTemplate& aTemplate)

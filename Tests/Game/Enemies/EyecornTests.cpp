@@ -41,7 +41,7 @@ TEST_F(EyecornTest, KillsAfterItsCountdownThenSweepsAgainAfterTheFade)
     EXPECT_NEAR(frames, 64, 1);
     EXPECT_TRUE(ThePlayer().IsLocked());
     ASSERT_TRUE(RunUntil([this] { return IsTop(StateId::Transition); }, 5));
-    EXPECT_TRUE(static_cast<const TransitionState&>(*Stack().Top()).myCover);
+    EXPECT_TRUE(static_cast<const TransitionState&>(*Stack().Top()).IsCovering());
     EXPECT_EQ(TheEyecorn().GetState(), Eyecorn::SWEEP) << "started over";
     EXPECT_EQ(TheEyecorn().GetDetection(), 0.0f);
 

@@ -70,7 +70,7 @@ TEST_F(GlompTest, ACaughtPlayerFadesToBlackAndRespawnsWithTheGlompBackAtItsSpawn
     EXPECT_TRUE(ThePlayer().IsLocked());
     ASSERT_TRUE(RunUntil([this] { return IsTop(StateId::Transition); }, 10)) << "the kill fade starts despite the contact";
     const TransitionState& fade = static_cast<const TransitionState&>(*Stack().Top());
-    EXPECT_TRUE(fade.myCover);
+    EXPECT_TRUE(fade.IsCovering());
     EXPECT_EQ(fade.GetSprite().myColor.r, 0.0f);
     EXPECT_EQ(fade.GetSprite().myColor.g, 0.0f);
     EXPECT_EQ(fade.GetSprite().myColor.b, 0.0f);

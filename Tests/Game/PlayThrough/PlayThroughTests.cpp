@@ -32,7 +32,7 @@ namespace
     StepStatus CoveredWhileWaiting(StepContext& aContext)
     {
         const auto& fade = static_cast<const TransitionState&>(*aContext.game.GetStateStack().GetState(StateId::Transition));
-        if (!IsWaitingAtTheExit(aContext.game) || !IsOnTop(aContext.game, StateId::Transition) || !fade.myCover)
+        if (!IsWaitingAtTheExit(aContext.game) || !IsOnTop(aContext.game, StateId::Transition) || !fade.IsCovering())
         {
             aContext.failure = "the exit stopped waiting under its cover fade";
             return StepStatus::Failed;

@@ -100,7 +100,7 @@ namespace PlayerTest
         }
 
         // A light box with its bottom at (x, y) and half size 40 x 40, as the level build sets it up.
-        MovableBox& AddBox(float anX, float aY, int32_t aType = MovableBox::LIGHT)
+        MovableBox& AddBox(float anX, float aY, BoxWeight aType = MovableBox::LIGHT)
         {
             auto box = std::make_unique<MovableBox>(&myContext);
             box->GetAnimatedModel().GetTransform().SetTranslation({ anX, aY, 0.0f });

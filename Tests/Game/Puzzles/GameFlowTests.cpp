@@ -179,7 +179,7 @@ TEST_F(GameFlowTest, TheLastExitPushesTheEndingUnderAWarmRevealFade)
     EXPECT_EQ(states.back(), static_cast<int>(StateId::Transition));
     EXPECT_EQ(states[states.size() - 2], static_cast<int>(StateId::Ending));
     const TransitionState& fade = static_cast<const TransitionState&>(*Stack().Top());
-    EXPECT_TRUE(fade.myReveal);
+    EXPECT_TRUE(fade.IsRevealing());
     EXPECT_NEAR(fade.GetSprite().myColor.r, 235.0f / 255.0f, 1e-4f);
     EXPECT_NEAR(fade.GetSprite().myColor.g, 230.0f / 255.0f, 1e-4f);
     EXPECT_NEAR(fade.GetSprite().myColor.b, 120.0f / 255.0f, 1e-4f);

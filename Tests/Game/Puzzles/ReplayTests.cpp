@@ -202,7 +202,7 @@ TEST_F(ReplayTest, EveryLevelStartRevealsInWhiteAtTheFirstSpeedWhileThePlayerWai
     EXPECT_FLOAT_EQ(TheFade().GetSprite().myColor.r, 1.0f);
     EXPECT_FLOAT_EQ(TheFade().GetSprite().myColor.g, 1.0f);
     EXPECT_FLOAT_EQ(TheFade().GetSprite().myColor.b, 1.0f);
-    EXPECT_FLOAT_EQ(TheFade().mySpeed, 2.0f);
+    EXPECT_FLOAT_EQ(TheFade().GetSpeed(), 2.0f);
     // Alpha after n frames of 1/60 s at speed 2 is (1 - 2/60)^n = (29/30)^n: 0.1549 after 55 frames, 0.1498 after
     // 56, so the reveal reports finished (alpha <= 0.15) and is popped in the 56th frame.
     Frames(55);

@@ -100,7 +100,7 @@ TEST_F(StateStackTest, FadeEasesExponentiallyAndFinishesAtItsThresholds)
 
     // Reveal at 1.5: alpha 0.975^n, which first reaches 0.15 at n = 75 (ln 0.15 / ln 0.975 = 74.9).
     fade.SetReveal();
-    fade.mySpeed = 1.5f;
+    fade.SetSpeed(1.5f);
     fade.StartFade();
     fade.Update(context);
     EXPECT_NEAR(fade.GetAlpha(), 0.975f, 1e-6f);
@@ -125,9 +125,36 @@ TEST_F(StateStackTest, FadeEasesExponentiallyAndFinishesAtItsThresholds)
     }
     EXPECT_EQ(frames, 119);
 
-    fade.myReveal = 0;
-    fade.myCover = 0;
+    fade.ClearFlags();
     EXPECT_TRUE(fade.IsFinished());
+}
+
+TEST_F(StateStackTest, CoverAndRevealStartTheFadeWithTheirColourAndSpeed)
+{
+    ASSERT_TRUE(myGame.IsStarted());
+    TransitionState& fade = static_cast<TransitionState&>(*Stack().GetState(StateId::Transition));
+    UpdateContext context;
+    context.deltaTime = 1.0f / 60.0f;
+
+    // Cover at 6: from clear, one frame adds (1 - 0) x 6 / 60 = 0.1.
+    fade.Cover({ 0.2f, 0.4f, 0.6f }, 6.0f);
+    EXPECT_TRUE(fade.IsCovering());
+    EXPECT_FALSE(fade.IsRevealing());
+    EXPECT_EQ(fade.GetAlpha(), 0.0f);
+    fade.Update(context);
+    EXPECT_NEAR(fade.GetAlpha(), 0.1f, 1e-6f);
+
+    // Reveal at 1.5: from opaque, one frame takes 1 x 1.5 / 60 = 0.025; the cover's colour stays.
+    fade.Reveal(1.5f);
+    EXPECT_TRUE(fade.IsRevealing());
+    EXPECT_FALSE(fade.IsCovering());
+    EXPECT_EQ(fade.GetAlpha(), 1.0f);
+    fade.Update(context);
+    EXPECT_NEAR(fade.GetAlpha(), 0.975f, 1e-6f);
+    EXPECT_FLOAT_EQ(fade.GetSprite().myColor.r, 0.2f);
+    EXPECT_FLOAT_EQ(fade.GetSprite().myColor.g, 0.4f);
+    EXPECT_FLOAT_EQ(fade.GetSprite().myColor.b, 0.6f);
+    fade.ClearFlags();
 }
 
 TEST_F(StateStackTest, CursorShowsOverMenusAndHidesInPlay)
