@@ -705,10 +705,16 @@ namespace Vela::Fbx
         uint32_t myEvaluationSlot = NO_EVALUATION_SLOT;
         bool myTransformAnimated = true;  // set by Scene::Touch
 
-        AMatrix ComputeLocal(Time aTime) const;   // file space
+        AMatrix ComputeLocal(Time aTime, bool aUnitScale = false) const;  // file space; aUnitScale leaves S out
         AMatrix ComputeGlobal(Time aTime) const;  // file space, without the cache
-        // File space, by inherit type; aTime is needed only to find the parent's own scale (Rrs).
+        // File space, by inherit type; aTime is needed only for the parent's scales (Rrs).
         AMatrix CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal, Time aTime) const;
+        Vector4 OwnScale(Time aTime) const;  // the animated "Lcl Scaling"
+        // The scale an Rrs child's translation is stretched by: the own scale, times the scale this
+        // node received when it is Rrs itself.
+        Vector4 ScalePassedOn(Time aTime) const;
+        // The global with this node's own scale left out: what an Rrs child hangs from.
+        AMatrix GlobalWithoutOwnScale(Time aTime) const;
     };
 
     // ---- Settings and conversions ------------------------------------------------------------

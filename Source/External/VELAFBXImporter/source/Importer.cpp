@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <malloc.h>
 
 namespace VelaFBX
 {
@@ -76,6 +77,17 @@ namespace VelaFBX
     {
         ImporterState& state = GetImporterState();
         std::lock_guard lock(state.importMutex);
+        // After the session (and its scene) has gone, however the import ends.
+        struct ScratchTrim
+        {
+            MeshScratch& scratch;
+            ~ScratchTrim()
+            {
+                // A large import's scratch, and the heap pages it and the scene leave free, go back.
+                if (scratch.Trim())
+                    malloc_trim(0);
+            }
+        } scratchTrim{state.meshScratch};
 
         ImportSession session(state);
         if (!session.Open(state, aPath, "Failed to create the FBX Importer! Did you call InitImporter()?"))

@@ -86,6 +86,7 @@ namespace VelaFBX
         // Add for each of aCount hashes in order, into someIndices; someFirsts gets the number of each hash
         // that took a new index.
         void AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts);
+        size_t HeldBytes() const { return mySlots.capacity() * sizeof(Slot); }
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
@@ -130,6 +131,12 @@ namespace VelaFBX
         std::vector<uint32_t> candidateIndices;  // the vertex index each candidate takes
         std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
         VertexDeduplicator deduplicator;
+
+        // Scratch kept between imports at most; a larger one is given back when its import ends.
+        static constexpr size_t KEPT_BYTES = size_t(4) << 20;
+        size_t HeldBytes() const;
+        // Frees everything when more than KEPT_BYTES is held; true when it did.
+        bool Trim();
     };
 
     struct ImporterState
