@@ -60,7 +60,12 @@ namespace VelaFBX
             bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
         };
         MeshScratch& myScratch;
-        std::map<const Vela::Fbx::Mesh*, int> myUsers;
+        struct Users
+        {
+            int total = 0;  // mesh nodes of the geometry
+            int left = 0;   // of those, not extracted yet
+        };
+        std::map<const Vela::Fbx::Mesh*, Users> myUsers;
         std::map<Key, std::vector<ImportedMesh>> myParts;
     };
 
