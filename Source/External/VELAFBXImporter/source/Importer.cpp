@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <malloc.h>
 
 namespace VelaFBX
 {
@@ -77,16 +76,13 @@ namespace VelaFBX
     {
         ImporterState& state = GetImporterState();
         std::lock_guard lock(state.importMutex);
-        // After the session (and its scene) has gone, however the import ends.
+        // A large import's scratch is freed once the import ends, however it ends. (The pages stay
+        // with the heap for the next import: handing them to the system costs every later import
+        // its page faults; UninitImporter does that.)
         struct ScratchTrim
         {
             MeshScratch& scratch;
-            ~ScratchTrim()
-            {
-                // A large import's scratch, and the heap pages it and the scene leave free, go back.
-                if (scratch.Trim())
-                    malloc_trim(0);
-            }
+            ~ScratchTrim() { scratch.Trim(); }
         } scratchTrim{state.meshScratch};
 
         ImportSession session(state);

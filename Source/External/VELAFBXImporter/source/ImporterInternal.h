@@ -137,7 +137,7 @@ namespace VelaFBX
         std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
         VertexDeduplicator deduplicator;
 
-        // Scratch kept between imports at most; a larger one is given back when its import ends.
+        // Scratch kept between imports at most; a larger one is freed when its import ends.
         static constexpr size_t KEPT_BYTES = size_t(4) << 20;
         size_t HeldBytes() const;
         // Frees everything when more than KEPT_BYTES is held; true when it did.
