@@ -138,7 +138,7 @@ namespace VelaFBX
         VertexDeduplicator deduplicator;
 
         // Scratch kept between imports at most; a larger one is freed when its import ends.
-        static constexpr size_t KEPT_BYTES = size_t(4) << 20;
+        static constexpr size_t KEPT_BYTES = size_t(8) << 20;  // a 65,000-triangle mesh's worth
         size_t HeldBytes() const;
         // Frees everything when more than KEPT_BYTES is held; true when it did.
         bool Trim();
