@@ -10,6 +10,13 @@ namespace Vela::Fbx
         // Below this many corners a plain walk over the ring is cheaper than the spatial order.
         constexpr size_t MIN_HASHED_CORNERS = 80;
 
+        // Corners looked at (in ear tests and laps) before the clipper gives up on finding ears and fans
+        // what is left: far above what any simple outline needs, low enough that a self-crossing
+        // outline of many thousand corners, where every forced cut is followed by another fruitless
+        // lap, ends in milliseconds.
+        constexpr size_t WORK_PER_CORNER = 512;
+        constexpr size_t MIN_WORK = size_t(1) << 20;
+
         bool InsideTriangle(const Point2& aPoint, const Point2& aA, const Point2& aB, const Point2& aC)
         {
             // Points on an edge count as inside so that no ear is cut across a touching corner.
@@ -31,6 +38,7 @@ namespace Vela::Fbx
                     myCorners[static_cast<size_t>(i)].next = (i + 1) % count;
                 }
                 myHashed = somePoints.size() >= MIN_HASHED_CORNERS;
+
                 if (myHashed)
                     BuildZOrder();
             }
@@ -41,6 +49,11 @@ namespace Vela::Fbx
                 int stop = ear;
                 while (myCorners[static_cast<size_t>(ear)].prev != myCorners[static_cast<size_t>(ear)].next)
                 {
+                    if (myWorkLeft == 0)
+                    {
+                        FanRemaining(ear, someOut);
+                        return;
+                    }
                     const int previous = myCorners[static_cast<size_t>(ear)].prev;
                     const int next = myCorners[static_cast<size_t>(ear)].next;
                     if (IsEar(ear))
@@ -64,6 +77,12 @@ namespace Vela::Fbx
                             continue;
                         }
                         // Otherwise (self-intersection): cut a convex corner anyway, or any corner when none is convex.
+                        // From the first such cut on, the work is bounded.
+                        if (!myForced)
+                        {
+                            myForced = true;
+                            myWorkLeft = std::max(MIN_WORK, WORK_PER_CORNER * myCorners.size());
+                        }
                         ear = ForcedEar(ear);
                         const int forcedPrevious = myCorners[static_cast<size_t>(ear)].prev;
                         const int forcedNext = myCorners[static_cast<size_t>(ear)].next;
@@ -86,6 +105,8 @@ namespace Vela::Fbx
             const std::vector<Point2>& myPoints;
             std::vector<Corner> myCorners;
             bool myHashed = false;
+            bool myForced = false;
+            size_t myWorkLeft = SIZE_MAX;  // unbounded until the first forced cut
             double myMinX = 0.0, myMinY = 0.0, myInverseSize = 0.0;
 
             const Point2& PointOf(int aCorner) const { return myPoints[static_cast<size_t>(aCorner)]; }
@@ -139,8 +160,9 @@ namespace Vela::Fbx
 
             // A corner inside the candidate blocks it only when it is reflex or flat: a convex one
             // inside implies a reflex one inside as well.
-            bool Blocks(int aCorner, int aA, int aC, const Point2& aPointA, const Point2& aPointB, const Point2& aPointC) const
+            bool Blocks(int aCorner, int aA, int aC, const Point2& aPointA, const Point2& aPointB, const Point2& aPointC)
             {
+                Spend();
                 if (aCorner == aA || aCorner == aC)
                     return false;
                 const Corner& corner = myCorners[static_cast<size_t>(aCorner)];
@@ -148,8 +170,12 @@ namespace Vela::Fbx
                        Cross(PointOf(corner.prev), PointOf(aCorner), PointOf(corner.next)) <= 0.0;
             }
 
-            bool IsEar(int aEar) const
+            // Counts one unit of work against the budget.
+            void Spend() { myWorkLeft -= myWorkLeft > 0 ? 1 : 0; }
+
+            bool IsEar(int aEar)
             {
+                Spend();
                 const Corner& ear = myCorners[static_cast<size_t>(aEar)];
                 const Point2& a = PointOf(ear.prev);
                 const Point2& b = PointOf(aEar);
@@ -167,7 +193,10 @@ namespace Vela::Fbx
                 const double maxX = std::max({a.x, b.x, c.x}), maxY = std::max({a.y, b.y, c.y});
                 const uint32_t minZ = ZOrder(minX, minY);
                 const uint32_t maxZ = ZOrder(maxX, maxY);
-                auto inBox = [&](const Point2& aPoint) { return aPoint.x >= minX && aPoint.x <= maxX && aPoint.y >= minY && aPoint.y <= maxY; };
+                auto inBox = [&](const Point2& aPoint) {
+                    Spend();
+                    return aPoint.x >= minX && aPoint.x <= maxX && aPoint.y >= minY && aPoint.y <= maxY;
+                };
                 for (int other = ear.prevZ; other >= 0 && myCorners[static_cast<size_t>(other)].z >= minZ; other = myCorners[static_cast<size_t>(other)].prevZ)
                     if (inBox(PointOf(other)) && Blocks(other, ear.prev, ear.next, a, b, c))
                         return false;
@@ -185,6 +214,7 @@ namespace Vela::Fbx
                 int remaining = static_cast<int>(myCorners.size());
                 while (remaining-- > 0 && myCorners[static_cast<size_t>(corner)].prev != myCorners[static_cast<size_t>(corner)].next)
                 {
+                    Spend();
                     const Corner& candidate = myCorners[static_cast<size_t>(corner)];
                     const int next = candidate.next;
                     if (Cross(PointOf(candidate.prev), PointOf(corner), PointOf(next)) == 0.0)
@@ -199,17 +229,26 @@ namespace Vela::Fbx
                 return cut;
             }
 
-            int ForcedEar(int aStart) const
+            int ForcedEar(int aStart)
             {
                 int corner = aStart;
                 do
                 {
+                    Spend();
                     const Corner& candidate = myCorners[static_cast<size_t>(corner)];
                     if (Cross(PointOf(candidate.prev), PointOf(corner), PointOf(candidate.next)) > 0.0)
                         return corner;
                     corner = candidate.next;
                 } while (corner != aStart);
                 return aStart;
+            }
+
+            // The corners still in the ring as a fan around aStart: n - 2 triangles in the ring's order.
+            void FanRemaining(int aStart, std::vector<std::array<int, 3>>& someOut) const
+            {
+                for (int corner = myCorners[static_cast<size_t>(aStart)].next; myCorners[static_cast<size_t>(corner)].next != aStart;
+                     corner = myCorners[static_cast<size_t>(corner)].next)
+                    someOut.push_back({aStart, corner, myCorners[static_cast<size_t>(corner)].next});
             }
 
             void Remove(int aCorner)

@@ -18,6 +18,8 @@ namespace Vela::Fbx
 
     // Appends n - 2 triangles (indices into somePoints, counter-clockwise) covering the polygon
     // somePoints, which runs counter-clockwise. A self-intersecting or degenerate remainder is
-    // finished with forced cuts, so every corner is used and the count is always n - 2.
+    // finished with forced cuts, and once the work spent passes a bound proportional to n (only
+    // self-crossing outlines get there) the rest is fanned: every corner is used, the count is
+    // always n - 2, and no outline takes more than a few milliseconds per thousand corners.
     void ClipEars(const std::vector<Point2>& somePoints, std::vector<std::array<int, 3>>& someOut);
 }

@@ -191,6 +191,13 @@ namespace Vela::Fbx
             return wanted.global;
         }
 
+        // aNode's global when this cache holds it for the current time, else null (nothing is worked out).
+        const AMatrix* KnownGlobal(const Node& aNode) const
+        {
+            const Entry& entry = myEntries[aNode.myEvaluationSlot];
+            return IsCurrent(entry.globalStamp, aNode) ? &entry.global : nullptr;
+        }
+
         const AMatrix& GlobalInverse(const Node& aNode)
         {
             Entry& entry = myEntries[aNode.myEvaluationSlot];
@@ -346,12 +353,15 @@ namespace Vela::Fbx
         if (mode.type == Extrapolation::Constant || period <= 0)
             return end.value;
 
-        // How far outside the keyed span, and which repetition (1, 2, ...) that falls in; u is the
-        // distance travelled into that repetition, in (0, period].
+        // How far outside the keyed span, and which repetition (1, 2, ...) that falls in, with the
+        // distance travelled into it. Where one repetition ends and the next begins, the next one's
+        // start holds: after the last key that is (0, period] shifted to [0, period), so a loop
+        // shows its first key at each boundary. Before the first key the mirror's own choice
+        // (0, period] stays, and a plain repetition there already lands on a start.
         const uint64_t distance = aBefore ? static_cast<uint64_t>(first) - static_cast<uint64_t>(aTime)
                                           : static_cast<uint64_t>(aTime) - static_cast<uint64_t>(last);
         const uint64_t span = static_cast<uint64_t>(period);
-        uint64_t repetition = (distance - 1) / span + 1;
+        uint64_t repetition = aBefore ? (distance - 1) / span + 1 : distance / span + 1;
         uint64_t travelled = distance - (repetition - 1) * span;
         if (mode.repetitions > 0 && repetition > static_cast<uint64_t>(mode.repetitions))
         {
@@ -383,11 +393,11 @@ namespace Vela::Fbx
         return ApplyCurveNode(layer ? layer->FindCurveNode(this, aProperty) : nullptr, value, aTime);
     }
 
-    AMatrix Node::ComputeLocal(Time aTime) const
+    AMatrix Node::ComputeLocal(Time aTime, bool aUnitScale) const
     {
         const Vector4 translation = ApplyChannels(myCurveNodes[0], myCurveChannels[0], myValues.translation, aTime);
         const Vector4 rotation = ApplyChannels(myCurveNodes[1], myCurveChannels[1], myValues.rotation, aTime);
-        const Vector4 scaling = ApplyChannels(myCurveNodes[2], myCurveChannels[2], myValues.scaling, aTime);
+        const Vector4 scaling = aUnitScale ? Vector4(1.0, 1.0, 1.0) : OwnScale(aTime);
         // T * Roff * Rp * Rpre * R * Rpost^-1 * Rp^-1 * Soff * Sp * S * Sp^-1, skipping identity factors.
         AMatrix result = AMatrix::Rotation(rotation, myValues.order);
         if (myValues.hasPreRotation)
@@ -479,36 +489,63 @@ namespace Vela::Fbx
         return global;
     }
 
+    Vector4 Node::OwnScale(Time aTime) const
+    {
+        return ApplyChannels(myCurveNodes[2], myCurveChannels[2], myValues.scaling, aTime);
+    }
+
+    Vector4 Node::ScalePassedOn(Time aTime) const
+    {
+        Vector4 scale = OwnScale(aTime);
+        if (myValues.inherit == InheritType::Rrs && myParent)
+        {
+            const Vector4 received = myParent->ScalePassedOn(aTime);
+            scale = Vector4(scale.x * received.x, scale.y * received.y, scale.z * received.z);
+        }
+        return scale;
+    }
+
+    AMatrix Node::GlobalWithoutOwnScale(Time aTime) const
+    {
+        const AMatrix local = ComputeLocal(aTime, true);
+        if (!myParent)
+            return local;
+        // The parent's global as the caller's cache already holds it, else worked out here.
+        const EvaluationCache* cache = EvaluationCache::For(*myParent, aTime);
+        const AMatrix* known = cache ? cache->KnownGlobal(*myParent) : nullptr;
+        return CombineWithParent(known ? *known : myParent->ComputeGlobal(aTime), local, aTime);
+    }
+
     AMatrix Node::CombineWithParent(const AMatrix& aParentGlobal, const AMatrix& aLocal, Time aTime) const
     {
-        if (myValues.inherit == InheritType::RSrs)
+        if (myValues.inherit == InheritType::RSrs || !myParent)
             return aParentGlobal * aLocal;
-        // The parent's own animated scale: Rrs leaves it out (and only it; what the parent inherited stays).
-        Vector4 parentOwnScale(1.0, 1.0, 1.0);
-        if (myValues.inherit == InheritType::Rrs && myParent)
-            parentOwnScale = ApplyChannels(myParent->myCurveNodes[2], myParent->myCurveChannels[2], myParent->myValues.scaling, aTime);
-        // Under a parent with at most a uniform scale (the usual joint), and with no own parent scale to
-        // leave out, both are the plain product.
-        const bool noOwnScale = parentOwnScale.x == 1.0 && parentOwnScale.y == 1.0 && parentOwnScale.z == 1.0;
-        if (noOwnScale && IsUniformlyScaledRotation(aParentGlobal))
+        if (myValues.inherit == InheritType::Rrs)
+        {
+            // U x M: U is the parent's global built with the parent's own scale left out (so whatever
+            // shear the ancestors leave stays), M the local with its translation stretched by the
+            // scale the parent passes on.
+            const Vector4 passed = myParent->ScalePassedOn(aTime);
+            AMatrix local = aLocal;
+            if (passed.x != 1.0 || passed.y != 1.0 || passed.z != 1.0)
+            {
+                const Vector4 translation = aLocal.GetT();
+                local.SetT(Vector4(translation.x * passed.x, translation.y * passed.y, translation.z * passed.z));
+            }
+            const Vector4 own = myParent->OwnScale(aTime);
+            if (own.x == 1.0 && own.y == 1.0 && own.z == 1.0)
+                return aParentGlobal * local;  // the parent's global is U already
+            return myParent->GlobalWithoutOwnScale(aTime) * local;
+        }
+        // RrSs. Under a parent with at most a uniform scale (the usual joint) it is the plain product.
+        if (IsUniformlyScaledRotation(aParentGlobal))
             return aParentGlobal * aLocal;
 
         AMatrix parentRotation, localRotation;
         Vector4 parentScale, localScale;
         SplitRotationScale(aParentGlobal, parentRotation, parentScale);
         SplitRotationScale(aLocal, localRotation, localScale);
-        Vector4 scale = localScale;
-        if (myValues.inherit == InheritType::RrSs)
-            scale = Vector4(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
-        else
-        {
-            for (int axis = 0; axis < 3; ++axis)
-            {
-                const double own = std::abs(parentOwnScale[axis]);
-                const double inherited = own != 0.0 ? std::abs(parentScale[axis]) / own : 1.0;
-                scale[axis] = inherited * localScale[axis];
-            }
-        }
+        const Vector4 scale(parentScale.x * localScale.x, parentScale.y * localScale.y, parentScale.z * localScale.z);
         // Translation(t) * parentRotation * localRotation * Scaling(scale), written out: the three
         // factors are pure, so each element keeps only the terms that are not zero.
         AMatrix result;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <exception>
 #include <mutex>
 #include <sched.h>
@@ -27,18 +28,29 @@ namespace Vela::Fbx
         }
         thread_local bool theInsideRange = false;
 
+        // A thread's heap gives back its free top only when a large block is freed in it, and only
+        // down to the trim threshold in force then: one such free as a worker ends lets a caller that
+        // lowered the threshold (mallopt) have the worker's heap emptied.
+        void ReleaseHeapTop()
+        {
+            constexpr size_t LARGE_FREE = 96 * 1024;  // at least the 64 KB that triggers trimming, below mmap's 128 KB
+            void* volatile block = std::malloc(LARGE_FREE);
+            std::free(block);
+        }
+
         class WorkerPool
         {
         public:
-            WorkerPool()
-            {
-                const size_t threads = std::clamp<size_t>(UsableProcessors(), 1, MAX_THREADS);
-                for (size_t i = 1; i < threads; ++i)
-                    myWorkers.emplace_back([this] { WorkLoop(); });
-            }
+            WorkerPool() : myThreadCount(std::clamp<size_t>(UsableProcessors(), 1, MAX_THREADS)) {}
 
-            ~WorkerPool()
+            ~WorkerPool() { Stop(); }
+
+            size_t ThreadCount() const { return myThreadCount; }
+
+            // Ends the workers (and so frees their stacks); the next job starts them again.
+            void Stop()
             {
+                std::lock_guard runLock(myRunMutex);
                 {
                     std::lock_guard lock(myMutex);
                     myStopping = true;
@@ -46,14 +58,18 @@ namespace Vela::Fbx
                 myWake.notify_all();
                 for (std::thread& worker : myWorkers)
                     worker.join();
+                myWorkers.clear();
+                std::lock_guard lock(myMutex);
+                myStopping = false;
             }
-
-            size_t ThreadCount() const { return myWorkers.size() + 1; }
 
             void Run(size_t aRangeCount, const std::function<void(size_t)>& aRange)
             {
                 // One job at a time; a second caller waits for the pool.
                 std::lock_guard runLock(myRunMutex);
+                if (myWorkers.empty())
+                    for (size_t i = 1; i < myThreadCount; ++i)
+                        myWorkers.emplace_back([this, seen = myGeneration] { WorkLoop(seen); });
                 {
                     std::lock_guard lock(myMutex);
                     myJob = &aRange;
@@ -92,15 +108,18 @@ namespace Vela::Fbx
                 theInsideRange = false;
             }
 
-            void WorkLoop()
+            void WorkLoop(uint64_t aSeen)
             {
-                uint64_t seen = 0;
+                uint64_t seen = aSeen;
                 std::unique_lock lock(myMutex);
                 while (true)
                 {
                     myWake.wait(lock, [&] { return myStopping || myGeneration != seen; });
                     if (myStopping)
+                    {
+                        ReleaseHeapTop();
                         return;
+                    }
                     seen = myGeneration;
                     if (!myJob)
                         continue;
@@ -115,7 +134,8 @@ namespace Vela::Fbx
                 }
             }
 
-            std::vector<std::thread> myWorkers;
+            const size_t myThreadCount;
+            std::vector<std::thread> myWorkers;  // started by the first job after a stop
             std::mutex myRunMutex;
             std::mutex myMutex;
             std::condition_variable myWake, myIdle;
@@ -136,6 +156,8 @@ namespace Vela::Fbx
     }
 
     size_t ParallelThreadCount() { return Pool().ThreadCount(); }
+
+    void StopParallelWorkers() { Pool().Stop(); }
 
     void ParallelFor(size_t aCount, size_t aGrain, const std::function<void(size_t, size_t)>& aWork)
     {

@@ -12,4 +12,8 @@ namespace Vela::Fbx
 
     // How many threads ParallelFor uses at most (the calling thread included).
     size_t ParallelThreadCount();
+
+    // Ends the workers, giving back their stacks; the next ParallelFor that needs them starts them
+    // again. Waits for a ParallelFor in progress.
+    void StopParallelWorkers();
 }

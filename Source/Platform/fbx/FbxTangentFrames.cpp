@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <type_traits>
 
 namespace Vela::Fbx
@@ -486,43 +487,42 @@ namespace Vela::Fbx
             std::vector<Vector4> myBinormals;
             std::vector<int> myFirstCorners;  // the corner each result was made for
         };
-    }
-
-    TangentFrames MakeTangentFrames(const TangentSource& aSource)
-    {
-        const int cornerCount = std::max(aSource.cornerCount, 0);
-        const int pointCount = std::max(aSource.pointCount, 0);
-        // Small meshes do not even ask for the worker pool.
-        int partCount = cornerCount / MIN_PART_CORNERS;
-        if (partCount >= 2)
-            partCount = std::min(partCount, static_cast<int>(std::min<size_t>(ParallelThreadCount(), MAX_PARTS)));
-        // Part numbers must fit beside the frame and result numbers.
-        if (partCount < 2 || pointCount < partCount || cornerCount >= (INT32_MAX >> PART_BITS))
-            partCount = 1;
-        int pointShift = 31;
-        if (partCount > 1)
+        // How the control points are split into parts (by their top bits), each part taking the
+        // corners of its own points; one part for small meshes.
+        struct PartSplit
         {
-            pointShift = 0;
-            while (((pointCount - 1) >> pointShift) >= partCount)
-                ++pointShift;
-            partCount = ((pointCount - 1) >> pointShift) + 1;
+            int partCount = 1;
+            int pointShift = 31;
+            int valueShift = 0;  // part numbers sit in the low bits of the corner values when split
+        };
+
+        PartSplit ChoosePartSplit(int aCornerCount, int aPointCount)
+        {
+            PartSplit split;
+            // Small meshes do not even ask for the worker pool.
+            int partCount = aCornerCount / MIN_PART_CORNERS;
+            if (partCount >= 2)
+                partCount = std::min(partCount, static_cast<int>(std::min<size_t>(ParallelThreadCount(), MAX_PARTS)));
+            // Part numbers must fit beside the frame and result numbers.
+            if (partCount < 2 || aPointCount < partCount || aCornerCount >= (INT32_MAX >> PART_BITS))
+                return split;
+            split.pointShift = 0;
+            while (((aPointCount - 1) >> split.pointShift) >= partCount)
+                ++split.pointShift;
+            split.partCount = ((aPointCount - 1) >> split.pointShift) + 1;
+            split.valueShift = split.partCount > 1 ? PART_BITS : 0;
+            return split;
         }
-        const int valueShift = partCount > 1 ? PART_BITS : 0;
 
-        // Which parts own the corners of each polygon, and each part's first and last polygon: with
-        // corners in mesh order, a part's polygons mostly sit together.
-        constexpr size_t SPAN_POLYGONS = 8192;
-        std::vector<uint8_t> polygonParts;
-        std::vector<int> begins(static_cast<size_t>(partCount), aSource.polygonCount);
-        std::vector<int> ends(static_cast<size_t>(partCount), 0);
-        TangentFrames made;
-        // A corner outside every polygon (none in a mesh as read) keeps result 0. The arrays made here
-        // are filled beside the other work of the pool calls: on fresh memory the fill costs as much.
-        auto fillIndices = [&] { made.indices.assign(static_cast<size_t>(cornerCount), -1); };
-        if (partCount > 1)
+        // The parts that own the corners of each polygon, and each part's first and last polygon:
+        // with corners in mesh order, a part's polygons mostly sit together. aFill runs beside that
+        // work on the pool: on fresh memory filling an array costs as much.
+        void FindPartPolygons(const TangentSource& aSource, const PartSplit& aSplit, std::vector<uint8_t>& somePolygonParts,
+                              std::vector<int>& someBegins, std::vector<int>& someEnds, const std::function<void()>& aFill)
         {
-            polygonParts.resize(static_cast<size_t>(aSource.polygonCount));
-            const size_t spanCount = (polygonParts.size() + SPAN_POLYGONS - 1) / SPAN_POLYGONS;
+            constexpr size_t SPAN_POLYGONS = 8192;
+            somePolygonParts.resize(static_cast<size_t>(aSource.polygonCount));
+            const size_t spanCount = (somePolygonParts.size() + SPAN_POLYGONS - 1) / SPAN_POLYGONS;
             std::vector<int> spanBegins(spanCount * MAX_PARTS, aSource.polygonCount);
             std::vector<int> spanEnds(spanCount * MAX_PARTS, 0);
             ParallelFor(spanCount + 1, 1, [&](size_t aBegin, size_t aEnd) {
@@ -530,20 +530,20 @@ namespace Vela::Fbx
                 {
                     if (item == 0)
                     {
-                        fillIndices();
+                        aFill();
                         continue;
                     }
                     const size_t span = item - 1;
                     int* spanBegin = &spanBegins[span * MAX_PARTS];
                     int* spanEnd = &spanEnds[span * MAX_PARTS];
-                    const int last = static_cast<int>(std::min(polygonParts.size(), (span + 1) * SPAN_POLYGONS));
+                    const int last = static_cast<int>(std::min(somePolygonParts.size(), (span + 1) * SPAN_POLYGONS));
                     for (int polygon = static_cast<int>(span * SPAN_POLYGONS); polygon < last; ++polygon)
                     {
                         uint8_t parts = 0;
                         const int end = PolygonEnd(aSource, polygon);
                         for (int corner = aSource.polygonStarts[polygon]; corner < end; ++corner)
-                            parts = static_cast<uint8_t>(parts | 1 << PartOf(ControlPointOf(aSource, corner), pointShift));
-                        polygonParts[static_cast<size_t>(polygon)] = parts;
+                            parts = static_cast<uint8_t>(parts | 1 << PartOf(ControlPointOf(aSource, corner), aSplit.pointShift));
+                        somePolygonParts[static_cast<size_t>(polygon)] = parts;
                         for (uint32_t bits = parts; bits != 0; bits &= bits - 1)
                         {
                             const int part = std::countr_zero(bits);
@@ -554,28 +554,141 @@ namespace Vela::Fbx
                 }
             });
             for (size_t span = 0; span < spanCount; ++span)
-                for (size_t part = 0; part < begins.size(); ++part)
+                for (size_t part = 0; part < someBegins.size(); ++part)
                 {
-                    begins[part] = std::min(begins[part], spanBegins[span * MAX_PARTS + part]);
-                    ends[part] = std::max(ends[part], spanEnds[span * MAX_PARTS + part]);
+                    someBegins[part] = std::min(someBegins[part], spanBegins[span * MAX_PARTS + part]);
+                    someEnds[part] = std::max(someEnds[part], spanEnds[span * MAX_PARTS + part]);
                 }
         }
 
+        // A run of one part's results that comes next in the merged numbering.
+        struct ResultRun
+        {
+            size_t part, first, count;
+        };
+
+        // Numbers the parts' results in the order of the corners they were made for, as one pass over
+        // all corners would number them: each part's come in that order, so they merge, a run at a
+        // time (the earliest part takes all its results before the next part's earliest). someNumbers
+        // gets each part's results' numbers; the runs, in order, say where the merged results come from.
+        size_t NumberResults(const std::vector<Part>& someParts, std::vector<std::vector<int>>& someNumbers, std::vector<ResultRun>& someRuns)
+        {
+            someNumbers.resize(someParts.size());
+            size_t resultCount = 0;
+            for (size_t part = 0; part < someParts.size(); ++part)
+            {
+                someNumbers[part].resize(someParts[part].GetFirstCorners().size());
+                resultCount += someNumbers[part].size();
+            }
+            std::vector<size_t> merged(someParts.size(), 0);
+            for (size_t number = 0; number < resultCount;)
+            {
+                size_t earliest = someParts.size();
+                int earliestCorner = INT32_MAX;
+                int nextCorner = INT32_MAX;
+                for (size_t part = 0; part < someParts.size(); ++part)
+                {
+                    if (merged[part] >= someNumbers[part].size())
+                        continue;
+                    const int corner = someParts[part].GetFirstCorners()[merged[part]];
+                    if (corner < earliestCorner)
+                    {
+                        nextCorner = earliestCorner;
+                        earliest = part;
+                        earliestCorner = corner;
+                    }
+                    else if (corner < nextCorner)
+                        nextCorner = corner;
+                }
+                const std::vector<int>& firstCorners = someParts[earliest].GetFirstCorners();
+                std::vector<int>& earliestNumbers = someNumbers[earliest];
+                size_t& taken = merged[earliest];
+                const size_t first = taken;
+                do
+                    earliestNumbers[taken++] = static_cast<int>(number++);
+                while (taken < firstCorners.size() && firstCorners[taken] < nextCorner);
+                someRuns.push_back({earliest, first, taken - first});
+            }
+            return resultCount;
+        }
+
+        // The merged results, and every corner's part-local value turned into its merged number (in
+        // both index arrays), in one pool call: the first two items gather tangents and binormals,
+        // the rest renumber runs of corners.
+        void MergeResults(std::vector<Part>& someParts, const PartSplit& aSplit, TangentFrames& aMade)
+        {
+            std::vector<std::vector<int>> numbers;
+            std::vector<ResultRun> runs;
+            const size_t resultCount = NumberResults(someParts, numbers, runs);
+            constexpr size_t RUN_CORNERS = 32768;
+            const size_t runCount = (aMade.indices.size() + RUN_CORNERS - 1) / RUN_CORNERS;
+            const uint32_t partMask = (1u << aSplit.valueShift) - 1;
+            auto gather = [&](std::vector<Vector4>& someOut, std::vector<Vector4>& (Part::*aResults)()) {
+                someOut.reserve(resultCount);
+                for (const ResultRun& run : runs)
+                {
+                    const auto from = (someParts[run.part].*aResults)().begin() + static_cast<std::ptrdiff_t>(run.first);
+                    someOut.insert(someOut.end(), from, from + static_cast<std::ptrdiff_t>(run.count));
+                }
+            };
+            ParallelFor(2 + runCount, 1, [&](size_t aBegin, size_t aEnd) {
+                for (size_t item = aBegin; item < aEnd; ++item)
+                {
+                    if (item < 2)
+                    {
+                        if (item == 0)
+                            gather(aMade.tangents, &Part::GetTangents);
+                        else
+                            gather(aMade.binormals, &Part::GetBinormals);
+                        continue;
+                    }
+                    const size_t first = (item - 2) * RUN_CORNERS;
+                    const size_t last = std::min(aMade.indices.size(), first + RUN_CORNERS);
+                    for (size_t corner = first; corner < last; ++corner)
+                    {
+                        int& value = aMade.indices[corner];
+                        if (value >= 0)
+                            value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> aSplit.valueShift];
+                        else
+                            value = 0;
+                        aMade.binormalIndices[corner] = value;
+                    }
+                }
+            });
+        }
+    }
+
+    TangentFrames MakeTangentFrames(const TangentSource& aSource)
+    {
+        const int cornerCount = std::max(aSource.cornerCount, 0);
+        const int pointCount = std::max(aSource.pointCount, 0);
+        const PartSplit split = ChoosePartSplit(cornerCount, pointCount);
+        const bool several = split.partCount > 1;
+
+        TangentFrames made;
+        // A corner outside every polygon (none in a mesh as read) keeps result 0.
+        auto fillIndices = [&] { made.indices.assign(static_cast<size_t>(cornerCount), -1); };
+        std::vector<uint8_t> polygonParts;
+        std::vector<int> begins(static_cast<size_t>(split.partCount), aSource.polygonCount);
+        std::vector<int> ends(static_cast<size_t>(split.partCount), 0);
+        if (several)
+            FindPartPolygons(aSource, split, polygonParts, begins, ends, fillIndices);
         else
             fillIndices();
+
         std::vector<uint32_t> newestFrames(static_cast<size_t>(pointCount), EMPTY);
         std::vector<Part> parts;
-        parts.reserve(static_cast<size_t>(partCount));
-        for (int part = 0; part < partCount; ++part)
-            parts.emplace_back(aSource, partCount > 1 ? polygonParts.data() : nullptr, made.indices.data(), newestFrames.data(), part, pointShift,
-                               valueShift);
-        if (partCount > 1)
+        parts.reserve(static_cast<size_t>(split.partCount));
+        for (int part = 0; part < split.partCount; ++part)
+            parts.emplace_back(aSource, several ? polygonParts.data() : nullptr, made.indices.data(), newestFrames.data(), part, split.pointShift,
+                               split.valueShift);
+        if (several)
             for (size_t part = 0; part < parts.size(); ++part)
                 parts[part].SetPolygons(begins[part], std::max(begins[part], ends[part]));
         for (Part& part : parts)
             part.Reserve();
-        // With several parts, the last item sizes the binormal indices, written at the end.
-        const size_t itemCount = parts.size() > 1 ? parts.size() + 1 : 1;
+        // With several parts, the last item sizes the binormal indices, written when merging.
+        const size_t itemCount = several ? parts.size() + 1 : 1;
         ParallelFor(itemCount, 1, [&](size_t aBegin, size_t aEnd) {
             for (size_t item = aBegin; item < aEnd; ++item)
             {
@@ -586,7 +699,7 @@ namespace Vela::Fbx
             }
         });
 
-        if (parts.size() == 1)
+        if (!several)
         {
             made.tangents = std::move(parts[0].GetTangents());
             made.binormals = std::move(parts[0].GetBinormals());
@@ -594,87 +707,7 @@ namespace Vela::Fbx
             made.binormalIndices = made.indices;
             return made;
         }
-        // Results are numbered in the order of the corners they were made for, as one pass over all
-        // corners would number them: each part's come in that order, so they merge.
-        std::vector<std::vector<int>> numbers(parts.size());
-        size_t resultCount = 0;
-        for (size_t part = 0; part < parts.size(); ++part)
-        {
-            numbers[part].resize(parts[part].GetFirstCorners().size());
-            resultCount += numbers[part].size();
-        }
-        // Merged a run at a time: the earliest part takes all its results before the next part's earliest.
-        // The runs, in order, also say where the gathered results come from.
-        struct Run
-        {
-            size_t part, first, count;
-        };
-        std::vector<Run> runs;
-        std::vector<size_t> merged(parts.size(), 0);
-        for (size_t number = 0; number < resultCount;)
-        {
-            size_t earliest = parts.size();
-            int earliestCorner = INT32_MAX;
-            int nextCorner = INT32_MAX;
-            for (size_t part = 0; part < parts.size(); ++part)
-            {
-                if (merged[part] >= numbers[part].size())
-                    continue;
-                const int corner = parts[part].GetFirstCorners()[merged[part]];
-                if (corner < earliestCorner)
-                {
-                    nextCorner = earliestCorner;
-                    earliest = part;
-                    earliestCorner = corner;
-                }
-                else if (corner < nextCorner)
-                    nextCorner = corner;
-            }
-            const std::vector<int>& firstCorners = parts[earliest].GetFirstCorners();
-            std::vector<int>& earliestNumbers = numbers[earliest];
-            size_t& taken = merged[earliest];
-            const size_t first = taken;
-            do
-                earliestNumbers[taken++] = static_cast<int>(number++);
-            while (taken < firstCorners.size() && firstCorners[taken] < nextCorner);
-            runs.push_back({earliest, first, taken - first});
-        }
-        // One call for all: the first two items gather the tangents and the binormals, the rest renumber runs of corners.
-        constexpr size_t RUN_CORNERS = 32768;
-        const size_t runCount = (made.indices.size() + RUN_CORNERS - 1) / RUN_CORNERS;
-        const uint32_t partMask = (1u << valueShift) - 1;
-        auto gather = [&](std::vector<Vector4>& someOut, std::vector<Vector4>& (Part::*aResults)()) {
-            someOut.reserve(resultCount);
-            for (const Run& run : runs)
-            {
-                const auto from = (parts[run.part].*aResults)().begin() + static_cast<std::ptrdiff_t>(run.first);
-                someOut.insert(someOut.end(), from, from + static_cast<std::ptrdiff_t>(run.count));
-            }
-        };
-        ParallelFor(2 + runCount, 1, [&](size_t aBegin, size_t aEnd) {
-            for (size_t item = aBegin; item < aEnd; ++item)
-            {
-                if (item < 2)
-                {
-                    if (item == 0)
-                        gather(made.tangents, &Part::GetTangents);
-                    else
-                        gather(made.binormals, &Part::GetBinormals);
-                    continue;
-                }
-                const size_t first = (item - 2) * RUN_CORNERS;
-                const size_t last = std::min(made.indices.size(), first + RUN_CORNERS);
-                for (size_t corner = first; corner < last; ++corner)
-                {
-                    int& value = made.indices[corner];
-                    if (value >= 0)
-                        value = numbers[static_cast<uint32_t>(value) & partMask][static_cast<uint32_t>(value) >> valueShift];
-                    else
-                        value = 0;
-                    made.binormalIndices[corner] = value;
-                }
-            }
-        });
+        MergeResults(parts, split, made);
         return made;
     }
 }

@@ -134,6 +134,194 @@ namespace Vela::Fbx
                     return false;
             return true;
         }
+
+        // A mesh's polygons as the triangulation reads them.
+        struct PolygonSource
+        {
+            const int* corners;  // control point of every corner
+            const int* starts;   // first corner of every polygon
+            const Vector4* points;
+            int polygonCount;
+            int cornerCount;
+            int pointCount;
+
+            int SizeOf(int aPolygon) const { return (aPolygon + 1 < polygonCount ? starts[aPolygon + 1] : cornerCount) - starts[aPolygon]; }
+
+            // A corner naming no control point sits at the origin.
+            const Vector4& PositionOf(int aCorner) const
+            {
+                static const Vector4 ORIGIN;
+                const int controlPoint = corners[aCorner];
+                return controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : ORIGIN;
+            }
+        };
+
+        // Writes triangles, from triangle aFirst on, into the new corner and polygon-start arrays and
+        // into each gathered layer element's new index array.
+        class TriangleWriter
+        {
+        public:
+            TriangleWriter(const int* someCorners, std::vector<Gather>& someGathers, int* someNewCorners, int* someNewStarts, size_t aFirst)
+                : myCorners(someCorners), myGathers(someGathers), myNewCorners(someNewCorners), myNewStarts(someNewStarts), myMade(aFirst)
+            {
+            }
+
+            // The triangle of corners aFirst, aSecond, aThird (counted from aStart) of polygon aPolygon.
+            void Add(int aPolygon, int aStart, int aFirst, int aSecond, int aThird)
+            {
+                myNewStarts[myMade] = static_cast<int>(myMade * 3);
+                int* newCorner = &myNewCorners[myMade * 3];
+                newCorner[0] = myCorners[aStart + aFirst];
+                newCorner[1] = myCorners[aStart + aSecond];
+                newCorner[2] = myCorners[aStart + aThird];
+                for (Gather& gather : myGathers)
+                {
+                    if (gather.perPolygon)
+                    {
+                        gather.made[myMade] = gather.From(aPolygon);
+                        continue;
+                    }
+                    int* out = &gather.made[myMade * 3];
+                    out[0] = gather.From(aStart + aFirst);
+                    out[1] = gather.From(aStart + aSecond);
+                    out[2] = gather.From(aStart + aThird);
+                }
+                ++myMade;
+            }
+
+            // Triangles (0, i, i + 1), as Add would make them, with each corner's data looked up once.
+            void AddFan(int aPolygon, int aStart, int aSize)
+            {
+                const size_t first = myMade;
+                const int* polygonCorners = myCorners + aStart;
+                for (int corner = 1; corner + 1 < aSize; ++corner, ++myMade)
+                {
+                    myNewStarts[myMade] = static_cast<int>(myMade * 3);
+                    int* newCorner = &myNewCorners[myMade * 3];
+                    newCorner[0] = polygonCorners[0];
+                    newCorner[1] = polygonCorners[corner];
+                    newCorner[2] = polygonCorners[corner + 1];
+                }
+                for (Gather& gather : myGathers)
+                {
+                    if (gather.perPolygon)
+                    {
+                        std::fill(gather.made.begin() + static_cast<std::ptrdiff_t>(first), gather.made.begin() + static_cast<std::ptrdiff_t>(myMade),
+                                  gather.From(aPolygon));
+                        continue;
+                    }
+                    int* out = &gather.made[first * 3];
+                    const int apex = gather.From(aStart);
+                    int previous = gather.From(aStart + 1);
+                    for (int corner = 1; corner + 1 < aSize; ++corner, out += 3)
+                    {
+                        out[0] = apex;
+                        out[1] = previous;
+                        previous = gather.From(aStart + corner + 1);
+                        out[2] = previous;
+                    }
+                }
+            }
+
+            // The two triangles (0, 1, 2) and (0, 2, 3) of a quad, as AddFan would make them.
+            void AddQuad(int aPolygon, int aStart)
+            {
+                myNewStarts[myMade] = static_cast<int>(myMade * 3);
+                myNewStarts[myMade + 1] = static_cast<int>(myMade * 3 + 3);
+                const int* polygonCorners = myCorners + aStart;
+                int* newCorner = &myNewCorners[myMade * 3];
+                newCorner[0] = polygonCorners[0];
+                newCorner[1] = polygonCorners[1];
+                newCorner[2] = polygonCorners[2];
+                newCorner[3] = polygonCorners[0];
+                newCorner[4] = polygonCorners[2];
+                newCorner[5] = polygonCorners[3];
+                for (Gather& gather : myGathers)
+                {
+                    if (gather.perPolygon)
+                    {
+                        const int value = gather.From(aPolygon);
+                        gather.made[myMade] = value;
+                        gather.made[myMade + 1] = value;
+                        continue;
+                    }
+                    const int first = gather.From(aStart), second = gather.From(aStart + 1);
+                    const int third = gather.From(aStart + 2), fourth = gather.From(aStart + 3);
+                    int* out = &gather.made[myMade * 3];
+                    out[0] = first;
+                    out[1] = second;
+                    out[2] = third;
+                    out[3] = first;
+                    out[4] = third;
+                    out[5] = fourth;
+                }
+                myMade += 2;
+            }
+
+        private:
+            const int* myCorners;
+            std::vector<Gather>& myGathers;
+            int* myNewCorners;
+            int* myNewStarts;
+            size_t myMade;
+        };
+
+        // Space one thread reuses from polygon to polygon.
+        struct PolygonScratch
+        {
+            std::vector<Triangle> triangles;
+            std::vector<Vector4> positions;
+            std::vector<Point2> projected;
+        };
+
+        // One polygon's n - 2 triangles (none below three corners): a convex quad or polygon as a fan,
+        // a concave one by ear clipping in its own plane.
+        void TriangulatePolygon(const PolygonSource& aSource, int aPolygon, TriangleWriter& aWriter, PolygonScratch& aScratch)
+        {
+            const int size = aSource.SizeOf(aPolygon);
+            const int start = aSource.starts[aPolygon];
+            if (size < 3)
+                return;
+            if (size > 3)
+            {
+                if (size == 4)
+                {
+                    const Vector4* const quadPoints[4] = {&aSource.PositionOf(start), &aSource.PositionOf(start + 1), &aSource.PositionOf(start + 2),
+                                                          &aSource.PositionOf(start + 3)};
+                    if (QuadFans(quadPoints))
+                    {
+                        aWriter.AddQuad(aPolygon, start);
+                        return;
+                    }
+                }
+                aScratch.positions.resize(static_cast<size_t>(size));
+                for (int corner = 0; corner < size; ++corner)
+                    aScratch.positions[static_cast<size_t>(corner)] = aSource.PositionOf(start + corner);
+                if (ClipPolygon(aScratch.positions.data(), size, aScratch.projected, aScratch.triangles))
+                {
+                    for (const Triangle& triangle : aScratch.triangles)
+                        aWriter.Add(aPolygon, start, triangle[0], triangle[1], triangle[2]);
+                    return;
+                }
+            }
+            aWriter.AddFan(aPolygon, start, size);
+        }
+
+        // Where each chunk of polygons starts writing triangles (polygons of n >= 3 corners make
+        // n - 2), with the total at the end.
+        std::vector<size_t> ChunkStarts(const PolygonSource& aSource)
+        {
+            const int chunkCount = (aSource.polygonCount + CHUNK_POLYGONS - 1) / CHUNK_POLYGONS;
+            std::vector<size_t> starts(static_cast<size_t>(chunkCount) + 1, 0);
+            for (int polygon = 0; polygon < aSource.polygonCount; ++polygon)
+            {
+                const int size = aSource.SizeOf(polygon);
+                starts[static_cast<size_t>(polygon / CHUNK_POLYGONS) + 1] += size >= 3 ? static_cast<size_t>(size - 2) : 0;
+            }
+            for (size_t chunk = 1; chunk < starts.size(); ++chunk)
+                starts[chunk] += starts[chunk - 1];
+            return starts;
+        }
     }
 
     bool GeometryConverter::Triangulate(Scene* aScene, bool /*aReplace*/, bool /*aLegacy*/)
@@ -155,26 +343,11 @@ namespace Vela::Fbx
         if (aMesh->IsTriangleMesh())
             return true;
 
-        const int* corners = aMesh->myPolygonVertices.data();
-        const int* starts = aMesh->myPolygonStarts.data();
-        const Vector4* points = aMesh->myControlPoints.data();
-        const int polygonCount = aMesh->GetPolygonCount();
-        const int cornerCount = aMesh->GetPolygonVertexCount();
-        const int pointCount = aMesh->GetControlPointsCount();
-        auto sizeOf = [&](int aPolygon) { return (aPolygon + 1 < polygonCount ? starts[aPolygon + 1] : cornerCount) - starts[aPolygon]; };
-        // Every polygon of n >= 3 corners becomes n - 2 triangles, so the new arrays are sized up front
-        // and each chunk of polygons knows where its triangles go.
-        const int chunkCount = (polygonCount + CHUNK_POLYGONS - 1) / CHUNK_POLYGONS;
-        std::vector<size_t> chunkStarts(static_cast<size_t>(chunkCount) + 1, 0);
-        for (int polygon = 0; polygon < polygonCount; ++polygon)
-        {
-            const int size = sizeOf(polygon);
-            chunkStarts[static_cast<size_t>(polygon / CHUNK_POLYGONS) + 1] += size >= 3 ? static_cast<size_t>(size - 2) : 0;
-        }
-        for (size_t chunk = 1; chunk < chunkStarts.size(); ++chunk)
-            chunkStarts[chunk] += chunkStarts[chunk - 1];
+        const PolygonSource source{aMesh->myPolygonVertices.data(), aMesh->myPolygonStarts.data(), aMesh->myControlPoints.data(),
+                                   aMesh->GetPolygonCount(),       aMesh->GetPolygonVertexCount(), aMesh->GetControlPointsCount()};
+        // The new arrays are sized up front, and each chunk of polygons knows where its triangles go.
+        const std::vector<size_t> chunkStarts = ChunkStarts(source);
         const size_t triangleCount = chunkStarts.back();
-
         // Layer data mapped by polygon vertex or by polygon follows the new corners and triangles.
         std::vector<LayerElement*> elements;
         std::vector<size_t> valueCounts;  // of direct values; none for materials, whose data is indices only
@@ -198,138 +371,17 @@ namespace Vela::Fbx
         std::vector<Gather> gathers = GathersOf(elements, valueCounts);
         for (Gather& gather : gathers)
             gather.made.resize(gather.perPolygon ? triangleCount : triangleCount * 3);
-
         std::vector<int> newCorners(triangleCount * 3);  // control point of every new corner
         std::vector<int> newStarts(triangleCount);
-        ParallelFor(static_cast<size_t>(chunkCount), 1, [&](size_t aBegin, size_t aEnd) {
-            std::vector<Triangle> triangles;
-            std::vector<Vector4> positions;
-            std::vector<Point2> projected;
+
+        ParallelFor(chunkStarts.size() - 1, 1, [&](size_t aBegin, size_t aEnd) {
+            PolygonScratch scratch;
             for (size_t chunk = aBegin; chunk < aEnd; ++chunk)
             {
-                size_t made = chunkStarts[chunk];
-                auto add = [&](int aPolygon, int aStart, int aFirst, int aSecond, int aThird) {
-                    newStarts[made] = static_cast<int>(made * 3);
-                    int* newCorner = &newCorners[made * 3];
-                    newCorner[0] = corners[aStart + aFirst];
-                    newCorner[1] = corners[aStart + aSecond];
-                    newCorner[2] = corners[aStart + aThird];
-                    for (Gather& gather : gathers)
-                    {
-                        if (gather.perPolygon)
-                        {
-                            gather.made[made] = gather.From(aPolygon);
-                            continue;
-                        }
-                        int* out = &gather.made[made * 3];
-                        out[0] = gather.From(aStart + aFirst);
-                        out[1] = gather.From(aStart + aSecond);
-                        out[2] = gather.From(aStart + aThird);
-                    }
-                    ++made;
-                };
-                // Triangles (0, i, i + 1), as add would make them, with each corner's data looked up once.
-                auto addFan = [&](int aPolygon, int aStart, int aSize) {
-                    const size_t first = made;
-                    const int* polygonCorners = corners + aStart;
-                    for (int corner = 1; corner + 1 < aSize; ++corner, ++made)
-                    {
-                        newStarts[made] = static_cast<int>(made * 3);
-                        int* newCorner = &newCorners[made * 3];
-                        newCorner[0] = polygonCorners[0];
-                        newCorner[1] = polygonCorners[corner];
-                        newCorner[2] = polygonCorners[corner + 1];
-                    }
-                    for (Gather& gather : gathers)
-                    {
-                        if (gather.perPolygon)
-                        {
-                            std::fill(gather.made.begin() + static_cast<std::ptrdiff_t>(first), gather.made.begin() + static_cast<std::ptrdiff_t>(made),
-                                      gather.From(aPolygon));
-                            continue;
-                        }
-                        int* out = &gather.made[first * 3];
-                        const int apex = gather.From(aStart);
-                        int previous = gather.From(aStart + 1);
-                        for (int corner = 1; corner + 1 < aSize; ++corner, out += 3)
-                        {
-                            out[0] = apex;
-                            out[1] = previous;
-                            previous = gather.From(aStart + corner + 1);
-                            out[2] = previous;
-                        }
-                    }
-                };
-                // The two triangles (0, 1, 2) and (0, 2, 3) of a quad, as addFan would make them.
-                auto addQuad = [&](int aPolygon, int aStart) {
-                    newStarts[made] = static_cast<int>(made * 3);
-                    newStarts[made + 1] = static_cast<int>(made * 3 + 3);
-                    const int* polygonCorners = corners + aStart;
-                    int* newCorner = &newCorners[made * 3];
-                    newCorner[0] = polygonCorners[0];
-                    newCorner[1] = polygonCorners[1];
-                    newCorner[2] = polygonCorners[2];
-                    newCorner[3] = polygonCorners[0];
-                    newCorner[4] = polygonCorners[2];
-                    newCorner[5] = polygonCorners[3];
-                    for (Gather& gather : gathers)
-                    {
-                        if (gather.perPolygon)
-                        {
-                            const int value = gather.From(aPolygon);
-                            gather.made[made] = value;
-                            gather.made[made + 1] = value;
-                            continue;
-                        }
-                        const int first = gather.From(aStart), second = gather.From(aStart + 1);
-                        const int third = gather.From(aStart + 2), fourth = gather.From(aStart + 3);
-                        int* out = &gather.made[made * 3];
-                        out[0] = first;
-                        out[1] = second;
-                        out[2] = third;
-                        out[3] = first;
-                        out[4] = third;
-                        out[5] = fourth;
-                    }
-                    made += 2;
-                };
-                const int end = std::min(polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
+                TriangleWriter writer(source.corners, gathers, newCorners.data(), newStarts.data(), chunkStarts[chunk]);
+                const int end = std::min(source.polygonCount, static_cast<int>(chunk + 1) * CHUNK_POLYGONS);
                 for (int polygon = static_cast<int>(chunk) * CHUNK_POLYGONS; polygon < end; ++polygon)
-                {
-                    const int size = sizeOf(polygon);
-                    const int start = starts[polygon];
-                    if (size < 3)
-                        continue;
-                    if (size > 3)
-                    {
-                        // A corner naming no control point sits at the origin.
-                        static const Vector4 ORIGIN;
-                        auto positionOf = [&](int aCorner) -> const Vector4& {
-                            const int controlPoint = corners[start + aCorner];
-                            return controlPoint >= 0 && controlPoint < pointCount ? points[controlPoint] : ORIGIN;
-                        };
-                        if (size == 4)
-                        {
-                            const Vector4* const quadPoints[4] = {&positionOf(0), &positionOf(1), &positionOf(2), &positionOf(3)};
-                            if (QuadFans(quadPoints))
-                            {
-                                addQuad(polygon, start);
-                                continue;
-                            }
-                        }
-                        positions.resize(static_cast<size_t>(size));
-                        for (int corner = 0; corner < size; ++corner)
-                            positions[static_cast<size_t>(corner)] = positionOf(corner);
-                        const bool clipped = ClipPolygon(positions.data(), size, projected, triangles);
-                        if (clipped)
-                        {
-                            for (const Triangle& triangle : triangles)
-                                add(polygon, start, triangle[0], triangle[1], triangle[2]);
-                            continue;
-                        }
-                    }
-                    addFan(polygon, start, size);
-                }
+                    TriangulatePolygon(source, polygon, writer, scratch);
             }
         });
 

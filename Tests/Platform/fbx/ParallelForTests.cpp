@@ -1,4 +1,5 @@
-// The import's parallel loop: every item exactly once, errors carried back, nested loops inline.
+// The import's parallel loop: every item exactly once, errors carried back, nested loops inline,
+// workers stopped and started again.
 #include "Platform/fbx/FbxParallel.h"
 
 #include <gtest/gtest.h>
@@ -68,5 +69,34 @@ namespace
         for (std::thread& caller : callers)
             caller.join();
         EXPECT_EQ(total.load(), 4u * 50u * 500u);
+    }
+
+    TEST(ParallelFor, StoppedWorkersStartAgainEvenWhileOthersLoop)
+    {
+        // Stopped between loops, and stopped again and again while other threads loop.
+        std::atomic<size_t> total{0};
+        for (int round = 0; round < 3; ++round)
+        {
+            ParallelFor(1000, 10, [&](size_t aBegin, size_t aEnd) { total += aEnd - aBegin; });
+            Vela::Fbx::StopParallelWorkers();
+        }
+        EXPECT_EQ(total.load(), 3000u);
+        total = 0;
+        std::atomic<bool> looping{true};
+        std::thread stopper([&] {
+            while (looping)
+                Vela::Fbx::StopParallelWorkers();
+        });
+        std::vector<std::thread> callers;
+        for (int c = 0; c < 2; ++c)
+            callers.emplace_back([&] {
+                for (int round = 0; round < 50; ++round)
+                    ParallelFor(500, 8, [&](size_t aBegin, size_t aEnd) { total += aEnd - aBegin; });
+            });
+        for (std::thread& caller : callers)
+            caller.join();
+        looping = false;
+        stopper.join();
+        EXPECT_EQ(total.load(), 2u * 50u * 500u);
     }
 }

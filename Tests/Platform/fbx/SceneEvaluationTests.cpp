@@ -381,6 +381,49 @@ TEST(SceneTransforms, IgnoringTheParentScaleKeepsTheScaleInheritedAboveIt)
     ExpectNear(loaded.Node("Tip").EvaluateGlobalTransform().GetT(), {0, 0, 6}, 1e-9);
 }
 
+TEST(SceneTransforms, IgnoringTheParentScaleUnderRotatedStretchedAncestorsKeepsTheirShear)
+{
+    // A scaled (1, 1, 2) > B at (0, 1, 0) turned 45 degrees about X, scaled (1, 2, 1) > C (Rrs) at
+    // (0, 1, 0) scaled (1, 1, 3) > D (Rrs) at (0, 0, 1).
+    const std::string objects =
+        SceneTest::Model(10, "A", "Null", SceneTest::P("Lcl Scaling", "Lcl Scaling", "1,1,2") + SceneTest::P("InheritType", "enum", "1")) +
+        SceneTest::Model(11, "B", "Null",
+                         SceneTest::P("Lcl Translation", "Lcl Translation", "0,1,0") + SceneTest::P("Lcl Rotation", "Lcl Rotation", "45,0,0") +
+                             SceneTest::P("Lcl Scaling", "Lcl Scaling", "1,2,1") + SceneTest::P("InheritType", "enum", "1")) +
+        SceneTest::Model(12, "C", "Null",
+                         SceneTest::P("Lcl Translation", "Lcl Translation", "0,1,0") + SceneTest::P("Lcl Scaling", "Lcl Scaling", "1,1,3") +
+                             SceneTest::P("InheritType", "enum", "2")) +
+        SceneTest::Model(13, "D", "Null", SceneTest::P("Lcl Translation", "Lcl Translation", "0,0,1") + SceneTest::P("InheritType", "enum", "2"));
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects, SceneTest::OO(10, 0) + SceneTest::OO(11, 10) + SceneTest::OO(12, 11) + SceneTest::OO(13, 12))));
+    // By hand, with r = sqrt(2) / 2. C hangs from U = A * T(0, 1, 0) * Rx(45) (B without its own scale);
+    // its translation is stretched by B's scale to (0, 2, 0). U's axes: x (1, 0, 0), y = A * (0, r, r) =
+    // (0, r, 2r), z = A * (0, -r, r) = (0, -r, 2r): sheared (y . z = 1.5), and the shear stays.
+    // C = A * ((0, 1, 0) + Rx(45) * (0, 2, 0)) = (0, 1 + 2r, 4r); its z axis carries its own 3.
+    const double r = std::sqrt(0.5);
+    for (int pass = 0; pass < 2; ++pass)  // evaluated afresh, then from what the first pass left
+    {
+        SCOPED_TRACE(pass);
+        const AMatrix c = loaded.Node("C").EvaluateGlobalTransform();
+        ExpectNear(c.GetT(), {0, 1 + 2 * r, 4 * r}, 1e-9);
+        ExpectNear(c.MultR({1, 0, 0}), {1, 0, 0}, 1e-9);
+        ExpectNear(c.MultR({0, 1, 0}), {0, r, 2 * r}, 1e-9);
+        ExpectNear(c.MultR({0, 0, 1}), {0, -3 * r, 6 * r}, 1e-9);
+        // D hangs from C without C's 3 (C's U is B's U times T(0, 2, 0)); C passes on its own scale
+        // times what it received, (1, 1, 3) * (1, 2, 1), so D's (0, 0, 1) becomes (0, 0, 3):
+        // D = C's position + 3 * (0, -r, 2r) = (0, 1 - r, 10r).
+        const AMatrix d = loaded.Node("D").EvaluateGlobalTransform();
+        ExpectNear(d.GetT(), {0, 1 - r, 10 * r}, 1e-9);
+        ExpectNear(d.MultR({0, 1, 0}), {0, r, 2 * r}, 1e-9);
+        ExpectNear(d.MultR({0, 0, 1}), {0, -r, 2 * r}, 1e-9);
+        // Local stays relative to the parent as it ends up.
+        const AMatrix recombined = c * loaded.Node("D").EvaluateLocalTransform();
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                EXPECT_NEAR(recombined.Get(row, column), d.Get(row, column), 1e-9);
+    }
+}
+
 TEST(SceneCurves, ExtrapolationRepeatsMirrorsOrCarriesOnAlongTheSlope)
 {
     // Linear keys 0 at 0 s and 1 at 1 s, with the given extrapolation on both sides.
@@ -404,6 +447,10 @@ TEST(SceneCurves, ExtrapolationRepeatsMirrorsOrCarriesOnAlongTheSlope)
         {"R", 2, 2.5, 0.5},   {"R", 2, 3.5, 1.0},                         // then holds after two repetitions
         {"M", 0, 1.25, 0.75}, {"M", 0, 2.25, 0.25}, {"M", 0, -0.25, 0.25}, // runs back and forth
         {"K", 0, 3.0, 3.0},   {"K", 0, -1.5, -1.5},                       // carries on at one per second
+        // Where one repetition ends and the next starts, the next one's start: a loop shows its first
+        // key at 2 s and 3 s, not its last; a limited one holds its end once the repetitions are used.
+        {"R", 0, 2.0, 0.0},   {"R", 0, 3.0, 0.0},   {"R", 0, -1.0, 0.0},  {"R", 2, 3.0, 1.0},
+        {"M", 0, 2.0, 0.0},   {"M", 0, 3.0, 1.0},   {"M", 0, -1.0, 1.0},
     };
     for (const Case& test : cases)
     {

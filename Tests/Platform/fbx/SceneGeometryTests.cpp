@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 using namespace Vela::Fbx;
 using SceneTest::Loaded;
@@ -478,4 +480,49 @@ TEST(SceneTriangulation, ConcavePolygonsOfThousandsOfCornersAreCutIntoTheirOwnAr
         EXPECT_EQ(wrongWay, 0);
         EXPECT_NEAR(sum, area, 1e-6 * std::abs(area));
     }
+}
+
+TEST(SceneTriangulation, SelfCrossingPolygonOfTwentyThousandCornersKeepsCountAreaAndCornerData)
+{
+    // 20,000 corners scattered over a square (a broken scan): the outline crosses itself everywhere,
+    // so ear clipping soon finds no ear. Its cuts stay bounded; the log's running time shows it.
+    std::vector<Point> scatter;
+    uint64_t state = 12345;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 40) / static_cast<double>(1 << 24) * 100.0;
+    };
+    for (int i = 0; i < 20000; ++i)
+    {
+        const double x = next();
+        scatter.push_back({x, next()});
+    }
+    Loaded loaded;
+    ASSERT_TRUE(loaded.LoadText(PolygonFile(scatter)));
+    GeometryConverter converter(loaded.GetManager());
+    ASSERT_TRUE(converter.Triangulate(&loaded.Scene(), true, true));
+    const Mesh* mesh = loaded.Node("Shape").GetMesh();
+    ASSERT_EQ(mesh->GetPolygonCount(), 19998);
+    // Cutting a corner off a ring, or fanning a ring, leaves its shoelace sum unchanged even when it
+    // crosses itself: the triangles' signed areas add up to the outline's.
+    double sum = 0.0;
+    std::vector<int> uses(scatter.size(), 0);
+    for (int triangle = 0; triangle < mesh->GetPolygonCount(); ++triangle)
+    {
+        std::vector<Point> corners;
+        for (int k = 0; k < 3; ++k)
+        {
+            const int controlPoint = mesh->GetPolygonVertex(triangle, k);
+            ASSERT_GE(controlPoint, 0);
+            ASSERT_LT(controlPoint, 20000);
+            ++uses[static_cast<size_t>(controlPoint)];
+            corners.push_back(scatter[static_cast<size_t>(controlPoint)]);
+            Vector2 uv;
+            ASSERT_TRUE(mesh->GetPolygonVertexUV(triangle, k, 0, uv));
+            EXPECT_DOUBLE_EQ(uv.x, scatter[static_cast<size_t>(controlPoint)].x / 10.0);
+        }
+        sum += SignedArea(corners);
+    }
+    EXPECT_NEAR(sum, SignedArea(scatter), 1e-9 * 100.0 * 100.0 * 20000.0);
+    EXPECT_EQ(std::count(uses.begin(), uses.end(), 0), 0);  // every corner is used
 }

@@ -76,6 +76,14 @@ namespace VelaFBX
     {
         ImporterState& state = GetImporterState();
         std::lock_guard lock(state.importMutex);
+        // A large import's scratch is freed once the import ends, however it ends. (The pages stay
+        // with the heap for the next import: handing them to the system costs every later import
+        // its page faults; UninitImporter does that.)
+        struct ScratchTrim
+        {
+            MeshScratch& scratch;
+            ~ScratchTrim() { scratch.Trim(); }
+        } scratchTrim{state.meshScratch};
 
         ImportSession session(state);
         if (!session.Open(state, aPath, "Failed to create the FBX Importer! Did you call InitImporter()?"))

@@ -60,7 +60,12 @@ namespace VelaFBX
             bool operator<(const Key& aOther) const { return mesh != aOther.mesh ? mesh < aOther.mesh : materials < aOther.materials; }
         };
         MeshScratch& myScratch;
-        std::map<const Vela::Fbx::Mesh*, int> myUsers;
+        struct Users
+        {
+            int total = 0;  // mesh nodes of the geometry
+            int left = 0;   // of those, not extracted yet
+        };
+        std::map<const Vela::Fbx::Mesh*, Users> myUsers;
         std::map<Key, std::vector<ImportedMesh>> myParts;
     };
 
@@ -86,6 +91,7 @@ namespace VelaFBX
         // Add for each of aCount hashes in order, into someIndices; someFirsts gets the number of each hash
         // that took a new index.
         void AddAll(const uint64_t* someHashes, size_t aCount, uint32_t* someIndices, std::vector<uint32_t>& someFirsts);
+        size_t HeldBytes() const { return mySlots.capacity() * sizeof(Slot); }
 
     private:
         static constexpr uint32_t EMPTY = UINT32_MAX;
@@ -130,6 +136,12 @@ namespace VelaFBX
         std::vector<uint32_t> candidateIndices;  // the vertex index each candidate takes
         std::vector<uint32_t> keptCandidates;    // the candidate each vertex is made from
         VertexDeduplicator deduplicator;
+
+        // Scratch kept between imports at most; a larger one is freed when its import ends.
+        static constexpr size_t KEPT_BYTES = size_t(8) << 20;  // a 65,000-triangle mesh's worth
+        size_t HeldBytes() const;
+        // Frees everything when more than KEPT_BYTES is held; true when it did.
+        bool Trim();
     };
 
     struct ImporterState

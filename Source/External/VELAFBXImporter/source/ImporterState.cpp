@@ -1,7 +1,10 @@
 #include "ImporterInternal.h"
 #include "VelaFBXImporter.h"
 
+#include "Platform/fbx/FbxParallel.h"
+
 #include <filesystem>
+#include <malloc.h>
 #include <stdexcept>
 
 namespace VelaFBX
@@ -34,6 +37,12 @@ namespace VelaFBX
         state.targetAxisSystem = Vela::Fbx::AxisSystem(Vela::Fbx::AxisSystem::Preset::DirectX);
     }
 
+    namespace
+    {
+        // glibc's own ceiling for its sliding mmap threshold on 64-bit systems.
+        constexpr int MMAP_THRESHOLD_CEILING = 32 * 1024 * 1024;
+    }
+
     void UninitImporter()
     {
         ImporterState& state = GetImporterState();
@@ -47,6 +56,31 @@ namespace VelaFBX
         state.geometryConverter = nullptr;
         state.importer = nullptr;
         state.meshScratch = MeshScratch();
+        // The workers' stacks, and the pages every import freed (in the workers' heaps too), go back
+        // to the system: the process holds what it held before the first import. Heap tops are kept
+        // up to the trim threshold, which glibc raises after large frees: it is lowered while the
+        // workers end (each frees a large block, trimming its heap) and then set to the ceiling the
+        // raising would reach anyway, with the matching mmap threshold.
+        mallopt(M_TRIM_THRESHOLD, 0);
+        Vela::Fbx::StopParallelWorkers();
+        malloc_trim(0);
+        mallopt(M_MMAP_THRESHOLD, MMAP_THRESHOLD_CEILING);
+        mallopt(M_TRIM_THRESHOLD, 2 * MMAP_THRESHOLD_CEILING);
+    }
+
+    size_t MeshScratch::HeldBytes() const
+    {
+        return latestCorners.capacity() * sizeof(LatestCorner) + candidates.capacity() * sizeof(Candidate) +
+               candidateHashes.capacity() * sizeof(uint64_t) + candidateIndices.capacity() * sizeof(uint32_t) +
+               keptCandidates.capacity() * sizeof(uint32_t) + deduplicator.HeldBytes();
+    }
+
+    bool MeshScratch::Trim()
+    {
+        if (HeldBytes() <= KEPT_BYTES)
+            return false;
+        *this = MeshScratch();
+        return true;
     }
 
     std::string GetLastError()

@@ -9,7 +9,10 @@ namespace VelaFBX
     {
         for (const Vela::Fbx::Node* node : someMeshNodes)
             if (const Vela::Fbx::Mesh* mesh = node->GetMesh())
-                ++myUsers[mesh];
+            {
+                ++myUsers[mesh].total;
+                ++myUsers[mesh].left;
+            }
     }
 
     void SharedMeshParts::Extract(const Vela::Fbx::Scene* aScene, const Vela::Fbx::Node* aNode, Skeleton& aSkeleton,
@@ -17,7 +20,7 @@ namespace VelaFBX
     {
         const Vela::Fbx::Mesh* mesh = aNode->GetMesh();
         const auto users = myUsers.find(mesh);
-        if (!mesh || users == myUsers.end() || users->second < 2)
+        if (!mesh || users == myUsers.end() || users->second.total < 2)
         {
             ExtractMesh(aScene, aNode, aSkeleton, someOut, aDeduplicate, myScratch);
             return;
@@ -33,11 +36,19 @@ namespace VelaFBX
             ExtractMesh(aScene, aNode, aSkeleton, parts, aDeduplicate, myScratch);
             found = myParts.emplace(std::move(key), std::move(parts)).first;
         }
+        // The mesh's last user takes the parts themselves: nobody needs them afterwards (should one
+        // come after all, it finds no entry and extracts its own).
+        const bool last = --users->second.left <= 0;
         someOut.reserve(someOut.size() + found->second.size());
-        for (const ImportedMesh& part : found->second)
+        for (ImportedMesh& part : found->second)
         {
-            someOut.push_back(part);
+            if (last)
+                someOut.push_back(std::move(part));
+            else
+                someOut.push_back(part);
             someOut.back().name = aNode->GetName();
         }
+        if (last)
+            myParts.erase(found);
     }
 }
