@@ -9,8 +9,7 @@ using SceneTest::Loaded;
 // Keys 0 at 0 s and 1 at 1 s, linear, repeating after the last key: the period is 1 s. At 3 s, two
 // whole periods past the last key, the third repetition starts: the value is the first key's, 0,
 // not the last key's 1 that the second repetition ended on.
-// Disabled until the evaluation takes a time on a period boundary as the start of the next repetition.
-TEST(SceneCurves, DISABLED_ARepetitionStartsWithTheFirstKeyOnAPeriodBoundary)
+TEST(SceneCurves, ARepetitionStartsWithTheFirstKeyOnAPeriodBoundary)
 {
     const std::string extrapolation = "\t\t{\n\t\t\tType: \"R\"\n\t\t\tRepetition: 0\n\t\t}\n";
     const std::string curve = "\tAnimationCurve: 30, \"AnimCurve::\", \"\" {\n\t\tDefault: 0\n\t\tKeyVer: 4009\n" +
