@@ -281,17 +281,17 @@ void Game::BuildCameraZones(LevelData& aLevel)
     for (const CameraCollider& record : aLevel.cameraColliders)
     {
         CameraCollider& zone = someCameraColliders.emplace_back();
-        zone.Init({ record.myCollider.halfWidth, record.myCollider.halfHeight }, record.myBasePoint);
+        zone.Init({ record.GetCollider().halfWidth, record.GetCollider().halfHeight }, record.GetBasePoint());
         zone.SetCameraController(&myCameraController);
         zone.SetPosition(record.GetOffset());
-        zone.SetFovZoom(record.myFovZoom);
-        zone.SetCameraSpeed(record.myCameraSpeed);
-        zone.SetFovZoomSpeed(record.myFovZoomSpeed);
-        zone.SetIsRoom(record.myIsRoom);
+        zone.SetFovZoom(record.GetFovZoom());
+        zone.SetCameraSpeed(record.GetCameraSpeed());
+        zone.SetFovZoomSpeed(record.GetFovZoomSpeed());
+        zone.SetIsRoom(record.IsRoom());
     }
     for (CameraCollider& zone : someCameraColliders)
     {
-        Register(myCollisionManager, zone.myCollider, &zone);
+        Register(myCollisionManager, zone.GetCollider(), &zone);
     }
 }
 
