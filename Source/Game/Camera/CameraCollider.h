@@ -26,6 +26,17 @@ public:
 
     void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
 
+    Collider& GetCollider() { return myCollider; }
+    const Collider& GetCollider() const { return myCollider; }
+    Vela::Vector2<float> GetBasePoint() const { return myBasePoint; }
+    // Where a room holds the camera.
+    const Vela::Matrix4x4<float>& GetTargetTransform() const { return myTargetTransform; }
+    float GetFovZoom() const { return myFovZoom; }
+    float GetCameraSpeed() const { return myCameraSpeed; }
+    float GetFovZoomSpeed() const { return myFovZoomSpeed; }
+    bool IsRoom() const { return myIsRoom; }
+
+private:
     Collider myCollider;
     Vela::Vector2<float> myBasePoint;
     CameraController* myCameraController = nullptr;

@@ -28,8 +28,8 @@ public:
 
     Enemy(Player* aPlayer, StateStack* aStateStack, GameContext* aContext);
     ~Enemy() override = default;
-    Enemy(Enemy&&) = default;
-    Enemy& operator=(Enemy&&) = default;
+    // Never copied or moved: the colliders and the collision manager point at an enemy, so enemies
+    // are built in place where they stay.
     Enemy(const Enemy&) = delete;
     Enemy& operator=(const Enemy&) = delete;
 
@@ -38,7 +38,6 @@ public:
     void Render() override;
 
     // A copy of the template's collider becomes the body box: sized from the model, lifted off the ground.
-    // Its address survives moves of the enemy.
     void InitEnemyBox(const Collider& aCollider);
     // Copies of the template's clips, in its order, become the enemy's clips.
     void TakeClips(const std::vector<Vela::AnimationPlayer>& someTemplateClips);

@@ -24,8 +24,6 @@ Eyecorn::Eyecorn(Player* aPlayer, StateStack* aStateStack, GameContext* aContext
 }
 
 Eyecorn::~Eyecorn() = default;
-Eyecorn::Eyecorn(Eyecorn&&) noexcept = default;
-Eyecorn& Eyecorn::operator=(Eyecorn&&) noexcept = default;
 
 float Eyecorn::ClampDuration(float aValue, const char* aName) const
 {

@@ -24,8 +24,6 @@ public:
 
     Eyecorn(Player* aPlayer, StateStack* aStateStack, GameContext* aContext);
     ~Eyecorn() override;
-    Eyecorn(Eyecorn&&) noexcept;
-    Eyecorn& operator=(Eyecorn&&) noexcept;
 
     // Also the start-over after a kill: the sounds of the previous run are released first.
     void Init() override;

@@ -38,8 +38,6 @@ Glomp::Glomp(Player* aPlayer, StateStack* aStateStack, GameContext* aContext)
 }
 
 Glomp::~Glomp() = default;
-Glomp::Glomp(Glomp&&) noexcept = default;
-Glomp& Glomp::operator=(Glomp&&) noexcept = default;
 
 void Glomp::Init()
 {

@@ -31,8 +31,6 @@ public:
 
     Glomp(Player* aPlayer, StateStack* aStateStack, GameContext* aContext);
     ~Glomp() override;
-    Glomp(Glomp&&) noexcept;
-    Glomp& operator=(Glomp&&) noexcept;
 
     void OnCollision(Vela::Vector2<float> aNormal, float aDepth, Collider* aSelf, Collider* anOther) override;
     void Init() override;

@@ -196,7 +196,7 @@ void LevelLoader::BuildOrb(const PropertyList& someProperties, const Vela::Scene
 
 void LevelLoader::BuildSocket(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)
 {
-    Socket socket;
+    Socket& socket = aLevelData.sockets.emplace_back();
     GiveStaticModel(someProperties, socket, anObject);
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
@@ -207,14 +207,13 @@ void LevelLoader::BuildSocket(const PropertyList& someProperties, const Vela::Sc
             socket.SetCollider(collider);
         }
     }
-    aLevelData.sockets.push_back(std::move(socket));
 }
 
 void LevelLoader::BuildEndTrigger(const PropertyList& someProperties, const Vela::SceneObject& anObject, LevelData& aLevelData)
 {
     static const Vela::StringId NEXT_SCENE = Id("Next Scene");
 
-    EndTrigger trigger;
+    EndTrigger& trigger = aLevelData.endTriggers.emplace_back();
     for (const DefinitionPropertyEntry& entry : someProperties)
     {
         if (const Vela::BoxColliderProperty* box = GetBoxCollider(entry))
@@ -231,5 +230,4 @@ void LevelLoader::BuildEndTrigger(const PropertyList& someProperties, const Vela
             trigger.SetNextScene(*nextScene);
         }
     }
-    aLevelData.endTriggers.push_back(std::move(trigger));
 }

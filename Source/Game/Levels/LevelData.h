@@ -136,9 +136,10 @@ struct LevelData
     std::vector<EnemyTemplate> enemyTemplates;
     std::vector<BoxRecord> boxes;
     std::vector<CameraCollider> cameraColliders;
-    std::deque<Orb> orbs; // built in place: an orb is never moved
-    std::vector<Socket> sockets;
-    std::vector<EndTrigger> endTriggers;
+    // Built in place: orbs, sockets and exits are never moved.
+    std::deque<Orb> orbs;
+    std::deque<Socket> sockets;
+    std::deque<EndTrigger> endTriggers;
     std::vector<Collider> deathBoxes;
     std::vector<Collider> checkPoints;
 };

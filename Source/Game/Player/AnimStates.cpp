@@ -5,6 +5,8 @@
 #include "mire/animation/AnimationPlayer.h"
 
 #include <cstdio>
+#include <initializer_list>
+#include <optional>
 
 namespace
 {
@@ -13,6 +15,33 @@ namespace
 
     using Id = AnimStateId;
     using State = Vela::AnimationPlayer::State;
+
+    // One line of a state's rule: when it applies, hand over to the target, or stay without one.
+    struct AnimRule
+    {
+        bool applies;
+        std::optional<AnimStateId> target;
+    };
+    constexpr std::optional<AnimStateId> STAY = std::nullopt;
+    // The last line of a rule that always ends in a hand-over.
+    constexpr bool OTHERWISE = true;
+
+    // The first line that applies wins; returns whether one did (a matching stay counts).
+    bool FollowFirstRule(AnimStateMachine& aMachine, std::initializer_list<AnimRule> someRules)
+    {
+        for (const AnimRule& rule : someRules)
+        {
+            if (rule.applies)
+            {
+                if (rule.target)
+                {
+                    aMachine.ChangeTo(*rule.target);
+                }
+                return true;
+            }
+        }
+        return false;
+    }
 }
 
 void IAnimState::PlayClip(bool aLooped)
@@ -80,63 +109,51 @@ WalkCrouchState::WalkCrouchState() : LoopingSoundState(Id::WalkCrouch, "Player_C
 void IdleState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.pushing)
-        aMachine.ChangeTo(Id::Push);
-    else if (someFlags.pulling)
-        aMachine.ChangeTo(Id::Pull);
-    else if (someFlags.jumpStarted)
-        aMachine.ChangeTo(Id::TakeOff);
-    else if (!someFlags.grounded)
-        aMachine.ChangeTo(Id::Fall);
-    else if (someFlags.crouching)
-        aMachine.ChangeTo(Id::IdleToCrouch);
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::Jog);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.pushing, Id::Push },
+        { someFlags.pulling, Id::Pull },
+        { someFlags.jumpStarted, Id::TakeOff },
+        { !someFlags.grounded, Id::Fall },
+        { someFlags.crouching, Id::IdleToCrouch },
+        { someFlags.speed > MOVING, Id::Jog },
+    });
 }
 
 void JogState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.pushing)
-        aMachine.ChangeTo(Id::Push);
-    else if (someFlags.pulling)
-        aMachine.ChangeTo(Id::Pull);
-    else if (someFlags.speed >= MOVING && !someFlags.jumpStarted && !someFlags.crouching && someFlags.grounded)
-        return;
-    else if (someFlags.speed < MOVING)
-        aMachine.ChangeTo(Id::Idle);
-    else if (someFlags.jumpStarted)
-        aMachine.ChangeTo(Id::TakeOff);
-    else if (someFlags.crouching)
-        aMachine.ChangeTo(Id::IdleToCrouch);
-    else
-        aMachine.ChangeTo(Id::Fall);
+    const bool keepsJogging = someFlags.speed >= MOVING && !someFlags.jumpStarted && !someFlags.crouching && someFlags.grounded;
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.pushing, Id::Push },
+        { someFlags.pulling, Id::Pull },
+        { keepsJogging, STAY },
+        { someFlags.speed < MOVING, Id::Idle },
+        { someFlags.jumpStarted, Id::TakeOff },
+        { someFlags.crouching, Id::IdleToCrouch },
+        { OTHERWISE, Id::Fall },
+    });
 }
 
 void CrouchState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (!someFlags.crouching)
-        aMachine.ChangeTo(Id::CrouchToIdle);
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::WalkCrouch);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { !someFlags.crouching, Id::CrouchToIdle },
+        { someFlags.speed > MOVING, Id::WalkCrouch },
+    });
 }
 
 void WalkCrouchState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (!someFlags.crouching)
-        aMachine.ChangeTo(Id::CrouchToIdle);
-    else if (someFlags.speed < MOVING)
-        aMachine.ChangeTo(Id::Crouch);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { !someFlags.crouching, Id::CrouchToIdle },
+        { someFlags.speed < MOVING, Id::Crouch },
+    });
 }
 
 void TakeOffState::OnEnter(AnimStateMachine&)
@@ -153,23 +170,17 @@ void TakeOffState::OnEnter(AnimStateMachine&)
 void TakeOffState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-    {
-        aMachine.ChangeTo(Id::Death);
-        return;
-    }
-    if (IsClipFinished())
-    {
-        aMachine.ChangeTo(Id::Fall);
-        return;
-    }
     // The time before this frame counts, so Land follows at the earliest once 0.2 s have passed.
-    if (myElapsed >= myMinimumAirTime && someFlags.grounded)
+    const bool mayLand = myElapsed >= myMinimumAirTime && someFlags.grounded;
+    const bool handedOver = FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { IsClipFinished(), Id::Fall },
+        { mayLand, Id::Land },
+    });
+    if (!handedOver)
     {
-        aMachine.ChangeTo(Id::Land);
-        return;
+        myElapsed += aDeltaTime;
     }
-    myElapsed += aDeltaTime;
 }
 
 void TakeOffState::OnExit(AnimStateMachine&)
@@ -185,12 +196,11 @@ void LoopedState::OnExit(AnimStateMachine&) { StopClip(); }
 void FallState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.jumpStarted)
-        aMachine.ChangeTo(Id::TakeOff);
-    else if (someFlags.grounded)
-        aMachine.ChangeTo(Id::Land);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.jumpStarted, Id::TakeOff },
+        { someFlags.grounded, Id::Land },
+    });
 }
 
 void LandState::OnEnter(AnimStateMachine&)
@@ -212,33 +222,26 @@ void LandState::OnExit(AnimStateMachine&)
 void LandState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.jumpStarted)
-        aMachine.ChangeTo(Id::TakeOff);
-    else if (someFlags.crouching)
-        aMachine.ChangeTo(Id::IdleToCrouch);
-    else if (!IsClipFinished())
-        return;
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::Jog);
-    else
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.jumpStarted, Id::TakeOff },
+        { someFlags.crouching, Id::IdleToCrouch },
+        { !IsClipFinished(), STAY },
+        { someFlags.speed > MOVING, Id::Jog },
+        { OTHERWISE, Id::Idle },
+    });
 }
 
 void BoxHoldState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.*myOther)
-        aMachine.ChangeTo(myOtherState);
-    else if (someFlags.*myHeld)
-        return;
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::Jog);
-    else
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.*myOther, myOtherState },
+        { someFlags.*myHeld, STAY },
+        { someFlags.speed > MOVING, Id::Jog },
+        { OTHERWISE, Id::Idle },
+    });
 }
 
 void OnceState::OnEnter(AnimStateMachine&) { PlayClip(false); }
@@ -247,56 +250,51 @@ void OnceState::OnExit(AnimStateMachine&) { StopClip(); }
 void InteractState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (IsClipFinished())
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { IsClipFinished(), Id::Idle },
+    });
 }
 
 void DeathState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (!someFlags.dead)
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, STAY },
+        { OTHERWISE, Id::Idle },
+    });
 }
 
 void StepBackState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (!IsClipFinished())
-        return;
-    else if (someFlags.pushing)
-        aMachine.ChangeTo(Id::Push);
-    else if (someFlags.pulling)
-        aMachine.ChangeTo(Id::Pull);
-    else
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { !IsClipFinished(), STAY },
+        { someFlags.pushing, Id::Push },
+        { someFlags.pulling, Id::Pull },
+        { OTHERWISE, Id::Idle },
+    });
 }
 
 void IdleToCrouchState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (!someFlags.crouching)
-        aMachine.ChangeTo(Id::Idle);
-    else if (!IsClipFinished())
-        return;
-    else if (someFlags.speed > MOVING)
-        aMachine.ChangeTo(Id::WalkCrouch);
-    else
-        aMachine.ChangeTo(Id::Crouch);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { !someFlags.crouching, Id::Idle },
+        { !IsClipFinished(), STAY },
+        { someFlags.speed > MOVING, Id::WalkCrouch },
+        { OTHERWISE, Id::Crouch },
+    });
 }
 
 void CrouchToIdleState::Update(AnimStateMachine& aMachine, const AnimFlags& someFlags, float aDeltaTime)
 {
     AdvanceClip(aDeltaTime);
-    if (someFlags.dead)
-        aMachine.ChangeTo(Id::Death);
-    else if (someFlags.crouching)
-        aMachine.ChangeTo(Id::Crouch);
-    else if (IsClipFinished())
-        aMachine.ChangeTo(Id::Idle);
+    FollowFirstRule(aMachine, {
+        { someFlags.dead, Id::Death },
+        { someFlags.crouching, Id::Crouch },
+        { IsClipFinished(), Id::Idle },
+    });
 }

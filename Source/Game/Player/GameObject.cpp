@@ -4,13 +4,6 @@
 #include "mire/graphics/GraphicsEngine.h"
 #include "mire/graphics/GraphicsServices.h"
 
-#include <algorithm>
-
-void ReplaceObserver(Collider& aCollider, Observers::ColliderObserver* anOld, Observers::ColliderObserver* aNew)
-{
-    std::replace(aCollider.observers.begin(), aCollider.observers.end(), anOld, aNew);
-}
-
 void GameObject::OnCollision(Vela::Vector2<float>, float, Collider*, Collider*) {}
 
 void GameObject::RenderModel()

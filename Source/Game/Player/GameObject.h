@@ -8,9 +8,6 @@
 
 struct UpdateContext;
 
-// After a move the collider must tell the moved-to object, not the one left behind.
-void ReplaceObserver(Collider& aCollider, Observers::ColliderObserver* anOld, Observers::ColliderObserver* aNew);
-
 class GameObject : public Observers::ColliderObserver
 {
 public:

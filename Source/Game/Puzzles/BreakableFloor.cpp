@@ -5,9 +5,7 @@
 #include "Levels/LevelData.h"
 #include "Sound/SoundManager.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <utility>
 
 void SpawnFloorDust(FlipbookEffects& someEffects, float anX, float aY)
 {
@@ -29,51 +27,11 @@ BreakableFloor::BreakableFloor(FloorRecord* aRecord)
     }
 }
 
-BreakableFloor::~BreakableFloor()
-{
-    Unregister();
-}
-
-BreakableFloor::BreakableFloor(BreakableFloor&& anOther) noexcept
-{
-    *this = std::move(anOther);
-}
-
-BreakableFloor& BreakableFloor::operator=(BreakableFloor&& anOther) noexcept
-{
-    if (this == &anOther)
-    {
-        return *this;
-    }
-    Unregister();
-    // The record's collider must hear the moved-to floor, not the husk left behind.
-    const bool wasRegistered = anOther.myCollider && std::find(anOther.myCollider->observers.begin(), anOther.myCollider->observers.end(),
-                                                               &anOther) != anOther.myCollider->observers.end();
-    anOther.Unregister();
-    myRecord = std::exchange(anOther.myRecord, nullptr);
-    myBrokenModel = std::exchange(anOther.myBrokenModel, nullptr);
-    myCollider = std::move(anOther.myCollider);
-    myShownModel = std::exchange(anOther.myShownModel, nullptr);
-    if (wasRegistered)
-    {
-        Register();
-    }
-    return *this;
-}
-
 void BreakableFloor::Register()
 {
     if (myCollider)
     {
         myCollider->AddObserver(this);
-    }
-}
-
-void BreakableFloor::Unregister()
-{
-    if (myCollider)
-    {
-        myCollider->RemoveObserver(this);
     }
 }
 

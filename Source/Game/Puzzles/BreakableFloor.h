@@ -1,7 +1,8 @@
 #pragma once
 // One live floor, made by the game's level build from a floor record: it watches its own copy of the
 // record's collider, so a heavy box breaking it (or the player a scripted-event floor) leaves the
-// record whole for the next build.
+// record whole for the next build. Never copied or moved: its collider points at it, so floors are
+// built in place where they stay.
 #include "World/Collider.h"
 
 #include <memory>
@@ -20,9 +21,6 @@ class BreakableFloor : public Observers::ColliderObserver
 {
 public:
     explicit BreakableFloor(FloorRecord* aRecord);
-    ~BreakableFloor() override;
-    BreakableFloor(BreakableFloor&& anOther) noexcept;
-    BreakableFloor& operator=(BreakableFloor&& anOther) noexcept;
     BreakableFloor(const BreakableFloor&) = delete;
     BreakableFloor& operator=(const BreakableFloor&) = delete;
 
@@ -31,15 +29,13 @@ public:
     // Registers this floor on its collider (once); nothing for a record without one.
     void Register();
 
-    // The live collider (null for a record without one); its address survives moves of the floor.
+    // The live collider; null for a record without one.
     Collider* GetCollider() const { return myCollider.get(); }
     // The intact model until the floor breaks, then the broken one.
     Vela::ModelInstance* GetShownModel() const { return myShownModel; }
     bool IsBroken() const;
 
 private:
-    void Unregister();
-
     FloorRecord* myRecord = nullptr;
     Vela::ModelInstance* myBrokenModel = nullptr;
     std::unique_ptr<Collider> myCollider;

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
-#include <utility>
 
 namespace
 {
@@ -43,39 +42,6 @@ namespace
 }
 
 EndTrigger::~EndTrigger() = default;
-
-EndTrigger::EndTrigger(EndTrigger&& anOther) noexcept
-{
-    *this = std::move(anOther);
-}
-
-EndTrigger& EndTrigger::operator=(EndTrigger&& anOther) noexcept
-{
-    if (this == &anOther)
-    {
-        return *this;
-    }
-    myCollider = std::move(anOther.myCollider);
-    ReplaceObserver(myCollider, &anOther, this);
-    myBasePoint = anOther.myBasePoint;
-    myPlayer = anOther.myPlayer;
-    someAnimations = std::move(anOther.someAnimations);
-    myPlayerTransform = anOther.myPlayerTransform;
-    myStair = anOther.myStair;
-    myStairSpin = anOther.myStairSpin;
-    mySavedStairTransform = anOther.mySavedStairTransform;
-    myStateStack = anOther.myStateStack;
-    myNextScene = anOther.myNextScene;
-    myContext = anOther.myContext;
-    myCountdown = anOther.myCountdown;
-    myActivated = anOther.myActivated;
-    myWalkingOut = anOther.myWalkingOut;
-    myCredits = anOther.myCredits;
-    myFinished = anOther.myFinished;
-    myWaitingForLevel = anOther.myWaitingForLevel;
-    myDeltaTime = anOther.myDeltaTime;
-    return *this;
-}
 
 void EndTrigger::Init(Vela::Vector2<float> aHalfExtents, Vela::Vector2<float> aCentre)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // The level exit. When the player reaches it while it is armed it takes over the player, walks it into
 // the exit, raises and turns the spiral stair, fades the screen and starts the next level, or after the
-// last level the ending.
+// last level the ending. Never copied or moved: its collider and the socket that arms it point at
+// it, so exits are built in place where they stay.
 #include "World/Collider.h"
 
 #include "mire/animation/AnimationPlayer.h"
@@ -28,8 +29,6 @@ public:
 
     EndTrigger() = default;
     ~EndTrigger() override;
-    EndTrigger(EndTrigger&& anOther) noexcept;
-    EndTrigger& operator=(EndTrigger&& anOther) noexcept;
     EndTrigger(const EndTrigger&) = delete;
     EndTrigger& operator=(const EndTrigger&) = delete;
 

@@ -5,28 +5,6 @@
 #include "Sound/SoundManager.h"
 #include "Spine/GameContext.h"
 
-#include <utility>
-
-Socket::Socket(Socket&& anOther) noexcept
-{
-    *this = std::move(anOther);
-}
-
-Socket& Socket::operator=(Socket&& anOther) noexcept
-{
-    if (this != &anOther)
-    {
-        GameObject::operator=(std::move(anOther));
-        ReplaceObserver(myCollider, &anOther, this);
-        myOrb = anOther.myOrb;
-        myTarget = anOther.myTarget;
-        myFilled = anOther.myFilled;
-        mySeated = anOther.mySeated;
-        myEffects = std::move(anOther.myEffects);
-    }
-    return *this;
-}
-
 void Socket::Init()
 {
     const Vela::Vector3<float> translation = myModelInstance.GetTransform().GetTranslation();

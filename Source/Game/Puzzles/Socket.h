@@ -1,6 +1,7 @@
 #pragma once
 // Takes an orb: when the orb touches it, the socket pulls the orb into its centre, plays a pulse and
-// arms the level's exit.
+// arms the level's exit. Never copied or moved: its collider points at it, so sockets are built in
+// place where they stay.
 #include "Effects/FlipbookEffects.h"
 #include "Player/GameObject.h"
 
@@ -13,8 +14,6 @@ public:
 
     Socket() = default;
     ~Socket() override = default;
-    Socket(Socket&& anOther) noexcept;
-    Socket& operator=(Socket&& anOther) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 

@@ -104,10 +104,6 @@ public:
     void SetMusicVolume(float aVolume) { myMusicVolume = aVolume; }
     void SetMasterVolume(float aVolume) { myMasterVolume = aVolume; }
 
-    float myEffectsVolume = 1.0f;
-    float myMusicVolume = 1.0f;
-    float myMasterVolume = 1.0f;
-
 private:
     struct NameHash
     {
@@ -125,6 +121,9 @@ private:
 
     SoundHandle myMusic;
     SoundHandle myAmbience;
+    float myEffectsVolume = 1.0f;
+    float myMusicVolume = 1.0f;
+    float myMasterVolume = 1.0f;
     std::unordered_map<Vela::StringId, SoundAsset, NameHash> someAssets;
     std::array<SoundSlot, LOOPING_POOL_SIZE> myLoopingPool{};
     std::array<SoundSlot, ONE_SHOT_POOL_SIZE> myOneShotPool{};

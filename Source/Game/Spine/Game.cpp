@@ -281,17 +281,17 @@ void Game::BuildCameraZones(LevelData& aLevel)
     for (const CameraCollider& record : aLevel.cameraColliders)
     {
         CameraCollider& zone = someCameraColliders.emplace_back();
-        zone.Init({ record.myCollider.halfWidth, record.myCollider.halfHeight }, record.myBasePoint);
+        zone.Init({ record.GetCollider().halfWidth, record.GetCollider().halfHeight }, record.GetBasePoint());
         zone.SetCameraController(&myCameraController);
         zone.SetPosition(record.GetOffset());
-        zone.SetFovZoom(record.myFovZoom);
-        zone.SetCameraSpeed(record.myCameraSpeed);
-        zone.SetFovZoomSpeed(record.myFovZoomSpeed);
-        zone.SetIsRoom(record.myIsRoom);
+        zone.SetFovZoom(record.GetFovZoom());
+        zone.SetCameraSpeed(record.GetCameraSpeed());
+        zone.SetFovZoomSpeed(record.GetFovZoomSpeed());
+        zone.SetIsRoom(record.IsRoom());
     }
     for (CameraCollider& zone : someCameraColliders)
     {
-        Register(myCollisionManager, zone.myCollider, &zone);
+        Register(myCollisionManager, zone.GetCollider(), &zone);
     }
 }
 
@@ -322,10 +322,9 @@ void Game::BuildEndTriggers(LevelData& aLevel)
             stair = &record;
         }
     }
-    someEndTriggers.reserve(aLevel.endTriggers.size());
     for (EndTrigger& record : aLevel.endTriggers)
     {
-        EndTrigger trigger;
+        EndTrigger& trigger = someEndTriggers.emplace_back();
         const Collider& zone = record.GetCollider();
         trigger.Init({ zone.halfWidth, zone.halfHeight }, record.GetBasePoint());
         trigger.GetCollider().active = zone.active;
@@ -335,7 +334,6 @@ void Game::BuildEndTriggers(LevelData& aLevel)
         trigger.SetPlayer(myContext.player);
         trigger.SetStateStack(&myStateStack);
         trigger.SetStair(stair);
-        someEndTriggers.push_back(std::move(trigger));
     }
     for (EndTrigger& trigger : someEndTriggers)
     {
@@ -345,16 +343,14 @@ void Game::BuildEndTriggers(LevelData& aLevel)
 
 void Game::BuildSockets(LevelData& aLevel)
 {
-    someSockets.reserve(aLevel.sockets.size());
     for (Socket& record : aLevel.sockets)
     {
-        Socket socket;
+        Socket& socket = someSockets.emplace_back();
         socket.GetModelInstance() = record.GetModelInstance();
         socket.Init();
         socket.SetCollider(record.GetCollider());
         socket.SetOrb(someOrbs.empty() ? nullptr : &someOrbs.front());
         socket.SetTarget(someEndTriggers.empty() ? nullptr : &someEndTriggers.front().GetCollider());
-        someSockets.push_back(std::move(socket));
     }
     for (Socket& socket : someSockets)
     {
@@ -387,7 +383,6 @@ void Game::BuildMovableBoxes(const LevelData& aLevel)
 
 void Game::BuildFloors(LevelData& aLevel)
 {
-    someFloors.reserve(aLevel.floors.size());
     for (FloorRecord& record : aLevel.floors)
     {
         someFloors.emplace_back(&record);
@@ -401,16 +396,6 @@ void Game::BuildFloors(LevelData& aLevel)
 
 void Game::BuildEnemies(LevelData& aLevel)
 {
-    size_t glompCount = 0;
-    size_t eyecornCount = 0;
-    for (const EnemyTemplate& enemy : aLevel.enemyTemplates)
-    {
-        glompCount += enemy.kind == "glomp"_sid ? 1 : 0;
-        eyecornCount += enemy.kind == "eyecorn"_sid ? 1 : 0;
-    }
-    someGlomps.reserve(glompCount);
-    someEyecorns.reserve(eyecornCount);
-
     Player* player = myContext.player;
     auto placeEnemy = [this](Enemy& anEnemy, EnemyTemplate& aTemplate) {
         SetUpGlomp(anEnemy, aTemplate);
@@ -423,18 +408,16 @@ void Game::BuildEnemies(LevelData& aLevel)
     {
         if (enemy.kind == "glomp"_sid)
         {
-            Glomp glomp(player, &myStateStack, &myContext);
+            Glomp& glomp = someGlomps.emplace_back(player, &myStateStack, &myContext);
             glomp.SetParameters(enemy.GetParameter(0), enemy.GetParameter(1));
             placeEnemy(glomp, enemy);
-            someGlomps.push_back(std::move(glomp));
         }
         else if (enemy.kind == "eyecorn"_sid)
         {
-            Eyecorn eyecorn(player, &myStateStack, &myContext);
+            Eyecorn& eyecorn = someEyecorns.emplace_back(player, &myStateStack, &myContext);
             eyecorn.SetParameters(enemy.GetParameter(0), enemy.GetParameter(1), enemy.GetParameter(2), enemy.GetParameter(3),
                                   enemy.GetParameter(4), enemy.GetParameter(5));
             placeEnemy(eyecorn, enemy);
-            someEyecorns.push_back(std::move(eyecorn));
         }
     }
 

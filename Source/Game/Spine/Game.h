@@ -59,13 +59,13 @@ public:
     CameraController& GetCameraController() { return myCameraController; }
     StateStack& GetStateStack() { return myStateStack; }
     InputMapper& GetInputMapper() { return myInputMapper; }
-    std::vector<Glomp>& GetGlomps() { return someGlomps; }
-    std::vector<Eyecorn>& GetEyecorns() { return someEyecorns; }
+    std::deque<Glomp>& GetGlomps() { return someGlomps; }
+    std::deque<Eyecorn>& GetEyecorns() { return someEyecorns; }
     std::vector<CameraCollider>& GetCameraColliders() { return someCameraColliders; }
     std::deque<Orb>& GetOrbs() { return someOrbs; }
-    std::vector<Socket>& GetSockets() { return someSockets; }
-    std::vector<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
-    std::vector<BreakableFloor>& GetFloors() { return someFloors; }
+    std::deque<Socket>& GetSockets() { return someSockets; }
+    std::deque<EndTrigger>& GetEndTriggers() { return someEndTriggers; }
+    std::deque<BreakableFloor>& GetFloors() { return someFloors; }
     std::deque<MovableBox>& GetMovableBoxes() { return someMovableBoxes; }
     // The level's rotating stairs as this build shows them (the exit turns its stair).
     std::vector<RotatingStairRecord>& GetStairs() { return someStairs; }
@@ -103,15 +103,15 @@ private:
     Vela::InputManager* myInputManager = nullptr;
     InputMapper myInputMapper;
     UpdateContext myUpdateContext;
-    std::vector<Glomp> someGlomps;
-    std::vector<Eyecorn> someEyecorns;
-    // Boxes and orbs are built in place and never moved (a deque never relocates what it holds):
-    // their colliders, the collision manager and the sockets point at them.
+    // The level's live objects are built in place and never moved (a deque never relocates what it
+    // holds): their colliders, the collision manager, the sockets and the exits point at them.
+    std::deque<Glomp> someGlomps;
+    std::deque<Eyecorn> someEyecorns;
     std::deque<MovableBox> someMovableBoxes;
     std::vector<CameraCollider> someCameraColliders;
     std::deque<Orb> someOrbs;
-    std::vector<Socket> someSockets;
-    std::vector<EndTrigger> someEndTriggers;
-    std::vector<BreakableFloor> someFloors;
+    std::deque<Socket> someSockets;
+    std::deque<EndTrigger> someEndTriggers;
+    std::deque<BreakableFloor> someFloors;
     std::vector<RotatingStairRecord> someStairs;
 };

@@ -81,31 +81,31 @@ TEST(CameraZoneTest, ARoomHoldsTheCameraAndReleasesItAcrossItsEdgeBand)
     room.SetCameraController(&controller);
     room.SetPosition({ 0.0f, 100.0f, -1500.0f });
     EXPECT_EQ(room.GetOffset(), (Vela::Vector3<float>{ 0.0f, 100.0f, -1500.0f }));
-    room.myIsRoom = true;
-    room.myFovZoom = 70.0f;
-    room.myCameraSpeed = 0.1f;
-    room.myFovZoomSpeed = 0.2f;
-    room.myCollider.AddObserver(&room);
+    room.SetIsRoom(true);
+    room.SetFovZoom(70.0f);
+    room.SetCameraSpeed(0.1f);
+    room.SetFovZoomSpeed(0.2f);
+    room.GetCollider().AddObserver(&room);
 
     Collider inside = HurtBox(1400.0f, 0.0f);
-    EXPECT_FALSE(manager.TestPair(inside, room.myCollider, false)) << "a zone never blocks";
+    EXPECT_FALSE(manager.TestPair(inside, room.GetCollider(), false)) << "a zone never blocks";
     EXPECT_TRUE(controller.IsHeld());
-    EXPECT_EQ(controller.GetTarget(), &room.myTargetTransform);
+    EXPECT_EQ(controller.GetTarget(), &room.GetTargetTransform());
     EXPECT_EQ(controller.GetTarget()->GetTranslation(), (Vela::Vector3<float>{ 1000.0f, 100.0f, -1500.0f }));
     EXPECT_EQ(controller.GetFovTarget(), 70.0f);
     EXPECT_EQ(controller.GetFollowSpeed(), 0.1f);
 
     // Centre 10 units beyond the right edge, box still overlapping: the edge band.
     Collider leaving = HurtBox(1510.0f, 0.0f);
-    manager.TestPair(leaving, room.myCollider, false);
+    manager.TestPair(leaving, room.GetCollider(), false);
     EXPECT_FALSE(controller.IsHeld());
     EXPECT_EQ(controller.GetTarget(), &player);
     EXPECT_EQ(controller.GetFovTarget(), 90.0f);
     EXPECT_EQ(controller.GetFollowSpeed(), 0.03f);
 
     // A room with an unusable field of view still holds, and leaves the field of view alone.
-    room.myFovZoom = 0.0f;
-    manager.TestPair(inside, room.myCollider, false);
+    room.SetFovZoom(0.0f);
+    manager.TestPair(inside, room.GetCollider(), false);
     EXPECT_TRUE(controller.IsHeld());
     EXPECT_EQ(controller.GetFovTarget(), 90.0f);
 }
@@ -117,21 +117,21 @@ TEST(CameraZoneTest, AZoneRetunesTheDefaultsOnlyWithAFieldOfViewAndOnlyForThePla
     CameraCollider zone;
     zone.Init({ 100.0f, 100.0f }, { 0.0f, 0.0f });
     zone.SetCameraController(&controller);
-    zone.myFovZoom = 0.0f;
-    zone.myCameraSpeed = 0.5f;
-    zone.myFovZoomSpeed = 0.5f;
+    zone.SetFovZoom(0.0f);
+    zone.SetCameraSpeed(0.5f);
+    zone.SetFovZoomSpeed(0.5f);
 
     Collider player = HurtBox(0.0f, 0.0f);
     Collider box = player;
     box.isPlayer = false;
-    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.myCollider, &player);
+    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.GetCollider(), &player);
     EXPECT_EQ(controller.GetFollowSpeed(), 0.03f) << "fov 0: nothing changes, also not the speeds";
     EXPECT_EQ(controller.GetSecondarySmoothing(), 0.03f);
 
-    zone.myFovZoom = 60.0f;
-    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.myCollider, &box);
+    zone.SetFovZoom(60.0f);
+    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.GetCollider(), &box);
     EXPECT_EQ(controller.GetFovTarget(), 90.0f);
-    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.myCollider, &player);
+    zone.OnCollision({ 1.0f, 0.0f }, 1.0f, &zone.GetCollider(), &player);
     EXPECT_EQ(controller.GetFovTarget(), 60.0f);
     EXPECT_EQ(controller.GetDefaultFov(), 60.0f);
     EXPECT_EQ(controller.GetDefaultFollowSpeed(), 0.5f);

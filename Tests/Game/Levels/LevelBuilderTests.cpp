@@ -148,8 +148,8 @@ TEST_F(LevelBuilderTest, OneObjectOfEveryDefinitionFillsEveryListWithItsCollider
     EXPECT_EQ(light, 1);
     EXPECT_EQ(heavy, 2);
 
-    EXPECT_EQ(level.cameraColliders[0].myCollider.type, ColliderType::CameraZone);
-    EXPECT_TRUE(level.cameraColliders[0].myCollider.isTrigger);
+    EXPECT_EQ(level.cameraColliders[0].GetCollider().type, ColliderType::CameraZone);
+    EXPECT_TRUE(level.cameraColliders[0].GetCollider().isTrigger);
     EXPECT_FLOAT_EQ(level.cameraColliders[0].GetOffset().z, -900.0f);
     EXPECT_EQ(level.orbs[0].GetCollider().type, ColliderType::Orb);
     EXPECT_EQ(level.sockets[0].GetCollider().type, ColliderType::Trigger);

@@ -247,17 +247,17 @@ TEST_F(LevelContentTest, EveryLevelKeepsItsLayoutAndThePlayerCannotBeTrapped)
         // Camera zones: never frozen, and no room inside a zone that sets the field of view.
         for (const CameraCollider& zone : data->cameraColliders)
         {
-            EXPECT_GT(zone.myCameraSpeed, 0.0f);
-            if (!zone.myIsRoom)
+            EXPECT_GT(zone.GetCameraSpeed(), 0.0f);
+            if (!zone.IsRoom())
             {
                 continue;
             }
             for (const CameraCollider& outer : data->cameraColliders)
             {
-                const Collider& room = zone.myCollider;
-                const Collider& other = outer.myCollider;
+                const Collider& room = zone.GetCollider();
+                const Collider& other = outer.GetCollider();
                 const bool inside = std::fabs(room.x - other.x) < other.halfWidth && std::fabs(room.y - other.y) < other.halfHeight;
-                EXPECT_FALSE(!outer.myIsRoom && outer.myFovZoom != 0.0f && inside) << "a room inside a field-of-view zone";
+                EXPECT_FALSE(!outer.IsRoom() && outer.GetFovZoom() != 0.0f && inside) << "a room inside a field-of-view zone";
             }
         }
 

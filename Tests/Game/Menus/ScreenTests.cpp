@@ -88,17 +88,17 @@ TEST(MenuScreensTest, TitleBookOptionsCreditsAndBack)
     game.ShowMainMenu();
     MainMenuState& menu = game.Screen<MainMenuState>(StateId::MainMenu);
     SoundManager& sound = SoundManager::GetInstance();
-    sound.myMasterVolume = 1.0f;
+    sound.SetMasterVolume(1.0f);
 
     game.ClickCanvas(505.0f, 445.0f); // "options"
     ASSERT_EQ(menu.GetOpenPanel(), &menu.GetOptionsPanel());
     game.Press(SDLK_LEFT);
     game.Press(SDLK_LEFT);
-    EXPECT_NEAR(sound.myMasterVolume, 0.8f, 1e-5f);
+    EXPECT_NEAR(sound.GetMasterVolume(), 0.8f, 1e-5f);
     game.Press(SDLK_UP); // row 3: the fullscreen toggle
-    const float before = sound.myMasterVolume;
+    const float before = sound.GetMasterVolume();
     game.Press(SDLK_RIGHT);
-    EXPECT_FLOAT_EQ(sound.myMasterVolume, before) << "no slider on the toggle's row";
+    EXPECT_FLOAT_EQ(sound.GetMasterVolume(), before) << "no slider on the toggle's row";
     EXPECT_FALSE(game.Screenshot("main_menu_options").empty());
 
     game.Press(SDLK_ESCAPE); // Back
@@ -112,7 +112,7 @@ TEST(MenuScreensTest, TitleBookOptionsCreditsAndBack)
     game.ClickCanvas(1100.0f, 305.0f); // "Back"
     EXPECT_EQ(menu.GetOpenPanel(), nullptr);
     EXPECT_FALSE(game.Stack().GetState(StateId::MainMenu)->GetRegistry().GetButton("play").myInstance.myIsHidden);
-    sound.myMasterVolume = 1.0f;
+    sound.SetMasterVolume(1.0f);
 
     // The stand-alone options screen leaves with CloseMenu only.
     game.Stack().Push(StateId::Options);
@@ -132,7 +132,7 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
     });
     ASSERT_TRUE(game.IsStarted());
     SoundManager& sound = SoundManager::GetInstance();
-    sound.myMasterVolume = 1.0f;
+    sound.SetMasterVolume(1.0f);
     InGameMenuState& pause = game.Screen<InGameMenuState>(StateId::InGameMenu);
     game.StartFirstLevel();
 
@@ -156,7 +156,7 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
     EXPECT_FALSE(Vela::Engine::GetInstance()->myWindow->IsFullscreen());
 
     game.Press(SDLK_a); // master volume, row 0
-    EXPECT_NEAR(sound.myMasterVolume, 0.9f, 1e-5f);
+    EXPECT_NEAR(sound.GetMasterVolume(), 0.9f, 1e-5f);
     game.Frame();
     const UISlider& titleMaster = game.Screen<MainMenuState>(StateId::MainMenu).GetOptionsPanel().GetElements().GetSlider("main");
     game.ShowMainMenu();
@@ -204,7 +204,7 @@ TEST(MenuScreensTest, PauseMenuResumeOptionsFullscreenAndReturnToTheTitle)
             EXPECT_TRUE(EndsWith(slot.path, MAIN_INTRO) || EndsWith(slot.path, MAIN_LOOP)) << slot.path;
         }
     }
-    sound.myMasterVolume = 1.0f;
+    sound.SetMasterVolume(1.0f);
 }
 
 TEST(MenuScreensTest, LogoWaitsForTheFadeThenTakesSixteenSeconds)

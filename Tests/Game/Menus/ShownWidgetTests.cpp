@@ -47,7 +47,7 @@ TEST(ShownWidgetTest, PauseMenuClickAndConfirmReachOnlyTheShownPage)
     MenuGame game;
     ASSERT_TRUE(game.IsStarted());
     SoundManager& sound = SoundManager::GetInstance();
-    sound.myEffectsVolume = 1.0f;
+    sound.SetEffectsVolume(1.0f);
     InGameMenuState& pause = game.Screen<InGameMenuState>(StateId::InGameMenu);
     game.StartFirstLevel();
     game.Press(SDLK_ESCAPE);
@@ -58,7 +58,7 @@ TEST(ShownWidgetTest, PauseMenuClickAndConfirmReachOnlyTheShownPage)
     // x 800 would set (800 - 632) / 336 = 0.5.
     game.ClickCanvas(800.0f, 380.0f);
     ASSERT_TRUE(pause.IsOptionsPage());
-    EXPECT_FLOAT_EQ(sound.myEffectsVolume, 1.0f) << "the click that shows the slider does not drag it";
+    EXPECT_FLOAT_EQ(sound.GetEffectsVolume(), 1.0f) << "the click that shows the slider does not drag it";
     EXPECT_EQ(pause.GetSelection(), InGameMenuState::SELECTION_SLIDER_ROW) << "the page starts on its first row";
 
     // The fullscreen row selected, "back" clicked with the mouse, then E: the main page starts on
@@ -208,15 +208,19 @@ TEST(ShownWidgetTest, PauseMenuHoverWrapRowsAndTheOptionsScreen)
     // MenuLeft on the toggle's row (3): no sound and no volume changes.
     game.Press(SDLK_UP);
     ASSERT_EQ(pause.GetSelection(), InGameMenuState::SELECTION_FULLSCREEN);
-    sound.myMasterVolume = sound.myMusicVolume = sound.myEffectsVolume = 0.5f;
+    sound.SetMasterVolume(0.5f);
+    sound.SetMusicVolume(0.5f);
+    sound.SetEffectsVolume(0.5f);
     game.Frame();
     const int beforeLeft = OneShotsStarted();
     game.Press(SDLK_LEFT);
     EXPECT_EQ(OneShotsStarted(), beforeLeft);
-    EXPECT_FLOAT_EQ(sound.myMasterVolume, 0.5f);
-    EXPECT_FLOAT_EQ(sound.myMusicVolume, 0.5f);
-    EXPECT_FLOAT_EQ(sound.myEffectsVolume, 0.5f);
-    sound.myMasterVolume = sound.myMusicVolume = sound.myEffectsVolume = 1.0f;
+    EXPECT_FLOAT_EQ(sound.GetMasterVolume(), 0.5f);
+    EXPECT_FLOAT_EQ(sound.GetMusicVolume(), 0.5f);
+    EXPECT_FLOAT_EQ(sound.GetEffectsVolume(), 0.5f);
+    sound.SetMasterVolume(1.0f);
+    sound.SetMusicVolume(1.0f);
+    sound.SetEffectsVolume(1.0f);
 
     // The stand-alone options screen: its one button (500 x 90 at the render centre (800, 450)) only
     // prints "VOLUME".
@@ -229,5 +233,5 @@ TEST(ShownWidgetTest, PauseMenuHoverWrapRowsAndTheOptionsScreen)
     EXPECT_NE(output.find("VOLUME\n"), std::string::npos);
     EXPECT_EQ(output.find("VOLUME\n"), output.rfind("VOLUME\n")) << "printed once";
     EXPECT_EQ(game.Stack().TopId(), int(StateId::Options));
-    EXPECT_FLOAT_EQ(sound.myMasterVolume, 1.0f);
+    EXPECT_FLOAT_EQ(sound.GetMasterVolume(), 1.0f);
 }

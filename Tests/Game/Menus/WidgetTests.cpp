@@ -163,11 +163,11 @@ TEST_F(WidgetTest, SliderStepsClampAndRefreshFollowsTheVolumeButKeepsTheValue)
     EXPECT_FLOAT_EQ(values[1], 1.0f);
 
     SoundManager& sound = SoundManager::GetInstance();
-    const float previous = sound.myMasterVolume;
-    sound.myMasterVolume = 0.25f;
+    const float previous = sound.GetMasterVolume();
+    sound.SetMasterVolume(0.25f);
     slider.myFullScale = { 0.7f, 0.7f };
     myRegistry.RefreshSliders();
-    sound.myMasterVolume = previous;
+    sound.SetMasterVolume(previous);
     EXPECT_FLOAT_EQ(slider.myFill.myInstance.myScale.x, 0.25f * 0.7f);
     EXPECT_FLOAT_EQ(slider.myValue, 1.0f);
 }

@@ -60,10 +60,10 @@ namespace
         { "Eyecorn", 3, 2800.0f, {}, 1900.0f },
     };
 
-    float& Volume(int aRow)
+    float Volume(int aRow)
     {
         SoundManager& sound = SoundManager::GetInstance();
-        return aRow == 0 ? sound.myMasterVolume : aRow == 1 ? sound.myEffectsVolume : sound.myMusicVolume;
+        return aRow == 0 ? sound.GetMasterVolume() : aRow == 1 ? sound.GetEffectsVolume() : sound.GetMusicVolume();
     }
 
     PlayScript ExpectVolumes(const std::string& aName, float aMaster, float anEffects, float aMusic)
@@ -144,8 +144,10 @@ TEST(FocusedRunTest, PauseHoldsThePlayerAndResumeLetsItGoOn)
 // fullscreen.
 TEST(FocusedRunTest, EveryVolumeAndTheFullscreenToggleInBothMenus)
 {
-    for (int row = 0; row < 3; ++row)
-        Volume(row) = 1.0f;
+    SoundManager& sound = SoundManager::GetInstance();
+    sound.SetMasterVolume(1.0f);
+    sound.SetEffectsVolume(1.0f);
+    sound.SetMusicVolume(1.0f);
     const float down = 1.0f - VOLUME_STEP;
     const float twoDown = 1.0f - 2.0f * VOLUME_STEP;
     PlayScript script = SkipLogo();

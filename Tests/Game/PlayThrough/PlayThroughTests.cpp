@@ -23,7 +23,7 @@ namespace
 
     bool IsWaitingAtTheExit(Game& aGame)
     {
-        const std::vector<EndTrigger>& exits = aGame.GetEndTriggers();
+        const auto& exits = aGame.GetEndTriggers();
         return !exits.empty() && exits.front().IsWaitingForLevel();
     }
 

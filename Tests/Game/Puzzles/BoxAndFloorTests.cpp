@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 using namespace PlayerTest;
 
 namespace
@@ -30,12 +32,16 @@ namespace
     // built from it, whose own collider takes part in the collisions.
     struct Floor
     {
-        Floor(World& aWorld, ColliderType aType, float anX) : watcher(nullptr)
+        Floor(World& aWorld, ColliderType aType, float anX) : record(MakeRecord(aType, anX)), watcher(&record)
         {
-            record.collider = std::make_unique<Collider>(MakeBox(aType, anX, -10.0f, 100.0f, 10.0f));
-            watcher = BreakableFloor(&record);
             watcher.Register();
             aWorld.myCollision.AddDynamic(watcher.GetCollider());
+        }
+        static FloorRecord MakeRecord(ColliderType aType, float anX)
+        {
+            FloorRecord floor;
+            floor.collider = std::make_unique<Collider>(MakeBox(aType, anX, -10.0f, 100.0f, 10.0f));
+            return floor;
         }
         FloorRecord record;
         BreakableFloor watcher;
@@ -221,19 +227,18 @@ TEST(BreakableFloors, AHeavyBoxBreaksAFloorALightOneNeverAndTheScriptedFloorBrea
     EXPECT_EQ(world.myPlayer.GetEffects().Count(), 3u) << "three dust clouds";
 }
 
-TEST(BreakableFloors, AMovedFloorWatcherIsTheOneRegisteredAndLeavesWithItsLevel)
+TEST(BreakableFloors, EachFloorWatchesItsOwnCopyOfTheRecordsColliderOnce)
 {
     World world;
     FloorRecord record;
     record.collider = std::make_unique<Collider>(MakeBox(ColliderType::BreakableFloor, 0.0f, 0.0f, 10.0f, 10.0f));
     {
-        std::vector<BreakableFloor> floors;
+        std::deque<BreakableFloor> floors;
         floors.emplace_back(&record);
         floors.front().Register();
         floors.front().Register();
+        floors.emplace_back(&record);
         Collider* live = floors.front().GetCollider();
-        floors.emplace_back(&record); // moves the first one
-        ASSERT_EQ(floors.front().GetCollider(), live) << "the live collider keeps its address";
         ASSERT_EQ(live->observers.size(), 1u);
         EXPECT_EQ(live->observers.front(), &floors.front());
         EXPECT_NE(floors.back().GetCollider(), live) << "each floor has its own";

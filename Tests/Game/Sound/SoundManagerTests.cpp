@@ -62,7 +62,9 @@ namespace
             sounds.StopAllLooping(true);
             sounds.StopAllOneShots(true);
             testing::internal::GetCapturedStdout();
-            sounds.myMasterVolume = sounds.myMusicVolume = sounds.myEffectsVolume = 1.0f;
+            sounds.SetMasterVolume(1.0f);
+            sounds.SetMusicVolume(1.0f);
+            sounds.SetEffectsVolume(1.0f);
             Listen(LONG_FRAMES / 4); // let stopped voices go
         }
 
@@ -117,7 +119,7 @@ TEST_F(SoundManagerTest, PoolsRefuseThe33rdLoopAndThe97thOneShotAndChangeNothing
 TEST_F(SoundManagerTest, VolumesApplyAfterTwoUpdatesAndMasterZeroSilencesMusicAndEffects)
 {
     SoundHandle jog = Sounds().PlayLoopingSfx("Player_Jog");
-    Sounds().myEffectsVolume = 0.5f;
+    Sounds().SetEffectsVolume(0.5f);
     Updates(2);
     EXPECT_NEAR(Listen(), HEARD, 1e-3f) << "still at its own volume";
     Updates(1);
@@ -127,7 +129,7 @@ TEST_F(SoundManagerTest, VolumesApplyAfterTwoUpdatesAndMasterZeroSilencesMusicAn
     EXPECT_NEAR(Listen(), HEARD * 0.25f, 1e-3f);
 
     Sounds().PlayMusic("level_4_loop");
-    Sounds().myMasterVolume = 0.0f;
+    Sounds().SetMasterVolume(0.0f);
     Updates(1);
     EXPECT_NEAR(Listen(), HEARD, 1e-3f) << "the effect is silent, the new music not yet touched";
     Updates(2);
