@@ -77,12 +77,13 @@ namespace Vela::Fbx
             {
             }
 
+            // A negative int widened to size_t is beyond every count, so one test each covers both ends.
             int operator()(int /*aControlPoint*/, int aPolygonVertex, int /*aPolygon*/) const
             {
-                if (aPolygonVertex < 0 || static_cast<size_t>(aPolygonVertex) >= myIndexCount)
+                if (static_cast<size_t>(aPolygonVertex) >= myIndexCount)
                     return -1;
                 const int index = myIndices[aPolygonVertex];
-                return index >= 0 && static_cast<size_t>(index) < myDirectCount ? index : -1;
+                return static_cast<size_t>(index) < myDirectCount ? index : -1;
             }
 
         private:
