@@ -533,8 +533,10 @@ namespace VelaFBX
                     aReader.BuildVertex(candidates[c].controlPoint, sources, aPart.vertices.emplace_back());
                 }
             }
-            for (uint32_t& index : aPart.indices)
-                index = aScratch.candidateIndices[index];
+            // When every candidate is kept, each is its own vertex, numbered as it came.
+            if (aScratch.keptCandidates.size() != candidateCount)
+                for (uint32_t& index : aPart.indices)
+                    index = aScratch.candidateIndices[index];
         }
     }
 
