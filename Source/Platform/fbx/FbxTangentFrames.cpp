@@ -51,6 +51,7 @@ namespace Vela::Fbx
             Key key;
             uint32_t older;
             uint32_t depth;
+            bool normalIsNumber;  // no NaN in its normal (or none): a key with the same normal index is the same key
         };
 
         int ControlPointOf(const TangentSource& aSource, int aCorner)
@@ -76,12 +77,13 @@ namespace Vela::Fbx
             {
             }
 
+            // A negative int widened to size_t is beyond every count, so one test each covers both ends.
             int operator()(int /*aControlPoint*/, int aPolygonVertex, int /*aPolygon*/) const
             {
-                if (aPolygonVertex < 0 || static_cast<size_t>(aPolygonVertex) >= myIndexCount)
+                if (static_cast<size_t>(aPolygonVertex) >= myIndexCount)
                     return -1;
                 const int index = myIndices[aPolygonVertex];
-                return index >= 0 && static_cast<size_t>(index) < myDirectCount ? index : -1;
+                return static_cast<size_t>(index) < myDirectCount ? index : -1;
             }
 
         private:
@@ -181,6 +183,15 @@ namespace Vela::Fbx
                 return first.x == second.x && first.y == second.y && first.z == second.z;
             }
 
+            // SameKey against a frame's key; when the indices match, the frame knows the answer without reading the normal.
+            [[gnu::always_inline]] bool SameAsFrame(uint32_t aFrame, const Key& aKey) const
+            {
+                const FrameKey& frame = myKeys[aFrame];
+                if (frame.key.controlPoint == aKey.controlPoint && frame.key.uv == aKey.uv && frame.key.normal == aKey.normal)
+                    return frame.normalIsNumber;
+                return SameKey(frame.key, aKey);
+            }
+
             uint64_t HashOf(const Key& aKey) const
             {
                 uint64_t hash = (static_cast<uint64_t>(static_cast<uint32_t>(aKey.controlPoint)) << 32) ^ static_cast<uint32_t>(aKey.uv);
@@ -225,7 +236,7 @@ namespace Vela::Fbx
                     return EMPTY;
                 const size_t mask = mySlots.size() - 1;
                 for (size_t slot = static_cast<size_t>(HashOf(aKey)) & mask; mySlots[slot] != EMPTY; slot = (slot + 1) & mask)
-                    if (SameKey(myKeys[mySlots[slot]].key, aKey))
+                    if (SameAsFrame(mySlots[slot], aKey))
                         return mySlots[slot];
                 return EMPTY;
             }
@@ -233,7 +244,7 @@ namespace Vela::Fbx
             uint32_t NewFrame(const Key& aKey, uint32_t aOlder, uint32_t aDepth)
             {
                 myFrames.emplace_back();
-                myKeys.push_back({aKey, aOlder, aDepth});
+                myKeys.push_back({aKey, aOlder, aDepth, SameKey(aKey, aKey)});
                 myMadeAt.push_back(EMPTY);
                 return static_cast<uint32_t>(myFrames.size() - 1);
             }
@@ -255,7 +266,7 @@ namespace Vela::Fbx
                 if (depth <= MOST_WALKED)
                 {
                     for (uint32_t frame = newest; frame != EMPTY; frame = myKeys[frame].older)
-                        if (SameKey(myKeys[frame].key, aKey))
+                        if (SameAsFrame(frame, aKey))
                             return frame;
                 }
                 else if (const uint32_t frame = FindInTable(aKey); frame != EMPTY)
@@ -302,6 +313,11 @@ namespace Vela::Fbx
                     const int size = PolygonEnd(source, polygon) - start;
                     if (size <= 0)
                         continue;
+                    if (size == 3 && !myPolygonParts)
+                    {
+                        AddWholeTriangle(source, cornerValues, polygon, start, aUvOf, aNormalOf);
+                        continue;
+                    }
                     if (size == 3)
                     {
                         AddPolygon(source, cornerValues, polygon, start, std::integral_constant<int, 3>(), smallKeys, smallFrames, smallOwned, aUvOf,
@@ -350,7 +366,7 @@ namespace Vela::Fbx
                     key.normal = aNormalOf(key.controlPoint, aStart + corner, aPolygon);
                     // Most corners repeat their control point's newest frame; keys never repeat among the frames.
                     const uint32_t newest = key.controlPoint >= 0 ? myNewestFrames[key.controlPoint] : EMPTY;
-                    const uint32_t frame = newest != EMPTY && SameKey(myKeys[newest].key, key) ? newest : FrameFor(key);
+                    const uint32_t frame = newest != EMPTY && SameAsFrame(newest, key) ? newest : FrameFor(key);
                     someFrames[corner] = frame;
                     // The result is numbered now (it needs the frame's number, not its sums).
                     const uint32_t made = myMadeAt[frame];
@@ -365,6 +381,36 @@ namespace Vela::Fbx
                     if (someOwned[0] || someOwned[corner] || someOwned[corner + 1])
                         AddTriangle(aSource, someKeys, someFrames, someOwned, triangle);
                 }
+            }
+
+            // AddPolygon for a triangle of a mesh kept in one part, whose corners are all its own: the same
+            // frames, results and sums, without asking which corners are.
+            template <class UvOf, class NormalOf>
+            [[gnu::always_inline]] void AddWholeTriangle(const TangentSource& aSource, int* someCornerValues, int aPolygon, int aStart,
+                                                         const UvOf& aUvOf, const NormalOf& aNormalOf)
+            {
+                static constexpr char ALL_OWN[3] = {1, 1, 1};
+                static constexpr int TRIANGLE[3] = {0, 1, 2};
+                Key keys[3];
+                uint32_t frames[3];
+#pragma GCC unroll 3
+                for (int corner = 0; corner < 3; ++corner)
+                {
+                    Key& key = keys[corner];
+                    const int polygonVertex = aStart + corner;
+                    key.controlPoint = ControlPointOf(aSource, polygonVertex);
+                    key.uv = aUvOf(key.controlPoint, polygonVertex, aPolygon);
+                    key.normal = aNormalOf(key.controlPoint, polygonVertex, aPolygon);
+                    const uint32_t newest = key.controlPoint >= 0 ? myNewestFrames[key.controlPoint] : EMPTY;
+                    const uint32_t frame = newest != EMPTY && SameAsFrame(newest, key) ? newest : FrameFor(key);
+                    frames[corner] = frame;
+                    const uint32_t made = myMadeAt[frame];
+                    const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
+                    if (result == myFirstCorners.size())
+                        myFirstCorners.push_back(polygonVertex);
+                    someCornerValues[polygonVertex] = static_cast<int>(result);
+                }
+                AddTriangle(aSource, keys, frames, ALL_OWN, TRIANGLE);
             }
 
             // x, y and z only, in the order the Vector4 operators would take them. Inlined, so that a
@@ -666,8 +712,9 @@ namespace Vela::Fbx
         const bool several = split.partCount > 1;
 
         TangentFrames made;
-        // A corner outside every polygon (none in a mesh as read) keeps result 0.
-        auto fillIndices = [&] { made.indices.assign(static_cast<size_t>(cornerCount), -1); };
+        // A corner outside every polygon (none in a mesh as read) keeps result 0. Split meshes mark such
+        // corners (-1) until their parts' results are merged; a single part's own numbers are final.
+        auto fillIndices = [&] { made.indices.assign(static_cast<size_t>(cornerCount), several ? -1 : 0); };
         std::vector<uint8_t> polygonParts;
         std::vector<int> begins(static_cast<size_t>(split.partCount), aSource.polygonCount);
         std::vector<int> ends(static_cast<size_t>(split.partCount), 0);
@@ -703,7 +750,6 @@ namespace Vela::Fbx
         {
             made.tangents = std::move(parts[0].GetTangents());
             made.binormals = std::move(parts[0].GetBinormals());
-            std::replace(made.indices.begin(), made.indices.end(), -1, 0);
             made.binormalIndices = made.indices;
             return made;
         }

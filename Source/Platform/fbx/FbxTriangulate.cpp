@@ -69,6 +69,13 @@ namespace Vela::Fbx
             double flip;
         };
 
+        // Coordinate aAxis (0, 1 or 2) of a point: one indexed read, where Vector4's operator[] tests its way there.
+        double Coordinate(const Vector4& aPoint, int aAxis)
+        {
+            static constexpr double Vector4::*AXES[3] = {&Vector4::x, &Vector4::y, &Vector4::z};
+            return aPoint.*AXES[aAxis];
+        }
+
         // False when the polygon has no usable plane (a zero or non-finite normal). aCorner(i) gives corner i.
         template <class CornerOf>
         bool ProjectionOf(CornerOf aCorner, int aCount, Projection& aOut)
@@ -102,7 +109,7 @@ namespace Vela::Fbx
                 return false;
             somePoints.resize(static_cast<size_t>(aCount));
             for (int i = 0; i < aCount; ++i)
-                somePoints[static_cast<size_t>(i)] = {somePositions[i][plane.u], somePositions[i][plane.v] * plane.flip};
+                somePoints[static_cast<size_t>(i)] = {Coordinate(somePositions[i], plane.u), Coordinate(somePositions[i], plane.v) * plane.flip};
 
             bool convex = true;
             for (int i = 0; i < aCount && convex; ++i)
@@ -127,7 +134,7 @@ namespace Vela::Fbx
             Point2 points[4];
 #pragma GCC unroll 4
             for (int i = 0; i < 4; ++i)
-                points[i] = {(*someCorners[i])[u], (*someCorners[i])[v] * flip};
+                points[i] = {Coordinate(*someCorners[i], u), Coordinate(*someCorners[i], v) * flip};
 #pragma GCC unroll 4
             for (int i = 0; i < 4; ++i)
                 if (!(Cross(points[i], points[(i + 1) & 3], points[(i + 2) & 3]) >= 0.0))

@@ -375,10 +375,10 @@ TEST(ImporterRecords, DeduplicationJoinsExactlyTheVerticesOfEqualHash)
         vertex.boneWeights[2] = static_cast<float>(i % 2) * 0.25f;
         corners.push_back(vertex);
     }
-    // Hashed several at a time, with a few left over.
+    // Hashed many at a time, with leftovers of every smaller group size (8, 4 and single vertices).
     std::vector<uint64_t> hashes(corners.size());
-    VelaFBX::VertexDeduplicator::HashVertices(corners.data(), 4999, hashes.data());
-    VelaFBX::VertexDeduplicator::HashVertices(corners.data() + 4999, 1, hashes.data() + 4999);
+    VelaFBX::VertexDeduplicator::HashVertices(corners.data(), 4990, hashes.data());
+    VelaFBX::VertexDeduplicator::HashVertices(corners.data() + 4990, 10, hashes.data() + 4990);
     VelaFBX::VertexDeduplicator deduplicator;
     deduplicator.Reset(11);  // fewer than it gets: the table must grow
     std::vector<uint32_t> indices(corners.size());

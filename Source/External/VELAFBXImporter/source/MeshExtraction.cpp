@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 #include <algorithm>
 #include <type_traits>
 
@@ -402,24 +403,33 @@ namespace VelaFBX
             }
         }
 
-        // The hashes of the part's candidate vertices, independent of one another. With someKept (empty, so
-        // fresh vertices are zero) the vertices are made there, one per candidate, rather than made again later.
+        // The hashes of the part's candidate vertices, independent of one another. With someKept (empty) the
+        // vertices are made there, one per candidate, rather than made again later. On one thread they are
+        // appended as they are made, so the array is written once, not zero-filled first.
         template <size_t LAYERS, bool BY_CORNER>
         void HashCandidates(const CornerReader& aReader, MeshScratch& aScratch, std::vector<Vertex>* someKept)
         {
             const size_t count = aScratch.candidates.size();
             aScratch.candidateHashes.resize(count);
-            if (someKept)
-                someKept->resize(count);
             const uint64_t zeroValues = aReader.ZeroValues();
             constexpr size_t BATCH = 16;
             // Fewer candidates than a range hash faster here than the pool wakes.
             constexpr size_t CANDIDATES_PER_RANGE = 4096;
-            Vela::Fbx::ParallelFor(count, CANDIDATES_PER_RANGE, [&](size_t aBegin, size_t aEnd) {
+            const bool inOrder = count <= CANDIDATES_PER_RANGE || Vela::Fbx::ParallelThreadCount() == 1;
+            if (someKept)
+            {
+                if (inOrder)
+                    someKept->reserve(count);
+                else
+                    someKept->resize(count);
+            }
+            auto hashRange = [&](size_t aBegin, size_t aEnd) {
                 Vertex batch[BATCH];
                 for (size_t first = aBegin; first < aEnd; first += BATCH)
                 {
                     const size_t batchSize = std::min(BATCH, aEnd - first);
+                    if (someKept && inOrder)
+                        someKept->resize(first + batchSize);
                     Vertex* vertices = someKept ? someKept->data() + first : batch;
                     for (size_t i = 0; i < batchSize; ++i)
                     {
@@ -427,12 +437,16 @@ namespace VelaFBX
                         CornerSources sources{};  // past LAYERS never read, but the compiler cannot tell
                         aReader.Sources<LAYERS, BY_CORNER>(candidate.controlPoint, candidate.corner, candidate.polygon, sources);
                         if (!someKept)
-                            vertices[i] = Vertex();
+                            new (&vertices[i]) Vertex();
                         aReader.BuildVertex(candidate.controlPoint, sources, vertices[i]);
                     }
                     VertexDeduplicator::HashVertices(vertices, batchSize, aScratch.candidateHashes.data() + first, zeroValues);
                 }
-            });
+            };
+            if (inOrder)
+                hashRange(0, count);
+            else
+                Vela::Fbx::ParallelFor(count, CANDIDATES_PER_RANGE, hashRange);
         }
         // A part's corners, de-duplicated: each takes the index of the first vertex with its VertexHash.
         template <class InPart>
@@ -519,8 +533,10 @@ namespace VelaFBX
                     aReader.BuildVertex(candidates[c].controlPoint, sources, aPart.vertices.emplace_back());
                 }
             }
-            for (uint32_t& index : aPart.indices)
-                index = aScratch.candidateIndices[index];
+            // When every candidate is kept, each is its own vertex, numbered as it came.
+            if (aScratch.keptCandidates.size() != candidateCount)
+                for (uint32_t& index : aPart.indices)
+                    index = aScratch.candidateIndices[index];
         }
     }
 

@@ -69,9 +69,11 @@ namespace VelaFBX
         using WideValues = uint32_t __attribute__((vector_size(32)));
         using WideHashes = uint64_t __attribute__((vector_size(64)));
 
-        // HashLanes' steps, in the same order, for eight consecutive vertices, one per lane; each value of the
-        // eight is gathered straight from them (no copy, no transpose). Values set in aZeroValues are zero in
-        // every vertex: only their chain step is taken, with the known hash of zero.
+        // HashLanes' steps, in the same order, for GROUPS x eight consecutive vertices, one per lane; each value
+        // of the eight is gathered straight from them (no copy, no transpose). Values set in aZeroValues are zero
+        // in every vertex: only their chain step is taken, with the known hash of zero. Each group's chain
+        // depends on its own steps only, so several groups run side by side.
+        template <size_t GROUPS>
         __attribute__((target("avx512f,avx512dq,avx2"))) void HashWideGathered(const Vertex* someVertices, uint64_t aZeroValues,
                                                                                 uint64_t* someOut)
         {
@@ -80,33 +82,38 @@ namespace VelaFBX
             constexpr int VERTEX_VALUES = static_cast<int>(sizeof(Vertex) / sizeof(uint32_t));
             static_assert(sizeof(Vertex) % sizeof(uint32_t) == 0, "vertices are whole four-byte values apart");
             const __m256i laneOffsets = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(VERTEX_VALUES));
-            const int* base = reinterpret_cast<const int*>(someVertices);
-            WideHashes seeds = {};
+            WideHashes seeds[GROUPS] = {};
             for (size_t i = 0; i < VertexDeduplicator::HASHED_VALUES; ++i)
             {
-                WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
-                if (!(aZeroValues >> i & 1))
+                const bool zero = aZeroValues >> i & 1;
+                // Value i sits at four-byte offset i in the vertex, past the position's w from the fourth on.
+                const int offset = static_cast<int>(i < 3 ? i : i + 1);
+#pragma GCC unroll 4
+                for (size_t group = 0; group < GROUPS; ++group)
                 {
-                    // Value i sits at four-byte offset i in the vertex, past the position's w from the fourth on.
-                    const int offset = static_cast<int>(i < 3 ? i : i + 1);
-                    __m256i values = _mm256_i32gather_epi32(base + offset, laneOffsets, 4);
-                    const __m256i masked = _mm256_and_si256(values, _mm256_set1_epi32(static_cast<int>(ZERO_TEST_MASKS[i])));
-                    values = _mm256_andnot_si256(_mm256_cmpeq_epi32(masked, _mm256_setzero_si256()), values);
-                    if (!_mm256_testz_si256(values, values))
+                    WideHashes hashAndGolden = WideHashes{} + (ZERO_VALUE_HASH + GOLDEN);
+                    if (!zero)
                     {
-                        WideValues narrow;
-                        std::memcpy(&narrow, &values, sizeof(narrow));
-                        const WideHashes value = __builtin_convertvector(narrow, WideHashes);
-                        WideHashes hash = ((WideHashes{} + 0xcbf29ce484222325ull) ^ (value & 0xFF)) * PRIME;
-                        hash = (hash ^ ((value >> 8) & 0xFF)) * PRIME;
-                        hash = (hash ^ ((value >> 16) & 0xFF)) * PRIME;
-                        hash = (hash ^ (value >> 24)) * PRIME;
-                        hashAndGolden = hash + GOLDEN;
+                        const int* base = reinterpret_cast<const int*>(someVertices + group * WIDE_LANES);
+                        __m256i values = _mm256_i32gather_epi32(base + offset, laneOffsets, 4);
+                        const __m256i masked = _mm256_and_si256(values, _mm256_set1_epi32(static_cast<int>(ZERO_TEST_MASKS[i])));
+                        values = _mm256_andnot_si256(_mm256_cmpeq_epi32(masked, _mm256_setzero_si256()), values);
+                        if (!_mm256_testz_si256(values, values))
+                        {
+                            WideValues narrow;
+                            std::memcpy(&narrow, &values, sizeof(narrow));
+                            const WideHashes value = __builtin_convertvector(narrow, WideHashes);
+                            WideHashes hash = ((WideHashes{} + 0xcbf29ce484222325ull) ^ (value & 0xFF)) * PRIME;
+                            hash = (hash ^ ((value >> 8) & 0xFF)) * PRIME;
+                            hash = (hash ^ ((value >> 16) & 0xFF)) * PRIME;
+                            hash = (hash ^ (value >> 24)) * PRIME;
+                            hashAndGolden = hash + GOLDEN;
+                        }
                     }
+                    seeds[group] ^= hashAndGolden + (seeds[group] << 6) + (seeds[group] >> 2);
                 }
-                seeds ^= hashAndGolden + (seeds << 6) + (seeds >> 2);
             }
-            std::memcpy(someOut, &seeds, sizeof(seeds));
+            std::memcpy(someOut, seeds, sizeof(seeds));
         }
 
         bool HasWideHash()
@@ -119,6 +126,7 @@ namespace VelaFBX
         }
 #else
         constexpr size_t WIDE_LANES = 8;
+        template <size_t GROUPS>
         void HashWideGathered(const Vertex*, uint64_t, uint64_t*) {}
         bool HasWideHash() { return false; }
 #endif
@@ -147,8 +155,12 @@ namespace VelaFBX
         Values values[WIDE_LANES];
         size_t i = 0;
         if (HasWideHash())
+        {
+            for (; i + 2 * WIDE_LANES <= aCount; i += 2 * WIDE_LANES)
+                HashWideGathered<2>(someVertices + i, aZeroValues, someOut + i);
             for (; i + WIDE_LANES <= aCount; i += WIDE_LANES)
-                HashWideGathered(someVertices + i, aZeroValues, someOut + i);
+                HashWideGathered<1>(someVertices + i, aZeroValues, someOut + i);
+        }
         for (; i + LANES <= aCount; i += LANES)
         {
             for (size_t lane = 0; lane < LANES; ++lane)
