@@ -21,12 +21,28 @@ namespace VelaFBX
         throw std::runtime_error(aMessage);
     }
 
+    namespace
+    {
+        // glibc's own ceiling for its sliding mmap threshold on 64-bit systems.
+        constexpr int MMAP_THRESHOLD_CEILING = 32 * 1024 * 1024;
+
+        // The thresholds glibc slides to after its first large free, set from the start: below them a
+        // freed block stays with the heap for the next import instead of being handed to the system
+        // and faulted in again, page by page, on every large import.
+        void UseSettledHeapThresholds()
+        {
+            mallopt(M_MMAP_THRESHOLD, MMAP_THRESHOLD_CEILING);
+            mallopt(M_TRIM_THRESHOLD, 2 * MMAP_THRESHOLD_CEILING);
+        }
+    }
+
     void InitImporter()
     {
         ImporterState& state = GetImporterState();
         std::lock_guard lock(state.importMutex);
         if (state.manager)
             return;
+        UseSettledHeapThresholds();
         state.manager = Vela::Fbx::Manager::Create();
         state.ioSettings = Vela::Fbx::IoSettings::Create(state.manager, "VELA");
         // Textures are loaded by the engine from their own files, never from the FBX.
@@ -35,12 +51,6 @@ namespace VelaFBX
         state.importer = Vela::Fbx::Importer::Create(state.manager, "");
         state.geometryConverter = new Vela::Fbx::GeometryConverter(state.manager);
         state.targetAxisSystem = Vela::Fbx::AxisSystem(Vela::Fbx::AxisSystem::Preset::DirectX);
-    }
-
-    namespace
-    {
-        // glibc's own ceiling for its sliding mmap threshold on 64-bit systems.
-        constexpr int MMAP_THRESHOLD_CEILING = 32 * 1024 * 1024;
     }
 
     void UninitImporter()
@@ -64,8 +74,7 @@ namespace VelaFBX
         mallopt(M_TRIM_THRESHOLD, 0);
         Vela::Fbx::StopParallelWorkers();
         malloc_trim(0);
-        mallopt(M_MMAP_THRESHOLD, MMAP_THRESHOLD_CEILING);
-        mallopt(M_TRIM_THRESHOLD, 2 * MMAP_THRESHOLD_CEILING);
+        UseSettledHeapThresholds();
     }
 
     size_t MeshScratch::HeldBytes() const
