@@ -100,7 +100,7 @@ namespace Vela::Fbx
         // The property of that name: the object's own, else the template default, else one made
         // for "OP" links only. Null when none exists. Case-sensitive unless aCaseSensitive is false.
         const ObjectProperty* FindProperty(std::string_view aName, bool aCaseSensitive = true) const;
-        int GetPropertyCount() const { return static_cast<int>(myProperties.size()); }
+        int GetPropertyCount() const;
         const ObjectProperty& GetPropertyAt(int aIndex) const;  // own properties first, then template-only ones
 
     protected:
@@ -116,6 +116,11 @@ namespace Vela::Fbx
         std::vector<const Object*> mySources;
         std::vector<const Object*> myDestinations;
         std::vector<ObjectProperty> myProperties;
+        // The type's defaults, owned by the scene and shared by all objects of the type; its entries count
+        // where myProperties has none of that name. Null once copied into myProperties.
+        const std::vector<ObjectProperty>* myTemplate = nullptr;
+
+        bool HasOwnProperty(std::string_view aName) const;
     };
 
     // ---- Node attributes -------------------------------------------------------------------

@@ -221,6 +221,7 @@ namespace Vela::Fbx
     void SceneBuilder::Reset(Scene& aScene)
     {
         aScene.myObjects.clear();
+        aScene.myTemplates.clear();
         aScene.mySources.clear();
         aScene.myNodes.clear();
         aScene.myNodesByName.clear();
@@ -315,23 +316,33 @@ namespace Vela::Fbx
             const Record* first = type->Find("PropertyTemplate");
             if (!first)
                 continue;
-            std::vector<ObjectProperty> properties;
-            ReadProperties70(first->Find("Properties70"), properties);
-            myTemplates.emplace(typeName, std::move(properties));
+            auto properties = std::make_unique<std::vector<ObjectProperty>>();
+            ReadProperties70(first->Find("Properties70"), *properties);
+            myTemplates.emplace(typeName, properties.get());
+            myScene.myTemplates.push_back(std::move(properties));
         }
     }
 
     void SceneBuilder::ApplyTemplate(Object& aObject, const std::string& aRecordName)
     {
+        // Shared, not copied: a file's template lists run to dozens of entries and most objects override few.
         const auto found = myTemplates.find(aRecordName);
-        if (found == myTemplates.end())
+        if (found != myTemplates.end())
+            aObject.myTemplate = found->second;
+    }
+
+    void SceneBuilder::CopyTemplateIn(Object& aObject)
+    {
+        if (!aObject.myTemplate)
             return;
+        const std::vector<ObjectProperty>& defaults = *aObject.myTemplate;
+        aObject.myTemplate = nullptr;
         // Reserved first: the names viewed below must not move while the template's are added.
-        aObject.myProperties.reserve(aObject.myProperties.size() + found->second.size());
+        aObject.myProperties.reserve(aObject.myProperties.size() + defaults.size());
         std::unordered_set<std::string_view> own;
         for (const ObjectProperty& property : aObject.myProperties)
             own.insert(property.myName);
-        for (const ObjectProperty& property : found->second)
+        for (const ObjectProperty& property : defaults)
             if (!own.count(property.myName))
                 aObject.myProperties.push_back(property);
     }
@@ -801,9 +812,12 @@ namespace Vela::Fbx
 
     void SceneBuilder::ReadCurveNode(AnimCurveNode& aCurveNode)
     {
-        for (const ObjectProperty& property : aCurveNode.myProperties)
+        for (int i = 0; i < aCurveNode.GetPropertyCount(); ++i)
+        {
+            const ObjectProperty& property = aCurveNode.GetPropertyAt(i);
             if (property.GetName().size() > 2 && property.GetName().compare(0, 2, "d|") == 0)
                 aCurveNode.myChannels.push_back({property.GetName().substr(2), property.GetDouble(0, 0.0), nullptr});
+        }
     }
 
     void SceneBuilder::ReadLodGroup(LodGroup& aGroup)
@@ -899,6 +913,8 @@ namespace Vela::Fbx
 
     void SceneBuilder::ConnectProperty(Object& aChild, Object& aParent, const std::string& aProperty)
     {
+        // Links hang sources on the property itself, so the object gets its own copy of the defaults.
+        CopyTemplateIn(aParent);
         ObjectProperty* property = nullptr;
         for (ObjectProperty& candidate : aParent.myProperties)
             if (candidate.myName == aProperty)

@@ -28,6 +28,7 @@ namespace Vela::Fbx
         void ReadObjects(const Record& aObjects);
         Object* MakeObject(const Record& aRecord);
         void ApplyTemplate(Object& aObject, const std::string& aRecordName);
+        static void CopyTemplateIn(Object& aObject);
         void ReadConnections();
         void ReadTakes();
         void CutCycles();
@@ -50,6 +51,6 @@ namespace Vela::Fbx
         const Document& myDocument;
         Scene& myScene;
         std::unordered_map<uint64_t, Object*> myById;
-        std::unordered_map<std::string, std::vector<ObjectProperty>> myTemplates;
+        std::unordered_map<std::string, const std::vector<ObjectProperty>*> myTemplates;  // owned by the scene
     };
 }
