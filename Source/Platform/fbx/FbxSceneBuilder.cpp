@@ -214,6 +214,59 @@ namespace Vela::Fbx
             aProperty->ToDoubles(someOut);
         }
 
+
+        // Positions of a property list's names: searched one by one while the list is short, hashed once
+        // it grows, so that a damaged object with a huge list still loads in linear time. The list must
+        // not reallocate while indexed (the hash keys view its names).
+        class PropertyIndex
+        {
+        public:
+            static constexpr size_t NONE = SIZE_MAX;
+
+            explicit PropertyIndex(std::vector<ObjectProperty>& someProperties) : myProperties(someProperties) {}
+
+            size_t Find(std::string_view aName)
+            {
+                if (myProperties.size() <= LINEAR_LIMIT)
+                {
+                    for (size_t i = 0; i < myProperties.size(); ++i)
+                        if (myProperties[i].GetName() == aName)
+                            return i;
+                    return NONE;
+                }
+                if (!myIsHashed)
+                {
+                    for (size_t i = 0; i < myProperties.size(); ++i)
+                        myPositions.emplace(myProperties[i].GetName(), i);
+                    myIsHashed = true;
+                }
+                const auto found = myPositions.find(aName);
+                return found == myPositions.end() ? NONE : found->second;
+            }
+
+            // The last property of the list was just appended.
+            void Added()
+            {
+                if (myIsHashed)
+                    myPositions.emplace(myProperties.back().GetName(), myProperties.size() - 1);
+            }
+
+            void Replace(size_t aPosition, ObjectProperty&& aProperty)
+            {
+                // The key views the old name's characters, which the assignment frees.
+                if (myIsHashed)
+                    myPositions.erase(myProperties[aPosition].GetName());
+                myProperties[aPosition] = std::move(aProperty);
+                if (myIsHashed)
+                    myPositions.emplace(myProperties[aPosition].GetName(), aPosition);
+            }
+
+        private:
+            static constexpr size_t LINEAR_LIMIT = 32;
+            std::vector<ObjectProperty>& myProperties;
+            std::unordered_map<std::string_view, size_t> myPositions;
+            bool myIsHashed = false;
+        };
     }
 
     // ---- Entry points ----
@@ -272,33 +325,38 @@ namespace Vela::Fbx
     {
         if (!aRecord)
             return;
-        // Hashed so that a damaged object with a huge property list still loads in linear time.
-        std::unordered_map<std::string, size_t> positions;
-        for (size_t i = 0; i < someOut.size(); ++i)
-            positions.emplace(someOut[i].myName, i);
+        // Reserved first: the names viewed by the index below must not move.
+        someOut.reserve(someOut.size() + aRecord->children.size());
+        PropertyIndex positions(someOut);
         for (const Record& entry : aRecord->children)
         {
             if (entry.name != "P" || entry.properties.empty())
                 continue;
-            ObjectProperty property;
-            property.myName = std::string(entry.properties[0].AsString());
-            if (property.myName.empty())
+            const std::string_view name = entry.properties[0].AsString();
+            if (name.empty())
                 continue;
+            ObjectProperty property;
+            property.myName = std::string(name);
             property.myTypeName = std::string(StringAt(entry, 1));
-            for (size_t i = 4; i < entry.properties.size(); ++i)
+            const auto values = std::span(entry.properties).subspan(std::min<size_t>(4, entry.properties.size()));
+            property.myNumbers.reserve(static_cast<size_t>(
+                std::count_if(values.begin(), values.end(), [](const Property& aValue) { return aValue.IsNumber(); })));
+            for (const Property& value : values)
             {
-                const Property& value = entry.properties[i];
                 if (value.IsNumber())
                     property.myNumbers.push_back(value.AsDouble());
                 else if (value.IsString() && property.myText.empty())
                     property.myText = std::string(value.AsString());
             }
             // A later entry of the same name replaces the earlier one.
-            const auto [position, isNew] = positions.emplace(property.myName, someOut.size());
-            if (isNew)
+            const size_t position = positions.Find(name);
+            if (position == PropertyIndex::NONE)
+            {
                 someOut.push_back(std::move(property));
+                positions.Added();
+            }
             else
-                someOut[position->second] = std::move(property);
+                positions.Replace(position, std::move(property));
         }
     }
 
