@@ -8,6 +8,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 namespace Vela::Fbx::impl
@@ -550,28 +551,19 @@ namespace Vela::Fbx::impl
         // Integers as Int64, other numbers as Float64; false when the text is no number at all.
         bool ParseNumber(std::string_view aText, Property& aOut)
         {
-            if (!aText.empty() && aText.front() == '+')
-                aText.remove_prefix(1);
-            const char* begin = aText.data();
-            const char* end = begin + aText.size();
-            if (IsIntegerText(aText))
-            {
-                int64_t integer = 0;
-                const auto [stop, error] = std::from_chars(begin, end, integer);
-                if (error == std::errc() && stop == end)
-                {
-                    aOut = Property(Property::Type::Int64, integer);
-                    return true;
-                }
-            }
+            int64_t integer = 0;
             double real = 0.0;
-            const auto [stop, error] = std::from_chars(begin, end, real);
-            if (error == std::errc() && stop == end)
+            switch (ReadArrayNumber(aText, IsIntegerText(aText), integer, real))
             {
+            case ArrayNumber::Integer:
+                aOut = Property(Property::Type::Int64, integer);
+                return true;
+            case ArrayNumber::Real:
                 aOut = Property(Property::Type::Float64, real);
                 return true;
+            default:
+                return false;
             }
-            return false;
         }
 
         class AsciiParser
@@ -638,7 +630,16 @@ namespace Vela::Fbx::impl
                 return ParseBody(aRecord, aDepth + 1, false);
             }
 
+            // The values are gathered in myValues first, so that each record's list is allocated once.
             bool ParseValues(Record& aRecord)
+            {
+                myValues.clear();
+                const bool parsed = GatherValues(myValues);
+                aRecord.properties.assign(std::make_move_iterator(myValues.begin()), std::make_move_iterator(myValues.end()));
+                return parsed;
+            }
+
+            bool GatherValues(std::vector<Property>& someValues)
             {
                 while (true)
                 {
@@ -650,21 +651,21 @@ namespace Vela::Fbx::impl
                         continue;
                     }
                     if (token.kind == TokenKind::String)
-                        aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                        someValues.emplace_back(Property::Type::String, std::string(token.text));
                     else if (token.kind == TokenKind::Number)
                     {
                         Property number;
                         if (!ParseNumber(token.text, number))
                             number = Property(Property::Type::String, std::string(token.text));
-                        aRecord.properties.push_back(std::move(number));
+                        someValues.push_back(std::move(number));
                     }
                     else if (token.kind == TokenKind::Word)
                     {
                         // Single letters are flags (T/F, Y/N), stored as binary files store them: the letter's code.
                         if (token.text.size() == 1)
-                            aRecord.properties.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
+                            someValues.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
                         else
-                            aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                            someValues.emplace_back(Property::Type::String, std::string(token.text));
                     }
                     else if (token.kind == TokenKind::Bad)
                         return Fail(token.text);
@@ -736,6 +737,7 @@ namespace Vela::Fbx::impl
 
             Tokenizer myTokens;
             std::string& myError;
+            std::vector<Property> myValues;
         };
 
         // "; FBX 7.5.0 project file" -> 7500, for files without an FBXVersion record.

@@ -262,7 +262,7 @@ namespace Vela::Fbx
             }
 
         private:
-            static constexpr size_t LINEAR_LIMIT = 32;
+            static constexpr size_t LINEAR_LIMIT = 128;
             std::vector<ObjectProperty>& myProperties;
             std::unordered_map<std::string_view, size_t> myPositions;
             bool myIsHashed = false;
