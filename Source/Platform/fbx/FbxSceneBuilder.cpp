@@ -116,6 +116,19 @@ namespace Vela::Fbx
                 value->GetValue());
         }
 
+        // One value per whole group of numbers (a trailing partial group is dropped), sized once and filled
+        // in place: large arrays pay no per-element growth checks.
+        template <size_t GROUP, class Value, class Make>
+        void FillGroups(const std::vector<double>& someNumbers, std::vector<Value>& someOut, Make aMake)
+        {
+            const size_t count = someNumbers.size() / GROUP;
+            someOut.resize(count);
+            Value* values = someOut.data();
+            const double* numbers = someNumbers.data();
+            for (size_t i = 0; i < count; ++i)
+                values[i] = aMake(numbers + i * GROUP);
+        }
+
         void ChildInts(const Record& aRecord, std::string_view aName, std::vector<int32_t>& someOut)
         {
             someOut.clear();
@@ -614,9 +627,7 @@ namespace Vela::Fbx
     {
         std::vector<double> scratch;
         const std::vector<double>& points = ChildDoublesView(aRecord, "Vertices", scratch);
-        aMesh.myControlPoints.reserve(points.size() / 3);
-        for (size_t i = 0; i + 2 < points.size(); i += 3)
-            aMesh.myControlPoints.emplace_back(points[i], points[i + 1], points[i + 2], 0.0);
+        FillGroups<3>(points, aMesh.myControlPoints, [](const double* aNumbers) { return Vector4(aNumbers[0], aNumbers[1], aNumbers[2], 0.0); });
 
         // The last corner of each polygon is stored as ~index; a final polygon without the
         // marker is closed anyway. Whole numbers are read where the array holds them.
@@ -735,20 +746,16 @@ namespace Vela::Fbx
             {
                 auto element = std::make_unique<LayerElementUV>();
                 common(*element, child, {"UVIndex", "UVsIndex"});
-                const std::vector<double>& numbers = ChildDoublesView(child, "UV", scratch);
-                element->myValues.reserve(numbers.size() / 2);
-                for (size_t i = 0; i + 1 < numbers.size(); i += 2)
-                    element->myValues.push_back({numbers[i], numbers[i + 1]});
+                FillGroups<2>(ChildDoublesView(child, "UV", scratch), element->myValues,
+                           [](const double* aNumbers) { return Vector2{aNumbers[0], aNumbers[1]}; });
                 aMesh.myUVs.push_back(std::move(element));
             }
             else if (child.name == "LayerElementColor")
             {
                 auto element = std::make_unique<LayerElementVertexColor>();
                 common(*element, child, {"ColorIndex", "ColorsIndex"});
-                const std::vector<double>& numbers = ChildDoublesView(child, "Colors", scratch);
-                element->myValues.reserve(numbers.size() / 4);
-                for (size_t i = 0; i + 3 < numbers.size(); i += 4)
-                    element->myValues.push_back({numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]});
+                FillGroups<4>(ChildDoublesView(child, "Colors", scratch), element->myValues,
+                           [](const double* aNumbers) { return Color{aNumbers[0], aNumbers[1], aNumbers[2], aNumbers[3]}; });
                 aMesh.myColors.push_back(std::move(element));
             }
             else if (child.name == "LayerElementMaterial")
