@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,9 +24,10 @@ namespace Vela::Fbx
             String = 'S', Raw = 'R',
             BoolArray = 'b', Int32Array = 'i', Int64Array = 'l', Float32Array = 'f', Float64Array = 'd'
         };
+        // Text read from a file a Document holds (Document::source) is viewed there, not copied.
         using Value = std::variant<int64_t, double, std::string,
                                    std::vector<int32_t>, std::vector<int64_t>, std::vector<float>, std::vector<double>,
-                                   std::vector<uint8_t>>;
+                                   std::vector<uint8_t>, std::string_view>;
 
         Property() = default;
         Property(Type aType, Value aValue) : myType(aType), myValue(std::move(aValue)) {}
@@ -75,6 +77,8 @@ namespace Vela::Fbx
         bool isBinary = false;
         bool isBigEndian = false;
         Record root;            // unnamed; its children are the file's top-level records
+        // The file's bytes when the document was loaded from a file: text values view them.
+        std::shared_ptr<const std::byte[]> source;
     };
 
     // Parses a whole file held in memory. Returns false with a one-line reason in aError for

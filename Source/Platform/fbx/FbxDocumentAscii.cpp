@@ -569,7 +569,10 @@ namespace Vela::Fbx::impl
         class AsciiParser
         {
         public:
-            AsciiParser(std::string_view aText, std::string& aError) : myTokens(aText), myError(aError) {}
+            AsciiParser(std::string_view aText, bool aViewText, std::string& aError)
+                : myTokens(aText), myViewText(aViewText), myError(aError)
+            {
+            }
 
             bool ParseTopLevel(Record& aRoot) { return ParseBody(aRoot, 0, true); }
 
@@ -651,12 +654,12 @@ namespace Vela::Fbx::impl
                         continue;
                     }
                     if (token.kind == TokenKind::String)
-                        someValues.emplace_back(Property::Type::String, std::string(token.text));
+                        someValues.emplace_back(Property::Type::String, Text(token.text));
                     else if (token.kind == TokenKind::Number)
                     {
                         Property number;
                         if (!ParseNumber(token.text, number))
-                            number = Property(Property::Type::String, std::string(token.text));
+                            number = Property(Property::Type::String, Text(token.text));
                         someValues.push_back(std::move(number));
                     }
                     else if (token.kind == TokenKind::Word)
@@ -665,7 +668,7 @@ namespace Vela::Fbx::impl
                         if (token.text.size() == 1)
                             someValues.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
                         else
-                            someValues.emplace_back(Property::Type::String, std::string(token.text));
+                            someValues.emplace_back(Property::Type::String, Text(token.text));
                     }
                     else if (token.kind == TokenKind::Bad)
                         return Fail(token.text);
@@ -735,7 +738,16 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
+            // A text value: viewed in the file when the document keeps the file, else copied.
+            Property::Value Text(std::string_view aText) const
+            {
+                if (myViewText)
+                    return Property::Value(std::in_place_type<std::string_view>, aText);
+                return Property::Value(std::in_place_type<std::string>, aText);
+            }
+
             Tokenizer myTokens;
+            bool myViewText;
             std::string& myError;
             std::vector<Property> myValues;
         };
@@ -763,7 +775,7 @@ namespace Vela::Fbx::impl
         }
     }
 
-    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
+    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText)
     {
         const std::string_view text(reinterpret_cast<const char*>(aBytes.data()), aBytes.size());
         // Text files hold no NUL bytes; this rejects other binary formats before tokenising them.
@@ -773,7 +785,7 @@ namespace Vela::Fbx::impl
             return false;
         }
 
-        AsciiParser parser(text, aError);
+        AsciiParser parser(text, aViewText, aError);
         if (!parser.ParseTopLevel(aOut.root))
         {
             aError = "Not a readable ASCII FBX file: " + aError;

@@ -106,7 +106,7 @@ namespace Vela::Fbx
             std::visit(
                 [&](const auto& aHeld) {
                     using Held = std::decay_t<decltype(aHeld)>;
-                    if constexpr (std::is_same_v<Held, std::string>)
+                    if constexpr (std::is_same_v<Held, std::string> || std::is_same_v<Held, std::string_view>)
                         aRead(std::span<const double>());
                     else if constexpr (std::is_arithmetic_v<Held>)
                         aRead(std::span<const Held>(&aHeld, 1));
