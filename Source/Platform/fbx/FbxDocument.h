@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -31,6 +32,12 @@ namespace Vela::Fbx
 
         Property() = default;
         Property(Type aType, Value aValue) : myType(aType), myValue(std::move(aValue)) {}
+        // The value made in place, e.g. Property(type, std::in_place_type<double>, 1.5): readers make millions.
+        template <class Held, class... Arguments>
+        Property(Type aType, std::in_place_type_t<Held> aHeld, Arguments&&... someArguments)
+            : myType(aType), myValue(aHeld, std::forward<Arguments>(someArguments)...)
+        {
+        }
 
         Type GetType() const { return myType; }
         const Value& GetValue() const { return myValue; }

@@ -548,18 +548,18 @@ namespace Vela::Fbx::impl
             bool myHasPeeked = false;
         };
 
-        // Integers as Int64, other numbers as Float64; false when the text is no number at all.
-        bool ParseNumber(std::string_view aText, Property& aOut)
+        // Integers as Int64, other numbers as Float64; false (nothing added) when the text is no number at all.
+        bool AddNumber(std::vector<Property>& someValues, std::string_view aText)
         {
             int64_t integer = 0;
             double real = 0.0;
             switch (ReadArrayNumber(aText, IsIntegerText(aText), integer, real))
             {
             case ArrayNumber::Integer:
-                aOut = Property(Property::Type::Int64, integer);
+                someValues.emplace_back(Property::Type::Int64, std::in_place_type<int64_t>, integer);
                 return true;
             case ArrayNumber::Real:
-                aOut = Property(Property::Type::Float64, real);
+                someValues.emplace_back(Property::Type::Float64, std::in_place_type<double>, real);
                 return true;
             default:
                 return false;
@@ -654,21 +654,19 @@ namespace Vela::Fbx::impl
                         continue;
                     }
                     if (token.kind == TokenKind::String)
-                        someValues.emplace_back(Property::Type::String, Text(token.text));
+                        AddText(someValues, token.text);
                     else if (token.kind == TokenKind::Number)
                     {
-                        Property number;
-                        if (!ParseNumber(token.text, number))
-                            number = Property(Property::Type::String, Text(token.text));
-                        someValues.push_back(std::move(number));
+                        if (!AddNumber(someValues, token.text))
+                            AddText(someValues, token.text);
                     }
                     else if (token.kind == TokenKind::Word)
                     {
                         // Single letters are flags (T/F, Y/N), stored as binary files store them: the letter's code.
                         if (token.text.size() == 1)
-                            someValues.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
+                            someValues.emplace_back(Property::Type::Bool, std::in_place_type<int64_t>, token.text[0]);
                         else
-                            someValues.emplace_back(Property::Type::String, Text(token.text));
+                            AddText(someValues, token.text);
                     }
                     else if (token.kind == TokenKind::Bad)
                         return Fail(token.text);
@@ -739,11 +737,12 @@ namespace Vela::Fbx::impl
             }
 
             // A text value: viewed in the file when the document keeps the file, else copied.
-            Property::Value Text(std::string_view aText) const
+            void AddText(std::vector<Property>& someValues, std::string_view aText) const
             {
                 if (myViewText)
-                    return Property::Value(std::in_place_type<std::string_view>, aText);
-                return Property::Value(std::in_place_type<std::string>, aText);
+                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string_view>, aText);
+                else
+                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string>, aText);
             }
 
             Tokenizer myTokens;

@@ -264,7 +264,7 @@ namespace Vela::Fbx::impl
                     uint8_t value = 0;
                     if (!Read(aPosition, aEnd, value))
                         return Fail("Truncated property", start);
-                    aRecord.properties.emplace_back(Property::Type::Bool, int64_t{value});
+                    aRecord.properties.emplace_back(Property::Type::Bool, std::in_place_type<int64_t>, value);
                     return true;
                 }
                 case 'Y':
@@ -287,9 +287,9 @@ namespace Vela::Fbx::impl
                     aPosition += length;
                     const Property::Type type = code == 'S' ? Property::Type::String : Property::Type::Raw;
                     if (myViewText)
-                        aRecord.properties.emplace_back(type, Property::Value(std::in_place_type<std::string_view>, text));
+                        aRecord.properties.emplace_back(type, std::in_place_type<std::string_view>, text);
                     else
-                        aRecord.properties.emplace_back(type, Property::Value(std::in_place_type<std::string>, text));
+                        aRecord.properties.emplace_back(type, std::in_place_type<std::string>, text);
                     return true;
                 }
                 case 'b':
@@ -314,7 +314,7 @@ namespace Vela::Fbx::impl
                 Stored value{};
                 if (!Read(aPosition, aEnd, value))
                     return Fail("Truncated property", aStart);
-                aRecord.properties.emplace_back(aType, static_cast<Held>(value));
+                aRecord.properties.emplace_back(aType, std::in_place_type<Held>, static_cast<Held>(value));
                 return true;
             }
 
@@ -345,7 +345,7 @@ namespace Vela::Fbx::impl
                 {
                     if (byteCount > uint64_t{storedBytes} * MAX_INFLATE_RATIO + 64)
                         return Fail("Compressed array claims an impossible size", aStart);
-                    Property& pending = aRecord.properties.emplace_back(aType, std::vector<Element>{});
+                    Property& pending = aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>);
                     myPending.push_back({&pending, aType, myData + aPosition, storedBytes, count, static_cast<size_t>(byteCount), aStart});
                     myPendingBytes += byteCount;
                     aPosition += storedBytes;
@@ -357,7 +357,7 @@ namespace Vela::Fbx::impl
 
                 if (myBigEndian)
                     SwapAllBytes(elements);
-                aRecord.properties.emplace_back(aType, std::move(elements));
+                aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>, std::move(elements));
                 return true;
             }
 
