@@ -380,17 +380,15 @@ namespace Vela::Fbx
             return;
         for (const Record* type : definitions->FindAll("ObjectType"))
         {
-            const std::string typeName(StringAt(*type, 0));
+            const std::string_view typeName = StringAt(*type, 0);
             if (typeName.empty() || myTemplates.count(typeName))
                 continue;
             // An object type may list several templates (e.g. Lambert and Phong); the first one serves.
             const Record* first = type->Find("PropertyTemplate");
             if (!first)
                 continue;
-            auto properties = std::make_unique<std::vector<ObjectProperty>>();
-            ReadProperties70(first->Find("Properties70"), *properties);
-            myTemplates.emplace(typeName, properties.get());
-            myScene.myTemplates.push_back(std::move(properties));
+            // Read when an object of the type first needs it: files list templates for types they hold none of.
+            myTemplates.emplace(typeName, Template{first->Find("Properties70"), nullptr});
         }
     }
 
@@ -398,8 +396,17 @@ namespace Vela::Fbx
     {
         // Shared, not copied: a file's template lists run to dozens of entries and most objects override few.
         const auto found = myTemplates.find(aRecordName);
-        if (found != myTemplates.end())
-            aObject.myTemplate = found->second;
+        if (found == myTemplates.end())
+            return;
+        Template& defaults = found->second;
+        if (!defaults.read)
+        {
+            auto properties = std::make_unique<std::vector<ObjectProperty>>();
+            ReadProperties70(defaults.entries, *properties);
+            defaults.read = properties.get();
+            myScene.myTemplates.push_back(std::move(properties));
+        }
+        aObject.myTemplate = defaults.read;
     }
 
     void SceneBuilder::CopyTemplateIn(Object& aObject)
