@@ -68,33 +68,46 @@ namespace Vela::Fbx::impl
             return true;
         }
 
-        // Plain decimals ("-12.375") of at most 15 digits, read directly: both the digits as an integer and
-        // the power of ten are exact doubles, so their one division is the correctly rounded value, the same
-        // that from_chars gives. False for anything else (exponents, longer numbers), which from_chars reads.
+        // A decimal's digits as one integer and how many of them follow the point. While the integer is at
+        // most 2^53 and the point at most 22 digits in, both it and the power of ten are exact doubles, so
+        // their one division is the correctly rounded value, the same that from_chars gives. At most 19
+        // digits are taken, so that the integer cannot have wrapped. False beyond that.
+        bool ExactDecimal(uint64_t aDigits, ptrdiff_t aDigitCount, ptrdiff_t aFractionDigits, double& aOut)
+        {
+            static constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            constexpr uint64_t EXACT_LIMIT = uint64_t{1} << 53;
+            if (aDigitCount <= 0 || aDigitCount > 19 || aFractionDigits < 0 || aFractionDigits > 22 || aDigits > EXACT_LIMIT)
+                return false;
+            aOut = static_cast<double>(aDigits) / POWERS_OF_TEN[aFractionDigits];
+            return true;
+        }
+
+        // Plain decimals ("-12.375", "0.0990169644355774") read directly (see ExactDecimal); false for
+        // anything else (exponents, longer numbers), which from_chars reads.
         bool ReadShortDecimal(std::string_view aText, double& aOut)
         {
-            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             const bool negative = !aText.empty() && aText.front() == '-';
             aText.remove_prefix(negative);
-            int64_t digits = 0;
-            int digitCount = 0;
-            int fractionDigits = -1;  // -1 until the point
+            uint64_t digits = 0;
+            ptrdiff_t digitCount = 0;
+            ptrdiff_t fractionDigits = -1;  // -1 until the point
             for (const char character : aText)
             {
                 if (character == '.' && fractionDigits < 0)
                     fractionDigits = 0;
-                else if (character >= '0' && character <= '9' && digitCount < 15)
+                else if (character >= '0' && character <= '9' && digitCount < 19)
                 {
-                    digits = digits * 10 + (character - '0');
+                    digits = digits * 10 + static_cast<uint64_t>(character - '0');
                     ++digitCount;
                     fractionDigits += fractionDigits >= 0;
                 }
                 else
                     return false;
             }
-            if (digitCount == 0)
+            double value = 0.0;
+            if (!ExactDecimal(digits, digitCount, std::max<ptrdiff_t>(fractionDigits, 0), value))
                 return false;
-            const double value = static_cast<double>(digits) / POWERS_OF_TEN[std::max(fractionDigits, 0)];
             aOut = negative ? -value : value;
             return true;
         }
@@ -183,7 +196,6 @@ namespace Vela::Fbx::impl
         template <typename Value>
         bool ReadValueRun(const char* aBegin, const char* aEnd, bool aLast, Value* aOut, size_t aCount)
         {
-            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             constexpr bool READS_INTEGERS = std::is_same_v<Value, int64_t>;
             Value* const outEnd = aOut + aCount;
             const char* at = aBegin;
@@ -222,11 +234,8 @@ namespace Vela::Fbx::impl
                     const int64_t value = static_cast<int64_t>(digits);
                     *aOut++ = static_cast<Value>(negative ? -value : value);
                 }
-                else if (ended && fractionDigits >= 0 && digitCount > 0 && digitCount <= 15)
-                {
-                    const double value = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
+                else if (double value = 0.0; ended && ExactDecimal(digits, digitCount, fractionDigits, value))
                     *aOut++ = static_cast<Value>(negative ? -value : value);
-                }
                 else
                 {
                     if (!StartsNumber(*token))
