@@ -352,8 +352,6 @@ namespace Vela::Fbx
             property.myName = std::string(name);
             property.myTypeName = std::string(StringAt(entry, 1));
             const auto values = std::span(entry.properties).subspan(std::min<size_t>(4, entry.properties.size()));
-            property.myNumbers.reserve(static_cast<size_t>(
-                std::count_if(values.begin(), values.end(), [](const Property& aValue) { return aValue.IsNumber(); })));
             for (const Property& value : values)
             {
                 if (value.IsNumber())
