@@ -592,30 +592,19 @@ namespace Vela::Fbx::impl
                 return false;
             }
 
-            // The children are gathered in this depth's reused list and moved out at their final count, so
-            // that each record's list is allocated once.
             bool ParseBody(Record& aParent, size_t aDepth, bool aTopLevel)
             {
-                std::vector<Record>& gathered = myChildren[aDepth];
-                gathered.clear();
                 while (true)
                 {
                     const Token token = myTokens.Next();
                     switch (token.kind)
                     {
                     case TokenKind::End:
-                        if (!aTopLevel)
-                            return Fail("Unexpected end of file inside a record");
-                        MoveChildren(gathered, aParent);
-                        return true;
+                        return aTopLevel ? true : Fail("Unexpected end of file inside a record");
                     case TokenKind::Close:
-                        if (aTopLevel)
-                            return Fail("Unmatched '}'");
-                        MoveChildren(gathered, aParent);
-                        return true;
+                        return aTopLevel ? Fail("Unmatched '}'") : true;
                     case TokenKind::Key:
-                        // Deeper records use deeper lists: this one does not move while its last record is read.
-                        if (!ParseRecord(gathered.emplace_back(), token.text, aDepth))
+                        if (!ParseRecord(aParent.children.emplace_back(), token.text, aDepth))
                             return false;
                         break;
                     case TokenKind::Bad:
@@ -651,12 +640,6 @@ namespace Vela::Fbx::impl
                 if (isArray)
                     return ParseArrayBody(aRecord, count);
                 return ParseBody(aRecord, aDepth + 1, false);
-            }
-
-            static void MoveChildren(std::vector<Record>& someGathered, Record& aParent)
-            {
-                aParent.children.assign(std::make_move_iterator(someGathered.begin()), std::make_move_iterator(someGathered.end()));
-                someGathered.clear();
             }
 
             // The values are gathered in myValues first, so that each record's list is allocated once.
@@ -775,7 +758,6 @@ namespace Vela::Fbx::impl
             bool myViewText;
             std::string& myError;
             std::vector<Property> myValues;
-            std::vector<std::vector<Record>> myChildren = std::vector<std::vector<Record>>(MAX_RECORD_DEPTH);  // by depth
         };
 
         // "; FBX 7.5.0 project file" -> 7500, for files without an FBXVersion record.
