@@ -2,14 +2,10 @@
 
 #include "Platform/fbx/FbxDocumentParsers.h"
 
-#include <cerrno>
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <memory>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Vela::Fbx
 {
@@ -234,60 +230,37 @@ namespace Vela::Fbx
         return ParseInto(aBytes, nullptr, aOut, aError);
     }
 
-    namespace
-    {
-        // Closes a file descriptor when it goes out of scope.
-        struct FileCloser
-        {
-            int file;
-            ~FileCloser() { ::close(file); }
-        };
-
-        bool ReadWhole(int aFile, std::byte* aOut, size_t aSize)
-        {
-            size_t done = 0;
-            while (done < aSize)
-            {
-                const ssize_t read = ::read(aFile, aOut + done, aSize - done);
-                if (read < 0 && errno == EINTR)
-                    continue;
-                if (read <= 0)
-                    return false;
-                done += static_cast<size_t>(read);
-            }
-            return true;
-        }
-    }
-
     bool LoadDocument(const std::filesystem::path& aPath, Document& aOut, std::string& aError)
     {
-        // Plain system calls: one open, one status and the reads. Not blocking, so that opening a pipe
-        // cannot hang; only a regular file is read (a folder opens and gives a meaningless size).
-        const int file = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (file < 0)
-        {
-            std::error_code status;
-            aError = std::filesystem::is_regular_file(aPath, status) ? "Cannot open FBX file \"" + aPath.string() + "\""
-                                                                     : "FBX file \"" + aPath.string() + "\" is not a regular file";
-            return false;
-        }
-        const FileCloser closer{file};
-        struct stat status{};
-        if (::fstat(file, &status) != 0 || !S_ISREG(status.st_mode))
+        // A folder opens and gives a meaningless size; only a regular file is read.
+        std::error_code status;
+        if (!std::filesystem::is_regular_file(aPath, status))
         {
             aError = "FBX file \"" + aPath.string() + "\" is not a regular file";
             return false;
         }
-        const size_t size = static_cast<size_t>(status.st_size);
+        std::ifstream file(aPath, std::ios::binary | std::ios::ate);
+        if (!file)
+        {
+            aError = "Cannot open FBX file \"" + aPath.string() + "\"";
+            return false;
+        }
+        const std::streamoff size = file.tellg();
+        if (size < 0)
+        {
+            aError = "Cannot read FBX file \"" + aPath.string() + "\"";
+            return false;
+        }
         // Not zero-filled first: the read overwrites every byte. Kept by the document, whose text values view it.
-        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(size);
-        if (!ReadWhole(file, bytes.get(), size))
+        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(static_cast<size_t>(size));
+        file.seekg(0);
+        if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.get()), size))
         {
             aError = "Cannot read FBX file \"" + aPath.string() + "\"";
             return false;
         }
         std::string reason;
-        if (!ParseInto({bytes.get(), size}, bytes, aOut, reason))
+        if (!ParseInto({bytes.get(), static_cast<size_t>(size)}, bytes, aOut, reason))
         {
             aError = aPath.filename().string() + ": " + reason;
             return false;
