@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
 
 using namespace Vela::Fbx;
@@ -38,6 +39,31 @@ static void SceneLoad(benchmark::State& aState, const char* aName)
 }
 BENCHMARK_CAPTURE(SceneLoad, Character, "maya_character_7500_binary.fbx");
 BENCHMARK_CAPTURE(SceneLoad, LodGroupAscii, "maya_lod_group_7500_ascii.fbx");
+
+// The reading share of the import benchmark's large written files (run that benchmark first: it writes them).
+static void SceneLoadWritten(benchmark::State& aState, const char* aName)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / "vela_import_bench" / aName).string();
+    Manager* manager = Manager::Create();
+    for (auto _ : aState)
+    {
+        Importer* importer = Importer::Create(manager, "");
+        Scene* scene = Scene::Create(manager, "Bench");
+        const bool loaded = importer->Initialize(path) && importer->Import(scene);
+        importer->Destroy();
+        scene->Destroy();
+        if (!loaded)
+        {
+            aState.SkipWithError(("cannot read " + path).c_str());
+            break;
+        }
+    }
+    manager->Destroy();
+}
+BENCHMARK_CAPTURE(SceneLoadWritten, Grid64800Binary, "Grid64800Binary.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SceneLoadWritten, Grid64800, "Grid64800.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SceneLoadWritten, EightInstances40000, "EightInstances40000.fbx")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(SceneLoadWritten, Maze96008, "Maze96008.fbx")->Unit(benchmark::kMillisecond);
 
 static void SceneSampleEveryBone(benchmark::State& aState)
 {

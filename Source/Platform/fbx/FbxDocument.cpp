@@ -42,7 +42,7 @@ namespace Vela::Fbx
                 [&](const auto& aHeld)
                 {
                     using Held = std::decay_t<decltype(aHeld)>;
-                    if constexpr (std::is_same_v<Held, std::string>)
+                    if constexpr (std::is_same_v<Held, std::string> || std::is_same_v<Held, std::string_view>)
                         return;
                     else if constexpr (std::is_arithmetic_v<Held>)
                         someOut.push_back(aConvert(aHeld));
@@ -113,6 +113,8 @@ namespace Vela::Fbx
 
     std::string_view Property::AsString() const
     {
+        if (const std::string_view* viewed = std::get_if<std::string_view>(&myValue))
+            return *viewed;
         if (const std::string* text = std::get_if<std::string>(&myValue))
             return *text;
         return {};
@@ -124,7 +126,7 @@ namespace Vela::Fbx
             [](const auto& aHeld) -> size_t
             {
                 using Held = std::decay_t<decltype(aHeld)>;
-                if constexpr (std::is_same_v<Held, std::string>)
+                if constexpr (std::is_same_v<Held, std::string> || std::is_same_v<Held, std::string_view>)
                     return 0;
                 else if constexpr (std::is_arithmetic_v<Held>)
                     return 1;
@@ -204,16 +206,28 @@ namespace Vela::Fbx
         return aIndex < properties.size() ? &properties[aIndex] : nullptr;
     }
 
+    namespace
+    {
+        // Parses into a fresh document so a failure leaves the caller's one untouched. Text values view
+        // aSource's bytes when given (the document then shares it), else they are copied.
+        bool ParseInto(std::span<const std::byte> aBytes, std::shared_ptr<const std::byte[]> aSource, Document& aOut,
+                       std::string& aError)
+        {
+            Document parsed;
+            const bool viewText = aSource != nullptr;
+            parsed.source = std::move(aSource);
+            const bool parsedOk = impl::IsBinaryDocument(aBytes) ? impl::ParseBinaryDocument(aBytes, parsed, aError, viewText)
+                                                                 : impl::ParseAsciiDocument(aBytes, parsed, aError, viewText);
+            if (!parsedOk)
+                return false;
+            aOut = std::move(parsed);
+            return true;
+        }
+    }
+
     bool ParseDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
     {
-        // Parse into a fresh document so a failure leaves the caller's one untouched.
-        Document parsed;
-        const bool parsedOk = impl::IsBinaryDocument(aBytes) ? impl::ParseBinaryDocument(aBytes, parsed, aError)
-                                                             : impl::ParseAsciiDocument(aBytes, parsed, aError);
-        if (!parsedOk)
-            return false;
-        aOut = std::move(parsed);
-        return true;
+        return ParseInto(aBytes, nullptr, aOut, aError);
     }
 
     bool LoadDocument(const std::filesystem::path& aPath, Document& aOut, std::string& aError)
@@ -237,8 +251,8 @@ namespace Vela::Fbx
             aError = "Cannot read FBX file \"" + aPath.string() + "\"";
             return false;
         }
-        // Not zero-filled first: the read overwrites every byte.
-        const auto bytes = std::make_unique_for_overwrite<std::byte[]>(static_cast<size_t>(size));
+        // Not zero-filled first: the read overwrites every byte. Kept by the document, whose text values view it.
+        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(static_cast<size_t>(size));
         file.seekg(0);
         if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.get()), size))
         {
@@ -246,7 +260,7 @@ namespace Vela::Fbx
             return false;
         }
         std::string reason;
-        if (!ParseDocument({bytes.get(), static_cast<size_t>(size)}, aOut, reason))
+        if (!ParseInto({bytes.get(), static_cast<size_t>(size)}, bytes, aOut, reason))
         {
             aError = aPath.filename().string() + ": " + reason;
             return false;

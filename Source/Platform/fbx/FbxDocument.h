@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -23,12 +25,19 @@ namespace Vela::Fbx
             String = 'S', Raw = 'R',
             BoolArray = 'b', Int32Array = 'i', Int64Array = 'l', Float32Array = 'f', Float64Array = 'd'
         };
+        // Text read from a file a Document holds (Document::source) is viewed there, not copied.
         using Value = std::variant<int64_t, double, std::string,
                                    std::vector<int32_t>, std::vector<int64_t>, std::vector<float>, std::vector<double>,
-                                   std::vector<uint8_t>>;
+                                   std::vector<uint8_t>, std::string_view>;
 
         Property() = default;
         Property(Type aType, Value aValue) : myType(aType), myValue(std::move(aValue)) {}
+        // The value made in place, e.g. Property(type, std::in_place_type<double>, 1.5): readers make millions.
+        template <class Held, class... Arguments>
+        Property(Type aType, std::in_place_type_t<Held> aHeld, Arguments&&... someArguments)
+            : myType(aType), myValue(aHeld, std::forward<Arguments>(someArguments)...)
+        {
+        }
 
         Type GetType() const { return myType; }
         const Value& GetValue() const { return myValue; }
@@ -75,6 +84,8 @@ namespace Vela::Fbx
         bool isBinary = false;
         bool isBigEndian = false;
         Record root;            // unnamed; its children are the file's top-level records
+        // The file's bytes when the document was loaded from a file: text values view them.
+        std::shared_ptr<const std::byte[]> source;
     };
 
     // Parses a whole file held in memory. Returns false with a one-line reason in aError for

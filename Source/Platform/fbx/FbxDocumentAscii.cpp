@@ -8,6 +8,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 namespace Vela::Fbx::impl
@@ -67,33 +68,46 @@ namespace Vela::Fbx::impl
             return true;
         }
 
-        // Plain decimals ("-12.375") of at most 15 digits, read directly: both the digits as an integer and
-        // the power of ten are exact doubles, so their one division is the correctly rounded value, the same
-        // that from_chars gives. False for anything else (exponents, longer numbers), which from_chars reads.
+        // A decimal's digits as one integer and how many of them follow the point. While the integer is at
+        // most 2^53 and the point at most 22 digits in, both it and the power of ten are exact doubles, so
+        // their one division is the correctly rounded value, the same that from_chars gives. At most 19
+        // digits are taken, so that the integer cannot have wrapped. False beyond that.
+        bool ExactDecimal(uint64_t aDigits, ptrdiff_t aDigitCount, ptrdiff_t aFractionDigits, double& aOut)
+        {
+            static constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            constexpr uint64_t EXACT_LIMIT = uint64_t{1} << 53;
+            if (aDigitCount <= 0 || aDigitCount > 19 || aFractionDigits < 0 || aFractionDigits > 22 || aDigits > EXACT_LIMIT)
+                return false;
+            aOut = static_cast<double>(aDigits) / POWERS_OF_TEN[aFractionDigits];
+            return true;
+        }
+
+        // Plain decimals ("-12.375", "0.0990169644355774") read directly (see ExactDecimal); false for
+        // anything else (exponents, longer numbers), which from_chars reads.
         bool ReadShortDecimal(std::string_view aText, double& aOut)
         {
-            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             const bool negative = !aText.empty() && aText.front() == '-';
             aText.remove_prefix(negative);
-            int64_t digits = 0;
-            int digitCount = 0;
-            int fractionDigits = -1;  // -1 until the point
+            uint64_t digits = 0;
+            ptrdiff_t digitCount = 0;
+            ptrdiff_t fractionDigits = -1;  // -1 until the point
             for (const char character : aText)
             {
                 if (character == '.' && fractionDigits < 0)
                     fractionDigits = 0;
-                else if (character >= '0' && character <= '9' && digitCount < 15)
+                else if (character >= '0' && character <= '9' && digitCount < 19)
                 {
-                    digits = digits * 10 + (character - '0');
+                    digits = digits * 10 + static_cast<uint64_t>(character - '0');
                     ++digitCount;
                     fractionDigits += fractionDigits >= 0;
                 }
                 else
                     return false;
             }
-            if (digitCount == 0)
+            double value = 0.0;
+            if (!ExactDecimal(digits, digitCount, std::max<ptrdiff_t>(fractionDigits, 0), value))
                 return false;
-            const double value = static_cast<double>(digits) / POWERS_OF_TEN[std::max(fractionDigits, 0)];
             aOut = negative ? -value : value;
             return true;
         }
@@ -182,7 +196,6 @@ namespace Vela::Fbx::impl
         template <typename Value>
         bool ReadValueRun(const char* aBegin, const char* aEnd, bool aLast, Value* aOut, size_t aCount)
         {
-            static constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
             constexpr bool READS_INTEGERS = std::is_same_v<Value, int64_t>;
             Value* const outEnd = aOut + aCount;
             const char* at = aBegin;
@@ -221,11 +234,8 @@ namespace Vela::Fbx::impl
                     const int64_t value = static_cast<int64_t>(digits);
                     *aOut++ = static_cast<Value>(negative ? -value : value);
                 }
-                else if (ended && fractionDigits >= 0 && digitCount > 0 && digitCount <= 15)
-                {
-                    const double value = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
+                else if (double value = 0.0; ended && ExactDecimal(digits, digitCount, fractionDigits, value))
                     *aOut++ = static_cast<Value>(negative ? -value : value);
-                }
                 else
                 {
                     if (!StartsNumber(*token))
@@ -547,37 +557,31 @@ namespace Vela::Fbx::impl
             bool myHasPeeked = false;
         };
 
-        // Integers as Int64, other numbers as Float64; false when the text is no number at all.
-        bool ParseNumber(std::string_view aText, Property& aOut)
+        // Integers as Int64, other numbers as Float64; false (nothing added) when the text is no number at all.
+        bool AddNumber(std::vector<Property>& someValues, std::string_view aText)
         {
-            if (!aText.empty() && aText.front() == '+')
-                aText.remove_prefix(1);
-            const char* begin = aText.data();
-            const char* end = begin + aText.size();
-            if (IsIntegerText(aText))
-            {
-                int64_t integer = 0;
-                const auto [stop, error] = std::from_chars(begin, end, integer);
-                if (error == std::errc() && stop == end)
-                {
-                    aOut = Property(Property::Type::Int64, integer);
-                    return true;
-                }
-            }
+            int64_t integer = 0;
             double real = 0.0;
-            const auto [stop, error] = std::from_chars(begin, end, real);
-            if (error == std::errc() && stop == end)
+            switch (ReadArrayNumber(aText, IsIntegerText(aText), integer, real))
             {
-                aOut = Property(Property::Type::Float64, real);
+            case ArrayNumber::Integer:
+                someValues.emplace_back(Property::Type::Int64, std::in_place_type<int64_t>, integer);
                 return true;
+            case ArrayNumber::Real:
+                someValues.emplace_back(Property::Type::Float64, std::in_place_type<double>, real);
+                return true;
+            default:
+                return false;
             }
-            return false;
         }
 
         class AsciiParser
         {
         public:
-            AsciiParser(std::string_view aText, std::string& aError) : myTokens(aText), myError(aError) {}
+            AsciiParser(std::string_view aText, bool aViewText, std::string& aError)
+                : myTokens(aText), myViewText(aViewText), myError(aError)
+            {
+            }
 
             bool ParseTopLevel(Record& aRoot) { return ParseBody(aRoot, 0, true); }
 
@@ -638,7 +642,16 @@ namespace Vela::Fbx::impl
                 return ParseBody(aRecord, aDepth + 1, false);
             }
 
+            // The values are gathered in myValues first, so that each record's list is allocated once.
             bool ParseValues(Record& aRecord)
+            {
+                myValues.clear();
+                const bool parsed = GatherValues(myValues);
+                aRecord.properties.assign(std::make_move_iterator(myValues.begin()), std::make_move_iterator(myValues.end()));
+                return parsed;
+            }
+
+            bool GatherValues(std::vector<Property>& someValues)
             {
                 while (true)
                 {
@@ -650,21 +663,19 @@ namespace Vela::Fbx::impl
                         continue;
                     }
                     if (token.kind == TokenKind::String)
-                        aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                        AddText(someValues, token.text);
                     else if (token.kind == TokenKind::Number)
                     {
-                        Property number;
-                        if (!ParseNumber(token.text, number))
-                            number = Property(Property::Type::String, std::string(token.text));
-                        aRecord.properties.push_back(std::move(number));
+                        if (!AddNumber(someValues, token.text))
+                            AddText(someValues, token.text);
                     }
                     else if (token.kind == TokenKind::Word)
                     {
                         // Single letters are flags (T/F, Y/N), stored as binary files store them: the letter's code.
                         if (token.text.size() == 1)
-                            aRecord.properties.emplace_back(Property::Type::Bool, int64_t{token.text[0]});
+                            someValues.emplace_back(Property::Type::Bool, std::in_place_type<int64_t>, token.text[0]);
                         else
-                            aRecord.properties.emplace_back(Property::Type::String, std::string(token.text));
+                            AddText(someValues, token.text);
                     }
                     else if (token.kind == TokenKind::Bad)
                         return Fail(token.text);
@@ -734,8 +745,19 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
+            // A text value: viewed in the file when the document keeps the file, else copied.
+            void AddText(std::vector<Property>& someValues, std::string_view aText) const
+            {
+                if (myViewText)
+                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string_view>, aText);
+                else
+                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string>, aText);
+            }
+
             Tokenizer myTokens;
+            bool myViewText;
             std::string& myError;
+            std::vector<Property> myValues;
         };
 
         // "; FBX 7.5.0 project file" -> 7500, for files without an FBXVersion record.
@@ -761,7 +783,7 @@ namespace Vela::Fbx::impl
         }
     }
 
-    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
+    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText)
     {
         const std::string_view text(reinterpret_cast<const char*>(aBytes.data()), aBytes.size());
         // Text files hold no NUL bytes; this rejects other binary formats before tokenising them.
@@ -771,7 +793,7 @@ namespace Vela::Fbx::impl
             return false;
         }
 
-        AsciiParser parser(text, aError);
+        AsciiParser parser(text, aViewText, aError);
         if (!parser.ParseTopLevel(aOut.root))
         {
             aError = "Not a readable ASCII FBX file: " + aError;

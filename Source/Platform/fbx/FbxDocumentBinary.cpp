@@ -126,11 +126,12 @@ namespace Vela::Fbx::impl
         class BinaryParser
         {
         public:
-            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, std::string& aError)
+            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, bool aViewText, std::string& aError)
                 : myData(reinterpret_cast<const uint8_t*>(aBytes.data()))
                 , mySize(aBytes.size())
                 , myBigEndian(aBigEndian)
                 , myWideOffsets(aWideOffsets)
+                , myViewText(aViewText)
                 , myError(aError)
             {
             }
@@ -263,7 +264,7 @@ namespace Vela::Fbx::impl
                     uint8_t value = 0;
                     if (!Read(aPosition, aEnd, value))
                         return Fail("Truncated property", start);
-                    aRecord.properties.emplace_back(Property::Type::Bool, int64_t{value});
+                    aRecord.properties.emplace_back(Property::Type::Bool, std::in_place_type<int64_t>, value);
                     return true;
                 }
                 case 'Y':
@@ -282,10 +283,13 @@ namespace Vela::Fbx::impl
                     uint32_t length = 0;
                     if (!Read(aPosition, aEnd, length) || aEnd - aPosition < length)
                         return Fail("String property runs past its record", start);
-                    std::string text(reinterpret_cast<const char*>(myData + aPosition), length);
+                    const std::string_view text(reinterpret_cast<const char*>(myData + aPosition), length);
                     aPosition += length;
-                    aRecord.properties.emplace_back(code == 'S' ? Property::Type::String : Property::Type::Raw,
-                                                    std::move(text));
+                    const Property::Type type = code == 'S' ? Property::Type::String : Property::Type::Raw;
+                    if (myViewText)
+                        aRecord.properties.emplace_back(type, std::in_place_type<std::string_view>, text);
+                    else
+                        aRecord.properties.emplace_back(type, std::in_place_type<std::string>, text);
                     return true;
                 }
                 case 'b':
@@ -310,7 +314,7 @@ namespace Vela::Fbx::impl
                 Stored value{};
                 if (!Read(aPosition, aEnd, value))
                     return Fail("Truncated property", aStart);
-                aRecord.properties.emplace_back(aType, static_cast<Held>(value));
+                aRecord.properties.emplace_back(aType, std::in_place_type<Held>, static_cast<Held>(value));
                 return true;
             }
 
@@ -341,7 +345,7 @@ namespace Vela::Fbx::impl
                 {
                     if (byteCount > uint64_t{storedBytes} * MAX_INFLATE_RATIO + 64)
                         return Fail("Compressed array claims an impossible size", aStart);
-                    Property& pending = aRecord.properties.emplace_back(aType, std::vector<Element>{});
+                    Property& pending = aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>);
                     myPending.push_back({&pending, aType, myData + aPosition, storedBytes, count, static_cast<size_t>(byteCount), aStart});
                     myPendingBytes += byteCount;
                     aPosition += storedBytes;
@@ -353,7 +357,7 @@ namespace Vela::Fbx::impl
 
                 if (myBigEndian)
                     SwapAllBytes(elements);
-                aRecord.properties.emplace_back(aType, std::move(elements));
+                aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>, std::move(elements));
                 return true;
             }
 
@@ -399,6 +403,7 @@ namespace Vela::Fbx::impl
             size_t mySize;
             bool myBigEndian;
             bool myWideOffsets;
+            bool myViewText;
             std::string& myError;
             std::vector<PendingArray> myPending;
             uint64_t myPendingBytes = 0;
@@ -410,7 +415,7 @@ namespace Vela::Fbx::impl
         return aBytes.size() >= sizeof(MAGIC) && std::memcmp(aBytes.data(), MAGIC, sizeof(MAGIC)) == 0;
     }
 
-    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
+    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText)
     {
         if (aBytes.size() < HEADER_SIZE)
         {
@@ -432,7 +437,7 @@ namespace Vela::Fbx::impl
         aOut.version = version;
         aOut.isBinary = true;
         aOut.isBigEndian = bigEndian;
-        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aError);
+        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aViewText, aError);
         return parser.ParseTopLevel(aOut.root);
     }
 }

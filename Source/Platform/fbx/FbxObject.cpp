@@ -92,16 +92,49 @@ namespace Vela::Fbx
 
     const ObjectProperty* Object::FindProperty(std::string_view aName, bool aCaseSensitive) const
     {
+        auto matches = [&](const ObjectProperty& aProperty) {
+            return aCaseSensitive ? aProperty.myName == aName : EqualNoCase(aProperty.myName, aName);
+        };
         for (const ObjectProperty& property : myProperties)
-            if (aCaseSensitive ? property.myName == aName : EqualNoCase(property.myName, aName))
+            if (matches(property))
                 return &property;
+        // A template entry of an own property's name is never reached: that name matched above.
+        if (myTemplate)
+            for (const ObjectProperty& property : *myTemplate)
+                if (matches(property))
+                    return &property;
         return nullptr;
+    }
+
+    bool Object::HasOwnProperty(std::string_view aName) const
+    {
+        return std::any_of(myProperties.begin(), myProperties.end(),
+                           [aName](const ObjectProperty& aProperty) { return aProperty.myName == aName; });
+    }
+
+    int Object::GetPropertyCount() const
+    {
+        size_t count = myProperties.size();
+        if (myTemplate)
+            for (const ObjectProperty& property : *myTemplate)
+                count += HasOwnProperty(property.myName) ? 0 : 1;
+        return static_cast<int>(count);
     }
 
     const ObjectProperty& Object::GetPropertyAt(int aIndex) const
     {
         static const ObjectProperty EMPTY;
-        return aIndex >= 0 && aIndex < static_cast<int>(myProperties.size()) ? myProperties[static_cast<size_t>(aIndex)] : EMPTY;
+        if (aIndex < 0)
+            return EMPTY;
+        size_t index = static_cast<size_t>(aIndex);
+        if (index < myProperties.size())
+            return myProperties[index];
+        index -= myProperties.size();
+        if (myTemplate)
+            for (const ObjectProperty& property : *myTemplate)
+                if (!HasOwnProperty(property.myName) && index-- == 0)
+                    return property;
+        return EMPTY;
     }
 
     // ---- Attributes and deformers ----

@@ -5,6 +5,7 @@
 #include "Platform/fbx/FbxMath.h"
 #include "Platform/fbx/FbxTime.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -62,9 +63,38 @@ namespace Vela::Fbx
     private:
         friend class SceneBuilder;
         friend class Object;
+
+        // A value's numbers: up to four (every scalar, vector and colour) held in place, more on the heap,
+        // which spares an allocation for nearly every property of a file.
+        class Numbers
+        {
+        public:
+            size_t size() const { return myCount; }
+            bool empty() const { return myCount == 0; }
+            double operator[](size_t aIndex) const { return myCount > IN_PLACE ? mySpilled[aIndex] : myInPlace[aIndex]; }
+            void push_back(double aValue)
+            {
+                if (myCount < IN_PLACE)
+                    myInPlace[myCount] = aValue;
+                else
+                {
+                    if (myCount == IN_PLACE)
+                        mySpilled.assign(myInPlace.begin(), myInPlace.end());
+                    mySpilled.push_back(aValue);
+                }
+                ++myCount;
+            }
+
+        private:
+            static constexpr size_t IN_PLACE = 4;
+            std::array<double, IN_PLACE> myInPlace{};
+            std::vector<double> mySpilled;  // all of them, once there are more than IN_PLACE
+            size_t myCount = 0;
+        };
+
         std::string myName;
         std::string myTypeName;
-        std::vector<double> myNumbers;
+        Numbers myNumbers;
         std::string myText;
         std::vector<const Object*> mySources;
     };
@@ -100,7 +130,7 @@ namespace Vela::Fbx
         // The property of that name: the object's own, else the template default, else one made
         // for "OP" links only. Null when none exists. Case-sensitive unless aCaseSensitive is false.
         const ObjectProperty* FindProperty(std::string_view aName, bool aCaseSensitive = true) const;
-        int GetPropertyCount() const { return static_cast<int>(myProperties.size()); }
+        int GetPropertyCount() const;
         const ObjectProperty& GetPropertyAt(int aIndex) const;  // own properties first, then template-only ones
 
     protected:
@@ -116,6 +146,11 @@ namespace Vela::Fbx
         std::vector<const Object*> mySources;
         std::vector<const Object*> myDestinations;
         std::vector<ObjectProperty> myProperties;
+        // The type's defaults, owned by the scene and shared by all objects of the type; its entries count
+        // where myProperties has none of that name. Null once copied into myProperties.
+        const std::vector<ObjectProperty>* myTemplate = nullptr;
+
+        bool HasOwnProperty(std::string_view aName) const;
     };
 
     // ---- Node attributes -------------------------------------------------------------------

@@ -72,6 +72,7 @@ namespace Vela::Fbx
 
         Manager* myManager = nullptr;
         std::vector<std::unique_ptr<Object>> myObjects;  // owns everything, root node first
+        std::vector<std::unique_ptr<const std::vector<ObjectProperty>>> myTemplates;  // shared property defaults per object type
         Node* myRoot = nullptr;
         std::vector<const Node*> myNodes;
         std::unordered_map<std::string_view, const Node*> myNodesByName;

@@ -106,7 +106,7 @@ namespace Vela::Fbx
             std::visit(
                 [&](const auto& aHeld) {
                     using Held = std::decay_t<decltype(aHeld)>;
-                    if constexpr (std::is_same_v<Held, std::string>)
+                    if constexpr (std::is_same_v<Held, std::string> || std::is_same_v<Held, std::string_view>)
                         aRead(std::span<const double>());
                     else if constexpr (std::is_arithmetic_v<Held>)
                         aRead(std::span<const Held>(&aHeld, 1));
@@ -114,6 +114,19 @@ namespace Vela::Fbx
                         aRead(std::span<const typename Held::value_type>(aHeld));
                 },
                 value->GetValue());
+        }
+
+        // One value per whole group of numbers (a trailing partial group is dropped), sized once and filled
+        // in place: large arrays pay no per-element growth checks.
+        template <size_t GROUP, class Value, class Make>
+        void FillGroups(const std::vector<double>& someNumbers, std::vector<Value>& someOut, Make aMake)
+        {
+            const size_t count = someNumbers.size() / GROUP;
+            someOut.resize(count);
+            Value* values = someOut.data();
+            const double* numbers = someNumbers.data();
+            for (size_t i = 0; i < count; ++i)
+                values[i] = aMake(numbers + i * GROUP);
         }
 
         void ChildInts(const Record& aRecord, std::string_view aName, std::vector<int32_t>& someOut)
@@ -214,6 +227,59 @@ namespace Vela::Fbx
             aProperty->ToDoubles(someOut);
         }
 
+
+        // Positions of a property list's names: searched one by one while the list is short, hashed once
+        // it grows, so that a damaged object with a huge list still loads in linear time. The list must
+        // not reallocate while indexed (the hash keys view its names).
+        class PropertyIndex
+        {
+        public:
+            static constexpr size_t NONE = SIZE_MAX;
+
+            explicit PropertyIndex(std::vector<ObjectProperty>& someProperties) : myProperties(someProperties) {}
+
+            size_t Find(std::string_view aName)
+            {
+                if (myProperties.size() <= LINEAR_LIMIT)
+                {
+                    for (size_t i = 0; i < myProperties.size(); ++i)
+                        if (myProperties[i].GetName() == aName)
+                            return i;
+                    return NONE;
+                }
+                if (!myIsHashed)
+                {
+                    for (size_t i = 0; i < myProperties.size(); ++i)
+                        myPositions.emplace(myProperties[i].GetName(), i);
+                    myIsHashed = true;
+                }
+                const auto found = myPositions.find(aName);
+                return found == myPositions.end() ? NONE : found->second;
+            }
+
+            // The last property of the list was just appended.
+            void Added()
+            {
+                if (myIsHashed)
+                    myPositions.emplace(myProperties.back().GetName(), myProperties.size() - 1);
+            }
+
+            void Replace(size_t aPosition, ObjectProperty&& aProperty)
+            {
+                // The key views the old name's characters, which the assignment frees.
+                if (myIsHashed)
+                    myPositions.erase(myProperties[aPosition].GetName());
+                myProperties[aPosition] = std::move(aProperty);
+                if (myIsHashed)
+                    myPositions.emplace(myProperties[aPosition].GetName(), aPosition);
+            }
+
+        private:
+            static constexpr size_t LINEAR_LIMIT = 128;
+            std::vector<ObjectProperty>& myProperties;
+            std::unordered_map<std::string_view, size_t> myPositions;
+            bool myIsHashed = false;
+        };
     }
 
     // ---- Entry points ----
@@ -221,6 +287,7 @@ namespace Vela::Fbx
     void SceneBuilder::Reset(Scene& aScene)
     {
         aScene.myObjects.clear();
+        aScene.myTemplates.clear();
         aScene.mySources.clear();
         aScene.myNodes.clear();
         aScene.myNodesByName.clear();
@@ -271,33 +338,36 @@ namespace Vela::Fbx
     {
         if (!aRecord)
             return;
-        // Hashed so that a damaged object with a huge property list still loads in linear time.
-        std::unordered_map<std::string, size_t> positions;
-        for (size_t i = 0; i < someOut.size(); ++i)
-            positions.emplace(someOut[i].myName, i);
+        // Reserved first: the names viewed by the index below must not move.
+        someOut.reserve(someOut.size() + aRecord->children.size());
+        PropertyIndex positions(someOut);
         for (const Record& entry : aRecord->children)
         {
             if (entry.name != "P" || entry.properties.empty())
                 continue;
-            ObjectProperty property;
-            property.myName = std::string(entry.properties[0].AsString());
-            if (property.myName.empty())
+            const std::string_view name = entry.properties[0].AsString();
+            if (name.empty())
                 continue;
+            ObjectProperty property;
+            property.myName = std::string(name);
             property.myTypeName = std::string(StringAt(entry, 1));
-            for (size_t i = 4; i < entry.properties.size(); ++i)
+            const auto values = std::span(entry.properties).subspan(std::min<size_t>(4, entry.properties.size()));
+            for (const Property& value : values)
             {
-                const Property& value = entry.properties[i];
                 if (value.IsNumber())
                     property.myNumbers.push_back(value.AsDouble());
                 else if (value.IsString() && property.myText.empty())
                     property.myText = std::string(value.AsString());
             }
             // A later entry of the same name replaces the earlier one.
-            const auto [position, isNew] = positions.emplace(property.myName, someOut.size());
-            if (isNew)
+            const size_t position = positions.Find(name);
+            if (position == PropertyIndex::NONE)
+            {
                 someOut.push_back(std::move(property));
+                positions.Added();
+            }
             else
-                someOut[position->second] = std::move(property);
+                positions.Replace(position, std::move(property));
         }
     }
 
@@ -308,30 +378,47 @@ namespace Vela::Fbx
             return;
         for (const Record* type : definitions->FindAll("ObjectType"))
         {
-            const std::string typeName(StringAt(*type, 0));
+            const std::string_view typeName = StringAt(*type, 0);
             if (typeName.empty() || myTemplates.count(typeName))
                 continue;
             // An object type may list several templates (e.g. Lambert and Phong); the first one serves.
             const Record* first = type->Find("PropertyTemplate");
             if (!first)
                 continue;
-            std::vector<ObjectProperty> properties;
-            ReadProperties70(first->Find("Properties70"), properties);
-            myTemplates.emplace(typeName, std::move(properties));
+            // Read when an object of the type first needs it: files list templates for types they hold none of.
+            myTemplates.emplace(typeName, Template{first->Find("Properties70"), nullptr});
         }
     }
 
     void SceneBuilder::ApplyTemplate(Object& aObject, const std::string& aRecordName)
     {
+        // Shared, not copied: a file's template lists run to dozens of entries and most objects override few.
         const auto found = myTemplates.find(aRecordName);
         if (found == myTemplates.end())
             return;
+        Template& defaults = found->second;
+        if (!defaults.read)
+        {
+            auto properties = std::make_unique<std::vector<ObjectProperty>>();
+            ReadProperties70(defaults.entries, *properties);
+            defaults.read = properties.get();
+            myScene.myTemplates.push_back(std::move(properties));
+        }
+        aObject.myTemplate = defaults.read;
+    }
+
+    void SceneBuilder::CopyTemplateIn(Object& aObject)
+    {
+        if (!aObject.myTemplate)
+            return;
+        const std::vector<ObjectProperty>& defaults = *aObject.myTemplate;
+        aObject.myTemplate = nullptr;
         // Reserved first: the names viewed below must not move while the template's are added.
-        aObject.myProperties.reserve(aObject.myProperties.size() + found->second.size());
+        aObject.myProperties.reserve(aObject.myProperties.size() + defaults.size());
         std::unordered_set<std::string_view> own;
         for (const ObjectProperty& property : aObject.myProperties)
             own.insert(property.myName);
-        for (const ObjectProperty& property : found->second)
+        for (const ObjectProperty& property : defaults)
             if (!own.count(property.myName))
                 aObject.myProperties.push_back(property);
     }
@@ -545,9 +632,7 @@ namespace Vela::Fbx
     {
         std::vector<double> scratch;
         const std::vector<double>& points = ChildDoublesView(aRecord, "Vertices", scratch);
-        aMesh.myControlPoints.reserve(points.size() / 3);
-        for (size_t i = 0; i + 2 < points.size(); i += 3)
-            aMesh.myControlPoints.emplace_back(points[i], points[i + 1], points[i + 2], 0.0);
+        FillGroups<3>(points, aMesh.myControlPoints, [](const double* aNumbers) { return Vector4(aNumbers[0], aNumbers[1], aNumbers[2], 0.0); });
 
         // The last corner of each polygon is stored as ~index; a final polygon without the
         // marker is closed anyway. Whole numbers are read where the array holds them.
@@ -666,20 +751,16 @@ namespace Vela::Fbx
             {
                 auto element = std::make_unique<LayerElementUV>();
                 common(*element, child, {"UVIndex", "UVsIndex"});
-                const std::vector<double>& numbers = ChildDoublesView(child, "UV", scratch);
-                element->myValues.reserve(numbers.size() / 2);
-                for (size_t i = 0; i + 1 < numbers.size(); i += 2)
-                    element->myValues.push_back({numbers[i], numbers[i + 1]});
+                FillGroups<2>(ChildDoublesView(child, "UV", scratch), element->myValues,
+                           [](const double* aNumbers) { return Vector2{aNumbers[0], aNumbers[1]}; });
                 aMesh.myUVs.push_back(std::move(element));
             }
             else if (child.name == "LayerElementColor")
             {
                 auto element = std::make_unique<LayerElementVertexColor>();
                 common(*element, child, {"ColorIndex", "ColorsIndex"});
-                const std::vector<double>& numbers = ChildDoublesView(child, "Colors", scratch);
-                element->myValues.reserve(numbers.size() / 4);
-                for (size_t i = 0; i + 3 < numbers.size(); i += 4)
-                    element->myValues.push_back({numbers[i], numbers[i + 1], numbers[i + 2], numbers[i + 3]});
+                FillGroups<4>(ChildDoublesView(child, "Colors", scratch), element->myValues,
+                           [](const double* aNumbers) { return Color{aNumbers[0], aNumbers[1], aNumbers[2], aNumbers[3]}; });
                 aMesh.myColors.push_back(std::move(element));
             }
             else if (child.name == "LayerElementMaterial")
@@ -801,9 +882,12 @@ namespace Vela::Fbx
 
     void SceneBuilder::ReadCurveNode(AnimCurveNode& aCurveNode)
     {
-        for (const ObjectProperty& property : aCurveNode.myProperties)
+        for (int i = 0; i < aCurveNode.GetPropertyCount(); ++i)
+        {
+            const ObjectProperty& property = aCurveNode.GetPropertyAt(i);
             if (property.GetName().size() > 2 && property.GetName().compare(0, 2, "d|") == 0)
                 aCurveNode.myChannels.push_back({property.GetName().substr(2), property.GetDouble(0, 0.0), nullptr});
+        }
     }
 
     void SceneBuilder::ReadLodGroup(LodGroup& aGroup)
@@ -899,6 +983,8 @@ namespace Vela::Fbx
 
     void SceneBuilder::ConnectProperty(Object& aChild, Object& aParent, const std::string& aProperty)
     {
+        // Links hang sources on the property itself, so the object gets its own copy of the defaults.
+        CopyTemplateIn(aParent);
         ObjectProperty* property = nullptr;
         for (ObjectProperty& candidate : aParent.myProperties)
             if (candidate.myName == aProperty)

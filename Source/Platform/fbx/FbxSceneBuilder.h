@@ -3,6 +3,7 @@
 #include "Platform/fbx/FbxScene.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -28,6 +29,7 @@ namespace Vela::Fbx
         void ReadObjects(const Record& aObjects);
         Object* MakeObject(const Record& aRecord);
         void ApplyTemplate(Object& aObject, const std::string& aRecordName);
+        static void CopyTemplateIn(Object& aObject);
         void ReadConnections();
         void ReadTakes();
         void CutCycles();
@@ -50,6 +52,12 @@ namespace Vela::Fbx
         const Document& myDocument;
         Scene& myScene;
         std::unordered_map<uint64_t, Object*> myById;
-        std::unordered_map<std::string, std::vector<ObjectProperty>> myTemplates;
+        // Per object type: its template's entries in the file, read into a scene-owned list on first use.
+        struct Template
+        {
+            const Record* entries = nullptr;
+            const std::vector<ObjectProperty>* read = nullptr;
+        };
+        std::unordered_map<std::string_view, Template> myTemplates;
     };
 }

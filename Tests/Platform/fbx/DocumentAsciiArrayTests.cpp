@@ -152,6 +152,24 @@ TEST(DocumentAsciiArrays, SmallAndLargeArraysReadAsFromCharsReadsThem)
     }
 }
 
+TEST(DocumentAsciiArrays, DecimalsOfSixteenToNineteenDigitsReadAsFromCharsReadsThem)
+{
+    // Around the exact-double limits: 2^53 = 9007199254740992 as the digits, 22 digits after the point.
+    std::vector<std::string> texts = {"0.0990169644355774", "-0.0990169644355774", "900719925474099.2", "900719925474099.3",
+                                      "9007199254740.993", "0.0000000000000000000001", "0.00000000000000000000001",
+                                      "1.234567890123456789", "-0.0000000000000000000000", "12345678901234567.5"};
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 2000; ++i)
+        texts.push_back((i % 2 ? "-0.0" : "0.") + std::to_string(random() % 10000000000000000ull));
+    for (const size_t repeat : {size_t{1}, size_t{60}})
+    {
+        std::vector<std::string> repeated;
+        for (size_t r = 0; r < repeat; ++r)
+            repeated.insert(repeated.end(), texts.begin(), texts.end());
+        ExpectValues(MakeFile(repeated, {","}), repeated);
+    }
+}
+
 TEST(DocumentAsciiArrays, IntegersTooLargeForInt64MakeTheWholeArrayReal)
 {
     std::vector<std::string> texts = RandomTexts(100000, true, 5);

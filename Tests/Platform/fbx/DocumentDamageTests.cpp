@@ -9,6 +9,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 namespace
 {
     std::vector<std::string> FixtureContents()
@@ -170,5 +172,11 @@ TEST(DocumentDamage, AFolderInPlaceOfTheFileIsRefused)
     bool loaded = true;
     EXPECT_NO_THROW(loaded = Vela::Fbx::LoadDocument(folder.Path() / "Model.fbx", document, error));
     EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+
+    // A pipe with no writer must be refused too, not waited on.
+    const std::filesystem::path pipe = folder.Path() / "Pipe.fbx";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(Vela::Fbx::LoadDocument(pipe, document, error));
     EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
 }
