@@ -16,11 +16,6 @@ namespace Vela::Fbx
         // lap, ends in milliseconds.
         constexpr size_t WORK_PER_CORNER = 512;
         constexpr size_t MIN_WORK = size_t(1) << 20;
-        // Before that first forced cut the same bound holds from the start, with a higher floor: a scattered
-        // outline's ear tests see crowds of corners long before it gets stuck, while simple outlines of a
-        // few thousand corners (a staircase's laps and searches grow with the square of its corners) must
-        // still finish cleanly.
-        constexpr size_t MIN_WORK_BEFORE_FORCED = size_t(1) << 22;
 
         bool InsideTriangle(const Point2& aPoint, const Point2& aA, const Point2& aB, const Point2& aC)
         {
@@ -43,7 +38,6 @@ namespace Vela::Fbx
                     myCorners[static_cast<size_t>(i)].next = (i + 1) % count;
                 }
                 myHashed = somePoints.size() >= MIN_HASHED_CORNERS;
-                myWorkLeft = std::max(MIN_WORK_BEFORE_FORCED, WORK_PER_CORNER * somePoints.size());
 
                 if (myHashed)
                     BuildZOrder();
@@ -83,7 +77,7 @@ namespace Vela::Fbx
                             continue;
                         }
                         // Otherwise (self-intersection): cut a convex corner anyway, or any corner when none is convex.
-                        // From the first such cut on, the work is bounded afresh.
+                        // From the first such cut on, the work is bounded.
                         if (!myForced)
                         {
                             myForced = true;
@@ -112,7 +106,7 @@ namespace Vela::Fbx
             std::vector<Corner> myCorners;
             bool myHashed = false;
             bool myForced = false;
-            size_t myWorkLeft = 0;
+            size_t myWorkLeft = SIZE_MAX;  // unbounded until the first forced cut
             double myMinX = 0.0, myMinY = 0.0, myInverseSize = 0.0;
 
             const Point2& PointOf(int aCorner) const { return myPoints[static_cast<size_t>(aCorner)]; }
