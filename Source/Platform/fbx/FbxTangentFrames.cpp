@@ -364,16 +364,7 @@ namespace Vela::Fbx
                     if (!someOwned[corner])
                         continue;
                     key.normal = aNormalOf(key.controlPoint, aStart + corner, aPolygon);
-                    // Most corners repeat their control point's newest frame; keys never repeat among the frames.
-                    const uint32_t newest = key.controlPoint >= 0 ? myNewestFrames[key.controlPoint] : EMPTY;
-                    const uint32_t frame = newest != EMPTY && SameAsFrame(newest, key) ? newest : FrameFor(key);
-                    someFrames[corner] = frame;
-                    // The result is numbered now (it needs the frame's number, not its sums).
-                    const uint32_t made = myMadeAt[frame];
-                    const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
-                    if (result == myFirstCorners.size())
-                        myFirstCorners.push_back(aStart + corner);
-                    someCornerValues[aStart + corner] = Encode(result);
+                    someCornerValues[aStart + corner] = Encode(NumberCorner(key, aStart + corner, someFrames[corner]));
                 }
                 for (int corner = 1; corner + 1 < size; ++corner)
                 {
@@ -381,6 +372,20 @@ namespace Vela::Fbx
                     if (someOwned[0] || someOwned[corner] || someOwned[corner + 1])
                         AddTriangle(aSource, someKeys, someFrames, someOwned, triangle);
                 }
+            }
+
+            // The frame a corner's key sums into (aFrame) and the result it takes, numbered now: it needs the
+            // frame's number, not its sums. Most corners repeat their control point's newest frame; keys never
+            // repeat among the frames.
+            [[gnu::always_inline]] uint32_t NumberCorner(const Key& aKey, int aPolygonVertex, uint32_t& aFrame)
+            {
+                const uint32_t newest = aKey.controlPoint >= 0 ? myNewestFrames[aKey.controlPoint] : EMPTY;
+                aFrame = newest != EMPTY && SameAsFrame(newest, aKey) ? newest : FrameFor(aKey);
+                const uint32_t made = myMadeAt[aFrame];
+                const uint32_t result = made != EMPTY && myMadeWith[made] == aKey.normal ? made : ResultFor(aFrame, aKey.normal);
+                if (result == myFirstCorners.size())
+                    myFirstCorners.push_back(aPolygonVertex);
+                return result;
             }
 
             // AddPolygon for a triangle of a mesh kept in one part, whose corners are all its own: the same
@@ -401,14 +406,7 @@ namespace Vela::Fbx
                     key.controlPoint = ControlPointOf(aSource, polygonVertex);
                     key.uv = aUvOf(key.controlPoint, polygonVertex, aPolygon);
                     key.normal = aNormalOf(key.controlPoint, polygonVertex, aPolygon);
-                    const uint32_t newest = key.controlPoint >= 0 ? myNewestFrames[key.controlPoint] : EMPTY;
-                    const uint32_t frame = newest != EMPTY && SameAsFrame(newest, key) ? newest : FrameFor(key);
-                    frames[corner] = frame;
-                    const uint32_t made = myMadeAt[frame];
-                    const uint32_t result = made != EMPTY && myMadeWith[made] == key.normal ? made : ResultFor(frame, key.normal);
-                    if (result == myFirstCorners.size())
-                        myFirstCorners.push_back(polygonVertex);
-                    someCornerValues[polygonVertex] = static_cast<int>(result);
+                    someCornerValues[polygonVertex] = static_cast<int>(NumberCorner(key, polygonVertex, frames[corner]));
                 }
                 AddTriangle(aSource, keys, frames, ALL_OWN, TRIANGLE);
             }
