@@ -343,39 +343,34 @@ namespace Vela::Fbx
 
     // ---- Template definitions ----------------------------------------------------------------
 
+    // Of someSources, how many are of class T, and the aIndex-th of those (null past the last).
     template <class T>
-    int ObjectProperty::GetSrcObjectCount() const
+    int CountSourcesOf(const std::vector<const Object*>& someSources)
     {
         int count = 0;
-        for (const Object* source : mySources)
+        for (const Object* source : someSources)
             count += source->Is(T::CLASS) ? 1 : 0;
         return count;
     }
 
     template <class T>
-    const T* ObjectProperty::GetSrcObject(int aIndex) const
+    const T* FindSourceOf(const std::vector<const Object*>& someSources, int aIndex)
     {
-        for (const Object* source : mySources)
+        for (const Object* source : someSources)
             if (source->Is(T::CLASS) && aIndex-- == 0)
                 return static_cast<const T*>(source);
         return nullptr;
     }
 
     template <class T>
-    int Object::GetSrcObjectCount() const
-    {
-        int count = 0;
-        for (const Object* source : mySources)
-            count += source->Is(T::CLASS) ? 1 : 0;
-        return count;
-    }
+    int ObjectProperty::GetSrcObjectCount() const { return CountSourcesOf<T>(mySources); }
 
     template <class T>
-    const T* Object::GetSrcObject(int aIndex) const
-    {
-        for (const Object* source : mySources)
-            if (source->Is(T::CLASS) && aIndex-- == 0)
-                return static_cast<const T*>(source);
-        return nullptr;
-    }
+    const T* ObjectProperty::GetSrcObject(int aIndex) const { return FindSourceOf<T>(mySources, aIndex); }
+
+    template <class T>
+    int Object::GetSrcObjectCount() const { return CountSourcesOf<T>(mySources); }
+
+    template <class T>
+    const T* Object::GetSrcObject(int aIndex) const { return FindSourceOf<T>(mySources, aIndex); }
 }
