@@ -158,7 +158,7 @@ namespace
     void WriteBinaryRecord(VelaTest::FbxBinaryWriter& aWriter, const Vela::Fbx::Record& aRecord, bool aIsObject)
     {
         using Vela::Fbx::Property;
-        aWriter.Begin(aRecord.name);
+        aWriter.Begin(std::string(aRecord.name));
         const bool isProperty = aRecord.name == "P";
         const std::string_view propertyType = isProperty && aRecord.properties.size() > 1 ? aRecord.properties[1].AsString() : "";
         const bool integerProperty = propertyType == "int" || propertyType == "enum" || propertyType == "bool";

@@ -2,8 +2,13 @@
 
 #include "Platform/fbx/FbxDocumentParsers.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
-#include <fstream>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -208,16 +213,23 @@ namespace Vela::Fbx
 
     namespace
     {
-        // Parses into a fresh document so a failure leaves the caller's one untouched. Text values view
-        // aSource's bytes when given (the document then shares it), else they are copied.
+        // The first block of a document's arena: enough for the records of a small file.
+        constexpr size_t FIRST_ARENA_BYTES = 16 * 1024;
+
+        std::unique_ptr<std::pmr::monotonic_buffer_resource> MakeArena()
+        {
+            return std::make_unique<std::pmr::monotonic_buffer_resource>(FIRST_ARENA_BYTES);
+        }
+
+        // Parses into a fresh document so a failure leaves the caller's one untouched. Names and text
+        // values view aSource, which holds aBytes.
         bool ParseInto(std::span<const std::byte> aBytes, std::shared_ptr<const std::byte[]> aSource, Document& aOut,
                        std::string& aError)
         {
             Document parsed;
-            const bool viewText = aSource != nullptr;
             parsed.source = std::move(aSource);
-            const bool parsedOk = impl::IsBinaryDocument(aBytes) ? impl::ParseBinaryDocument(aBytes, parsed, aError, viewText)
-                                                                 : impl::ParseAsciiDocument(aBytes, parsed, aError, viewText);
+            const bool parsedOk = impl::IsBinaryDocument(aBytes) ? impl::ParseBinaryDocument(aBytes, parsed, aError)
+                                                                 : impl::ParseAsciiDocument(aBytes, parsed, aError);
             if (!parsedOk)
                 return false;
             aOut = std::move(parsed);
@@ -225,42 +237,92 @@ namespace Vela::Fbx
         }
     }
 
+    Document::Document() : myArena(MakeArena()), root(myArena.get()) {}
+
+    Document::Document(const Document& aOther)
+        : version(aOther.version)
+        , isBinary(aOther.isBinary)
+        , isBigEndian(aOther.isBigEndian)
+        , source(aOther.source)
+        , myArena(MakeArena())
+        , root(aOther.root, myArena.get())
+    {
+    }
+
+    // The root keeps the arena its vectors were made with, so it moves along with that arena.
+    Document::Document(Document&& aOther) noexcept = default;
+
+    Document& Document::operator=(const Document& aOther)
+    {
+        if (this != &aOther)
+            *this = Document(aOther);
+        return *this;
+    }
+
+    Document& Document::operator=(Document&& aOther) noexcept
+    {
+        if (this != &aOther)
+        {
+            // The old records go before their arena; the new root is made on the arena it came with.
+            std::destroy_at(&root);
+            myArena = std::move(aOther.myArena);
+            std::construct_at(&root, std::move(aOther.root));
+            version = aOther.version;
+            isBinary = aOther.isBinary;
+            isBigEndian = aOther.isBigEndian;
+            source = std::move(aOther.source);
+        }
+        return *this;
+    }
+
+    Document::~Document() = default;
+
     bool ParseDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
     {
-        return ParseInto(aBytes, nullptr, aOut, aError);
+        // The document keeps its own copy of the bytes, which its names and texts view.
+        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(aBytes.size());
+        if (!aBytes.empty())
+            std::memcpy(bytes.get(), aBytes.data(), aBytes.size());
+        return ParseInto({bytes.get(), aBytes.size()}, bytes, aOut, aError);
     }
 
     bool LoadDocument(const std::filesystem::path& aPath, Document& aOut, std::string& aError)
     {
-        // A folder opens and gives a meaningless size; only a regular file is read.
-        std::error_code status;
-        if (!std::filesystem::is_regular_file(aPath, status))
-        {
-            aError = "FBX file \"" + aPath.string() + "\" is not a regular file";
-            return false;
-        }
-        std::ifstream file(aPath, std::ios::binary | std::ios::ate);
-        if (!file)
+        // Opened without blocking so that a pipe in place of the file is refused rather than waited on;
+        // only a regular file is read (a folder opens too, and gives a meaningless size).
+        const int descriptor = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (descriptor < 0 && errno != ENOENT && errno != ENOTDIR)
         {
             aError = "Cannot open FBX file \"" + aPath.string() + "\"";
             return false;
         }
-        const std::streamoff size = file.tellg();
-        if (size < 0)
+        const std::unique_ptr<const int, void (*)(const int*)> closer(&descriptor, [](const int* aDescriptor) {
+            if (*aDescriptor >= 0)
+                ::close(*aDescriptor);
+        });
+        struct stat status {};
+        if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         {
-            aError = "Cannot read FBX file \"" + aPath.string() + "\"";
+            aError = "FBX file \"" + aPath.string() + "\" is not a regular file";
             return false;
         }
         // Not zero-filled first: the read overwrites every byte. Kept by the document, whose text values view it.
-        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(static_cast<size_t>(size));
-        file.seekg(0);
-        if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.get()), size))
+        const size_t size = static_cast<size_t>(status.st_size);
+        const std::shared_ptr<std::byte[]> bytes = std::make_unique_for_overwrite<std::byte[]>(size);
+        for (size_t done = 0; done < size;)
         {
-            aError = "Cannot read FBX file \"" + aPath.string() + "\"";
-            return false;
+            const ssize_t got = ::read(descriptor, bytes.get() + done, size - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+            {
+                aError = "Cannot read FBX file \"" + aPath.string() + "\"";
+                return false;
+            }
+            done += static_cast<size_t>(got);
         }
         std::string reason;
-        if (!ParseInto({bytes.get(), static_cast<size_t>(size)}, bytes, aOut, reason))
+        if (!ParseInto({bytes.get(), size}, bytes, aOut, reason))
         {
             aError = aPath.filename().string() + ": " + reason;
             return false;

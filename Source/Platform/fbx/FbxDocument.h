@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <memory_resource>
 #include <span>
 #include <string>
 #include <string_view>
@@ -63,12 +64,31 @@ namespace Vela::Fbx
         Value myValue = int64_t{0};
     };
 
-    // A named record with its values and nested records, in file order.
+    // A named record with its values and nested records, in file order. A document's records live in
+    // its arena and their names view the file's bytes, so that a file of thousands of small records
+    // costs no allocation per record.
     struct Record
     {
-        std::string name;
-        std::vector<Property> properties;
-        std::vector<Record> children;
+        using allocator_type = std::pmr::polymorphic_allocator<>;
+
+        std::string_view name;
+        std::pmr::vector<Property> properties;
+        std::pmr::vector<Record> children;
+
+        Record() = default;
+        explicit Record(const allocator_type& anAllocator) : properties(anAllocator), children(anAllocator) {}
+        Record(const Record& aOther, const allocator_type& anAllocator)
+            : name(aOther.name), properties(aOther.properties, anAllocator), children(aOther.children, anAllocator)
+        {
+        }
+        Record(Record&& aOther, const allocator_type& anAllocator)
+            : name(aOther.name), properties(std::move(aOther.properties), anAllocator), children(std::move(aOther.children), anAllocator)
+        {
+        }
+        Record(const Record&) = default;
+        Record(Record&&) noexcept = default;
+        Record& operator=(const Record&) = default;
+        Record& operator=(Record&&) = default;
 
         // The first child of that name, or null.
         const Record* Find(std::string_view aName) const;
@@ -80,12 +100,25 @@ namespace Vela::Fbx
 
     struct Document
     {
+        Document();
+        Document(const Document& aOther);
+        Document(Document&& aOther) noexcept;
+        Document& operator=(const Document& aOther);
+        Document& operator=(Document&& aOther) noexcept;
+        ~Document();
+
         uint32_t version = 0;   // e.g. 7400 (FBXHeaderExtension/FBXVersion for ASCII files)
         bool isBinary = false;
         bool isBigEndian = false;
-        Record root;            // unnamed; its children are the file's top-level records
-        // The file's bytes when the document was loaded from a file: text values view them.
+        // The file's bytes: record names and text values view them.
         std::shared_ptr<const std::byte[]> source;
+
+    private:
+        // Holds the records; declared before the root so that it outlives them.
+        std::unique_ptr<std::pmr::monotonic_buffer_resource> myArena;
+
+    public:
+        Record root;            // unnamed; its children are the file's top-level records
     };
 
     // Parses a whole file held in memory. Returns false with a one-line reason in aError for

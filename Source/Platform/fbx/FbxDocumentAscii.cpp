@@ -578,8 +578,8 @@ namespace Vela::Fbx::impl
         class AsciiParser
         {
         public:
-            AsciiParser(std::string_view aText, bool aViewText, std::string& aError)
-                : myTokens(aText), myViewText(aViewText), myError(aError)
+            AsciiParser(std::string_view aText, std::string& aError)
+                : myTokens(aText), myError(aError)
             {
             }
 
@@ -617,7 +617,7 @@ namespace Vela::Fbx::impl
 
             bool ParseRecord(Record& aRecord, std::string_view aName, size_t aDepth)
             {
-                aRecord.name.assign(aName);
+                aRecord.name = aName;
                 bool isArray = false;
                 std::string_view count;
                 if (myTokens.Peek().kind == TokenKind::Star)
@@ -745,17 +745,13 @@ namespace Vela::Fbx::impl
                 return true;
             }
 
-            // A text value: viewed in the file when the document keeps the file, else copied.
+            // A text value, viewed in the file the document keeps.
             void AddText(std::vector<Property>& someValues, std::string_view aText) const
             {
-                if (myViewText)
-                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string_view>, aText);
-                else
-                    someValues.emplace_back(Property::Type::String, std::in_place_type<std::string>, aText);
+                someValues.emplace_back(Property::Type::String, std::in_place_type<std::string_view>, aText);
             }
 
             Tokenizer myTokens;
-            bool myViewText;
             std::string& myError;
             std::vector<Property> myValues;
         };
@@ -783,7 +779,7 @@ namespace Vela::Fbx::impl
         }
     }
 
-    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText)
+    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
     {
         const std::string_view text(reinterpret_cast<const char*>(aBytes.data()), aBytes.size());
         // Text files hold no NUL bytes; this rejects other binary formats before tokenising them.
@@ -793,7 +789,7 @@ namespace Vela::Fbx::impl
             return false;
         }
 
-        AsciiParser parser(text, aViewText, aError);
+        AsciiParser parser(text, aError);
         if (!parser.ParseTopLevel(aOut.root))
         {
             aError = "Not a readable ASCII FBX file: " + aError;

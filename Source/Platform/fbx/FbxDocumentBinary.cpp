@@ -126,12 +126,11 @@ namespace Vela::Fbx::impl
         class BinaryParser
         {
         public:
-            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, bool aViewText, std::string& aError)
+            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, std::string& aError)
                 : myData(reinterpret_cast<const uint8_t*>(aBytes.data()))
                 , mySize(aBytes.size())
                 , myBigEndian(aBigEndian)
                 , myWideOffsets(aWideOffsets)
-                , myViewText(aViewText)
                 , myError(aError)
             {
             }
@@ -222,7 +221,7 @@ namespace Vela::Fbx::impl
                         return Fail("Record name runs past its record", recordStart);
 
                     Record& record = aParent.children.emplace_back();
-                    record.name.assign(reinterpret_cast<const char*>(myData + aPosition), nameLength);
+                    record.name = std::string_view(reinterpret_cast<const char*>(myData + aPosition), nameLength);
                     aPosition += nameLength;
 
                     if (propertyBytes > recordEnd - aPosition)
@@ -286,10 +285,7 @@ namespace Vela::Fbx::impl
                     const std::string_view text(reinterpret_cast<const char*>(myData + aPosition), length);
                     aPosition += length;
                     const Property::Type type = code == 'S' ? Property::Type::String : Property::Type::Raw;
-                    if (myViewText)
-                        aRecord.properties.emplace_back(type, std::in_place_type<std::string_view>, text);
-                    else
-                        aRecord.properties.emplace_back(type, std::in_place_type<std::string>, text);
+                    aRecord.properties.emplace_back(type, std::in_place_type<std::string_view>, text);
                     return true;
                 }
                 case 'b':
@@ -403,7 +399,6 @@ namespace Vela::Fbx::impl
             size_t mySize;
             bool myBigEndian;
             bool myWideOffsets;
-            bool myViewText;
             std::string& myError;
             std::vector<PendingArray> myPending;
             uint64_t myPendingBytes = 0;
@@ -415,7 +410,7 @@ namespace Vela::Fbx::impl
         return aBytes.size() >= sizeof(MAGIC) && std::memcmp(aBytes.data(), MAGIC, sizeof(MAGIC)) == 0;
     }
 
-    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText)
+    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
     {
         if (aBytes.size() < HEADER_SIZE)
         {
@@ -437,7 +432,7 @@ namespace Vela::Fbx::impl
         aOut.version = version;
         aOut.isBinary = true;
         aOut.isBigEndian = bigEndian;
-        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aViewText, aError);
+        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aError);
         return parser.ParseTopLevel(aOut.root);
     }
 }

@@ -11,7 +11,7 @@ namespace Vela::Fbx::impl
     constexpr uint32_t MAX_VERSION = 7999;
 
     bool IsBinaryDocument(std::span<const std::byte> aBytes);
-    // With aViewText, string values view aBytes (which must outlive the document) instead of copying.
-    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText);
-    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError, bool aViewText);
+    // Names and string values view aBytes, which the document must hold (Document::source).
+    bool ParseBinaryDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError);
+    bool ParseAsciiDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError);
 }

@@ -390,7 +390,7 @@ namespace Vela::Fbx
         }
     }
 
-    void SceneBuilder::ApplyTemplate(Object& aObject, const std::string& aRecordName)
+    void SceneBuilder::ApplyTemplate(Object& aObject, std::string_view aRecordName)
     {
         // Shared, not copied: a file's template lists run to dozens of entries and most objects override few.
         const auto found = myTemplates.find(aRecordName);
@@ -490,7 +490,7 @@ namespace Vela::Fbx
             const uint64_t id = static_cast<uint64_t>(idProperty->AsInt64());
             if (id == 0 || myById.count(id))
             {
-                std::printf("FBX: skipped object with a duplicate id (%s)\n", record.name.c_str());
+                std::printf("FBX: skipped object with a duplicate id (%.*s)\n", static_cast<int>(record.name.size()), record.name.data());
                 continue;
             }
             Object* object = MakeObject(record);
@@ -505,7 +505,7 @@ namespace Vela::Fbx
     {
         const std::string_view subType = StringAt(aRecord, 2);
         std::unique_ptr<Object> made;
-        const std::string& kind = aRecord.name;
+        const std::string_view kind = aRecord.name;
 
         if (kind == "Model")
             made = std::make_unique<Node>();

@@ -28,7 +28,7 @@ namespace Vela::Fbx
         void ReadTemplates();
         void ReadObjects(const Record& aObjects);
         Object* MakeObject(const Record& aRecord);
-        void ApplyTemplate(Object& aObject, const std::string& aRecordName);
+        void ApplyTemplate(Object& aObject, std::string_view aRecordName);
         static void CopyTemplateIn(Object& aObject);
         void ReadConnections();
         void ReadTakes();

@@ -106,21 +106,16 @@ namespace VelaFBX
 
     bool ImportSession::Open(ImporterState& aState, const std::string& aPath, const char* aNoImporterError)
     {
-        if (!std::filesystem::exists(aPath))
-        {
-            aState.lastError = "FBX File not found! (" + aPath + ")";
+        // A missing file is told apart only once something failed: a file system look-up costs as
+        // much as reading a small file.
+        const auto fail = [&](std::string aError) {
+            aState.lastError = std::filesystem::exists(aPath) ? std::move(aError) : "FBX File not found! (" + aPath + ")";
             return false;
-        }
+        };
         if (!aState.manager || !importer)
-        {
-            aState.lastError = aNoImporterError;
-            return false;
-        }
+            return fail(aNoImporterError);
         if (!importer->Initialize(aPath, -1, aState.ioSettings) || !importer->IsFBX())
-        {
-            aState.lastError = "Failed to initialize the FBX Importer! Error was: " + importer->GetStatus().GetErrorString() + ".";
-            return false;
-        }
+            return fail("Failed to initialize the FBX Importer! Error was: " + importer->GetStatus().GetErrorString() + ".");
         scene = Vela::Fbx::Scene::Create(aState.manager, "The Scene");
         return true;
     }
