@@ -228,9 +228,9 @@ namespace Vela::Fbx
         }
 
 
-        // Positions of a property list's names: searched one by one while the list is short, hashed once
-        // it grows, so that a damaged object with a huge list still loads in linear time. The list must
-        // not reallocate while indexed (the hash keys view its names).
+        // Positions of a property list's names: searched one by one while the list is short, then through
+        // an open-addressed table of positions, so that a long list (a damaged object's, or a rig's node
+        // with hundreds of attributes) still loads in linear time.
         class PropertyIndex
         {
         public:
@@ -240,45 +240,77 @@ namespace Vela::Fbx
 
             size_t Find(std::string_view aName)
             {
-                if (myProperties.size() <= LINEAR_LIMIT)
+                if (mySlots.empty())
                 {
-                    for (size_t i = 0; i < myProperties.size(); ++i)
-                        if (myProperties[i].GetName() == aName)
-                            return i;
-                    return NONE;
+                    if (myProperties.size() <= LINEAR_LIMIT)
+                    {
+                        for (size_t i = 0; i < myProperties.size(); ++i)
+                            if (myProperties[i].GetName() == aName)
+                                return i;
+                        return NONE;
+                    }
+                    Rebuild();
                 }
-                if (!myIsHashed)
+                for (size_t slot = SlotOf(aName);; slot = (slot + 1) & myMask)
                 {
-                    for (size_t i = 0; i < myProperties.size(); ++i)
-                        myPositions.emplace(myProperties[i].GetName(), i);
-                    myIsHashed = true;
+                    const uint32_t entry = mySlots[slot];
+                    if (entry == EMPTY)
+                        return NONE;
+                    if (myProperties[entry].GetName() == aName)
+                        return entry;
                 }
-                const auto found = myPositions.find(aName);
-                return found == myPositions.end() ? NONE : found->second;
             }
 
             // The last property of the list was just appended.
             void Added()
             {
-                if (myIsHashed)
-                    myPositions.emplace(myProperties.back().GetName(), myProperties.size() - 1);
+                if (mySlots.empty())
+                    return;
+                if (myProperties.size() * 2 > mySlots.size())
+                    Rebuild();
+                else
+                    Insert(myProperties.size() - 1);
             }
 
-            void Replace(size_t aPosition, ObjectProperty&& aProperty)
-            {
-                // The key views the old name's characters, which the assignment frees.
-                if (myIsHashed)
-                    myPositions.erase(myProperties[aPosition].GetName());
-                myProperties[aPosition] = std::move(aProperty);
-                if (myIsHashed)
-                    myPositions.emplace(myProperties[aPosition].GetName(), aPosition);
-            }
+            // A replacement keeps its position and its name, so the table stands.
+            void Replace(size_t aPosition, ObjectProperty&& aProperty) { myProperties[aPosition] = std::move(aProperty); }
 
         private:
-            static constexpr size_t LINEAR_LIMIT = 128;
+            static constexpr size_t LINEAR_LIMIT = 8;
+            static constexpr uint32_t EMPTY = UINT32_MAX;
+
+            // FNV-1a: names are short.
+            size_t SlotOf(std::string_view aName) const
+            {
+                uint64_t hash = 0xcbf29ce484222325ull;
+                for (const char c : aName)
+                    hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
+                return static_cast<size_t>(hash ^ (hash >> 32)) & myMask;
+            }
+
+            void Insert(size_t aPosition)
+            {
+                size_t slot = SlotOf(myProperties[aPosition].GetName());
+                while (mySlots[slot] != EMPTY)
+                    slot = (slot + 1) & myMask;
+                mySlots[slot] = static_cast<uint32_t>(aPosition);
+            }
+
+            // At most half full, so probes stay short and always end.
+            void Rebuild()
+            {
+                size_t capacity = 32;
+                while (capacity < myProperties.size() * 4)
+                    capacity *= 2;
+                mySlots.assign(capacity, EMPTY);
+                myMask = capacity - 1;
+                for (size_t i = 0; i < myProperties.size(); ++i)
+                    Insert(i);
+            }
+
             std::vector<ObjectProperty>& myProperties;
-            std::unordered_map<std::string_view, size_t> myPositions;
-            bool myIsHashed = false;
+            std::vector<uint32_t> mySlots;
+            size_t myMask = 0;
         };
     }
 

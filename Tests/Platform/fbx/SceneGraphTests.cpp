@@ -365,8 +365,20 @@ TEST(SceneGraph, TemplateDefaultsLayeredTexturesAndOnlyTheFirstStackAnimates)
     const std::string links = SceneTest::OO(10, 0) + SceneTest::OO(11, 0) + SceneTest::OO(20, 10) + SceneTest::OO(31, 30) +
                               SceneTest::OO(32, 30) + SceneTest::OP(30, 20, "DiffuseColor") + SceneTest::OP(33, 20, "NormalMap") +
                               SceneTest::OO(41, 40) + SceneTest::OO(51, 50) + SceneTest::OO(60, 51) + SceneTest::OP(60, 10, "Lcl Translation");
+    // A long list where later entries of a name replace earlier ones, before and after the list grows long.
+    std::string longList = SceneTest::P("Early", "double", "1");
+    for (int i = 0; i < 40; ++i)
+        longList += SceneTest::P("Attribute" + std::to_string(i), "double", std::to_string(i));
+    longList += SceneTest::P("Early", "double", "5") + SceneTest::P("Attribute7", "double", "70") + SceneTest::P("Attribute39", "double", "390");
     Loaded loaded;
-    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects, links, "", definitions)));
+    ASSERT_TRUE(loaded.LoadText(SceneTest::File(objects + SceneTest::Model(12, "Long", "Null", longList), links + SceneTest::OO(12, 0), "",
+                                                definitions)));
+    const Node& longNode = loaded.Node("Long");
+    EXPECT_EQ(longNode.GetPropertyCount(), 41 + 2);  // its own names and the template's two
+    EXPECT_EQ(longNode.FindProperty("Early")->GetDouble(), 5.0);
+    EXPECT_EQ(longNode.FindProperty("Attribute7")->GetDouble(), 70.0);
+    EXPECT_EQ(longNode.FindProperty("Attribute39")->GetDouble(), 390.0);
+    EXPECT_EQ(longNode.FindProperty("Attribute38")->GetDouble(), 38.0);
 
     EXPECT_DOUBLE_EQ(loaded.Node("Defaulted").EvaluateGlobalTransform().GetS().y, 2.0);
     EXPECT_DOUBLE_EQ(loaded.Node("Own").EvaluateGlobalTransform().GetS().z, 3.0);
