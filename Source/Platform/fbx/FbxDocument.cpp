@@ -228,6 +228,7 @@ namespace Vela::Fbx
         {
             Document parsed;
             parsed.source = std::move(aSource);
+            parsed.sourceSize = aBytes.size();
             const bool parsedOk = impl::IsBinaryDocument(aBytes) ? impl::ParseBinaryDocument(aBytes, parsed, aError)
                                                                  : impl::ParseAsciiDocument(aBytes, parsed, aError);
             if (!parsedOk)
@@ -244,6 +245,7 @@ namespace Vela::Fbx
         , isBinary(aOther.isBinary)
         , isBigEndian(aOther.isBigEndian)
         , source(aOther.source)
+        , sourceSize(aOther.sourceSize)
         , myArena(MakeArena())
         , root(aOther.root, myArena.get())
     {
@@ -271,6 +273,7 @@ namespace Vela::Fbx
             isBinary = aOther.isBinary;
             isBigEndian = aOther.isBigEndian;
             source = std::move(aOther.source);
+            sourceSize = aOther.sourceSize;
         }
         return *this;
     }

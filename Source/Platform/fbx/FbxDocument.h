@@ -112,6 +112,7 @@ namespace Vela::Fbx
         bool isBigEndian = false;
         // The file's bytes: record names and text values view them.
         std::shared_ptr<const std::byte[]> source;
+        size_t sourceSize = 0;
 
     private:
         // Holds the records; declared before the root so that it outlives them.

@@ -46,13 +46,14 @@ namespace Vela::Fbx
     class ObjectProperty
     {
     public:
-        const std::string& GetName() const { return myName; }
-        const std::string& GetTypeName() const { return myTypeName; }  // e.g. "Lcl Translation", "double"
+        // Names and text view the file's bytes (or the scene's own copies), which the scene keeps.
+        std::string_view GetName() const { return myName; }
+        std::string_view GetTypeName() const { return myTypeName; }  // e.g. "Lcl Translation", "double"
         bool HasValue() const { return !myNumbers.empty() || !myText.empty(); }
         double GetDouble(size_t aIndex = 0, double aDefault = 0.0) const;  // the value's number aIndex
         int64_t GetInt(size_t aIndex = 0, int64_t aDefault = 0) const;
         Vector4 GetVector(const Vector4& aDefault = {}) const;            // first three numbers
-        const std::string& GetString() const { return myText; }
+        std::string_view GetString() const { return myText; }
         size_t GetNumberCount() const { return myNumbers.size(); }
 
         int GetSrcObjectCount() const { return static_cast<int>(mySources.size()); }
@@ -92,10 +93,10 @@ namespace Vela::Fbx
             size_t myCount = 0;
         };
 
-        std::string myName;
-        std::string myTypeName;
+        std::string_view myName;
+        std::string_view myTypeName;
         Numbers myNumbers;
-        std::string myText;
+        std::string_view myText;
         std::vector<const Object*> mySources;
     };
 

@@ -7,9 +7,12 @@
 #include "Platform/fbx/FbxMesh.h"
 #include "Platform/fbx/FbxNode.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -73,6 +76,10 @@ namespace Vela::Fbx
         Manager* myManager = nullptr;
         std::vector<std::unique_ptr<Object>> myObjects;  // owns everything, root node first
         std::vector<std::unique_ptr<const std::vector<ObjectProperty>>> myTemplates;  // shared property defaults per object type
+        // The file's bytes, which property names and texts view, and copies of the few texts from elsewhere.
+        std::shared_ptr<const std::byte[]> myFileBytes;
+        std::span<const std::byte> myFileSpan;
+        std::deque<std::string> myKeptTexts;
         Node* myRoot = nullptr;
         std::vector<const Node*> myNodes;
         std::unordered_map<std::string_view, const Node*> myNodesByName;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -330,6 +331,9 @@ namespace Vela::Fbx
     {
         aScene.myObjects.clear();
         aScene.myTemplates.clear();
+        aScene.myKeptTexts.clear();
+        aScene.myFileSpan = {};
+        aScene.myFileBytes.reset();
         aScene.mySources.clear();
         aScene.myNodes.clear();
         aScene.myNodesByName.clear();
@@ -356,6 +360,8 @@ namespace Vela::Fbx
     bool SceneBuilder::Build(const Document& aDocument, Scene& aScene, std::string& aError)
     {
         Reset(aScene);
+        aScene.myFileBytes = aDocument.source;
+        aScene.myFileSpan = {aDocument.source.get(), aDocument.source ? aDocument.sourceSize : 0};
         SceneBuilder builder(aDocument, aScene);
         builder.myById[0] = aScene.myRoot;
         builder.ReadSettings();
@@ -376,6 +382,15 @@ namespace Vela::Fbx
 
     // ---- Properties ----
 
+    std::string_view SceneBuilder::Keep(std::string_view aText)
+    {
+        const auto* text = reinterpret_cast<const std::byte*>(aText.data());
+        const std::span<const std::byte> file = myScene.myFileSpan;
+        if (aText.empty() || (std::less_equal<>()(file.data(), text) && std::less_equal<>()(text + aText.size(), file.data() + file.size())))
+            return aText;
+        return myScene.myKeptTexts.emplace_back(aText);
+    }
+
     void SceneBuilder::ReadProperties70(const Record* aRecord, std::vector<ObjectProperty>& someOut)
     {
         if (!aRecord)
@@ -393,15 +408,15 @@ namespace Vela::Fbx
             // A later entry of the same name replaces the earlier one. Filled where it stays.
             const size_t position = positions.Find(name);
             ObjectProperty& property = position == PropertyIndex::NONE ? someOut.emplace_back() : positions.Reset(position);
-            property.myName = name;
-            property.myTypeName = StringAt(entry, 1);
+            property.myName = Keep(name);
+            property.myTypeName = Keep(StringAt(entry, 1));
             const auto values = std::span(entry.properties).subspan(std::min<size_t>(4, entry.properties.size()));
             for (const Property& value : values)
             {
                 if (value.IsNumber())
                     property.myNumbers.push_back(value.AsDouble());
                 else if (value.IsString() && property.myText.empty())
-                    property.myText = value.AsString();
+                    property.myText = Keep(value.AsString());
             }
             if (position == PropertyIndex::NONE)
                 positions.Added();
@@ -923,7 +938,7 @@ namespace Vela::Fbx
         {
             const ObjectProperty& property = aCurveNode.GetPropertyAt(i);
             if (property.GetName().size() > 2 && property.GetName().compare(0, 2, "d|") == 0)
-                aCurveNode.myChannels.push_back({property.GetName().substr(2), property.GetDouble(0, 0.0), nullptr});
+                aCurveNode.myChannels.push_back({std::string(property.GetName().substr(2)), property.GetDouble(0, 0.0), nullptr});
         }
     }
 
@@ -1018,7 +1033,7 @@ namespace Vela::Fbx
         }
     }
 
-    void SceneBuilder::ConnectProperty(Object& aChild, Object& aParent, const std::string& aProperty)
+    void SceneBuilder::ConnectProperty(Object& aChild, Object& aParent, std::string_view aProperty)
     {
         // Links hang sources on the property itself, so the object gets its own copy of the defaults.
         CopyTemplateIn(aParent);
@@ -1032,7 +1047,7 @@ namespace Vela::Fbx
         if (!property)
         {
             ObjectProperty made;
-            made.myName = aProperty;
+            made.myName = Keep(aProperty);
             aParent.myProperties.push_back(std::move(made));
             property = &aParent.myProperties.back();
         }
@@ -1050,7 +1065,7 @@ namespace Vela::Fbx
         {
             if (const AnimCurve* curve = aChild.As<AnimCurve>())
             {
-                const std::string channel = aProperty.size() > 2 && aProperty.compare(0, 2, "d|") == 0 ? aProperty.substr(2) : aProperty;
+                const std::string channel(aProperty.size() > 2 && aProperty.compare(0, 2, "d|") == 0 ? aProperty.substr(2) : aProperty);
                 auto found = std::find_if(parentCurveNode->myChannels.begin(), parentCurveNode->myChannels.end(),
                                           [&channel](const AnimCurveNode::Channel& aChannel) { return aChannel.name == channel; });
                 if (found == parentCurveNode->myChannels.end())
@@ -1087,7 +1102,7 @@ namespace Vela::Fbx
             }
             else if (type == "OP" && link.properties.size() >= 4)
             {
-                const std::string property(link.properties[3].AsString());
+                const std::string_view property = link.properties[3].AsString();
                 if (property.empty())
                     continue;
                 child->second->myDestinations.push_back(parent->second);

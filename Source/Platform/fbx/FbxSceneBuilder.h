@@ -22,7 +22,9 @@ namespace Vela::Fbx
     private:
         SceneBuilder(const Document& aDocument, Scene& aScene) : myDocument(aDocument), myScene(aScene) {}
 
-        static void ReadProperties70(const Record* aRecord, std::vector<ObjectProperty>& someOut);
+        void ReadProperties70(const Record* aRecord, std::vector<ObjectProperty>& someOut);
+        // aText as the scene may keep it: viewed in the file's bytes, or copied into the scene.
+        std::string_view Keep(std::string_view aText);
 
         void ReadSettings();
         void ReadTemplates();
@@ -46,7 +48,7 @@ namespace Vela::Fbx
         void ReadStack(AnimStack& aStack, size_t aOwnCount);
 
         void ConnectObjects(Object& aChild, Object& aParent);
-        void ConnectProperty(Object& aChild, Object& aParent, const std::string& aProperty);
+        void ConnectProperty(Object& aChild, Object& aParent, std::string_view aProperty);
         Object* Adopt(std::unique_ptr<Object> aObject);
 
         const Document& myDocument;
