@@ -233,6 +233,7 @@ namespace Vela::Fbx
                                                                  : impl::ParseAsciiDocument(aBytes, parsed, aError);
             if (!parsedOk)
                 return false;
+            parsed.MarkParsed();
             aOut = std::move(parsed);
             return true;
         }
@@ -274,11 +275,25 @@ namespace Vela::Fbx
             isBigEndian = aOther.isBigEndian;
             source = std::move(aOther.source);
             sourceSize = aOther.sourceSize;
+            myArrays = std::move(aOther.myArrays);
+            myIsAsParsed = std::exchange(aOther.myIsAsParsed, false);
         }
         return *this;
     }
 
     Document::~Document() = default;
+
+    void Document::Clear()
+    {
+        if (myIsAsParsed)
+        {
+            for (Property* array : myArrays)
+                *array = Property();
+            // Every record and list is in the arena, which goes whole below: they end unvisited.
+            std::construct_at(&root);
+        }
+        *this = Document();
+    }
 
     bool ParseDocument(std::span<const std::byte> aBytes, Document& aOut, std::string& aError)
     {

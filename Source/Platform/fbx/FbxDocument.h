@@ -107,6 +107,14 @@ namespace Vela::Fbx
         Document& operator=(Document&& aOther) noexcept;
         ~Document();
 
+        // Empties the document. A document as its parser made it goes at once: only its arrays hold memory
+        // outside the arena, and the parser noted them. Any other is taken apart record by record.
+        void Clear();
+        // For the parsers: an array value, whose elements live outside the arena.
+        void NoteArray(Property& aValue) { myArrays.push_back(&aValue); }
+        // For the parsers: the records are complete, and every array among them noted.
+        void MarkParsed() { myIsAsParsed = true; }
+
         uint32_t version = 0;   // e.g. 7400 (FBXHeaderExtension/FBXVersion for ASCII files)
         bool isBinary = false;
         bool isBigEndian = false;
@@ -117,6 +125,8 @@ namespace Vela::Fbx
     private:
         // Holds the records; declared before the root so that it outlives them.
         std::unique_ptr<std::pmr::monotonic_buffer_resource> myArena;
+        std::vector<Property*> myArrays;
+        bool myIsAsParsed = false;
 
     public:
         Record root;            // unnamed; its children are the file's top-level records

@@ -578,8 +578,8 @@ namespace Vela::Fbx::impl
         class AsciiParser
         {
         public:
-            AsciiParser(std::string_view aText, std::string& aError)
-                : myTokens(aText), myError(aError)
+            AsciiParser(std::string_view aText, Document& aDocument, std::string& aError)
+                : myTokens(aText), myDocument(aDocument), myError(aError)
             {
             }
 
@@ -739,9 +739,9 @@ namespace Vela::Fbx::impl
                     }
                 }
                 if (values.allIntegers)
-                    aRecord.properties.emplace_back(Property::Type::Int64Array, std::move(values.integers));
+                    myDocument.NoteArray(aRecord.properties.emplace_back(Property::Type::Int64Array, std::move(values.integers)));
                 else
-                    aRecord.properties.emplace_back(Property::Type::Float64Array, std::move(values.reals));
+                    myDocument.NoteArray(aRecord.properties.emplace_back(Property::Type::Float64Array, std::move(values.reals)));
                 return true;
             }
 
@@ -752,6 +752,7 @@ namespace Vela::Fbx::impl
             }
 
             Tokenizer myTokens;
+            Document& myDocument;
             std::string& myError;
             std::vector<Property> myValues;
         };
@@ -789,7 +790,7 @@ namespace Vela::Fbx::impl
             return false;
         }
 
-        AsciiParser parser(text, aError);
+        AsciiParser parser(text, aOut, aError);
         if (!parser.ParseTopLevel(aOut.root))
         {
             aError = "Not a readable ASCII FBX file: " + aError;

@@ -126,8 +126,9 @@ namespace Vela::Fbx::impl
         class BinaryParser
         {
         public:
-            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, std::string& aError)
-                : myData(reinterpret_cast<const uint8_t*>(aBytes.data()))
+            BinaryParser(std::span<const std::byte> aBytes, bool aBigEndian, bool aWideOffsets, Document& aDocument, std::string& aError)
+                : myDocument(aDocument)
+                , myData(reinterpret_cast<const uint8_t*>(aBytes.data()))
                 , mySize(aBytes.size())
                 , myBigEndian(aBigEndian)
                 , myWideOffsets(aWideOffsets)
@@ -342,6 +343,7 @@ namespace Vela::Fbx::impl
                     if (byteCount > uint64_t{storedBytes} * MAX_INFLATE_RATIO + 64)
                         return Fail("Compressed array claims an impossible size", aStart);
                     Property& pending = aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>);
+                    myDocument.NoteArray(pending);
                     myPending.push_back({&pending, aType, myData + aPosition, storedBytes, count, static_cast<size_t>(byteCount), aStart});
                     myPendingBytes += byteCount;
                     aPosition += storedBytes;
@@ -353,7 +355,7 @@ namespace Vela::Fbx::impl
 
                 if (myBigEndian)
                     SwapAllBytes(elements);
-                aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>, std::move(elements));
+                myDocument.NoteArray(aRecord.properties.emplace_back(aType, std::in_place_type<std::vector<Element>>, std::move(elements)));
                 return true;
             }
 
@@ -395,6 +397,7 @@ namespace Vela::Fbx::impl
                 return firstDamaged.load();
             }
 
+            Document& myDocument;
             const uint8_t* myData;
             size_t mySize;
             bool myBigEndian;
@@ -432,7 +435,7 @@ namespace Vela::Fbx::impl
         aOut.version = version;
         aOut.isBinary = true;
         aOut.isBigEndian = bigEndian;
-        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aError);
+        BinaryParser parser(aBytes, bigEndian, version >= WIDE_OFFSETS_VERSION, aOut, aError);
         return parser.ParseTopLevel(aOut.root);
     }
 }

@@ -166,7 +166,7 @@ namespace Vela::Fbx
         const bool built = SceneBuilder::Build(myDocument, *aScene, error);
         // The scene keeps everything it needs; the records are not needed again.
         const uint32_t version = myDocument.version;
-        myDocument = Document();
+        myDocument.Clear();
         myDocument.version = version;
         myIsInitialised = false;
         if (!built)

@@ -237,7 +237,8 @@ namespace Vela::Fbx
         public:
             static constexpr size_t NONE = SIZE_MAX;
 
-            explicit PropertyIndex(std::vector<ObjectProperty>& someProperties) : myProperties(someProperties) {}
+            // aExpected: how many properties the list may come to hold, so that the table is sized once.
+            PropertyIndex(std::vector<ObjectProperty>& someProperties, size_t aExpected) : myProperties(someProperties), myExpected(aExpected) {}
 
             size_t Find(std::string_view aName)
             {
@@ -311,7 +312,7 @@ namespace Vela::Fbx
             void Rebuild()
             {
                 size_t capacity = 32;
-                while (capacity < myProperties.size() * 4)
+                while (capacity < std::max(myProperties.size(), myExpected) * 2)
                     capacity *= 2;
                 mySlots.assign(capacity, EMPTY);
                 myMask = capacity - 1;
@@ -320,6 +321,7 @@ namespace Vela::Fbx
             }
 
             std::vector<ObjectProperty>& myProperties;
+            size_t myExpected;
             std::vector<uint32_t> mySlots;
             size_t myMask = 0;
         };
@@ -397,7 +399,7 @@ namespace Vela::Fbx
             return;
         // Reserved first: the names viewed by the index below must not move.
         someOut.reserve(someOut.size() + aRecord->children.size());
-        PropertyIndex positions(someOut);
+        PropertyIndex positions(someOut, someOut.size() + aRecord->children.size());
         for (const Record& entry : aRecord->children)
         {
             if (entry.name != "P" || entry.properties.empty())
