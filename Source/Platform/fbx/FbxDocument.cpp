@@ -308,16 +308,21 @@ namespace Vela::Fbx
     {
         // Opened without blocking so that a pipe in place of the file is refused rather than waited on;
         // only a regular file is read (a folder opens too, and gives a meaningless size).
-        const int descriptor = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct OpenFile
+        {
+            const int descriptor;
+            ~OpenFile()
+            {
+                if (descriptor >= 0)
+                    ::close(descriptor);
+            }
+        } file{::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+        const int descriptor = file.descriptor;
         if (descriptor < 0 && errno != ENOENT && errno != ENOTDIR)
         {
             aError = "Cannot open FBX file \"" + aPath.string() + "\"";
             return false;
         }
-        const std::unique_ptr<const int, void (*)(const int*)> closer(&descriptor, [](const int* aDescriptor) {
-            if (*aDescriptor >= 0)
-                ::close(*aDescriptor);
-        });
         struct stat status {};
         if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         {

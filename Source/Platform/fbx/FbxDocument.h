@@ -107,8 +107,10 @@ namespace Vela::Fbx
         Document& operator=(Document&& aOther) noexcept;
         ~Document();
 
-        // Empties the document. A document as its parser made it goes at once: only its arrays hold memory
-        // outside the arena, and the parser noted them. Any other is taken apart record by record.
+        // Empties the document. One its parser made goes at once, unvisited: only its arrays hold memory
+        // outside the arena, and the parser noted them. A copy is taken apart record by record. So a
+        // parsed document whose records were changed since must not be cleared this way (the importer
+        // never changes its own).
         void Clear();
         // For the parsers: an array value, whose elements live outside the arena.
         void NoteArray(Property& aValue) { myArrays.push_back(&aValue); }
