@@ -397,7 +397,7 @@ namespace Vela::Fbx
     {
         if (!aRecord)
             return;
-        // Reserved first: the names viewed by the index below must not move.
+        // Reserved first: each property is filled in place, so the list must not move meanwhile.
         someOut.reserve(someOut.size() + aRecord->children.size());
         PropertyIndex positions(someOut, someOut.size() + aRecord->children.size());
         for (const Record& entry : aRecord->children)
