@@ -12,7 +12,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -78,7 +77,7 @@ namespace Vela::Fbx
         std::vector<std::unique_ptr<const std::vector<ObjectProperty>>> myTemplates;  // shared property defaults per object type
         // The file's bytes, which property names and texts view, and copies of the few texts from elsewhere.
         std::shared_ptr<const std::byte[]> myFileBytes;
-        std::span<const std::byte> myFileSpan;
+        size_t myFileSize = 0;
         std::deque<std::string> myKeptTexts;
         Node* myRoot = nullptr;
         std::vector<const Node*> myNodes;

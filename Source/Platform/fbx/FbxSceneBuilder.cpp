@@ -334,8 +334,8 @@ namespace Vela::Fbx
         aScene.myObjects.clear();
         aScene.myTemplates.clear();
         aScene.myKeptTexts.clear();
-        aScene.myFileSpan = {};
         aScene.myFileBytes.reset();
+        aScene.myFileSize = 0;
         aScene.mySources.clear();
         aScene.myNodes.clear();
         aScene.myNodesByName.clear();
@@ -363,7 +363,7 @@ namespace Vela::Fbx
     {
         Reset(aScene);
         aScene.myFileBytes = aDocument.source;
-        aScene.myFileSpan = {aDocument.source.get(), aDocument.source ? aDocument.sourceSize : 0};
+        aScene.myFileSize = aDocument.source ? aDocument.sourceSize : 0;
         SceneBuilder builder(aDocument, aScene);
         builder.myById[0] = aScene.myRoot;
         builder.ReadSettings();
@@ -387,7 +387,7 @@ namespace Vela::Fbx
     std::string_view SceneBuilder::Keep(std::string_view aText)
     {
         const auto* text = reinterpret_cast<const std::byte*>(aText.data());
-        const std::span<const std::byte> file = myScene.myFileSpan;
+        const std::span<const std::byte> file(myScene.myFileBytes.get(), myScene.myFileSize);
         if (aText.empty() || (std::less_equal<>()(file.data(), text) && std::less_equal<>()(text + aText.size(), file.data() + file.size())))
             return aText;
         return myScene.myKeptTexts.emplace_back(aText);
