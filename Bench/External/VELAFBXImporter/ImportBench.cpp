@@ -1,5 +1,7 @@
 // LoadModel and LoadAnimation on every real file and on large written ones, beside an independent
-// reader's import of the same files in the same run.
+// reader's import of the same files in the same run, and how long inflating each binary file's arrays
+// alone takes (no import can be faster than that).
+#include "InflateFloor.h"
 #include "VelaFBXImporter.h"
 
 #include "../../../Tests/External/VELAFBXImporter/FbxTestWriter.h"
@@ -282,6 +284,8 @@ namespace
 #ifdef VELA_HAVE_ASSIMP
             benchmark::RegisterBenchmark(("LoadAnimation/Assimp/" + name).c_str(), AssimpAnimation, path)->Unit(benchmark::kMillisecond);
 #endif
+            if (VelaBench::CompressedArrayCount(path) > 0)
+                benchmark::RegisterBenchmark(("Inflate/libdeflate/" + name).c_str(), VelaBench::InflateFloor, path)->Unit(benchmark::kMillisecond);
         }
         return true;
     }
