@@ -1,11 +1,11 @@
 #include "Platform/fbx/FbxSceneBuilder.h"
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <unordered_set>
 #include <type_traits>
 #include <variant>
@@ -1067,12 +1067,12 @@ namespace Vela::Fbx
         {
             if (const AnimCurve* curve = aChild.As<AnimCurve>())
             {
-                const std::string channel(aProperty.size() > 2 && aProperty.compare(0, 2, "d|") == 0 ? aProperty.substr(2) : aProperty);
+                const std::string_view channel = aProperty.size() > 2 && aProperty.compare(0, 2, "d|") == 0 ? aProperty.substr(2) : aProperty;
                 auto found = std::find_if(parentCurveNode->myChannels.begin(), parentCurveNode->myChannels.end(),
                                           [&channel](const AnimCurveNode::Channel& aChannel) { return aChannel.name == channel; });
                 if (found == parentCurveNode->myChannels.end())
                 {
-                    parentCurveNode->myChannels.push_back({channel, curve->GetDefaultValue(), curve});
+                    parentCurveNode->myChannels.push_back({std::string(channel), curve->GetDefaultValue(), curve});
                 }
                 else if (!found->curve)
                     found->curve = curve;
